@@ -1,0 +1,136 @@
+#include "core/failure.h"
+
+#include "core/log.h"
+#include "core/text.h"
+#include "platform/os/guard.h"
+#include "platform/os/module.h"
+#include "platform/os/process.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+
+namespace System {
+
+namespace {
+constexpr size_t TextSize = 1024;
+
+Exception build(const char* format, ...) __attribute__((format(printf, 1, 2)));
+Exception build(const char* format, ...)
+{
+    char buffer[TextSize];
+    va_list args;
+    va_start(args, format);
+    formatNarrowV(buffer, TextSize, format, args);
+    va_end(args);
+    return Exception(buffer);
+}
+} // namespace
+
+Exception makeException(const char* place, const char* message, const char* note)
+{
+    if (note) {
+        Log::error("Exception", "%s in %s() [%s]", message, place, note);
+        return build("%s\n\n[Note]\n%s\n\n[Place]\n%s()", message, note, place);
+    }
+    Log::error("Exception", "%s in %s()", message, place);
+    return build("%s\n\n[Place]\n%s()", message, place);
+}
+
+Exception makeFormatException(const char* place, const char* message, const wchar_t* noteFormat, ...)
+{
+    wchar_t note[TextSize];
+    va_list args;
+    va_start(args, noteFormat);
+    formatWideV(note, TextSize, noteFormat, args);
+    va_end(args);
+    std::string ansi = wideToAnsi(std::wstring_view(note));
+    return makeException(place, message, ansi.c_str());
+}
+
+int32_t hresultFromError(int errorCode)
+{
+    if (errorCode <= 0)
+        return errorCode;
+    return static_cast<int32_t>(0x80070000u | (static_cast<uint32_t>(errorCode) & 0xFFFFu));
+}
+
+std::string systemMessage(int32_t hresult)
+{
+    uint32_t h = static_cast<uint32_t>(hresult);
+    int error;
+    if (hresult == 0)
+        error = 0;
+    else if ((h & 0xFFFF0000u) == 0x80070000u)
+        error = static_cast<int>(h & 0xFFFFu);
+    else
+        return "unknown error";
+    std::string text = Platform::Os::errorText(error);
+    if (text.rfind("Unknown error", 0) == 0)
+        return "unknown error";
+    return text;
+}
+
+Exception makeHresultException(const char* callName, const char* place, int32_t hresult)
+{
+    std::string message = systemMessage(hresult);
+    Log::error("Exception", "%s() failed in %s() [%s] (HRESULT: 0x%08X)", callName, place,
+               message.c_str(), static_cast<uint32_t>(hresult));
+    return build("%s() failed.\n\n[Note]\nHRESULT: 0x%08X\n%s\n\n[Place]\n%s()", callName,
+                 static_cast<uint32_t>(hresult), message.c_str(), place);
+}
+
+Exception makeLastErrorException(const char* callName, const char* place)
+{
+    int error = errno;
+    return makeHresultException(callName, place, hresultFromError(error));
+}
+
+Exception makeErrorCodeException(const char* place, int errorCode)
+{
+    std::string message = systemMessage(hresultFromError(errorCode));
+    Log::error("Exception", "%s in %s()", message.c_str(), place);
+    return build("%s\n\n[Place]\n%s()", message.c_str(), place);
+}
+
+Exception makeStructuredException(const char* callName, const char* place, const StructuredExceptionInfo& info)
+{
+    Log::error("Exception", "%s() structured exception in %s() [Code: 0x%08X Address: 0x%p Module: %s]",
+               callName, place, info.code, info.address, info.module);
+    return build("%s() structured exception\n\n[Note]\nCode: 0x%08X\nAddress 0x%p\nModule: %s\n\n[Place]\n%s()",
+                 callName, info.code, info.address, info.module, place);
+}
+
+Exception makePluginStructuredException(const char* callName, const char* place,
+                                        const StructuredExceptionInfo& info, const wchar_t* pluginPath)
+{
+    std::string plugin;
+    wideToAnsi(pluginPath, plugin);
+    Log::error("Exception",
+               "%s() structured exception in %s() [Code: 0x%08X Address: 0x%p Module: %s Plugin: %s]",
+               callName, place, info.code, info.address, info.module, plugin.c_str());
+    return build("%s() structured exception\n\n[Note]\nCode: 0x%08X\nAddress 0x%p\nModule: %s\n\n[Place]\n%s()"
+                 "\n\n[Plugin]\n%s",
+                 callName, info.code, info.address, info.module, place, plugin.c_str());
+}
+
+void guardedCall(const char* callName, const char* place, void (*fn)(void*), void* context,
+                 const wchar_t* pluginPath)
+{
+    Platform::Os::Fault fault;
+    if (Platform::Os::runGuarded(fn, context, fault))
+        return;
+    StructuredExceptionInfo info;
+    info.address = fault.address;
+    info.code = fault.code;
+    std::string module = Platform::Os::moduleNameOf(fault.address);
+    if (!module.empty()) {
+        std::strncpy(info.module, module.c_str(), sizeof info.module - 1);
+        info.module[sizeof info.module - 1] = 0;
+    }
+    if (pluginPath)
+        throw makePluginStructuredException(callName, place, info, pluginPath);
+    throw makeStructuredException(callName, place, info);
+}
+
+} // namespace System

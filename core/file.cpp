@@ -1,0 +1,164 @@
+#include "core/file.h"
+
+#include "core/failure.h"
+#include "core/log.h"
+#include "core/text.h"
+#include "platform/os/file.h"
+#include "platform/os/folder.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <exception>
+
+namespace System {
+
+File::File() : file_(std::make_unique<Platform::Os::File>()) {}
+
+File::~File()
+{
+    if (!file_->isOpen())
+        return;
+    if (std::uncaught_exceptions() > unwinding_) {
+        file_->discard();
+        return;
+    }
+    try {
+        close();
+    } catch (const std::exception&) {
+        // already reported by the failure factory
+    }
+}
+
+void File::open(const wchar_t* path, int mode)
+{
+    close();
+    Platform::Os::OpenMode m;
+    switch (mode) {
+    case ModeRead: m = Platform::Os::OpenMode::Read; break;
+    case ModeWrite: m = Platform::Os::OpenMode::Replace; break;
+    case ModeWriteShared: m = Platform::Os::OpenMode::ReplaceShared; break;
+    default: m = Platform::Os::OpenMode::OpenOrCreate; break;
+    }
+    if (int e = file_->open(toLocalPath(path), m)) {
+        errno = e;
+        makeLastErrorException("CreateFileW", "System::File::open");
+        throw makeFormatException("System::File::open", "failed to open file.", L"%s", path);
+    }
+    path_ = path;
+    unwinding_ = std::uncaught_exceptions();
+}
+
+void File::readBlock(void* buffer, int size)
+{
+    size_t done = 0;
+    if (int e = file_->read(buffer, size > 0 ? static_cast<size_t>(size) : 0, done)) {
+        errno = e;
+        throw makeLastErrorException("ReadFile", "System::File::readBlock");
+    }
+    if (done != static_cast<size_t>(size > 0 ? size : 0))
+        throw makeErrorCodeException("System::File::readBlock", ErrorReadFault);
+}
+
+void File::write(const void* data, int size)
+{
+    size_t done = 0;
+    if (int e = file_->write(data, size > 0 ? static_cast<size_t>(size) : 0, done)) {
+        errno = e;
+        throw makeLastErrorException("WriteFile", "System::File::write");
+    }
+    if (done != static_cast<size_t>(size > 0 ? size : 0))
+        throw makeErrorCodeException("System::File::write", ErrorWriteFault);
+}
+
+void File::seek(int64_t offset)
+{
+    if (int e = file_->seek(offset)) {
+        errno = e;
+        throw makeLastErrorException("SetFilePointerEx", "System::File::seek");
+    }
+}
+
+uint64_t File::getSize() const
+{
+    uint64_t size = 0;
+    if (int e = file_->size(size)) {
+        errno = e;
+        throw makeLastErrorException("GetFileSizeEx", "System::File::getSize");
+    }
+    return size;
+}
+
+bool File::isOpen() const
+{
+    return file_->isOpen();
+}
+
+void File::close()
+{
+    if (!file_->isOpen())
+        return;
+    if (int e = file_->close()) {
+        errno = e;
+        makeLastErrorException("CloseHandle", "System::File::close");
+        throw makeFormatException("System::File::close", "failed to write file.", L"%s", path_.c_str());
+    }
+}
+
+bool File::read(const wchar_t* path, std::wstring& text)
+{
+    text.clear();
+    std::string bytes;
+    try {
+        File file;
+        file.open(path, ModeRead);
+        uint64_t size = file.getSize();
+        // Text files of 4 GiB and more are refused rather than read in part.
+        if (size >= (uint64_t(1) << 32)) {
+            makeFormatException("System::File::read", "file is too large.", L"%s", path);
+            return false;
+        }
+        bytes.resize(static_cast<size_t>(size));
+        size_t done = 0;
+        if (int e = file.file_->read(bytes.data(), bytes.size(), done)) {
+            errno = e;
+            makeLastErrorException("ReadFile", "System::File::read");
+            return false;
+        }
+        bytes.resize(done);
+    } catch (const std::exception&) {
+        return false;
+    }
+    if (size_t nul = bytes.find('\0'); nul != std::string::npos)
+        bytes.resize(nul);
+    text = isValidUtf8(bytes) ? utf8ToWide(bytes) : ansiToWide(bytes);
+    return true;
+}
+
+void File::createDirectory(const wchar_t* path)
+{
+    if (int e = Platform::Os::createFolders(toLocalPath(path)))
+        throw makeHresultException("SHCreateDirectory", "System::File::createDirectory", hresultFromError(e));
+}
+
+void AlignedBuffer::allocMemory(uint32_t newSize)
+{
+    if (newSize > capacity) {
+        freeMemory();
+        size_t bytes = (static_cast<size_t>(newSize) + 31) & ~size_t(31);
+        data = std::aligned_alloc(32, bytes);
+        if (!data)
+            throw makeErrorCodeException("System::AlignedBuffer::allocMemory", ErrorOutOfMemory);
+        capacity = newSize;
+    }
+    size = newSize;
+}
+
+void AlignedBuffer::freeMemory()
+{
+    std::free(data);
+    data = nullptr;
+    capacity = 0;
+    size = 0;
+}
+
+} // namespace System

@@ -1,0 +1,178 @@
+#include "platform/os/file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Platform::Os {
+
+namespace {
+std::atomic<unsigned> temporaryCounter{0};
+
+std::string temporaryNameFor(const std::string& path)
+{
+    return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(temporaryCounter++);
+}
+} // namespace
+
+File::~File()
+{
+    close();
+}
+
+File::File(File&& other) noexcept
+    : fd_(other.fd_), target_(std::move(other.target_)), temporary_(std::move(other.temporary_))
+{
+    other.fd_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        fd_ = other.fd_;
+        target_ = std::move(other.target_);
+        temporary_ = std::move(other.temporary_);
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+int File::open(const std::string& path, OpenMode mode)
+{
+    close();
+    int flags = O_CLOEXEC;
+    std::string name = path;
+    switch (mode) {
+    case OpenMode::Read: flags |= O_RDONLY; break;
+    case OpenMode::Replace:
+        flags |= O_WRONLY | O_CREAT | O_EXCL;
+        name = temporaryNameFor(path);
+        break;
+    case OpenMode::ReplaceShared: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+    case OpenMode::OpenOrCreate: flags |= O_WRONLY | O_CREAT; break;
+    }
+    if (mode == OpenMode::Replace) {
+        // Fail now, as an in-place open would, when the target cannot be replaced.
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            return EISDIR;
+    }
+    int fd = ::open(name.c_str(), flags, 0644);
+    if (fd < 0)
+        return errno;
+    fd_ = fd;
+    if (mode == OpenMode::Replace) {
+        target_ = path;
+        temporary_ = name;
+    }
+    return 0;
+}
+
+int File::read(void* buffer, size_t size, size_t& done)
+{
+    done = 0;
+    auto* p = static_cast<char*>(buffer);
+    while (done < size) {
+        ssize_t n = ::read(fd_, p + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+int File::write(const void* data, size_t size, size_t& done)
+{
+    done = 0;
+    auto* p = static_cast<const char*>(data);
+    while (done < size) {
+        ssize_t n = ::write(fd_, p + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+int File::seek(int64_t offset)
+{
+    if (::lseek(fd_, offset, SEEK_SET) < 0)
+        return errno;
+    return 0;
+}
+
+int File::size(uint64_t& out) const
+{
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        return errno;
+    out = static_cast<uint64_t>(st.st_size);
+    return 0;
+}
+
+int File::close()
+{
+    if (fd_ < 0)
+        return 0;
+    int result = 0;
+    if (!temporary_.empty()) {
+        if (::fsync(fd_) != 0)
+            result = errno;
+    }
+    if (::close(fd_) != 0 && result == 0)
+        result = errno;
+    fd_ = -1;
+    if (!temporary_.empty()) {
+        if (result == 0 && ::rename(temporary_.c_str(), target_.c_str()) != 0)
+            result = errno;
+        if (result != 0)
+            ::unlink(temporary_.c_str());
+        temporary_.clear();
+        target_.clear();
+    }
+    return result;
+}
+
+void File::discard()
+{
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
+    temporary_.clear();
+    target_.clear();
+}
+
+int readWholeFile(const std::string& path, std::string& out)
+{
+    out.clear();
+    File file;
+    if (int e = file.open(path, OpenMode::Read))
+        return e;
+    uint64_t size = 0;
+    if (int e = file.size(size))
+        return e;
+    out.resize(static_cast<size_t>(size));
+    size_t done = 0;
+    if (int e = file.read(out.data(), out.size(), done))
+        return e;
+    out.resize(done);
+    return 0;
+}
+
+} // namespace Platform::Os

@@ -1,0 +1,31 @@
+#pragma once
+// Process, thread and machine facts.
+#include <cstdint>
+#include <string>
+
+namespace Platform::Os {
+
+// Full path of the running executable (UTF-8), empty when it cannot be read.
+std::string executablePath();
+// The per-user data home: $XDG_DATA_HOME, else ~/.local/share.
+std::string userDataHome();
+
+uint64_t currentThreadId(); // never 0
+void setCurrentThreadName(const std::string& name);
+// Nice value change of the calling thread; priority > 0 raises it. errno result.
+int setCurrentThreadPriority(int priority);
+
+// Installed physical memory in KiB; 0 when unknown.
+uint64_t installedMemoryKiB();
+
+struct LocalTime {
+    int year, month, day, hour, minute, second, millisecond;
+};
+LocalTime localTime();
+
+// Text of an errno value.
+std::string errorText(int error);
+// Writes to the debugger output, which is standard error here.
+void debugOutput(const char* text);
+
+} // namespace Platform::Os

@@ -1,0 +1,51 @@
+#pragma once
+// The toolkit's application object and what the program asks of the desktop.
+#include <functional>
+#include <string>
+
+namespace Platform::Ui {
+
+// Creates the application object once (offscreen when no display is reachable)
+// and puts LC_NUMERIC back to "C" so number formatting never follows the user's
+// locale. Later calls do nothing. Returns true when a real display is used.
+bool initializeApplication();
+bool hasApplication();
+bool hasDisplay();
+void shutdownApplication();
+
+struct MachineFacts {
+    int keyRepeatDelay = 500;    // ms
+    int keyRepeatInterval = 100; // ms
+    int caretBlinkTime = 500;    // ms
+    int dragWidth = 6;
+    int dragHeight = 6;
+    int doubleClickTime = 500; // ms
+    int screenWidth = 1920;
+    int screenHeight = 1080;
+    int dpi = 96;
+};
+
+// Facts of the desktop; the values above stand when no application object exists.
+MachineFacts queryMachineFacts();
+
+enum class BoxIcon { None, Information, Warning, Error, Question };
+enum class BoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class BoxAnswer { Ok, Cancel, Yes, No };
+
+struct MessageBox {
+    std::wstring text;
+    std::wstring caption;
+    BoxIcon icon = BoxIcon::None;
+    BoxButtons buttons = BoxButtons::Ok;
+    BoxAnswer defaultAnswer = BoxAnswer::Ok;
+};
+
+// Shows a modal message box and returns the answer. Without a display, or when
+// an answerer is installed, the box is not shown: the answerer (or the default
+// answer) decides at once, and the box's text goes to the box log.
+BoxAnswer showMessageBox(const MessageBox& box);
+void setMessageBoxAnswerer(std::function<BoxAnswer(const MessageBox&)> answerer);
+// Receives the text of every box answered without a person (for the program's log).
+void setMessageBoxLog(std::function<void(const MessageBox&)> log);
+
+} // namespace Platform::Ui

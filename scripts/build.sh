@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Configures (once) and builds incrementally into build/.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${VELMORA_BUILD_DIR:-$root/build}"
+"$root/scripts/setup.sh"
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${VELMORA_BUILD_TYPE:-RelWithDebInfo}"
+fi
+cmake --build "$build" -- -j"${VELMORA_JOBS:-$(nproc)}"

@@ -1,0 +1,56 @@
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace {
+std::string program()
+{
+    return TestKit::binDir() + "/velmora2";
+}
+
+int runProgram(const std::string& dataHome, std::string* output = nullptr)
+{
+    return TestKit::runCommand("XDG_DATA_HOME='" + dataHome + "' QT_QPA_PLATFORM=offscreen '" + program() + "' 2>&1",
+                            output);
+}
+} // namespace
+
+TEST(Entry, StartsAndStopsWritingTheMainIniAndTheLog)
+{
+    std::string home = TestKit::tempDir() + "/home";
+    std::string data = home + "/velmora2";
+    std::string mkdirs = "mkdir -p '" + data + "'";
+    ASSERT_EQ(TestKit::runCommand(mkdirs), 0);
+    TestKit::writeFile(data + "/velmora2.ini", "[Logger]\r\nFileLogLevel=2\r\n");
+    std::string output;
+    ASSERT_EQ(runProgram(home, &output), 0) << output;
+
+    std::string ini = TestKit::readFile(data + "/velmora2.ini");
+    EXPECT_NE(ini.find("[Logger]\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("[Edit]\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("FileLogLevel=2\r\n"), std::string::npos);
+
+    auto logs = TestKit::listFolder(data + "/Log");
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_TRUE(std::regex_match(logs[0], std::regex(R"(velmora2_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d-\d{3}\.log)")));
+    std::string log = TestKit::readFile(data + "/Log/" + logs[0]);
+    std::regex line(R"(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[App::run\] start up
+\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[App::run\] shut down
+)");
+    EXPECT_TRUE(std::regex_match(log, line)) << log;
+}
+
+TEST(Entry, AFailedStartEndsWithNonZero)
+{
+    std::string home = TestKit::tempDir() + "/broken";
+    std::string data = home + "/velmora2";
+    ASSERT_EQ(TestKit::runCommand("mkdir -p '" + data + "'"), 0);
+    TestKit::writeFile(data + "/style.conf", "[Layout]\r\nListItemHeight=tall\r\n");
+    std::string output;
+    EXPECT_EQ(runProgram(home, &output), 1);
+    EXPECT_NE(output.find("ini file parameter invalid format(int) or undefined."), std::string::npos) << output;
+    // The settings service was released without writing anything it did not own.
+    EXPECT_EQ(TestKit::readFile(data + "/style.conf"), "[Layout]\r\nListItemHeight=tall\r\n");
+}

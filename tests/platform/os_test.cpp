@@ -1,0 +1,109 @@
+#include "platform/os/codepage.h"
+#include "platform/os/file.h"
+#include "platform/os/folder.h"
+#include "platform/os/guard.h"
+#include "platform/os/module.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <stdexcept>
+
+using namespace Platform::Os;
+
+TEST(OsFile, ReplaceCommitsOnlyOnClose)
+{
+    std::string path = TestKit::tempDir() + "/replace.txt";
+    TestKit::writeFile(path, "old");
+    {
+        File f;
+        ASSERT_EQ(f.open(path, OpenMode::Replace), 0);
+        size_t done;
+        ASSERT_EQ(f.write("new content", 11, done), 0);
+        // Until the file is closed, readers see the old content.
+        EXPECT_EQ(TestKit::readFile(path), "old");
+        ASSERT_EQ(f.close(), 0);
+    }
+    EXPECT_EQ(TestKit::readFile(path), "new content");
+    {
+        File f;
+        ASSERT_EQ(f.open(path, OpenMode::Replace), 0);
+        size_t done;
+        f.write("partial", 7, done);
+        f.discard();
+    }
+    EXPECT_EQ(TestKit::readFile(path), "new content");
+    // No temporary file is left behind either way.
+    EXPECT_EQ(TestKit::listFolder(TestKit::tempDir()).size(), 1u);
+}
+
+TEST(OsFolder, ListingIsSortedByName)
+{
+    std::string dir = TestKit::tempDir() + "/list";
+    ASSERT_EQ(createFolders(dir + "/sub/deeper"), 0);
+    for (const char* name : {"b.log", "a.log", "C.log", "a2.log"})
+        TestKit::writeFile(dir + "/" + name, "x");
+    std::vector<FolderEntry> entries;
+    ASSERT_EQ(listFolder(dir, entries), 0);
+    std::vector<std::string> names;
+    for (auto& e : entries)
+        names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"C.log", "a.log", "a2.log", "b.log", "sub"}));
+    EXPECT_TRUE(entries.back().isFolder);
+    EXPECT_TRUE(matchWildcard("*.LOG", "a.log"));
+    EXPECT_FALSE(matchWildcard("*.vmi", "a.vmi2"));
+}
+
+TEST(OsCodePage, RoundTripsJapaneseAndReplacesWhatItLacks)
+{
+    std::wstring text = L"日本語テキスト";
+    std::string bytes = wideToCodePage(text);
+    EXPECT_EQ(bytes, std::string("\x93\xfa\x96\x7b\x8c\xea\x83\x65\x83\x4c\x83\x58\x83\x67"));
+    EXPECT_EQ(codePageToWide(bytes), text);
+    EXPECT_EQ(wideToCodePage(L"a\U0001F600b"), "a?b");
+    EXPECT_EQ(codePageToWide("a\x81"), L"a\xFFFD"); // a lead byte without its trail
+}
+
+namespace {
+[[gnu::noinline]] void crash(void*)
+{
+    volatile int* p = nullptr;
+    *p = 1;
+}
+} // namespace
+
+TEST(OsGuard, CatchesFaultsAndNestsAndPassesExceptions)
+{
+    Fault fault;
+    EXPECT_FALSE(runGuarded(crash, nullptr, fault));
+    EXPECT_EQ(fault.code, FaultAccessViolation);
+    EXPECT_EQ(fault.signal, SIGSEGV);
+    EXPECT_NE(fault.address, nullptr);
+
+    bool innerFaulted = false;
+    EXPECT_TRUE(runGuarded(
+        [&] {
+            Fault inner;
+            innerFaulted = !runGuarded(crash, nullptr, inner);
+        },
+        fault));
+    EXPECT_TRUE(innerFaulted);
+
+    EXPECT_THROW(runGuarded([] { throw std::runtime_error("x"); }, fault), std::runtime_error);
+    // After an exception left a guard, a later fault is still caught.
+    EXPECT_FALSE(runGuarded(crash, nullptr, fault));
+}
+
+TEST(OsModule, NamesTheModuleHoldingAnAddress)
+{
+    std::string error;
+    void* libc = loadModule("libc.so.6", error);
+    ASSERT_NE(libc, nullptr) << error;
+    void* symbol = findSymbol(libc, "strlen");
+    ASSERT_NE(symbol, nullptr);
+    EXPECT_EQ(moduleNameOf(symbol).rfind("libc", 0), 0u);
+    freeModule(libc);
+    EXPECT_EQ(loadModule("/nonexistent/module.so", error), nullptr);
+    EXPECT_FALSE(error.empty());
+}

@@ -1,0 +1,122 @@
+#include "tests/support/test_support.h"
+
+#include "core/log.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace TestKit {
+
+namespace {
+std::string makeTempDir()
+{
+    char pattern[] = "/tmp/velmora-test-XXXXXX";
+    const char* dir = ::mkdtemp(pattern);
+    if (!dir)
+        throw std::runtime_error("mkdtemp failed");
+    return dir;
+}
+} // namespace
+
+const std::string& tempDir()
+{
+    static const std::string dir = makeTempDir();
+    return dir;
+}
+
+std::string binDir()
+{
+    char buffer[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    std::string exe(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    return exe.substr(0, exe.find_last_of('/'));
+}
+
+std::string artefactDir()
+{
+    std::string dir = binDir() + "/../test-artefacts";
+    ::mkdir(dir.c_str(), 0755);
+    return dir;
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> listFolder(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(folder.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            std::string n = e->d_name;
+            if (n != "." && n != "..")
+                names.push_back(n);
+        }
+        ::closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+int runCommand(const std::string& command, std::string* output)
+{
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return -1;
+    std::array<char, 4096> buffer;
+    std::string out;
+    size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        out.append(buffer.data(), n);
+    int status = ::pclose(pipe);
+    if (output)
+        *output = out;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+namespace {
+std::mutex captureMutex;
+}
+
+LogCapture::LogCapture()
+{
+    System::Log::setOutput([this](const System::Log::Type& type, const char* place, const char* message) {
+        std::lock_guard lock(captureMutex);
+        lines_.push_back(std::string(type.name) + "|" + place + "|" + message);
+    });
+}
+
+LogCapture::~LogCapture()
+{
+    System::Log::setOutput(System::Log::discardOutput);
+}
+
+bool LogCapture::contains(const std::string& fragment) const
+{
+    std::lock_guard lock(captureMutex);
+    return std::any_of(lines_.begin(), lines_.end(),
+                       [&](const std::string& l) { return l.find(fragment) != std::string::npos; });
+}
+
+} // namespace TestKit

@@ -1,0 +1,36 @@
+#pragma once
+// Shared helpers of the test programs.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace TestKit {
+
+// A fresh folder for this test process (removed at exit). %AppData% lives under
+// it: XDG_DATA_HOME points here before the first path expansion.
+const std::string& tempDir();
+// Where tests put pictures and files meant for a person to look at.
+std::string artefactDir();
+// The folder of the test programs, which is also %AppInstall%.
+std::string binDir();
+
+void writeFile(const std::string& path, const std::string& bytes);
+std::string readFile(const std::string& path);
+std::vector<std::string> listFolder(const std::string& folder);
+
+// Runs a command with /bin/sh; returns its exit status and captures stdout.
+int runCommand(const std::string& command, std::string* output = nullptr);
+
+// Collects log lines while alive, as "TYPE|place|message".
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    const std::vector<std::string>& lines() const { return lines_; }
+    bool contains(const std::string& fragment) const;
+
+private:
+    std::vector<std::string> lines_;
+};
+
+} // namespace TestKit
