@@ -12,6 +12,8 @@
 
 namespace System {
 
+static_assert(ErrorReadFault == ENODATA && ErrorWriteFault == ENOSPC && ErrorOutOfMemory == ENOMEM);
+
 namespace {
 constexpr size_t TextSize = 1024;
 
