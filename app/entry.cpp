@@ -5,6 +5,8 @@
 #include "core/service.h"
 #include "core/setting_service.h"
 #include "core/text.h"
+#include "media/direct2d_service.h"
+#include "media/resource_service.h"
 #include "platform/os/process.h"
 #include "platform/ui/application.h"
 #include "ui/menus/dialog.h"
@@ -31,6 +33,8 @@ void startUp(System::ServiceStack& services)
 {
     services.acquire<Setting::SettingService>();
     services.acquire<Logger::LoggerService>();
+    services.acquire<Media::Direct2DService>();
+    services.acquire<Resource::ResourceService>();
     System::Log::info(Place, "start up");
 }
 

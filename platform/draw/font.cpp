@@ -207,7 +207,7 @@ std::wstring userLocaleName()
         }
     }
     if (!value)
-        return L"";
+        return L"en-us";
     std::string s(value);
     s = s.substr(0, s.find_first_of(".@"));
     if (s == "C" || s == "POSIX" || s.empty())
@@ -346,11 +346,11 @@ void FontFace::getGlyphIndices(const uint32_t* codePoints, int count, uint16_t* 
     for (int i = 0; i < count; ++i) {
         char32_t c = codePoints[i];
         QString s = QString::fromUcs4(&c, 1);
-        quint32 index = 0;
-        int n = 1;
-        if (!data_->design.glyphIndexesForChars(s.constData(), static_cast<int>(s.size()), &index, &n) || n < 1)
-            index = 0;
-        glyphs[i] = static_cast<uint16_t>(index);
+        quint32 index[2] = {0, 0};
+        int n = 2; // room for one glyph per UTF-16 unit
+        if (!data_->design.glyphIndexesForChars(s.constData(), static_cast<int>(s.size()), index, &n) || n < 1)
+            index[0] = 0;
+        glyphs[i] = static_cast<uint16_t>(index[0]);
     }
 }
 

@@ -26,7 +26,7 @@ struct LocalizedName {
 int findLocaleName(const std::vector<LocalizedName>& names, const std::wstring& locale);
 
 // The user's locale as a lower-case tag, from the environment (LC_ALL,
-// LC_MESSAGES, LANG). The "C" and "POSIX" locales count as "en-us". Empty when unset.
+// LC_MESSAGES, LANG). An unset locale and the "C" and "POSIX" locales count as "en-us".
 std::wstring userLocaleName();
 
 struct FontMetrics {

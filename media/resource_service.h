@@ -1,0 +1,69 @@
+#pragma once
+// The graphic resources the whole program shares: stroke styles, interface
+// text formats and the fonts of native controls. Each is made on first use,
+// once, whichever thread asks first.
+#include "core/service.h"
+#include "media/com_resource.h"
+#include "media/font_face.h"
+#include "media/text_format.h"
+#include "platform/draw/resources.h"
+
+#include <array>
+#include <memory>
+
+namespace Resource {
+
+// 0: 3-on 3-off dashes; 1: dashes; 2: round caps and joins; 3: bevel joins.
+class StrokeStyleList {
+public:
+    enum Index { Dotted = 0, Dashed = 1, Round = 2, Bevel = 3, Count = 4 };
+    StrokeStyleList();
+    Platform::Draw::StrokeStyle* get(int index) { return styles_.at(static_cast<size_t>(index)).createResource(); }
+
+private:
+    std::array<Media::ComResource<Platform::Draw::StrokeStyle>, Count> styles_;
+};
+
+// Interface text formats, each from a [Font] key of style.conf ("size" or
+// "size,family"); entry 1 is entry 0's family at 0.8 times its size.
+class TextFormatList {
+public:
+    enum Index { Control, ControlSmall, EditControl, LayerObject, PreviewTime, TimeGauge, LevelMeter, Footer, TextEdit,
+                 Log, Count };
+    TextFormatList();
+    TextFormat& at(int index) { return formats_.at(static_cast<size_t>(index)); }
+    Platform::Draw::TextFormat* get(int index) { return at(index).createResource(); }
+
+private:
+    std::array<TextFormat, Count> formats_;
+};
+
+class ResourceService : public System::Singleton<ResourceService> {
+public:
+    ResourceService();
+    ~ResourceService();
+
+    StrokeStyleList strokeStyles;
+    TextFormatList textFormats;
+    std::unique_ptr<GdiFontList> gdiFonts;
+};
+
+// Mix-ins that give an object the shared resources it draws with.
+class FontResource {
+public:
+    FontResource();
+
+protected:
+    TextFormatList* textFormatList;
+    GdiFontList* gdiFontList;
+};
+
+class StrokeStyleResource {
+public:
+    StrokeStyleResource();
+
+protected:
+    StrokeStyleList* strokeStyleList;
+};
+
+} // namespace Resource
