@@ -180,8 +180,11 @@ TextMetrics TextLayout::getMetrics() const
     for (int i = 0; i < d.layout.lineCount(); ++i) {
         QTextLine line = d.layout.lineAt(i);
         height += static_cast<float>(line.height());
-        width = std::max(width, static_cast<float>(line.naturalTextWidth()));
-        full = std::max(full, static_cast<float>(line.horizontalAdvance()));
+        int last = line.textStart() + line.textLength();
+        while (last > line.textStart() && d.shown.at(last - 1).isSpace())
+            --last;
+        width = std::max(width, static_cast<float>(line.cursorToX(last) - line.cursorToX(line.textStart())));
+        full = std::max(full, static_cast<float>(line.naturalTextWidth()));
     }
     if (d.layout.lineCount() == 0)
         height = d.lineHeight;
