@@ -6,6 +6,7 @@
 #include "core/setting_service.h"
 #include "core/text.h"
 #include "media/direct2d_service.h"
+#include "media/image_service.h"
 #include "media/resource_service.h"
 #include "platform/os/process.h"
 #include "platform/ui/application.h"
@@ -33,6 +34,7 @@ void startUp(System::ServiceStack& services)
 {
     services.acquire<Setting::SettingService>();
     services.acquire<Logger::LoggerService>();
+    services.acquire<Media::ImageService>();
     services.acquire<Media::Direct2DService>();
     services.acquire<Resource::ResourceService>();
     System::Log::info(Place, "start up");
