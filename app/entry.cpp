@@ -1,10 +1,13 @@
 #include "app/entry.h"
 
+#include "core/event_service.h"
 #include "core/log.h"
 #include "core/logger_service.h"
+#include "core/process.h"
 #include "core/service.h"
 #include "core/setting_service.h"
 #include "core/text.h"
+#include "core/translate_service.h"
 #include "media/direct2d_service.h"
 #include "media/image_service.h"
 #include "media/resource_service.h"
@@ -33,16 +36,22 @@ void logUnansweredBoxes()
 void startUp(System::ServiceStack& services)
 {
     services.acquire<Setting::SettingService>();
+    System::Process::SetThreadPriority("MainThreadPriority");
     services.acquire<Logger::LoggerService>();
+    services.acquire<Translate::TranslateService>();
     services.acquire<Media::ImageService>();
     services.acquire<Media::Direct2DService>();
     services.acquire<Resource::ResourceService>();
+    services.acquire<Event::EventService>();
     System::Log::info(Place, "start up");
+    // The start-up listeners run once, before the main loop.
+    Event::EventService::Get()->startup();
 }
 
 void shutDown()
 {
     System::Log::info(Place, "shut down");
+    Event::EventService::Get()->shutdown();
 }
 } // namespace
 

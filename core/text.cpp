@@ -1,7 +1,11 @@
 #include "core/text.h"
 
+#include "core/expressions.h"
 #include "platform/os/codepage.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <vector>
@@ -281,6 +285,108 @@ void replaceString(std::wstring& text, std::wstring_view from, std::wstring_view
 void replaceString(std::string& text, std::string_view from, std::string_view to)
 {
     replaceAll(text, from, to);
+}
+
+void expandBraceVariable(std::wstring& text, const std::function<const wchar_t*(const std::wstring&)>& lookup)
+{
+    // Matches are taken from a copy made before any replacement.
+    const std::wstring source = text;
+    const std::wregex& expression = Expressions::braceVariable();
+    for (std::wsregex_iterator it(source.begin(), source.end(), expression), end; it != end; ++it) {
+        const std::wsmatch& match = *it;
+        const wchar_t* replacement = lookup(match[1].str());
+        replaceString(text, match[0].str(), replacement ? std::wstring_view(replacement) : std::wstring_view());
+    }
+}
+
+void trimSpace(std::wstring& text)
+{
+    size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring::npos) {
+        text.clear();
+        return;
+    }
+    size_t last = text.find_last_not_of(L' ');
+    text = text.substr(first, last - first + 1);
+}
+
+namespace {
+struct TimeParts {
+    const wchar_t* sign;
+    long long hours;
+    int minutes, seconds, hundredths;
+};
+
+TimeParts splitTime(double value)
+{
+    TimeParts parts{value < 0 ? L"-" : L"", 0, 0, 0, 0};
+    double a = std::fabs(value);
+    // Not a number, or more hours than the text can hold, shows as zero / the limit.
+    if (!(a == a))
+        a = 0;
+    a = std::min(a, 3.6e15);
+    long long s = static_cast<long long>(a);
+    parts.hours = s / 3600;
+    parts.minutes = static_cast<int>((s % 3600) / 60);
+    parts.seconds = static_cast<int>(s % 60);
+    parts.hundredths = static_cast<int>(static_cast<long long>(a * 100) % 100);
+    return parts;
+}
+} // namespace
+
+void formatTime(wchar_t (&buffer)[32], double seconds)
+{
+    TimeParts t = splitTime(seconds);
+    formatWide(buffer, 32, L"%s%02lld:%02d:%02d.%02d", t.sign, t.hours, t.minutes, t.seconds, t.hundredths);
+}
+
+void formatTimeSeconds(wchar_t (&buffer)[32], double seconds)
+{
+    TimeParts t = splitTime(seconds);
+    formatWide(buffer, 32, L"%s%02lld:%02d:%02d", t.sign, t.hours, t.minutes, t.seconds);
+}
+
+std::wstring formatString(const wchar_t* format, ...)
+{
+    wchar_t buffer[1024];
+    va_list args;
+    va_start(args, format);
+    int length = formatWideV(buffer, 1024, format, args);
+    va_end(args);
+    return std::wstring(buffer, static_cast<size_t>(length));
+}
+
+namespace {
+template <class S, class C>
+std::vector<S> splitBy(const S& text, C separator)
+{
+    std::vector<S> pieces;
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find(separator, start);
+        if (end == S::npos) {
+            pieces.push_back(text.substr(start));
+            return pieces;
+        }
+        pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+} // namespace
+
+std::vector<std::string> splitComma(const std::string& text)
+{
+    return splitBy(text, ',');
+}
+
+std::vector<std::string> splitString(const std::string& text, char separator)
+{
+    return splitBy(text, separator);
+}
+
+std::vector<std::wstring> splitWideString(const std::wstring& text, wchar_t separator)
+{
+    return splitBy(text, separator);
 }
 
 std::wstring toLowerAscii(std::wstring_view text)

@@ -4,8 +4,10 @@
 // Wide text is std::wstring holding whole code points. UTF-8 is std::string.
 // The "ANSI" code page of narrow report and log texts and of old files is CP932.
 #include <cstdarg>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace System {
 
@@ -36,6 +38,39 @@ int formatWide(wchar_t* buffer, size_t size, const wchar_t* format, ...);
 // after each inserted text.
 void replaceString(std::wstring& text, std::wstring_view from, std::wstring_view to);
 void replaceString(std::string& text, std::string_view from, std::string_view to);
+
+// Replaces every placeholder "{name}" by lookup(name); every occurrence of one
+// placeholder is replaced at its first match. Empty braces are left as they are;
+// a lookup that returns null replaces the placeholder by nothing.
+void expandBraceVariable(std::wstring& text, const std::function<const wchar_t*(const std::wstring&)>& lookup);
+
+// Removes leading and trailing spaces (U+0020 only).
+void trimSpace(std::wstring& text);
+
+// "-hh:mm:ss.cc" (the sign only for negative values; hours not wrapped; seconds
+// and hundredths truncated) into a buffer of 32 characters.
+void formatTime(wchar_t (&buffer)[32], double seconds);
+// "-hh:mm:ss", the same without hundredths.
+void formatTimeSeconds(wchar_t (&buffer)[32], double seconds);
+
+// Wide printf into at most 1023 characters.
+std::wstring formatString(const wchar_t* format, ...);
+
+// The pieces between separators; empty pieces count (an empty text gives one).
+std::vector<std::string> splitComma(const std::string& text);
+std::vector<std::string> splitString(const std::string& text, char separator);
+std::vector<std::wstring> splitWideString(const std::wstring& text, wchar_t separator);
+
+// initial, then separator and item for every item of [first, last).
+template <class Iterator>
+std::wstring joinString(Iterator first, Iterator last, std::wstring initial, wchar_t separator)
+{
+    for (; first != last; ++first) {
+        initial.push_back(separator);
+        initial += *first;
+    }
+    return initial;
+}
 
 // Lower-cases ASCII A-Z only.
 std::wstring toLowerAscii(std::wstring_view text);

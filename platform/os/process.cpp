@@ -62,6 +62,29 @@ int setCurrentThreadPriority(int priority)
     return 0;
 }
 
+std::string userInterfaceLanguage()
+{
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (!value || !*value)
+            continue;
+        std::string text = value;
+        // "ja_JP.UTF-8", "en_US:en", "pt-BR": the letters before the first separator.
+        size_t end = text.find_first_of(":_.@-");
+        std::string primary = text.substr(0, end);
+        if (primary.empty())
+            continue;
+        if (primary == "C" || primary == "POSIX")
+            return {};
+        for (char& c : primary) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return primary;
+    }
+    return {};
+}
+
 uint64_t installedMemoryKiB()
 {
     long pages = ::sysconf(_SC_PHYS_PAGES);

@@ -15,6 +15,10 @@ void setCurrentThreadName(const std::string& name);
 // Nice value change of the calling thread; priority > 0 raises it. errno result.
 int setCurrentThreadPriority(int priority);
 
+// The primary language of the user's interface, lower case ("ja", "en"), from
+// LANGUAGE, LC_ALL, LC_MESSAGES and LANG; empty for the "C" and "POSIX" locales.
+std::string userInterfaceLanguage();
+
 // Installed physical memory in KiB; 0 when unknown.
 uint64_t installedMemoryKiB();
 

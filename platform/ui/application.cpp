@@ -1,5 +1,7 @@
 #include "platform/ui/application.h"
 
+#include "platform/ui/main_thread.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -44,6 +46,7 @@ bool initializeApplication()
     static char* argv[] = {name, nullptr};
     application = std::make_unique<QApplication>(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    openMainThread();
     return displayUsed;
 }
 
@@ -59,6 +62,7 @@ bool hasDisplay()
 
 void shutdownApplication()
 {
+    closeMainThread();
     application.reset();
 }
 

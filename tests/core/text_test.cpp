@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace System;
 
 TEST(Text, Utf8ConversionsReplaceMalformedSequences)
@@ -44,4 +46,78 @@ TEST(Text, ReplaceStringGoesOnAfterTheInsertedText)
     EXPECT_EQ(s, L"%A%%A%\\x\\%A%%A%");
     EXPECT_EQ(toLowerAscii(L"ABC\u00C4z"), L"abc\u00C4z");
     EXPECT_EQ(toLocalPath(L"%AppData%\\a\\b.txt"), "%AppData%/a/b.txt");
+}
+
+TEST(Text, ExpandBraceVariable)
+{
+    std::map<std::wstring, std::wstring> names = {{L"x", L"1"}, {L"scene", L"{x}"}};
+    auto lookup = [&](const std::wstring& name) -> const wchar_t* {
+        auto it = names.find(name);
+        return it == names.end() ? nullptr : it->second.c_str();
+    };
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"{x}+{x}={}", L"1+1={}"},                 // empty braces stay as they are
+        {L"a{unknown}b", L"ab"},                     // a failed lookup leaves nothing
+        {L"{scene}/{x}", L"1/1"},                    // a later match replaces in the working text
+        {L"{{x}}", L"{1}"},
+        {L"no placeholders", L"no placeholders"},
+        {L"{x", L"{x"},
+    };
+    for (const Case& c : cases) {
+        std::wstring text = c.text;
+        expandBraceVariable(text, lookup);
+        EXPECT_EQ(text, c.expected) << wideToUtf8(c.text);
+    }
+    std::wstring text = L"aaa";
+    replaceString(text, L"a", L"aa");
+    EXPECT_EQ(text, L"aaaaaa");
+}
+
+TEST(Text, TrimSplitJoin)
+{
+    struct Trim {
+        const wchar_t* text;
+        const wchar_t* expected;
+    } trims[] = {{L"   ", L""}, {L"", L""}, {L" \t ", L"\t"}, {L"  a b \n ", L"a b \n"}, {L"x", L"x"}};
+    for (const Trim& t : trims) {
+        std::wstring s = t.text;
+        trimSpace(s);
+        EXPECT_EQ(s, t.expected);
+    }
+    using V = std::vector<std::string>;
+    EXPECT_EQ(splitComma(""), V{""});
+    EXPECT_EQ(splitComma("a,,b,"), (V{"a", "", "b", ""}));
+    EXPECT_EQ(splitString("1/30", '/'), (V{"1", "30"}));
+    EXPECT_EQ(splitWideString(L"a;b", L';'), (std::vector<std::wstring>{L"a", L"b"}));
+    std::vector<std::wstring> items = {L"x", L"y", L"z"};
+    EXPECT_EQ(joinString(items.begin() + 1, items.end(), items[0], L','), L"x,y,z");
+    EXPECT_EQ(joinString(items.end(), items.end(), std::wstring(L"only"), L','), L"only");
+}
+
+TEST(Text, FormatTimeAndFormatString)
+{
+    struct Case {
+        double seconds;
+        const wchar_t* time;
+        const wchar_t* timeSeconds;
+    } cases[] = {
+        {-(3600 + 120 + 5.678), L"-01:02:05.67", L"-01:02:05"},
+        {59.999, L"00:00:59.99", L"00:00:59"},
+        {360000.0, L"100:00:00.00", L"100:00:00"},
+        {0.0, L"00:00:00.00", L"00:00:00"},
+        {-0.5, L"-00:00:00.50", L"-00:00:00"},
+    };
+    for (const Case& c : cases) {
+        wchar_t buffer[32];
+        formatTime(buffer, c.seconds);
+        EXPECT_STREQ(buffer, c.time);
+        formatTimeSeconds(buffer, c.seconds);
+        EXPECT_STREQ(buffer, c.timeSeconds);
+    }
+    EXPECT_EQ(formatString(L"%s:%d", L"frame", 12), L"frame:12");
+    std::wstring big(3000, L'q');
+    EXPECT_EQ(formatString(L"%s", big.c_str()).size(), 1023u);
 }

@@ -3,6 +3,10 @@
 #include "core/log.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <thread>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -93,6 +97,28 @@ int runCommand(const std::string& command, std::string* output)
     if (output)
         *output = out;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void finishWithin(int ms, const std::function<void()>& fn, const char* what)
+{
+    struct State {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+    };
+    auto state = std::make_shared<State>();
+    std::thread([state, &fn] {
+        fn();
+        std::lock_guard lock(state->mutex);
+        state->finished = true;
+        state->done.notify_all();
+    }).detach();
+    std::unique_lock lock(state->mutex);
+    if (!state->done.wait_for(lock, std::chrono::milliseconds(ms), [&] { return state->finished; })) {
+        std::fprintf(stderr, "FAILED: %s did not finish within %d ms\n", what, ms);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
 }
 
 namespace {

@@ -21,6 +21,11 @@ std::vector<std::string> listFolder(const std::string& folder);
 // Runs a command with /bin/sh; returns its exit status and captures stdout.
 int runCommand(const std::string& command, std::string* output = nullptr);
 
+// Runs fn on a thread of its own and waits for it at most ms. When it does not
+// finish in time (a hang), prints what and ends the test process with a failure:
+// the hung thread still uses the caller's state, so the process cannot go on.
+void finishWithin(int ms, const std::function<void()>& fn, const char* what);
+
 // Collects log lines while alive, as "TYPE|place|message".
 class LogCapture {
 public:

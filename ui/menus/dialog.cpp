@@ -1,19 +1,82 @@
 #include "ui/menus/dialog.h"
 
+#include "core/event_command.h"
 #include "core/log.h"
 #include "core/text.h"
+#include "core/translate_service.h"
 #include "platform/ui/application.h"
 
+#include <cstdarg>
+#include <string>
+
 namespace Dialog {
+
+namespace {
+constexpr size_t MessageSize = 1024;
+constexpr const wchar_t* Caption = L"velmora2";
+
+int showErrorBox(const std::wstring& text)
+{
+    Platform::Ui::MessageBox box;
+    box.text = text;
+    box.caption = Caption;
+    box.icon = Platform::Ui::BoxIcon::Error;
+    return static_cast<int>(Platform::Ui::showMessageBox(box));
+}
+} // namespace
 
 void showException(const std::exception& e)
 {
     System::Log::error("Dialog::showException", "show exception dialog.\n%s", e.what());
     Platform::Ui::MessageBox box;
     box.text = System::ansiToWide(e.what());
-    box.caption = L"velmora2";
+    box.caption = Caption;
     box.icon = Platform::Ui::BoxIcon::Error;
     Platform::Ui::showMessageBox(box);
+}
+
+int showError(const char* format, ...)
+{
+    char message[MessageSize];
+    va_list args;
+    va_start(args, format);
+    System::formatNarrowV(message, MessageSize, format, args);
+    va_end(args);
+    System::Log::error("Dialog::showError", "show error dialog.\n%s", message);
+    return showErrorBox(System::ansiToWide(message));
+}
+
+int showError(const wchar_t* format, ...)
+{
+    wchar_t message[MessageSize];
+    va_list args;
+    va_start(args, format);
+    System::formatWideV(message, MessageSize, format, args);
+    va_end(args);
+    System::Log::error("Dialog::showError", L"show error dialog.\n%s", message);
+    const wchar_t* shown = message;
+    if (Translate::TranslateService::enabled && Translate::TranslateService::Get())
+        shown = Translate::TranslateService::Get()->message.translate(message);
+    return showErrorBox(shown);
+}
+
+int postError(const wchar_t* format, ...)
+{
+    wchar_t message[MessageSize];
+    va_list args;
+    va_start(args, format);
+    int length = System::formatWideV(message, MessageSize, format, args);
+    va_end(args);
+    Event::EventCommand command;
+    command.kind = static_cast<uint32_t>(Event::EventCommandType::ShowError);
+    command.payload = std::make_unique<Event::ErrorPayload>(std::wstring(message, static_cast<size_t>(length)));
+    Event::postEventCommand(std::move(command));
+    return length;
+}
+
+void postException(const std::exception& e)
+{
+    Event::postException(Event::EventCommandType::ShowException, e);
 }
 
 } // namespace Dialog

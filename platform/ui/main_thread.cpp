@@ -1,0 +1,160 @@
+#include "platform/ui/main_thread.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+#include <QTimer>
+
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace Platform::Ui {
+
+namespace {
+// Guards posting against the application object going away.
+std::mutex postMutex;
+bool open = false;
+
+// Main thread only.
+std::exception_ptr pendingException;
+// Never destroyed: timers may be killed by exit-time destructors of other units.
+std::unordered_map<uintptr_t, QTimer*>& timers = *new std::unordered_map<uintptr_t, QTimer*>();
+uintptr_t lastTimerId = 0;
+
+// Runs a task or callback; an exception ends the loop and is kept for rethrowing.
+template <class F>
+void runGuarded(F&& f)
+{
+    if (pendingException)
+        return;
+    try {
+        f();
+    } catch (...) {
+        pendingException = std::current_exception();
+        QCoreApplication::exit(1);
+    }
+}
+
+void rethrowPending()
+{
+    if (pendingException) {
+        std::exception_ptr e = pendingException;
+        pendingException = nullptr;
+        std::rethrow_exception(e);
+    }
+}
+} // namespace
+
+void openMainThread()
+{
+    std::lock_guard lock(postMutex);
+    open = true;
+}
+
+void closeMainThread()
+{
+    {
+        std::lock_guard lock(postMutex);
+        open = false;
+    }
+    for (auto& [id, timer] : timers)
+        delete timer;
+    timers.clear();
+    pendingException = nullptr;
+}
+
+bool postToMainThread(std::function<void()> task)
+{
+    std::lock_guard lock(postMutex);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!open || !app)
+        return false;
+    // A queued call on the application object: it lives on the main thread, and
+    // posted events for one thread are delivered in posting order.
+    return QMetaObject::invokeMethod(
+        app, [task = std::move(task)] { runGuarded(task); }, Qt::QueuedConnection);
+}
+
+void runMainLoop()
+{
+    rethrowPending();
+    if (QCoreApplication::instance())
+        QCoreApplication::exec();
+    rethrowPending();
+}
+
+void quitMainLoop()
+{
+    QCoreApplication::exit(0);
+}
+
+void processMessages(int maxWaitMs)
+{
+    rethrowPending();
+    if (!QCoreApplication::instance())
+        return;
+    if (maxWaitMs <= 0) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    } else {
+        // Waits for the next event; the single-shot timer bounds the wait.
+        QTimer bound;
+        bound.setSingleShot(true);
+        bound.start(maxWaitMs);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    rethrowPending();
+}
+
+bool processMessagesUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        processMessages(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 10)));
+    }
+    return true;
+}
+
+bool isMainThread()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+uintptr_t setTimer(uintptr_t id, unsigned elapseMs, void (*proc)(uintptr_t id))
+{
+    if (!QCoreApplication::instance() || !open)
+        return 0;
+    auto it = id ? timers.find(id) : timers.end();
+    QTimer* timer;
+    if (it != timers.end()) {
+        timer = it->second;
+        timer->disconnect();
+    } else {
+        id = ++lastTimerId;
+        timer = new QTimer();
+        timer->setTimerType(Qt::PreciseTimer);
+        timers.emplace(id, timer);
+    }
+    QObject::connect(timer, &QTimer::timeout, [id, proc] { runGuarded([&] { proc(id); }); });
+    timer->start(static_cast<int>(elapseMs));
+    return id;
+}
+
+bool killTimer(uintptr_t id)
+{
+    auto it = timers.find(id);
+    if (it == timers.end())
+        return false;
+    QTimer* timer = it->second;
+    timers.erase(it);
+    timer->stop();
+    // The timer may be the one whose callback is running right now.
+    timer->deleteLater();
+    return true;
+}
+
+} // namespace Platform::Ui

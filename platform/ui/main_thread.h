@@ -1,0 +1,36 @@
+#pragma once
+// The main thread's message queue and its thread timers. Other threads hand work
+// to the main thread by posting tasks; the main loop runs them in posting order.
+#include <cstdint>
+#include <functional>
+
+namespace Platform::Ui {
+
+// Queues task to run on the main thread after the tasks posted before it. Safe
+// from any thread. Returns false when no application object exists (or it is
+// shutting down): the task is then destroyed without running.
+bool postToMainThread(std::function<void()> task);
+
+// Runs the main loop until quitMainLoop, or until a posted task or timer callback
+// throws: the loop then ends and the exception is rethrown here. Tasks that come
+// up while such an exception is on its way out are destroyed without running.
+void runMainLoop();
+void quitMainLoop();
+// Handles pending events and waits for more for at most maxWaitMs; rethrows as runMainLoop.
+void processMessages(int maxWaitMs = 0);
+// Handles events until done() is true or timeoutMs passed; returns done().
+bool processMessagesUntil(const std::function<bool()>& done, int timeoutMs);
+bool isMainThread();
+
+// Thread timers of the main thread: proc(id) is called from the main loop every
+// elapseMs. id 0 creates a timer and returns its new id; a known id is re-armed
+// with the new elapse. Returns 0 when no application object exists.
+uintptr_t setTimer(uintptr_t id, unsigned elapseMs, void (*proc)(uintptr_t id));
+// Stops the timer; false when the id is unknown.
+bool killTimer(uintptr_t id);
+
+// Called by the application object's set-up and tear-down.
+void openMainThread();
+void closeMainThread();
+
+} // namespace Platform::Ui

@@ -1,0 +1,55 @@
+#include "core/clipboard.h"
+#include "platform/ui/application.h"
+#include "platform/ui/clipboard.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+using System::Clipboard;
+
+TEST(Clipboard, TextRoundTripsAndAPictureIsNotText)
+{
+    Platform::Ui::initializeApplication();
+    std::wstring text = L"行1\r\nline 2 — ✓";
+    ASSERT_TRUE(Clipboard::setText(text.c_str()));
+    std::wstring out = L"unchanged";
+    ASSERT_TRUE(Clipboard::getText(out));
+    EXPECT_EQ(out, text);
+
+    auto image = System::DibImage::create(2, 1, true);
+    // 32-bit pixels keep their alpha: B, G, R, A.
+    const uint8_t pixels[] = {10, 20, 30, 40, 50, 60, 70, 255};
+    std::copy(std::begin(pixels), std::end(pixels), image.bits.begin());
+    EXPECT_EQ(image.header.biBitCount, 32);
+    EXPECT_EQ(image.header.biSizeImage, 8u);
+    ASSERT_TRUE(Clipboard::setImage(image));
+    out = L"unchanged";
+    EXPECT_FALSE(Clipboard::getText(out));
+    EXPECT_EQ(out, L"unchanged");
+    int width, height;
+    std::vector<uint8_t> bgra;
+    ASSERT_EQ(Platform::Ui::getClipboardPicture(width, height, bgra), 0);
+    EXPECT_EQ(bgra, std::vector<uint8_t>(std::begin(pixels), std::end(pixels)));
+    Platform::Ui::shutdownApplication();
+}
+
+TEST(Clipboard, FailuresAreReportedNotThrown)
+{
+    // Without an application object there is no clipboard to open.
+    TestKit::LogCapture log;
+    Platform::Ui::setMessageBoxAnswerer([](const Platform::Ui::MessageBox& box) { return box.defaultAnswer; });
+    std::wstring out = L"kept";
+    EXPECT_FALSE(Clipboard::getText(out));
+    EXPECT_EQ(out, L"kept");
+    EXPECT_FALSE(Clipboard::setText(L"x"));
+    EXPECT_TRUE(log.contains("OpenClipboard() failed in System::Clipboard::Clipboard()"));
+    EXPECT_TRUE(log.contains("ERROR|Dialog::showException|show exception dialog."));
+
+    // A header promising more rows than the block holds is refused.
+    Platform::Ui::initializeApplication();
+    auto image = System::DibImage::create(4, 4, false);
+    image.bits.resize(10);
+    EXPECT_FALSE(Clipboard::setImage(image));
+    Platform::Ui::shutdownApplication();
+    Platform::Ui::setMessageBoxAnswerer(nullptr);
+}
