@@ -11,6 +11,7 @@
 #include "media/direct2d_service.h"
 #include "media/image_service.h"
 #include "media/resource_service.h"
+#include "media/direct3d_service.h"
 #include "platform/os/process.h"
 #include "platform/ui/application.h"
 #include "ui/menus/dialog.h"
@@ -41,6 +42,7 @@ void startUp(System::ServiceStack& services)
     services.acquire<Translate::TranslateService>();
     services.acquire<Media::ImageService>();
     services.acquire<Media::Direct2DService>();
+    services.acquire<Media::Direct3DService>();
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();
     System::Log::info(Place, "start up");

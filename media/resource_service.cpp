@@ -3,7 +3,10 @@
 #include "core/failure.h"
 #include "core/ini_file.h"
 #include "core/setting_service.h"
+#include "media/direct3d_service.h"
 #include "media/font_manager.h"
+#include "media/shader_list.h"
+#include "media/state_list.h"
 
 namespace Resource {
 
@@ -68,9 +71,23 @@ TextFormatList::TextFormatList()
     }
 }
 
-ResourceService::ResourceService() : gdiFonts(std::make_unique<GdiFontList>()) {}
+ResourceService::ResourceService() : gdiFonts(std::make_unique<GdiFontList>())
+{
+    if (Media::Direct3DService::Get()) {
+        samplerStates = std::make_unique<Shader::SamplerStateList>();
+        blendStates = std::make_unique<Shader::BlendStateList>();
+        rasterizerStates = std::make_unique<Shader::RasterizerStateList>();
+        shaders = std::make_unique<Shader::ShaderList>();
+    }
+}
 
-ResourceService::~ResourceService() = default;
+ResourceService::~ResourceService()
+{
+    shaders.reset();
+    rasterizerStates.reset();
+    blendStates.reset();
+    samplerStates.reset();
+}
 
 FontResource::FontResource()
 {

@@ -11,6 +11,13 @@
 #include <array>
 #include <memory>
 
+namespace Shader {
+class SamplerStateList;
+class BlendStateList;
+class RasterizerStateList;
+class ShaderList;
+} // namespace Shader
+
 namespace Resource {
 
 // 0: 3-on 3-off dashes; 1: dashes; 2: round caps and joins; 3: bevel joins.
@@ -46,6 +53,12 @@ public:
     StrokeStyleList strokeStyles;
     TextFormatList textFormats;
     std::unique_ptr<GdiFontList> gdiFonts;
+    // The GPU tables, built in this order when the graphics device exists
+    // (reached through ShaderResource and ShaderStateResource).
+    std::unique_ptr<Shader::SamplerStateList> samplerStates;
+    std::unique_ptr<Shader::BlendStateList> blendStates;
+    std::unique_ptr<Shader::RasterizerStateList> rasterizerStates;
+    std::unique_ptr<Shader::ShaderList> shaders;
 };
 
 // Mix-ins that give an object the shared resources it draws with.

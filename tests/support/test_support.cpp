@@ -31,6 +31,20 @@ std::string makeTempDir()
 }
 } // namespace
 
+void useSoftwareGpu()
+{
+    if (!std::getenv("VK_ICD_FILENAMES")) {
+        for (const char* icd : {"/usr/share/vulkan/icd.d/lvp_icd.x86_64.json", "/usr/share/vulkan/icd.d/lvp_icd.aarch64.json",
+                                "/usr/share/vulkan/icd.d/lvp_icd.json"}) {
+            if (::access(icd, R_OK) == 0) {
+                ::setenv("VK_ICD_FILENAMES", icd, 1);
+                break;
+            }
+        }
+    }
+    ::setenv("VELMORA_GPU_VALIDATION", "1", 1);
+}
+
 const std::string& tempDir()
 {
     static const std::string dir = makeTempDir();

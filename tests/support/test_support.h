@@ -26,6 +26,10 @@ int runCommand(const std::string& command, std::string* output = nullptr);
 // the hung thread still uses the caller's state, so the process cannot go on.
 void finishWithin(int ms, const std::function<void()>& fn, const char* what);
 
+// Selects the software Vulkan driver and turns the validation layer on for
+// devices made after the call (GPU tests run without a graphics processor).
+void useSoftwareGpu();
+
 // Collects log lines while alive, as "TYPE|place|message".
 class LogCapture {
 public:

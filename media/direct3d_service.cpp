@@ -1,0 +1,214 @@
+#include "media/direct3d_service.h"
+
+#include "core/failure.h"
+#include "core/ini_file.h"
+#include "core/log.h"
+#include "core/setting_service.h"
+#include "media/pixel_shader.h"
+#include "media/render_buffer.h"
+#include "media/resource_buffer.h"
+#include "media/vertex_shader.h"
+#include "platform/gpu/gpu.h"
+#include "platform/ui/application.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace Media {
+
+namespace {
+constexpr const char* Place = "Media::Direct3DService::Direct3DService";
+
+uint32_t configFormat(const char* key, uint32_t defaultValue)
+{
+    auto* settings = Setting::SettingService::Get();
+    if (!settings)
+        return defaultValue;
+    try {
+        int value = settings->system.config.get(key).toInt(static_cast<int>(defaultValue));
+        return value > 0 ? static_cast<uint32_t>(value) : defaultValue;
+    } catch (const std::exception&) {
+        return defaultValue;
+    }
+}
+
+bool validationRequested()
+{
+    const char* v = std::getenv("VELMORA_GPU_VALIDATION");
+    return v && *v && std::strcmp(v, "0") != 0;
+}
+} // namespace
+
+Direct3DService::Direct3DService()
+{
+    // Settings first: they are stored again when the service goes.
+    if (System::Config::iniFile) {
+        section.load(*System::Config::iniFile);
+        saver_ = std::make_unique<System::Config::SectionSaver>(&section);
+    }
+
+    Platform::Gpu::DeviceOptions options;
+    options.validation = validationRequested();
+    int32_t hr = Platform::Gpu::Device::create(options, &device);
+    if (hr < 0)
+        throw System::makeHresultException("D3D11CreateDevice", Place, hr);
+    context = &device->context();
+    System::Log::info(Place, "D3D feature level : 0x%08x", 0xB100u);
+    System::Log::info(Place, "GPU device : %s", device->facts().name.c_str());
+
+    PixelFormat = configFormat("PixelFormat", Format::R16G16B16A16Float);
+    MaskFormat = configFormat("MaskFormat", Format::A8Unorm);
+    sampleDesc = SampleDesc{1, 0};
+
+    const bool rovs = device->facts().fragmentInterlock;
+    System::Log::info(Place, "D3D ROVsSupported : %d", rovs ? 1 : 0);
+    if (!rovs) {
+        // Only a warning: no built-in shader needs ordered pixel access.
+        Platform::Ui::MessageBox box;
+        box.text = L"D3D ROVs not supported.\n\n一部の機能が正しく動作しない可能性があります";
+        box.caption = L"Velmora Tessel2";
+        box.icon = Platform::Ui::BoxIcon::Warning;
+        box.buttons = Platform::Ui::BoxButtons::Ok;
+        Platform::Ui::showMessageBox(box);
+    }
+
+    static const struct {
+        const char* name;
+        uint32_t format;
+    } formats[] = {
+        {"DXGI_FORMAT_R8G8B8A8_UNORM", 28},      {"DXGI_FORMAT_B8G8R8A8_UNORM", 87},
+        {"DXGI_FORMAT_A8_UNORM", 65},            {"DXGI_FORMAT_R16G16B16A16_FLOAT", 10},
+        {"DXGI_FORMAT_G8R8_G8B8_UNORM", 69},     {"DXGI_FORMAT_R16G16B16A16_UNORM", 11},
+        {"DXGI_FORMAT_R16G16B16A16_SNORM", 13},
+    };
+    for (const auto& f : formats) {
+        uint32_t support = device->formatSupport(f.format);
+        System::Log::info(Place, "D3D %s Texture2D Supported : %d", f.name,
+                          (support & Platform::Gpu::SupportTexture2D) ? 1 : 0);
+    }
+}
+
+Direct3DService::~Direct3DService()
+{
+    if (context) {
+        try {
+            context->finish();
+        } catch (const std::exception&) {
+        }
+    }
+    saver_.reset(); // stores the section
+    context = nullptr;
+    device.reset();
+}
+
+void Direct3DService::setViewport(uint32_t width, uint32_t height)
+{
+    Platform::Gpu::Viewport viewport;
+    viewport.width = static_cast<float>(width);
+    viewport.height = static_cast<float>(height);
+    context->setViewport(viewport);
+}
+
+void Direct3DService::setRenderTarget(ResourceBuffer& target)
+{
+    if (!target.renderTargetView)
+        target.createRenderTargetView();
+    Platform::Gpu::View* view = target.renderTargetView.get();
+    context->setRenderTargets(1, &view);
+    setViewport(target.width, target.height);
+}
+
+void Direct3DService::setRenderBufferTarget(RenderBuffer& target)
+{
+    if (!target.renderTargetView)
+        target.createRenderTargetView();
+    Platform::Gpu::View* view = target.renderTargetView.get();
+    context->setRenderTargets(1, &view);
+    setViewport(target.width, target.height);
+}
+
+void Direct3DService::setRenderBufferTargetAndUnorderedAccessViews(RenderBuffer& target, uint32_t count,
+                                                                   Platform::Gpu::View* const* views)
+{
+    if (!target.renderTargetView)
+        target.createRenderTargetView();
+    Platform::Gpu::View* view = target.renderTargetView.get();
+    context->setRenderTargets(1, &view);
+    context->setPixelUnorderedAccessViews(1, count, views);
+    setViewport(target.width, target.height);
+}
+
+void Direct3DService::setComputeUnorderedAccessView(uint32_t slot, ResourceBuffer& buffer)
+{
+    if (!buffer.unorderedAccessView)
+        buffer.createUnorderedAccessView();
+    Platform::Gpu::View* view = buffer.unorderedAccessView.get();
+    context->setComputeUnorderedAccessViews(slot, 1, &view);
+}
+
+void Direct3DService::drawVertexBuffer(const VertexBufferCommon& vertices)
+{
+    context->setTopology(vertices.topology);
+    context->setVertexBuffer(vertices.buffer.get(), vertices.stride, 0);
+    context->draw(vertices.count, 0);
+}
+
+void Direct3DService::drawVertices(const void* vertices)
+{
+    VertexBufferCommon buffer;
+    buffer.topology = 5;
+    VertexBufferCommon::create(buffer, vertices, 3, 28);
+    drawVertexBuffer(buffer);
+}
+
+void Direct3DService::bindVertexShader(const VertexShader& shader)
+{
+    if (currentVertexShader == &shader)
+        return;
+    currentVertexShader = &shader;
+    context->setVertexShader(shader.shader.get(), &shader.inputLayout);
+    ++bindCounts.vertexShader;
+}
+
+void Direct3DService::bindPixelShader(const PixelShader& shader)
+{
+    if (currentPixelShader == &shader)
+        return;
+    currentPixelShader = &shader;
+    context->setPixelShader(shader.shader.get());
+    ++bindCounts.pixelShader;
+}
+
+void Direct3DService::bindComputeShader(const ComputeShader& shader)
+{
+    if (currentComputeShader == &shader)
+        return;
+    currentComputeShader = &shader;
+    context->setComputeShader(shader.shader.get());
+    ++bindCounts.computeShader;
+}
+
+void Direct3DService::bindBlendState(Platform::Gpu::BlendState* state, const float* blendFactor)
+{
+    // No factor means the platform's default of one on every channel. The
+    // factor is part of the cached state, so a change of factor alone re-binds.
+    static const float ones[4] = {1, 1, 1, 1};
+    const float* factor = blendFactor ? blendFactor : ones;
+    if (currentBlendState == state && std::memcmp(currentBlendFactor, factor, sizeof(currentBlendFactor)) == 0)
+        return;
+    currentBlendState = state;
+    std::memcpy(currentBlendFactor, factor, sizeof(currentBlendFactor));
+    context->setBlendState(state, factor, 0xFFFFFFFFu);
+    ++bindCounts.blendState;
+}
+
+void Direct3DService::bindRasterizerState(Platform::Gpu::RasterState* state)
+{
+    if (currentRasterizerState == state)
+        return;
+    currentRasterizerState = state;
+    context->setRasterState(state);
+    ++bindCounts.rasterizerState;
+}
+
+} // namespace Media

@@ -1,0 +1,116 @@
+#pragma once
+// The process-wide owner of the graphics device: the device and its immediate
+// context, the working and mask pixel formats, the "Direct3D" settings and the
+// cache of shaders and states bound to the immediate context.
+#include "core/config.h"
+#include "core/service.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace Platform::Gpu {
+class Device;
+class Context;
+class BlendState;
+class RasterState;
+class View;
+} // namespace Platform::Gpu
+
+namespace Media {
+
+class PixelShader;
+class ComputeShader;
+class VertexShader;
+class ResourceBuffer;
+class RenderBuffer;
+struct VertexBufferCommon;
+
+struct SampleDesc {
+    uint32_t count = 1;
+    uint32_t quality = 0;
+};
+
+// DXGI format numbers used by the media layer.
+namespace Format {
+constexpr uint32_t R32G32B32A32Float = 2;
+constexpr uint32_t R16G16B16A16Float = 10;
+constexpr uint32_t R16G16B16A16Unorm = 11;
+constexpr uint32_t R16G16B16A16Snorm = 13;
+constexpr uint32_t R8G8B8A8Unorm = 28;
+constexpr uint32_t R32Float = 41;
+constexpr uint32_t A8Unorm = 65;
+constexpr uint32_t G8R8G8B8Unorm = 69;
+constexpr uint32_t B8G8R8A8Unorm = 87;
+constexpr uint32_t B8G8R8X8Unorm = 88;
+constexpr uint32_t Yuy2 = 107;
+} // namespace Format
+
+class Direct3DService : public System::Singleton<Direct3DService> {
+public:
+    Direct3DService();
+    ~Direct3DService();
+    Direct3DService(const Direct3DService&) = delete;
+    Direct3DService& operator=(const Direct3DService&) = delete;
+
+    std::unique_ptr<Platform::Gpu::Device> device;
+    Platform::Gpu::Context* context = nullptr;
+    uint32_t PixelFormat = Format::R16G16B16A16Float;
+    uint32_t MaskFormat = Format::A8Unorm;
+    SampleDesc sampleDesc;
+
+    System::Config::Section section{"Direct3D"};
+    int MultiSampleCount = 8;
+    int MaxAnisotropy = 16;
+    int HighDpiMode = 1;
+    std::wstring OutputYUVColorSpace;
+    int OutputYUVColorRange = 0;
+
+    // What is bound to the immediate context (compared by address).
+    const VertexShader* currentVertexShader = nullptr;
+    const PixelShader* currentPixelShader = nullptr;
+    const ComputeShader* currentComputeShader = nullptr;
+    Platform::Gpu::BlendState* currentBlendState = nullptr;
+    float currentBlendFactor[4] = {1, 1, 1, 1};
+    Platform::Gpu::RasterState* currentRasterizerState = nullptr;
+
+    void setRenderTarget(ResourceBuffer& target);
+    void setRenderBufferTarget(RenderBuffer& target);
+    void setRenderBufferTargetAndUnorderedAccessViews(RenderBuffer& target, uint32_t count,
+                                                      Platform::Gpu::View* const* views);
+    void setComputeUnorderedAccessView(uint32_t slot, ResourceBuffer& buffer);
+    void drawVertexBuffer(const VertexBufferCommon& vertices);
+    // Three 28-byte vertices drawn as a triangle strip.
+    void drawVertices(const void* vertices);
+
+    // Binds through the cache: the call reaches the context only when the
+    // object (and for blending, the blend factor) differs from the cached one.
+    void bindVertexShader(const VertexShader& shader);
+    void bindPixelShader(const PixelShader& shader);
+    void bindComputeShader(const ComputeShader& shader);
+    void bindBlendState(Platform::Gpu::BlendState* state, const float* blendFactor);
+    void bindRasterizerState(Platform::Gpu::RasterState* state);
+
+    // Counts of the calls that reached the context (for tests).
+    struct BindCounts {
+        uint32_t vertexShader = 0, pixelShader = 0, computeShader = 0, blendState = 0, rasterizerState = 0;
+    };
+    BindCounts bindCounts;
+
+private:
+    System::Config::Int multiSampleCountParameter{section, "MultiSampleCount", &MultiSampleCount, 8};
+    System::Config::Int maxAnisotropyParameter{section, "MaxAnisotropy", &MaxAnisotropy, 16};
+    System::Config::Int highDpiModeParameter{section, "HighDpiMode", &HighDpiMode, 1};
+    System::Config::String outputYuvColorSpaceParameter{section, "OutputYUVColorSpace", &OutputYUVColorSpace, L""};
+    System::Config::Int outputYuvColorRangeParameter{section, "OutputYUVColorRange", &OutputYUVColorRange, 0};
+    std::unique_ptr<System::Config::SectionSaver> saver_;
+    void setViewport(uint32_t width, uint32_t height);
+};
+
+// Base of the classes that use the device: holds the service pointer.
+struct Direct3DInstance {
+    Direct3DInstance() : Direct3D(Direct3DService::Get()) {}
+    Direct3DService* Direct3D;
+};
+
+} // namespace Media

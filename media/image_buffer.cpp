@@ -1,0 +1,197 @@
+#include "media/image_buffer.h"
+
+#include "core/failure.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace Media {
+
+namespace {
+uint32_t bytesPerPixel(uint32_t format)
+{
+    switch (format) {
+    case 10:
+    case 11:
+    case 13: return 8;
+    case 28:
+    case 87:
+    case 88: return 4;
+    case 107: return 2;
+    // Memory copies of the masks and depth pictures of the graphics processor.
+    case 41: return 4;
+    case 65: return 1;
+    default: return 0;
+    }
+}
+
+struct DibForm {
+    uint16_t bitCount;
+    uint32_t compression;
+};
+
+bool dibForm(uint32_t format, DibForm& out)
+{
+    switch (format) {
+    case 10: out = {64, makeFourCC('H', 'F', '6', '4')}; return true;
+    case 11: out = {64, makeFourCC('P', 'A', '6', '4')}; return true;
+    case 13: out = {48, makeFourCC('Y', 'C', '4', '8')}; return true;
+    case 87: out = {32, 0}; return true;
+    case 88: out = {24, 0}; return true;
+    case 107: out = {16, makeFourCC('Y', 'U', 'Y', '2')}; return true;
+    default: return false;
+    }
+}
+
+void checkBitmap(const char* place, const BitmapInfoHeader& h, uint32_t width, uint32_t height, size_t bitsSize)
+{
+    int64_t rows = h.biHeight < 0 ? -int64_t(h.biHeight) : int64_t(h.biHeight);
+    if (h.biWidth != int64_t(width) || rows != int64_t(height))
+        throw System::makeFormatException(place, "bitmap size does not match the picture.",
+                                          L"bitmap %d x %d, picture %u x %u", h.biWidth, h.biHeight, width, height);
+    uint64_t need = uint64_t(ImageBuffer::getBitmapStride(h.biBitCount, width)) * height;
+    if (bitsSize < need)
+        throw System::makeFormatException(place, "bitmap data too short.", L"%llu bytes, %llu needed",
+                                          static_cast<unsigned long long>(bitsSize),
+                                          static_cast<unsigned long long>(need));
+}
+} // namespace
+
+std::shared_ptr<ImageBuffer> ImageBuffer::create(uint32_t format, uint32_t width, uint32_t height)
+{
+    auto image = std::make_shared<ImageBuffer>();
+    image->format = format;
+    image->setSize(width, height, 0);
+    return image;
+}
+
+uint32_t ImageBuffer::getDefaultPitchSize(uint32_t format, uint32_t width)
+{
+    uint32_t bpp = bytesPerPixel(format);
+    if (!bpp)
+        throw System::makeFormatException("Media::ImageBuffer::getDefaultPitchSize", "image format not supported.",
+                                          L"dxgi format = %d", format);
+    uint64_t bytes = uint64_t(width) * bpp;
+    return static_cast<uint32_t>((bytes + 31) & ~uint64_t(31));
+}
+
+void ImageBuffer::setSize(uint32_t newWidth, uint32_t newHeight, uint32_t newPitch)
+{
+    if (newPitch == 0)
+        newPitch = getDefaultPitchSize(format, newWidth);
+    uint64_t bytes = uint64_t(newHeight) * newPitch;
+    if (bytes > 0xFFFFFFE0u)
+        throw System::makeErrorCodeException("System::AlignedBuffer::allocMemory", System::ErrorOutOfMemory);
+    buffer.allocMemory(static_cast<uint32_t>(bytes));
+    width = newWidth;
+    height = newHeight;
+    pitch = newPitch;
+}
+
+uint32_t ImageBuffer::getBitmapStride(uint32_t bitCount, uint32_t width)
+{
+    return static_cast<uint32_t>(((uint64_t(bitCount) / 8 * width) + 3) & ~uint64_t(3));
+}
+
+void ImageBuffer::getBitmapInfoHeader(BitmapInfoHeader& out, uint32_t format, uint32_t width, uint32_t height)
+{
+    DibForm form;
+    if (!dibForm(format, form))
+        throw System::makeFormatException("Media::ImageBuffer::getBitmapInfoHeader", "image format not supported.",
+                                          L"dxgi format = %d", format);
+    out.biSize = 40;
+    out.biWidth = static_cast<int32_t>(width);
+    out.biHeight = static_cast<int32_t>(height);
+    out.biPlanes = 1;
+    out.biBitCount = form.bitCount;
+    out.biCompression = form.compression;
+    out.biSizeImage = getBitmapStride(form.bitCount, width) * height;
+}
+
+void ImageBuffer::copyFromBitmap(const BitmapInfoHeader& header, const void* bits, size_t bitsSize)
+{
+    checkBitmap("Media::ImageBuffer::copyFromBitmap", header, width, height, bitsSize);
+    const uint8_t* src = static_cast<const uint8_t*>(bits);
+    const uint32_t stride = getBitmapStride(header.biBitCount, width);
+    const uint16_t bc = header.biBitCount;
+    if (bc == 16 && format == 107) {
+        for (uint32_t y = 0; y < height; ++y)
+            std::memcpy(row(y), src + size_t(y) * stride, size_t(width) * 2);
+    } else if (bc == 24 && format == 88) {
+        for (uint32_t y = 0; y < height; ++y) {
+            const uint8_t* s = src + size_t(height - 1 - y) * stride;
+            uint8_t* d = row(y);
+            for (uint32_t x = 0; x < width; ++x) {
+                d[4 * x] = s[3 * x];
+                d[4 * x + 1] = s[3 * x + 1];
+                d[4 * x + 2] = s[3 * x + 2];
+                d[4 * x + 3] = 0;
+            }
+        }
+    } else if (bc == 32 && format == 87) {
+        for (uint32_t y = 0; y < height; ++y)
+            std::memcpy(row(y), src + size_t(height - 1 - y) * stride, size_t(width) * 4);
+    } else if (bc == 48 && format == 13) {
+        for (uint32_t y = 0; y < height; ++y) {
+            const uint16_t* s = reinterpret_cast<const uint16_t*>(src + size_t(y) * stride);
+            uint16_t* d = reinterpret_cast<uint16_t*>(row(y));
+            for (uint32_t x = 0; x < width; ++x) {
+                d[4 * x] = s[3 * x];
+                d[4 * x + 1] = s[3 * x + 1];
+                d[4 * x + 2] = s[3 * x + 2];
+                d[4 * x + 3] = 0;
+            }
+        }
+    } else if (bc == 64 && (format == 10 || format == 11)) {
+        if (stride == pitch)
+            std::memcpy(data(), src, size_t(stride) * height);
+        else
+            for (uint32_t y = 0; y < height; ++y)
+                std::memcpy(row(y), src + size_t(y) * stride, size_t(width) * 8);
+    } else if (data()) {
+        std::memset(data(), 0, buffer.size);
+    }
+}
+
+void ImageBuffer::copyToBitmap(const BitmapInfoHeader& header, void* bits, size_t bitsSize) const
+{
+    checkBitmap("Media::ImageBuffer::copyToBitmap", header, width, height, bitsSize);
+    uint8_t* dst = static_cast<uint8_t*>(bits);
+    const uint32_t stride = getBitmapStride(header.biBitCount, width);
+    const uint16_t bc = header.biBitCount;
+    if (bc == 16 && format == 107) {
+        for (uint32_t y = 0; y < height; ++y)
+            std::memcpy(dst + size_t(y) * stride, row(y), size_t(width) * 2);
+    } else if (bc == 24 && format == 88) {
+        for (uint32_t y = 0; y < height; ++y) {
+            uint8_t* d = dst + size_t(height - 1 - y) * stride;
+            const uint8_t* s = row(y);
+            for (uint32_t x = 0; x < width; ++x) {
+                d[3 * x] = s[4 * x];
+                d[3 * x + 1] = s[4 * x + 1];
+                d[3 * x + 2] = s[4 * x + 2];
+            }
+        }
+    } else if (bc == 32 && format == 87) {
+        for (uint32_t y = 0; y < height; ++y)
+            std::memcpy(dst + size_t(height - 1 - y) * stride, row(y), size_t(width) * 4);
+    } else if (bc == 48 && format == 13) {
+        for (uint32_t y = 0; y < height; ++y) {
+            uint16_t* d = reinterpret_cast<uint16_t*>(dst + size_t(y) * stride);
+            const uint16_t* s = reinterpret_cast<const uint16_t*>(row(y));
+            for (uint32_t x = 0; x < width; ++x) {
+                d[3 * x] = s[4 * x];
+                d[3 * x + 1] = s[4 * x + 1];
+                d[3 * x + 2] = s[4 * x + 2];
+            }
+        }
+    } else if (bc == 64 && (format == 10 || format == 11)) {
+        if (stride == pitch)
+            std::memcpy(dst, data(), size_t(stride) * height);
+        else
+            for (uint32_t y = 0; y < height; ++y)
+                std::memcpy(dst + size_t(y) * stride, row(y), size_t(width) * 8);
+    }
+}
+
+} // namespace Media

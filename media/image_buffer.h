@@ -1,0 +1,65 @@
+#pragma once
+// A picture in memory in one of the external pixel formats (DXGI numbers):
+// rows top-down, each padded to 32 bytes, memory aligned to 32 bytes.
+#include "core/file.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace Media {
+
+// The device-independent bitmap header of plug-ins and the clipboard (the
+// platform's 40-byte layout).
+struct BitmapInfoHeader {
+    uint32_t biSize = 0;
+    int32_t biWidth = 0;
+    int32_t biHeight = 0;
+    uint16_t biPlanes = 0;
+    uint16_t biBitCount = 0;
+    uint32_t biCompression = 0;
+    uint32_t biSizeImage = 0;
+    int32_t biXPelsPerMeter = 0;
+    int32_t biYPelsPerMeter = 0;
+    uint32_t biClrUsed = 0;
+    uint32_t biClrImportant = 0;
+};
+static_assert(sizeof(BitmapInfoHeader) == 40);
+
+constexpr uint32_t makeFourCC(char a, char b, char c, char d)
+{
+    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 | uint32_t(uint8_t(d)) << 24;
+}
+
+class ImageBuffer {
+public:
+    static std::shared_ptr<ImageBuffer> create(uint32_t format, uint32_t width, uint32_t height);
+
+    // Pitch 0 means the format's default pitch. Contents are not cleared.
+    void setSize(uint32_t width, uint32_t height, uint32_t pitch);
+    static uint32_t getDefaultPitchSize(uint32_t format, uint32_t width);
+    static void getBitmapInfoHeader(BitmapInfoHeader& out, uint32_t format, uint32_t width, uint32_t height);
+    // Bytes of one DIB row of the given bit count and width (rounded to 4).
+    static uint32_t getBitmapStride(uint32_t bitCount, uint32_t width);
+
+    // Reads a DIB whose header must describe this picture's width and height
+    // and whose bits hold at least bitsSize bytes; throws otherwise. A bit
+    // count that does not fit the format gives a zero picture.
+    void copyFromBitmap(const BitmapInfoHeader& header, const void* bits, size_t bitsSize);
+    // Writes the picture as a DIB of the header's bit count (same checks);
+    // a bit count that does not fit the format writes nothing.
+    void copyToBitmap(const BitmapInfoHeader& header, void* bits, size_t bitsSize) const;
+
+    uint8_t* data() { return static_cast<uint8_t*>(buffer.data); }
+    const uint8_t* data() const { return static_cast<const uint8_t*>(buffer.data); }
+    uint8_t* row(uint32_t y) { return data() + size_t(y) * pitch; }
+    const uint8_t* row(uint32_t y) const { return data() + size_t(y) * pitch; }
+
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t pitch = 0;
+    uint32_t format = 0;
+    System::AlignedBuffer buffer;
+};
+
+} // namespace Media

@@ -1,0 +1,76 @@
+#pragma once
+// A picture on the graphics processor: one single-sampled 2D texture with its
+// views made on first use. Effects hand these from one to the next.
+#include "media/direct3d_service.h"
+#include "media/shader_resource.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace Platform::Gpu {
+class Texture;
+class View;
+} // namespace Platform::Gpu
+
+namespace Media {
+
+class ImageBuffer;
+
+class ResourceBuffer : public Resource::ShaderResource, public Resource::ShaderStateResource, public Direct3DInstance {
+public:
+    static constexpr uint32_t MaxSize = 16384;
+
+    // Working format. Sides above 16384 are clamped; a negative side makes an
+    // empty buffer (as does 0 x 0); contents are undefined.
+    ResourceBuffer(int width, int height);
+    ResourceBuffer(int width, int height, uint32_t format);
+    // The picture uploaded and converted into the working format. options:
+    // YUV colour table (entry + 1, 0 = by height) and full range for YUY2.
+    ResourceBuffer(const ImageBuffer& picture, const int options[2]);
+    ~ResourceBuffer();
+    ResourceBuffer(const ResourceBuffer&) = delete;
+    ResourceBuffer& operator=(const ResourceBuffer&) = delete;
+
+    static std::unique_ptr<ResourceBuffer> create(int width, int height, uint32_t format);
+    static std::unique_ptr<ResourceBuffer> createFromImage(const std::shared_ptr<ImageBuffer>& picture,
+                                                           const int options[2]);
+
+    uint32_t getFormat() const { return format; }
+    bool empty() const { return !buffer; }
+
+    // (Re)creates the texture at the current size, with initial data of
+    // rowPitch bytes per row when given.
+    void createTexture2D(const void* initialData = nullptr, uint32_t rowPitch = 0);
+    void createShaderResourceView();
+    void createRenderTargetView();
+    void createUnorderedAccessView();
+    void release();
+    // Sets a new size (clamped as in the constructor) and re-creates the texture.
+    void resize(int width, int height);
+
+    // Writes processor memory (the format's memory form) into the picture.
+    void updateFromMemory(const void* data, uint32_t rowPitch);
+    void clearUnorderedAccessView(float value);
+    void clearRenderTargetView(const float color[4]);
+    // Copies the source box (x, y, width, height) to (0, 0); the part of the
+    // box outside the source or this buffer is left out.
+    void copyRegion(const ResourceBuffer& source, int x, int y, int width, int height);
+    std::unique_ptr<ResourceBuffer> clone() const;
+    std::unique_ptr<ResourceBuffer> copyToCanvas(int newWidth, int newHeight, int x, int y) const;
+    // Reads the picture back into a new memory picture of the same format
+    // (YUY2 containers come back as format 107).
+    std::shared_ptr<ImageBuffer> readImageBuffer() const;
+
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t format = 0;
+    std::shared_ptr<Platform::Gpu::Texture> buffer;
+    std::shared_ptr<Platform::Gpu::View> renderTargetView;
+    std::shared_ptr<Platform::Gpu::View> shaderResourceView;
+    std::shared_ptr<Platform::Gpu::View> unorderedAccessView;
+
+private:
+    void setClampedSize(int width, int height);
+};
+
+} // namespace Media

@@ -1,0 +1,7 @@
+#include "common.hlsli"
+Texture2D<float4> source : register(t0);
+cbuffer Constant : register(b0) { float4 color; };
+float4 main(float4 pos : SV_Position) : SV_Target
+{
+    return targetOutput(color * loadTexel(source, 0, int2(pos.xy)).a);
+}

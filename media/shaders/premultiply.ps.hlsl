@@ -1,0 +1,7 @@
+#include "common.hlsli"
+Texture2D<float4> source : register(t0);
+float4 main(float4 pos : SV_Position) : SV_Target
+{
+    float4 c = loadTexel(source, 0, int2(pos.xy));
+    return targetOutput(float4(c.rgb * c.a, c.a));
+}

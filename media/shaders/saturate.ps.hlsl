@@ -1,0 +1,6 @@
+#include "common.hlsli"
+Texture2D<float4> source : register(t0);
+float4 main(float4 pos : SV_Position) : SV_Target
+{
+    return targetOutput(saturateSafe(loadTexel(source, 0, int2(pos.xy))));
+}

@@ -1,0 +1,122 @@
+#include "core/file.h"
+#include "core/ini_file.h"
+#include "core/setting_service.h"
+#include "core/text.h"
+#include "media/pixel_shader.h"
+#include "platform/ui/application.h"
+#include "tests/media/gpu_fixture.h"
+
+using namespace Media;
+
+namespace {
+void writeUserFile(const std::string& name, const std::string& text)
+{
+    std::string dir = TestKit::tempDir() + "/velmora2";
+    System::File::createDirectory(System::utf8ToWide(dir).c_str());
+    TestKit::writeFile(dir + "/" + name, text);
+}
+} // namespace
+
+TEST(Direct3DService, StartUpLogsTheDeviceWarnsOnceAndStoresItsSettings)
+{
+    TestKit::useSoftwareGpu();
+    int boxes = 0;
+    Platform::Ui::setMessageBoxAnswerer([&](const Platform::Ui::MessageBox& box) {
+        ++boxes;
+        EXPECT_EQ(box.caption, L"Velmora Tessel2");
+        EXPECT_EQ(box.icon, Platform::Ui::BoxIcon::Warning);
+        EXPECT_NE(box.text.find(L"D3D ROVs not supported."), std::wstring::npos);
+        return Platform::Ui::BoxAnswer::Ok;
+    });
+    std::string ini = TestKit::tempDir() + "/velmora2/velmora2.ini";
+    {
+        System::ServiceReference<Setting::SettingService> settings;
+        TestKit::LogCapture log;
+        {
+            System::ServiceReference<Direct3DService> d3d;
+            EXPECT_EQ(Direct3DService::Get()->PixelFormat, 10u); // the installed system.conf
+            EXPECT_EQ(Direct3DService::Get()->MaskFormat, 65u);
+            EXPECT_EQ(Direct3DService::Get()->sampleDesc.count, 1u);
+        }
+        EXPECT_TRUE(log.contains("D3D feature level : 0x0000b100"));
+        EXPECT_TRUE(log.contains("D3D ROVsSupported : 0")); // the software driver has no interlock
+        std::vector<std::string> formats;
+        for (const auto& line : log.lines())
+            if (line.find("Texture2D Supported : ") != std::string::npos)
+                formats.push_back(line.substr(line.find("DXGI_FORMAT_")));
+        std::vector<std::string> want = {
+            "DXGI_FORMAT_R8G8B8A8_UNORM Texture2D Supported : 1",      "DXGI_FORMAT_B8G8R8A8_UNORM Texture2D Supported : 1",
+            "DXGI_FORMAT_A8_UNORM Texture2D Supported : 1",            "DXGI_FORMAT_R16G16B16A16_FLOAT Texture2D Supported : 1",
+            "DXGI_FORMAT_G8R8_G8B8_UNORM Texture2D Supported : 1",     "DXGI_FORMAT_R16G16B16A16_UNORM Texture2D Supported : 1",
+            "DXGI_FORMAT_R16G16B16A16_SNORM Texture2D Supported : 1",
+        };
+        EXPECT_EQ(formats, want);
+    }
+    Platform::Ui::setMessageBoxAnswerer(nullptr);
+    EXPECT_EQ(boxes, 1);
+    // A first run stores the section with its defaults.
+    std::string text = TestKit::readFile(ini);
+    for (const char* line : {"MultiSampleCount=8", "MaxAnisotropy=16", "HighDpiMode=1", "OutputYUVColorSpace=",
+                             "OutputYUVColorRange=0"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+}
+
+TEST(Direct3DService, WorkingAndMaskFormatsComeFromTheSystemConfiguration)
+{
+    TestKit::useSoftwareGpu();
+    writeUserFile("system.conf", "[Config]\nPixelFormat=28\nMaskFormat=x\n");
+    System::ServiceReference<Setting::SettingService> settings;
+    System::ServiceReference<Direct3DService> d3d;
+    EXPECT_EQ(Direct3DService::Get()->PixelFormat, 28u);
+    EXPECT_EQ(Direct3DService::Get()->MaskFormat, 65u); // unreadable: the default
+    ResourceBuffer buffer(4, 4);
+    EXPECT_EQ(buffer.getFormat(), 28u);
+}
+
+using BoundStateCache = TestKit::GpuFixture;
+
+TEST_F(BoundStateCache, BindsReachTheContextOnlyWhenTheObjectOrFactorChanges)
+{
+    auto source = upload(fixture(4, 4), 4, 4);
+    auto out = target(4, 4);
+    d3d->bindCounts = {};
+    shaders->copyShader.drawNoConstant(*out, *source);
+    shaders->copyShader.drawNoConstant(*out, *source);
+    EXPECT_EQ(d3d->bindCounts.pixelShader, 1u);
+    EXPECT_EQ(d3d->bindCounts.vertexShader, 1u);
+    EXPECT_EQ(d3d->bindCounts.rasterizerState, 1u);
+    EXPECT_EQ(d3d->bindCounts.blendState, 1u);
+    shaders->premultiplyShader.drawNoConstant(*out, *source);
+    shaders->copyShader.drawNoConstant(*out, *source);
+    EXPECT_EQ(d3d->bindCounts.pixelShader, 3u);
+
+    // The same blend state with another factor is bound again; with the same
+    // factor it is not.
+    Media::RenderBuffer frame(Format::R16G16B16A16Float);
+    frame.createTexture2D(4, 4);
+    const float half[4] = {0.5f, 0.5f, 0.5f, 0.5f}, quarter[4] = {0.25f, 0.25f, 0.25f, 0.25f};
+    d3d->bindCounts = {};
+    shaders->copyShader.drawToRenderBufferNoConstant(frame, *source, half, blends->get(19));
+    shaders->copyShader.drawToRenderBufferNoConstant(frame, *source, half, blends->get(19));
+    shaders->copyShader.drawToRenderBufferNoConstant(frame, *source, quarter, blends->get(19));
+    EXPECT_EQ(d3d->bindCounts.blendState, 2u);
+}
+
+TEST_F(BoundStateCache, ComputeShaderDispatchedTwiceBindsOnce)
+{
+    Media::ComputeShader shader;
+    shader.loadFromSource("fill.hlsl", R"(
+        RWTexture2D<float4> target : register(u0);
+        [numthreads(4, 4, 1)] void main(uint3 id : SV_DispatchThreadID) { target[id.xy] = float4(1, 0.5, 0.25, 1); })",
+                          "main");
+    auto picture = std::make_unique<ResourceBuffer>(8, 8);
+    d3d->setComputeUnorderedAccessView(0, *picture);
+    d3d->bindCounts = {};
+    shader.dispatch(2, 2, 1);
+    shader.dispatch(2, 2, 1);
+    EXPECT_EQ(d3d->bindCounts.computeShader, 1u);
+    Platform::Gpu::View* none = nullptr;
+    d3d->context->setComputeUnorderedAccessViews(0, 1, &none);
+    for (const auto& p : download(*picture))
+        ASSERT_EQ(p, (TestKit::Pixel{1, 0.5f, 0.25f, 1}));
+}
