@@ -4,6 +4,7 @@
 #include "core/ini_file.h"
 #include "core/log.h"
 #include "core/setting_service.h"
+#include "core/translate_service.h"
 #include "media/pixel_shader.h"
 #include "media/render_buffer.h"
 #include "media/resource_buffer.h"
@@ -65,7 +66,9 @@ Direct3DService::Direct3DService()
     if (!rovs) {
         // Only a warning: no built-in shader needs ordered pixel access.
         Platform::Ui::MessageBox box;
-        box.text = L"D3D ROVs not supported.\n\n一部の機能が正しく動作しない可能性があります";
+        const wchar_t* text = L"D3D ROVs not supported.\n\n一部の機能が正しく動作しない可能性があります";
+        auto* translate = Translate::TranslateService::Get();
+        box.text = translate && Translate::TranslateService::enabled ? translate->message.translate(text) : text;
         box.caption = L"Velmora Tessel2";
         box.icon = Platform::Ui::BoxIcon::Warning;
         box.buttons = Platform::Ui::BoxButtons::Ok;

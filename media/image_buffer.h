@@ -1,6 +1,7 @@
 #pragma once
 // A picture in memory in one of the external pixel formats (DXGI numbers):
 // rows top-down, each padded to 32 bytes, memory aligned to 32 bytes.
+#include "core/bitmap_info.h"
 #include "core/file.h"
 
 #include <cstddef>
@@ -9,22 +10,8 @@
 
 namespace Media {
 
-// The device-independent bitmap header of plug-ins and the clipboard (the
-// platform's 40-byte layout).
-struct BitmapInfoHeader {
-    uint32_t biSize = 0;
-    int32_t biWidth = 0;
-    int32_t biHeight = 0;
-    uint16_t biPlanes = 0;
-    uint16_t biBitCount = 0;
-    uint32_t biCompression = 0;
-    uint32_t biSizeImage = 0;
-    int32_t biXPelsPerMeter = 0;
-    int32_t biYPelsPerMeter = 0;
-    uint32_t biClrUsed = 0;
-    uint32_t biClrImportant = 0;
-};
-static_assert(sizeof(BitmapInfoHeader) == 40);
+// The device-independent bitmap header of plug-ins and the clipboard.
+using BitmapInfoHeader = System::BitmapInfoHeader;
 
 constexpr uint32_t makeFourCC(char a, char b, char c, char d)
 {

@@ -228,6 +228,12 @@ public:
     VkShaderModule dualSourceModule = VK_NULL_HANDLE;
     std::vector<uint32_t> words;
     VkShaderModule dualSource();
+    // Storage images take the format of the picture bound to them: the
+    // declared format (HLSL can only say rgba32f or r32f) is rewritten per
+    // combination of bound formats. key: one byte per slot.
+    std::vector<std::pair<uint32_t, uint32_t>> storageFormatWords; // (slot, word index)
+    std::unordered_map<uint64_t, VkShaderModule> storageVariants;
+    VkShaderModule withStorageFormats(uint64_t key, bool secondSource);
     void setInfo(const ShaderInfo& info, uint64_t id)
     {
         info_ = info;
@@ -374,13 +380,18 @@ VulkanShader::~VulkanShader()
         d.module = dualSourceModule;
         device.retire(d);
     }
+    for (auto& v : storageVariants) {
+        Garbage d;
+        d.module = v.second;
+        device.retire(d);
+    }
     device.shaderDestroyed(id_);
 }
 
-VkShaderModule VulkanShader::dualSource()
+namespace {
+// The output at location 1 becomes the second source of location 0.
+std::vector<uint32_t> patchSecondSource(const std::vector<uint32_t>& words)
 {
-    if (dualSourceModule)
-        return dualSourceModule;
     std::vector<uint32_t> outputs;
     for (size_t i = 5; i < words.size(); i += words[i] >> 16)
         if ((words[i] & 0xFFFF) == 59 && words[i + 3] == 3) // OpVariable, Output
@@ -399,11 +410,46 @@ VkShaderModule VulkanShader::dualSource()
         }
         i += length;
     }
+    return patched;
+}
+
+VkShaderModule createModule(VkDevice device, const std::vector<uint32_t>& words)
+{
+    VkShaderModule module = VK_NULL_HANDLE;
     VkShaderModuleCreateInfo mi{VK_STRUCTURE_TYPE_SHADER_MODULE_CREATE_INFO};
-    mi.codeSize = patched.size() * 4;
-    mi.pCode = patched.data();
-    check(vkCreateShaderModule(device.device, &mi, nullptr, &dualSourceModule), "vkCreateShaderModule");
+    mi.codeSize = words.size() * 4;
+    mi.pCode = words.data();
+    check(vkCreateShaderModule(device, &mi, nullptr, &module), "vkCreateShaderModule");
+    return module;
+}
+} // namespace
+
+VkShaderModule VulkanShader::dualSource()
+{
+    if (!dualSourceModule)
+        dualSourceModule = createModule(device.device, patchSecondSource(words));
     return dualSourceModule;
+}
+
+VkShaderModule VulkanShader::withStorageFormats(uint64_t key, bool secondSource)
+{
+    if (key == 0)
+        return secondSource ? dualSource() : module;
+    uint64_t variant = key ^ (secondSource ? 1ull << 63 : 0);
+    auto found = storageVariants.find(variant);
+    if (found != storageVariants.end())
+        return found->second;
+    std::vector<uint32_t> patched = words;
+    for (auto [slot, word] : storageFormatWords) {
+        uint32_t format = static_cast<uint32_t>((key >> (8 * slot)) & 0xFF);
+        if (format && word < patched.size())
+            patched[word] = format;
+    }
+    if (secondSource)
+        patched = patchSecondSource(patched);
+    VkShaderModule m = createModule(device.device, patched);
+    storageVariants.emplace(variant, m);
+    return m;
 }
 
 VulkanSampler::~VulkanSampler()
@@ -444,6 +490,7 @@ struct PipelineKey {
     uint32_t stride;
     uint32_t alphaTarget;
     uint32_t packedSources;
+    uint64_t storageFormats;
     bool operator==(const PipelineKey& o) const { return std::memcmp(this, &o, sizeof(*this)) == 0; }
 };
 struct PipelineKeyHash {
@@ -778,6 +825,33 @@ void VulkanContext::setVertexBuffer(Buffer* buffer, uint32_t stride, uint32_t of
     vertexOffset_ = offset;
 }
 
+namespace {
+// SPIR-V image format of a picture bound as a storage image.
+uint32_t storageFormat(uint32_t format)
+{
+    switch (format) {
+    case 2: return 1;   // Rgba32f
+    case 10: return 2;  // Rgba16f
+    case 41: return 3;  // R32f
+    case 28: return 4;  // Rgba8
+    case 11: return 10; // Rgba16
+    case 13: return 16; // Rgba16Snorm
+    case 65: return 15; // R8
+    default: return 0;
+    }
+}
+
+uint64_t storageKey(const VulkanShader& shader, const std::array<ViewPtr, UnorderedAccessSlots>& uavs)
+{
+    uint64_t key = 0;
+    for (auto [slot, word] : shader.storageFormatWords)
+        if (uavs[slot])
+            key |= uint64_t(storageFormat(uavs[slot]->texture()->format())) << (8 * slot);
+    return key;
+}
+
+} // namespace
+
 void VulkanContext::pushBindings(VkPipelineBindPoint point, const StageBindings& stage, const ShaderInfo* a,
                                  const ShaderInfo* b, const std::array<ViewPtr, UnorderedAccessSlots>& uavs)
 {
@@ -919,6 +993,7 @@ void VulkanContext::draw(uint32_t vertexCount, uint32_t firstVertex)
             if (pixel_.textures[i] && isPacked(pixel_.textures[i]->texture()->format()))
                 key.packedSources |= 1u << i;
     }
+    key.storageFormats = storageKey(*ps_, pixelUavs_);
     VkPipeline pipeline = graphicsPipeline(key);
     if (pipeline != boundPipeline_) {
         vkCmdBindPipeline(current_.commands, VK_PIPELINE_BIND_POINT_GRAPHICS, pipeline);
@@ -984,6 +1059,7 @@ void VulkanContext::dispatch(uint32_t x, uint32_t y, uint32_t z)
             if (compute_.textures[i] && isPacked(compute_.textures[i]->texture()->format()))
                 key.packedSources |= 1u << i;
     }
+    key.storageFormats = storageKey(*cs_, computeUavs_);
     VkPipeline pipeline = computePipeline(key);
     vkCmdBindPipeline(current_.commands, VK_PIPELINE_BIND_POINT_COMPUTE, pipeline);
     pushBindings(VK_PIPELINE_BIND_POINT_COMPUTE, compute_, &cs_->info(), nullptr, computeUavs_);
@@ -1031,7 +1107,7 @@ VkPipeline VulkanContext::graphicsPipeline(const PipelineKey& key)
     bool dual = bd.enable && ps_->info().outputs >= 2 &&
                 (secondSource(bd.srcColor) || secondSource(bd.dstColor) || secondSource(bd.srcAlpha) ||
                  secondSource(bd.dstAlpha));
-    stages[1].module = dual ? ps_->dualSource() : ps_->module;
+    stages[1].module = ps_->withStorageFormats(key.storageFormats, dual);
     stages[1].pName = "main";
     stages[1].pSpecializationInfo = spec.info.mapEntryCount ? &spec.info : nullptr;
 
@@ -1127,7 +1203,7 @@ VkPipeline VulkanContext::computePipeline(const PipelineKey& key)
     VkComputePipelineCreateInfo pi{VK_STRUCTURE_TYPE_COMPUTE_PIPELINE_CREATE_INFO};
     pi.stage.sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
     pi.stage.stage = VK_SHADER_STAGE_COMPUTE_BIT;
-    pi.stage.module = cs_->module;
+    pi.stage.module = cs_->withStorageFormats(key.storageFormats, false);
     pi.stage.pName = "main";
     pi.stage.pSpecializationInfo = spec.info.mapEntryCount ? &spec.info : nullptr;
     pi.layout = dev.pipelineLayout;
@@ -2006,7 +2082,12 @@ int32_t VulkanDevice::createShader(Stage stage, const void* spirv, size_t bytes,
     if (r != VK_SUCCESS)
         return toResult(r);
     s->setInfo(info, nextShaderId++);
-    if (stage == Stage::Pixel && info.outputs >= 2)
+    ShaderInfo stripped;
+    reflectShader(words.data(), words.size(), stripped);
+    for (const ShaderBinding& b : stripped.bindings)
+        if (b.kind == BindingKind::StorageImage)
+            s->storageFormatWords.emplace_back(b.binding - UnorderedAccessBase, b.storageFormatWord);
+    if ((stage == Stage::Pixel && info.outputs >= 2) || !s->storageFormatWords.empty())
         s->words = std::move(words);
     *out = std::move(s);
     return Ok;

@@ -120,3 +120,45 @@ TEST_F(BoundStateCache, ComputeShaderDispatchedTwiceBindsOnce)
     for (const auto& p : download(*picture))
         ASSERT_EQ(p, (TestKit::Pixel{1, 0.5f, 0.25f, 1}));
 }
+
+TEST_F(BoundStateCache, PixelShadersWriteUnorderedAccessPicturesBesideTheTarget)
+{
+    // The script declares full-precision storage; the pictures bound are a
+    // depth picture and a working-format picture.
+    PixelShader shader;
+    shader.loadFromSource("depth.hlsl", R"(
+        RWTexture2D<float> depth : register(u1);
+        RWTexture2D<float4> normals : register(u2);
+        float4 main(float4 pos : SV_Position) : SV_Target
+        {
+            int2 p = int2(pos.xy);
+            depth[p] = depth[p] + 1;
+            normals[p] = float4(0.5, 0.25, p.x, 1);
+            return float4(1, 0, 0, 1);
+        })",
+                          "main");
+    RenderBuffer frame(Format::R16G16B16A16Float);
+    frame.createTexture2D(6, 4);
+    ResourceBuffer& depth = frame.getDepthBuffer();
+    depth.clearUnorderedAccessView(0.0f);
+    ResourceBuffer& normals = frame.getNormalBuffer();
+    depth.createUnorderedAccessView();
+    normals.createUnorderedAccessView();
+    Platform::Gpu::View* views[2] = {depth.unorderedAccessView.get(), normals.unorderedAccessView.get()};
+    // Each draw sees what the one before it wrote.
+    for (int i = 0; i < 3; ++i) {
+        d3d->setRenderBufferTargetAndUnorderedAccessViews(frame, 2, views);
+        shader.drawQuad(nullptr, nullptr);
+    }
+    d3d->context->setRenderTargets(0, nullptr);
+    auto image = depth.readImageBuffer();
+    for (uint32_t y = 0; y < 4; ++y)
+        for (uint32_t x = 0; x < 6; ++x) {
+            float v;
+            std::memcpy(&v, image->row(y) + 4 * x, 4);
+            ASSERT_EQ(v, 3.0f) << x << "," << y;
+        }
+    TestKit::Picture n = download(normals);
+    EXPECT_EQ(n[5], (TestKit::Pixel{0.5f, 0.25f, 5, 1}));
+    EXPECT_EQ(download(*frame.createResourceBuffer(true))[0], (TestKit::Pixel{1, 0, 0, 1}));
+}

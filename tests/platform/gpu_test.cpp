@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 using namespace Platform::Gpu;
@@ -213,4 +214,30 @@ TEST_F(GpuLayer, ObjectsDroppedWhileTheDeviceUsesThemAreFreedSafely)
     std::vector<uint8_t> back = readBack(*target);
     for (uint8_t b : back)
         ASSERT_EQ(b, 100);
+}
+
+TEST_F(GpuLayer, PicturesCanBeMadeOnAnyThread)
+{
+    // Creation with initial data from several threads while the context is idle
+    // on this one; each picture then reads back on the context's thread.
+    constexpr int Threads = 4, PerThread = 8;
+    std::vector<TexturePtr> made(Threads * PerThread);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < Threads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < PerThread; ++i) {
+                std::vector<uint8_t> bytes(16 * 16 * 4, static_cast<uint8_t>(t * PerThread + i));
+                EXPECT_EQ(device->createTexture({16, 16, 28, BindShaderResource}, bytes.data(), 64,
+                                                &made[size_t(t) * PerThread + i]),
+                          Ok);
+            }
+        });
+    for (auto& t : threads)
+        t.join();
+    for (size_t i = 0; i < made.size(); ++i) {
+        ASSERT_TRUE(made[i]);
+        std::vector<uint8_t> back = readBack(*made[i]);
+        ASSERT_EQ(back.front(), i);
+        ASSERT_EQ(back.back(), i);
+    }
 }
