@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QThread>
 
 #include <cerrno>
 #include <cstring>
@@ -11,9 +12,11 @@
 namespace Platform::Ui {
 
 namespace {
+// The clipboard exists only with an application object, and only its own thread may use it.
 QClipboard* clipboard()
 {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!app || QThread::currentThread() != app->thread())
         return nullptr;
     return QGuiApplication::clipboard();
 }

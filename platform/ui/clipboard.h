@@ -1,6 +1,7 @@
 #pragma once
 // The desktop clipboard. Main thread only. Results are errno values: ENXIO when
-// no application object exists, ENOENT when the clipboard lacks that kind of data.
+// no application object exists or the caller is not the main thread, ENOENT when
+// the clipboard lacks that kind of data.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,6 +1,7 @@
 #include "platform/ui/main_thread.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QDeadlineTimer>
 #include <QThread>
 #include <QTimer>
@@ -8,6 +9,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace Platform::Ui {
@@ -22,6 +24,8 @@ std::exception_ptr pendingException;
 // Never destroyed: timers may be killed by exit-time destructors of other units.
 std::unordered_map<uintptr_t, QTimer*>& timers = *new std::unordered_map<uintptr_t, QTimer*>();
 uintptr_t lastTimerId = 0;
+// Never destroyed, as the timers.
+std::unordered_map<int, QSocketNotifier*>& watches = *new std::unordered_map<int, QSocketNotifier*>();
 
 // Runs a task or callback; an exception ends the loop and is kept for rethrowing.
 template <class F>
@@ -62,6 +66,9 @@ void closeMainThread()
     for (auto& [id, timer] : timers)
         delete timer;
     timers.clear();
+    for (auto& [handle, notifier] : watches)
+        delete notifier;
+    watches.clear();
     pendingException = nullptr;
 }
 
@@ -155,6 +162,37 @@ bool killTimer(uintptr_t id)
     // The timer may be the one whose callback is running right now.
     timer->deleteLater();
     return true;
+}
+
+bool watchHandle(int handle, bool autoReset, std::function<void()> callback)
+{
+    if (!QCoreApplication::instance() || !open)
+        return false;
+    if (watches.count(handle))
+        return true;
+    auto* notifier = new QSocketNotifier(handle, QSocketNotifier::Read);
+    QObject::connect(notifier, &QSocketNotifier::activated, [handle, autoReset, callback = std::move(callback)] {
+        if (autoReset) {
+            uint64_t count;
+            if (::read(handle, &count, sizeof count) != sizeof count)
+                return; // taken by someone else: not signalled any more
+        }
+        runGuarded(callback);
+    });
+    watches.emplace(handle, notifier);
+    return true;
+}
+
+void unwatchHandle(int handle)
+{
+    auto it = watches.find(handle);
+    if (it == watches.end())
+        return;
+    QSocketNotifier* notifier = it->second;
+    watches.erase(it);
+    notifier->setEnabled(false);
+    // The notifier may be the one whose callback is running right now.
+    notifier->deleteLater();
 }
 
 } // namespace Platform::Ui

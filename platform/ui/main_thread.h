@@ -29,6 +29,13 @@ uintptr_t setTimer(uintptr_t id, unsigned elapseMs, void (*proc)(uintptr_t id));
 // Stops the timer; false when the id is unknown.
 bool killTimer(uintptr_t id);
 
+// Waitable handles in the main loop: callback runs on the main thread each time
+// the handle is signalled. autoReset takes the signal (a timer's expiry) before
+// the callback runs; otherwise the handle stays signalled until its owner resets
+// it. A handle is watched once; false when no application object exists.
+bool watchHandle(int handle, bool autoReset, std::function<void()> callback);
+void unwatchHandle(int handle);
+
 // Called by the application object's set-up and tear-down.
 void openMainThread();
 void closeMainThread();

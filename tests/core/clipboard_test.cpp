@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using System::Clipboard;
 
 TEST(Clipboard, TextRoundTripsAndAPictureIsNotText)
@@ -45,8 +47,13 @@ TEST(Clipboard, FailuresAreReportedNotThrown)
     EXPECT_TRUE(log.contains("OpenClipboard() failed in System::Clipboard::Clipboard()"));
     EXPECT_TRUE(log.contains("ERROR|Dialog::showException|show exception dialog."));
 
-    // A header promising more rows than the block holds is refused.
+    // Another thread than the main thread does not reach the clipboard either.
     Platform::Ui::initializeApplication();
+    bool fromWorker = true;
+    std::thread([&] { fromWorker = Clipboard::getText(out); }).join();
+    EXPECT_FALSE(fromWorker);
+
+    // A header promising more rows than the block holds is refused.
     auto image = System::DibImage::create(4, 4, false);
     image.bits.resize(10);
     EXPECT_FALSE(Clipboard::setImage(image));

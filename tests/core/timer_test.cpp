@@ -1,3 +1,4 @@
+#include "core/sync.h"
 #include "core/timer.h"
 #include "platform/ui/application.h"
 #include "platform/ui/main_thread.h"
@@ -77,4 +78,23 @@ TEST(Timer, SetWithoutAMainLoopFails)
     EXPECT_THROW(timer.set(10, [] {}), std::exception);
     EXPECT_EQ(timer.id, 0u);
     EXPECT_TRUE(log.contains("SetTimer() failed in System::Timer::set()"));
+}
+
+TEST_F(TimerFixture, AWaitableTimerRunsItsCallbackFromTheMainLoop)
+{
+    Sync::Timer timer;
+    int ticks = 0;
+    bool offMainThread = false;
+    ASSERT_TRUE(Platform::Ui::watchHandle(timer.handle(), true, [&] {
+        offMainThread |= !Platform::Ui::isMainThread();
+        ++ticks;
+    }));
+    timer.setInterval(15);
+    ASSERT_TRUE(Platform::Ui::processMessagesUntil([&] { return ticks >= 3; }, 5000));
+    EXPECT_FALSE(offMainThread);
+    timer.clear();
+    Platform::Ui::unwatchHandle(timer.handle());
+    int stopped = ticks;
+    Platform::Ui::processMessages(60);
+    EXPECT_EQ(ticks, stopped);
 }
