@@ -2,6 +2,8 @@
 
 #include "core/failure.h"
 #include "core/text.h"
+#include "media/direct3d_service.h"
+#include "media/image_buffer.h"
 #include "platform/draw/resources.h"
 #include "platform/imaging/image_codec.h"
 
@@ -102,6 +104,37 @@ void ImageService::registerResource(const wchar_t* name, const void* data, size_
     Resources& r = resources();
     std::lock_guard lock(r.mutex);
     r.table[name] = {data, size};
+}
+
+std::shared_ptr<ImageBuffer> ImageService::loadFromFile(const wchar_t* path)
+{
+    constexpr const char* Place = "Media::ImageService::loadFromFile";
+    std::shared_ptr<ImageBuffer> picture;
+    auto result = Platform::Imaging::decodeFile(System::toLocalPath(path ? path : L""), PixelLayout::Rgba,
+                                                [&](int w, int h, size_t& stride) -> uint8_t* {
+                                                    picture = ImageBuffer::create(Format::R8G8B8A8Unorm,
+                                                                                  static_cast<uint32_t>(w),
+                                                                                  static_cast<uint32_t>(h));
+                                                    if (!picture)
+                                                        return nullptr;
+                                                    stride = picture->pitch;
+                                                    return picture->data();
+                                                });
+    switch (result.step) {
+    case Step::None:
+        return picture;
+    case Step::Open:
+        throw System::makeHresultException("factory->CreateDecoderFromFilename", Place,
+                                           stepResult(result, UnspecifiedFailure));
+    case Step::Format:
+        throw System::makeHresultException("factory->CreateDecoderFromFilename", Place, ComponentNotFound);
+    case Step::Convert:
+        throw System::makeException(Place, "IWICFormatConverter can not convert.", nullptr);
+    case Step::Allocate:
+        throw System::makeHresultException("converter->CopyPixels", Place, OutOfMemory);
+    default:
+        throw System::makeHresultException("converter->CopyPixels", Place, BadImage);
+    }
 }
 
 void ImageService::saveToFile(const wchar_t* path, const void* pixels, uint32_t width, uint32_t height,

@@ -26,10 +26,16 @@ enum class ImageFormat : uint32_t {
     Pixel24bppBGR,
 };
 
+class ImageBuffer;
+
 class ImageService : public System::Singleton<ImageService> {
 public:
     ImageService();
     ~ImageService();
+
+    // The first frame of a still-image file as an 8-bit RGBA picture with
+    // straight alpha (format 28).
+    std::shared_ptr<ImageBuffer> loadFromFile(const wchar_t* path);
 
     // Encodes one frame. containerFormat names the container and receives the
     // pixel format the encoder wrote. One option ("ImageQuality", 0..1 for

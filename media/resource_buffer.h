@@ -15,6 +15,7 @@ class View;
 namespace Media {
 
 class ImageBuffer;
+class RenderTargetDirect3D;
 
 class ResourceBuffer : public Resource::ShaderResource, public Resource::ShaderStateResource, public Direct3DInstance {
 public:
@@ -60,6 +61,8 @@ public:
     // Reads the picture back into a new memory picture of the same format
     // (YUY2 containers come back as format 107).
     std::shared_ptr<ImageBuffer> readImageBuffer() const;
+    // A 2D drawing target over this picture (media/render_target_direct3d.h).
+    RenderTargetDirect3D getSurface();
 
     uint32_t width = 0;
     uint32_t height = 0;

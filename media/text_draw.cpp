@@ -2,6 +2,8 @@
 
 #include "core/failure.h"
 #include "media/direct2d_service.h"
+#include "media/render_target_direct3d.h"
+#include "media/resource_buffer.h"
 #include "media/resource_service.h"
 #include "platform/draw/resources.h"
 #include "platform/draw/target.h"
@@ -526,6 +528,28 @@ void TextDraw::drawToTarget(Platform::Draw::Target& target)
     // A failed drawing session is a failure, not an empty picture.
     if (int32_t result = target.endDraw())
         throw System::makeHresultException("target->EndDraw", "Media::TextDraw::drawToBuffer", result);
+}
+
+void TextDraw::drawToBuffer(ResourceBuffer& buffer)
+{
+    if (characterCount == 0)
+        return;
+    RenderTargetDirect3D surface = buffer.getSurface();
+    RenderTargetDirect3D::DrawSection section(surface);
+    layout(&surface.target());
+    section.end();
+}
+
+void TextDraw::splitCharacters(ResourceBuffer& atlas, const CharacterCallback& callback)
+{
+    for (const CharacterRecord& r : characters) {
+        if (r.cellX + r.cellWidth > static_cast<int32_t>(atlas.width) ||
+            r.cellY + r.cellHeight > static_cast<int32_t>(atlas.height) || r.cellWidth <= 0 || r.cellHeight <= 0)
+            continue;
+        auto picture = std::make_unique<ResourceBuffer>(r.cellWidth, r.cellHeight);
+        picture->copyRegion(atlas, r.cellX, r.cellY, r.cellWidth, r.cellHeight);
+        callback(std::move(picture), r.index, r.startTime, leftMargin + r.centerX, topMargin + r.centerY, r.z);
+    }
 }
 
 } // namespace Media

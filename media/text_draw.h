@@ -20,6 +20,8 @@ class StrokeStyle;
 
 namespace Media {
 
+class ResourceBuffer;
+
 // Finds a preset colour by name; the owner of the preset colours installs it.
 using PresetColorFinder = std::function<bool(const std::wstring& name, ColorF& out)>;
 void setPresetColorFinder(PresetColorFinder finder);
@@ -77,6 +79,16 @@ public:
     // A drawing pass onto a picture target under the drawing lock. A failure of
     // the drawing session throws "target->EndDraw".
     void drawToTarget(Platform::Draw::Target& target);
+
+    // The drawing pass into a picture on the graphics processor (cleared to
+    // transparent by the owner): drawn in memory, then uploaded.
+    void drawToBuffer(ResourceBuffer& buffer);
+    // Cuts an atlas drawn in individual mode into one picture per character:
+    // (picture, character index, display start time, x, y, z). Cells outside
+    // the atlas are dropped.
+    using CharacterCallback = std::function<void(std::unique_ptr<ResourceBuffer> picture, uint32_t index,
+                                                 float startTime, float x, float y, float z)>;
+    void splitCharacters(ResourceBuffer& atlas, const CharacterCallback& callback);
 
     // ---- the pass, exposed for the owner's per-character output
     void beginLayout();

@@ -1,0 +1,180 @@
+#include "media/render_target_direct3d.h"
+
+#include "core/failure.h"
+#include "media/direct2d_service.h"
+#include "media/direct3d_service.h"
+#include "media/resource_buffer.h"
+#include "platform/draw/target.h"
+
+#include <array>
+#include <cstring>
+
+namespace Media {
+
+namespace {
+uint16_t floatToHalf(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    const uint32_t sign = (bits >> 16) & 0x8000u;
+    int32_t exponent = static_cast<int32_t>((bits >> 23) & 0xFF) - 127 + 15;
+    uint32_t mantissa = bits & 0x7FFFFFu;
+    if (exponent <= 0) {
+        if (exponent < -10)
+            return static_cast<uint16_t>(sign);
+        mantissa |= 0x800000u;
+        const uint32_t shift = static_cast<uint32_t>(14 - exponent);
+        uint32_t half = mantissa >> shift;
+        const uint32_t rest = mantissa & ((1u << shift) - 1), halfway = 1u << (shift - 1);
+        if (rest > halfway || (rest == halfway && (half & 1)))
+            ++half;
+        return static_cast<uint16_t>(sign | half);
+    }
+    if (exponent >= 31)
+        return static_cast<uint16_t>(sign | 0x7C00u);
+    uint32_t half = static_cast<uint32_t>(exponent) << 10 | mantissa >> 13;
+    const uint32_t rest = mantissa & 0x1FFFu;
+    if (rest > 0x1000u || (rest == 0x1000u && (half & 1)))
+        ++half; // a carry into the exponent is the correct rounding
+    return static_cast<uint16_t>(sign | half);
+}
+
+const uint16_t* halfTable()
+{
+    static const auto table = [] {
+        std::array<uint16_t, 256> t{};
+        for (int i = 0; i < 256; ++i)
+            t[static_cast<size_t>(i)] = floatToHalf(i / 255.0f);
+        return t;
+    }();
+    return table.data();
+}
+} // namespace
+
+bool convertBgraToFormat(const uint8_t* source, int sourceStride, int width, int height, uint32_t format,
+                         std::vector<uint8_t>& out, uint32_t& outPitch)
+{
+    int bytes;
+    switch (format) {
+    case Format::R16G16B16A16Float:
+        bytes = 8;
+        break;
+    case Format::R8G8B8A8Unorm:
+    case Format::B8G8R8A8Unorm:
+    case Format::B8G8R8X8Unorm:
+        bytes = 4;
+        break;
+    case Format::A8Unorm:
+        bytes = 1;
+        break;
+    default:
+        return false;
+    }
+    outPitch = static_cast<uint32_t>(width * bytes);
+    out.resize(static_cast<size_t>(outPitch) * static_cast<size_t>(height));
+    const uint16_t* half = halfTable();
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* s = source + static_cast<size_t>(y) * sourceStride;
+        uint8_t* d = out.data() + static_cast<size_t>(y) * outPitch;
+        switch (format) {
+        case Format::R16G16B16A16Float: {
+            auto* h = reinterpret_cast<uint16_t*>(d);
+            for (int x = 0; x < width; ++x, s += 4, h += 4) {
+                h[0] = half[s[2]];
+                h[1] = half[s[1]];
+                h[2] = half[s[0]];
+                h[3] = half[s[3]];
+            }
+            break;
+        }
+        case Format::R8G8B8A8Unorm:
+            for (int x = 0; x < width; ++x, s += 4, d += 4) {
+                d[0] = s[2];
+                d[1] = s[1];
+                d[2] = s[0];
+                d[3] = s[3];
+            }
+            break;
+        case Format::B8G8R8A8Unorm:
+            std::memcpy(d, s, static_cast<size_t>(width) * 4);
+            break;
+        case Format::B8G8R8X8Unorm:
+            for (int x = 0; x < width; ++x, s += 4, d += 4) {
+                d[0] = s[0];
+                d[1] = s[1];
+                d[2] = s[2];
+                d[3] = 255;
+            }
+            break;
+        case Format::A8Unorm:
+            for (int x = 0; x < width; ++x, s += 4)
+                *d++ = s[3];
+            break;
+        }
+    }
+    return true;
+}
+
+RenderTargetDirect3D ResourceBuffer::getSurface()
+{
+    return RenderTargetDirect3D(*this);
+}
+
+RenderTargetDirect3D::RenderTargetDirect3D(ResourceBuffer& buffer)
+    : buffer_(&buffer),
+      target_(Platform::Draw::Target::createPicture(static_cast<int>(buffer.width), static_cast<int>(buffer.height)))
+{
+}
+
+RenderTargetDirect3D::~RenderTargetDirect3D() = default;
+RenderTargetDirect3D::RenderTargetDirect3D(RenderTargetDirect3D&&) noexcept = default;
+
+void RenderTargetDirect3D::drawGeometry(const Platform::Draw::Geometry& geometry, const Platform::Draw::Brush* fill,
+                                        float x, float y, const Platform::Draw::Brush* stroke, float strokeWidth,
+                                        const Platform::Draw::StrokeStyle* style)
+{
+    Platform::Draw::TransformedGeometry placed(geometry, Platform::Draw::Matrix::translation(x, y));
+    if (stroke && strokeWidth > 0)
+        target_->drawGeometry(placed, *stroke, strokeWidth, style);
+    if (fill)
+        target_->fillGeometry(placed, *fill);
+}
+
+void RenderTargetDirect3D::upload()
+{
+    if (buffer_->empty())
+        return;
+    std::vector<uint8_t> memory;
+    uint32_t pitch = 0;
+    if (!convertBgraToFormat(target_->bits(), target_->stride(), target_->width(), target_->height(),
+                             buffer_->getFormat(), memory, pitch))
+        throw System::makeFormatException("Media::RenderTargetDirect3D::upload", "image format not supported.",
+                                          L"dxgi format = %d", static_cast<int>(buffer_->getFormat()));
+    buffer_->updateFromMemory(memory.data(), pitch);
+}
+
+RenderTargetDirect3D::DrawSection::DrawSection(RenderTargetDirect3D& surface) : surface_(surface)
+{
+    if (Direct2DService* d2d = Direct2DService::Get())
+        lock_ = std::unique_lock(d2d->drawLock);
+    surface_.target().beginDraw();
+    open_ = true;
+}
+
+void RenderTargetDirect3D::DrawSection::end()
+{
+    if (!open_)
+        return;
+    open_ = false;
+    if (int32_t result = surface_.target().endDraw())
+        throw System::makeHresultException("target->EndDraw", "Media::RenderTargetDirect3D::DrawSection::end", result);
+    surface_.upload();
+}
+
+RenderTargetDirect3D::DrawSection::~DrawSection()
+{
+    if (open_)
+        surface_.target().endDraw(); // unwinding: the picture is not uploaded
+}
+
+} // namespace Media

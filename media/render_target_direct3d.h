@@ -1,0 +1,65 @@
+#pragma once
+// 2D drawing into a picture on the graphics processor. The drawing happens on
+// a transparent picture in memory of the buffer's size; closing the draw
+// section uploads it into the buffer, replacing its contents (owners clear the
+// buffer before drawing into it, so nothing is lost). The section holds the
+// Direct2D service's drawing lock from start to end.
+#include "platform/draw/resources.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace Platform::Draw {
+class Target;
+}
+
+namespace Media {
+
+class ResourceBuffer;
+
+class RenderTargetDirect3D {
+public:
+    explicit RenderTargetDirect3D(ResourceBuffer& buffer);
+    ~RenderTargetDirect3D();
+    RenderTargetDirect3D(RenderTargetDirect3D&&) noexcept;
+
+    Platform::Draw::Target& target() { return *target_; }
+    ResourceBuffer& buffer() { return *buffer_; }
+
+    // Places geometry at (x, y): the stroke first (when a stroke brush is given
+    // and the width is above 0), then the fill over its inner half.
+    void drawGeometry(const Platform::Draw::Geometry& geometry, const Platform::Draw::Brush* fill, float x, float y,
+                      const Platform::Draw::Brush* stroke, float strokeWidth, const Platform::Draw::StrokeStyle* style);
+
+    // Uploads the drawn picture into the buffer in its format.
+    void upload();
+
+    class DrawSection {
+    public:
+        explicit DrawSection(RenderTargetDirect3D& surface);
+        // Ends the drawing and uploads; a failed drawing session throws
+        // "target->EndDraw" instead of leaving an empty picture behind.
+        void end();
+        ~DrawSection();
+        DrawSection(const DrawSection&) = delete;
+        DrawSection& operator=(const DrawSection&) = delete;
+
+    private:
+        RenderTargetDirect3D& surface_;
+        std::unique_lock<std::recursive_mutex> lock_;
+        bool open_ = false;
+    };
+
+private:
+    ResourceBuffer* buffer_;
+    std::unique_ptr<Platform::Draw::Target> target_;
+};
+
+// Converts premultiplied BGRA rows into the memory form of a picture format
+// (10 half-float RGBA, 28 RGBA, 87 BGRA, 88 BGRX, 65 alpha); false for others.
+bool convertBgraToFormat(const uint8_t* source, int sourceStride, int width, int height, uint32_t format,
+                         std::vector<uint8_t>& out, uint32_t& outPitch);
+
+} // namespace Media
