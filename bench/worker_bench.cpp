@@ -114,11 +114,11 @@ int main()
     const int tasks = 2000000;
     WorkerAdapter worker;
     BareQueue bare;
-    // Warm up both, then measure each three times and keep the best.
+    // Warm up both, then measure each five times, interleaved, and keep the best.
     roundTripMicroseconds(worker, 2000);
     roundTripMicroseconds(bare, 2000);
     double workerTrip = 1e9, bareTrip = 1e9, workerRate = 0, bareRate = 0;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         workerTrip = std::min(workerTrip, roundTripMicroseconds(worker, rounds));
         bareTrip = std::min(bareTrip, roundTripMicroseconds(bare, rounds));
         workerRate = std::max(workerRate, tasksPerSecond(worker, tasks));

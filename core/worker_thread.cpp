@@ -48,14 +48,15 @@ void WorkerThread::request(int key, std::function<void()> function)
     if (!isRunning())
         return;
     semaphore.acquire();
+    Task task{key, std::move(function)}; // built before the lock: the critical section stays short
     std::unique_lock lock(mutex);
     if (!isRunning()) {
-        // Stopped while this producer waited for room.
+        // Stopped while this producer waited for room; the task is destroyed outside the lock.
         lock.unlock();
         semaphore.release(1);
         return;
     }
-    queue.push_back(Task{key, std::move(function)});
+    queue.push_back(std::move(task));
     queued.store(queue.size(), std::memory_order_relaxed);
     if (sleeping) {
         sleeping = false;
