@@ -538,6 +538,22 @@ std::shared_ptr<Font> FontFamily::getFirstMatchingFont(int weight, int stretch, 
 
 // ---- the system collection
 
+namespace {
+// Whether a loaded font carries a family name (in any language) as listed by the toolkit.
+bool namesFamily(const QRawFont& font, const QString& family)
+{
+    if (font.familyName().compare(family, Qt::CaseInsensitive) == 0)
+        return true;
+    const QByteArray table = font.fontTable("name");
+    const std::wstring wanted = lower(toWide(family));
+    for (uint16_t id : {1, 16, 21})
+        for (const auto& n : readNames(table, id))
+            if (lower(n.name) == wanted)
+                return true;
+    return false;
+}
+} // namespace
+
 FontCollection::FontCollection()
 {
     const QStringList families = QFontDatabase::families();
@@ -552,8 +568,8 @@ FontCollection::FontCollection()
             f.setHintingPreference(QFont::PreferNoHinting);
             f.setStyleStrategy(QFont::NoFontMerging);
             QRawFont probe = QRawFont::fromFont(f);
-            if (!probe.isValid() || probe.familyName() != family)
-                continue;
+            if (!probe.isValid() || !namesFamily(probe, family))
+                continue; // the toolkit substituted another font
             f.setPixelSize(std::max(16, static_cast<int>(probe.unitsPerEm())));
             QRawFont design = QRawFont::fromFont(f);
             if (!design.isValid())
