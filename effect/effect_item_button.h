@@ -1,0 +1,52 @@
+#pragma once
+// A push button and the YUV setting of movie sources.
+#include "effect/effect_item.h"
+
+#include <functional>
+
+namespace Component { class EffectItemButtonControl; }
+
+namespace Effect {
+
+// A push button in a row (kind 18); it has no value and an empty text form.
+class EffectItemButton : public EffectItem {
+public:
+    using Action = std::function<void(Component::EffectItemButtonControl&)>;
+
+    EffectItemButton(EffectItemList& owner, std::wstring name, float left, float right, Action action = {});
+
+    void setData(const EffectItem& source) override;
+    bool isEqual(const EffectItem& other) const override;
+    std::unique_ptr<EffectItem> clone() const override;
+    std::string toString() const override;
+    void fromString(const std::string& text) override;
+
+    Action action; // called by the button control with itself when pressed
+    float left;
+    float right;
+
+protected:
+    EffectItemButton(const EffectItemButton&) = default;
+};
+
+// YUV colour space and range of a movie source (kind 19): "<space>[,<range>]",
+// empty when both are automatic (0).
+class EffectItemYUV : public EffectItem {
+public:
+    EffectItemYUV(EffectItemList& owner, std::wstring name);
+
+    void setData(const EffectItem& source) override;
+    bool isEqual(const EffectItem& other) const override;
+    std::unique_ptr<EffectItem> clone() const override;
+    std::string toString() const override;
+    // An unknown colour space reads as automatic; a bad range is ignored.
+    void fromString(const std::string& text) override;
+
+    int colorSpace = 0; // 0 automatic, n for colour space n - 1
+    int colorRange = 0;
+
+protected:
+    EffectItemYUV(const EffectItemYUV&) = default;
+};
+
+} // namespace Effect

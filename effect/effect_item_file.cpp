@@ -1,0 +1,155 @@
+#include "effect/effect_item_file.h"
+
+#include "core/file_name.h"
+#include "core/text.h"
+#include "effect/item_text.h"
+
+namespace Effect {
+
+namespace {
+std::wstring expanded(std::wstring path)
+{
+    System::FileName::expandVariable(path);
+    return path;
+}
+} // namespace
+
+// ---- File ----
+
+EffectItemFile::EffectItemFile(EffectItemList& owner, std::wstring name, const wchar_t* filter, std::wstring path,
+                               bool clearable)
+    : EffectItem(owner, EffectItemKind::File, std::move(name)), filter(filter), path(expanded(std::move(path))),
+      clearable(clearable)
+{
+}
+
+void EffectItemFile::setData(const EffectItem& source)
+{
+    path = itemOfClass<EffectItemFile>(source, "Effect::EffectItemFile::setData").path;
+}
+
+bool EffectItemFile::isEqual(const EffectItem& other) const
+{
+    return path == itemOfClass<EffectItemFile>(other, "Effect::EffectItemFile::isEqual").path;
+}
+
+std::unique_ptr<EffectItem> EffectItemFile::clone() const
+{
+    return std::unique_ptr<EffectItem>(new EffectItemFile(*this));
+}
+
+std::string EffectItemFile::toString() const
+{
+    return System::wideToUtf8(path);
+}
+
+void EffectItemFile::fromString(const std::string& text)
+{
+    path = expanded(System::utf8ToWide(text));
+}
+
+const wchar_t* EffectItemFile::getFilePath() const
+{
+    return path.c_str();
+}
+
+void EffectItemFile::setFilePath(const wchar_t* newPath)
+{
+    path = expanded(newPath ? newPath : L"");
+}
+
+// ---- ComboFile ----
+
+EffectItemComboFile::EffectItemComboFile(EffectItemList& owner, std::wstring name, uint8_t kind,
+                                         std::shared_ptr<EffectItemSelect::SharedList> list, int value)
+    : EffectItem(owner, kind, std::move(name)), list(std::move(list)), value(value)
+{
+}
+
+void EffectItemComboFile::setData(const EffectItem& source)
+{
+    auto& s = itemOfClass<EffectItemComboFile>(source, "Effect::EffectItemComboFile::setData");
+    value = s.value;
+    path = s.path;
+}
+
+bool EffectItemComboFile::isEqual(const EffectItem& other) const
+{
+    auto& o = itemOfClass<EffectItemComboFile>(other, "Effect::EffectItemComboFile::isEqual");
+    return value == o.value && path == o.path;
+}
+
+std::unique_ptr<EffectItem> EffectItemComboFile::clone() const
+{
+    return std::unique_ptr<EffectItem>(new EffectItemComboFile(*this));
+}
+
+std::string EffectItemComboFile::toString() const
+{
+    if (value < 0)
+        return System::wideToUtf8(path);
+    return System::wideToUtf8(list->getLabel(value));
+}
+
+void EffectItemComboFile::fromString(const std::string& text)
+{
+    const std::wstring wide = System::utf8ToWide(text);
+    if (list->contains(wide)) {
+        setSelectIndex(list->getValue(wide));
+        return;
+    }
+    if (!wide.empty() && wide.find(L'.') != std::wstring::npos) {
+        path = expanded(wide);
+        value = -1;
+    }
+}
+
+void EffectItemComboFile::fromTsoString(const std::string& text, const std::wstring&, const wchar_t*, bool)
+{
+    if (System::utf8ToWide(text).size() <= 2 && isIntText(text)) {
+        setSelectIndex(parseInt(text));
+        return;
+    }
+    fromString(text);
+}
+
+const wchar_t* EffectItemComboFile::getFilePath() const
+{
+    return path.c_str();
+}
+
+void EffectItemComboFile::setFilePath(const wchar_t* newPath)
+{
+    if (!newPath || !*newPath)
+        return;
+    path = expanded(newPath);
+    value = -1;
+}
+
+void EffectItemComboFile::setSelectIndex(int v)
+{
+    value = list->labels.count(v) ? v : list->smallestValue();
+    path.clear();
+}
+
+// ---- FigureSelect ----
+
+const std::shared_ptr<EffectItemSelect::SharedList>& EffectItemFigureSelect::getFigureList()
+{
+    static const std::shared_ptr<EffectItemSelect::SharedList> list = EffectItemSelect::SharedList::create();
+    return list;
+}
+
+EffectItemFigureSelect::EffectItemFigureSelect(EffectItemList& owner, std::wstring name, const wchar_t* figure,
+                                               uint8_t kind)
+    : EffectItemComboFile(owner, std::move(name), kind, getFigureList(),
+                          figure ? getFigureList()->getValue(figure) : 1)
+{
+}
+
+std::unique_ptr<EffectItem> EffectItemFigureSelect::clone() const
+{
+    return std::unique_ptr<EffectItem>(new EffectItemFigureSelect(*this));
+}
+
+} // namespace Effect

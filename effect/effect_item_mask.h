@@ -1,0 +1,42 @@
+#pragma once
+// The source of a mask: a built-in mask of the mask list, a scene, an image
+// file, or a temporary buffer named "*" + name.
+#include "effect/effect_item_select.h"
+
+namespace Effect {
+
+class EffectItemCheck;
+
+class EffectItemMaskSelect : public EffectItem {
+public:
+    EffectItemMaskSelect(EffectItemList& owner, std::wstring name, int value = 1,
+                         EffectItemCheck* fitScene = nullptr);
+
+    void setData(const EffectItem& source) override;
+    bool isEqual(const EffectItem& other) const override;
+    std::unique_ptr<EffectItem> clone() const override;
+    // The path, the label of the built-in mask, or the name of the scene.
+    std::string toString() const override;
+    // A mask label, else a scene name, else a text with "." or a leading "*" as the path.
+    void fromString(const std::string& text) override;
+    const wchar_t* getFilePath() const override;
+    void setFilePath(const wchar_t* path) override;
+
+    // Selects a built-in mask (a value not in the list selects the first entry).
+    void setMaskIndex(int value);
+    // Uses a scene (one that does not exist selects the first mask instead).
+    void setSceneId(int id);
+
+    // The mask list, filled by the resource service when it starts.
+    static const std::shared_ptr<EffectItemSelect::SharedList>& getMaskList();
+
+    int value;    // a built-in mask; -1 none
+    int sceneId = -1;
+    std::wstring path;
+    EffectItemCheck* fitScene; // the effect's "シーンの長さを合わせる", or null
+
+protected:
+    EffectItemMaskSelect(const EffectItemMaskSelect&) = default;
+};
+
+} // namespace Effect

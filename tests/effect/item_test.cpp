@@ -1,0 +1,424 @@
+// Text forms, copies and comparisons of the parameter items other than numbers.
+#include "effect/effect_item_button.h"
+#include "effect/effect_item_color.h"
+#include "effect/effect_item_file.h"
+#include "effect/effect_item_layer.h"
+#include "effect/effect_item_mask.h"
+#include "effect/effect_item_select.h"
+#include "effect/effect_item_simple.h"
+#include "effect/item_sources.h"
+#include "core/file_name.h"
+#include "core/service.h"
+#include "core/setting_service.h"
+#include "media/direct2d_service.h"
+#include "core/text.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace Effect;
+
+namespace {
+
+template <class F>
+std::string errorOf(F&& f)
+{
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+std::shared_ptr<EffectItemSelect::SharedList> listAB()
+{
+    auto list = EffectItemSelect::SharedList::create();
+    list->insert(0, L"A");
+    list->insert(1, L"B");
+    return list;
+}
+
+} // namespace
+
+TEST(IntegerItem, TextIsDecimalUnclampedAndCloneKeepsEveryField)
+{
+    EffectItemList items;
+    EffectItemInteger item(items, L"数", 5, 0, 100, EffectItemKind::Integer, L"---");
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0], &item);
+    EXPECT_EQ(item.toString(), "5");
+    item.fromString("500");
+    EXPECT_EQ(item.value, 500); // not clamped
+    item.fromString(" -7xyz");
+    EXPECT_EQ(item.value, -7);
+    EXPECT_EQ(errorOf([&] { item.fromString("abc"); }), "invalid stoi argument");
+    EXPECT_EQ(errorOf([&] { item.fromString("99999999999"); }), "stoi argument out of range");
+    EXPECT_EQ(item.value, -7);
+
+    item.visible = false;
+    auto copy = item.clone();
+    auto& c = dynamic_cast<EffectItemInteger&>(*copy);
+    EXPECT_EQ(items.size(), 1u); // a clone joins no list
+    EXPECT_EQ(c.value, -7);
+    EXPECT_EQ(c.defaultValue, 5);
+    EXPECT_STREQ(c.zeroText, L"---");
+    EXPECT_FALSE(c.visible);
+    EXPECT_TRUE(c.isEqual(item));
+    c.value = 1;
+    EXPECT_FALSE(c.isEqual(item));
+    item.setData(c);
+    EXPECT_EQ(item.value, 1);
+}
+
+TEST(CheckItem, ReadsAnyNonZeroIntegerAsSetAndWritesOneOrZero)
+{
+    EffectItemList items;
+    EffectItemCheck check(items, L"反転", false);
+    EffectItemCheckButton button(items, L"B", true, 0.8f, 0.9f);
+    EXPECT_EQ(check.kind, EffectItemKind::Check);
+    EXPECT_EQ(button.kind, EffectItemKind::CheckButton);
+    check.fromString("2");
+    EXPECT_TRUE(check.value);
+    EXPECT_EQ(check.toString(), "1");
+    check.fromString("0");
+    EXPECT_EQ(check.toString(), "0");
+    EXPECT_EQ(errorOf([&] { check.fromString("yes"); }), "invalid stoi argument");
+
+    auto copy = button.clone();
+    auto& b = dynamic_cast<EffectItemCheckButton&>(*copy);
+    EXPECT_FLOAT_EQ(b.left, 0.8f);
+    EXPECT_FLOAT_EQ(b.right, 0.9f);
+    EXPECT_TRUE(b.value);
+    // Items of different classes do not pair.
+    EXPECT_NE(errorOf([&] { check.setData(EffectItemInteger(items, L"x", 0, 0, 1)); }).find("different item class."),
+              std::string::npos);
+}
+
+TEST(TextItem, SavesOneLineAndReadsBackWithLineFeeds)
+{
+    EffectItemList items;
+    EffectItemText item(items, L"テキスト", L"a\\b\r\nc\rd\ne");
+    EXPECT_EQ(item.toString(), "a\\\\b\\nc\\nd\\ne");
+    item.fromString(item.toString());
+    EXPECT_EQ(item.text, L"a\\b\nc\nd\ne");
+
+    item.fromString("x\\ty\\"); // an unknown escape and a trailing backslash stay
+    EXPECT_EQ(item.text, L"x\\ty\\");
+    item.fromString("日本語\\n");
+    EXPECT_EQ(item.text, L"日本語\n");
+}
+
+TEST(TextItem, OlderFileHoldsHexadecimalUtf16UnderTheKeyText)
+{
+    EffectItemList items;
+    EffectItemText item(items, L"テキスト", L"");
+    item.fromTsoString("4100420043", L"text", L"テキスト", false);
+    EXPECT_EQ(item.text, L"AB"); // the unfinished group is ignored
+    item.fromTsoString("3dd800de", L"text", L"テキスト", false);
+    EXPECT_EQ(item.text, std::wstring(1, static_cast<wchar_t>(0x1F600))); // a surrogate pair
+    item.fromTsoString("41000000", L"text", L"テキスト", false);
+    EXPECT_EQ(item.text, std::wstring(L"A\0", 2)); // zero units stay
+    item.fromTsoString("41004200", L"name", L"テキスト", false);
+    EXPECT_EQ(item.text, L"41004200");
+}
+
+TEST(TextItem, DifferenceKeepsOnlyTheChangedMiddleAndAppliesBothWays)
+{
+    EffectItemList items;
+    EffectItemText before(items, L"t", L"abcXdef");
+    EffectItemText after(items, L"t", L"abcYYdef");
+    EffectItemText::makeDifference(before, after);
+    EXPECT_EQ(before.text, L"X");
+    EXPECT_EQ(after.text, L"YY");
+    EXPECT_EQ(before.prefixLength, 3);
+    EXPECT_EQ(after.suffixLength, 3);
+
+    EffectItemText target(items, L"t", L"abcXdef");
+    target.setData(after);
+    EXPECT_EQ(target.text, L"abcYYdef");
+    target.setData(before);
+    EXPECT_EQ(target.text, L"abcXdef");
+
+    // Prefix and suffix never overlap: "aa" to "aaa" differs by one "a".
+    EffectItemText a(items, L"t", L"aa"), b(items, L"t", L"aaa");
+    EffectItemText::makeDifference(a, b);
+    EXPECT_EQ(a.text, L"");
+    EXPECT_EQ(b.text, L"a");
+    EXPECT_EQ(a.prefixLength + a.suffixLength, 2);
+
+    EffectItemText same1(items, L"t", L"same"), same2(items, L"t", L"same");
+    EffectItemText::makeDifference(same1, same2);
+    EXPECT_EQ(same1.text, L"same");
+    EXPECT_EQ(same1.prefixLength, 0);
+}
+
+TEST(StringItem, KeepsTextUnchanged)
+{
+    EffectItemList items;
+    EffectItemString item(items, L"s", L"", EffectItemKind::ScriptString);
+    item.fromString("a\\nb 日本");
+    EXPECT_EQ(item.text, L"a\\nb 日本");
+    EXPECT_EQ(item.toString(), "a\\nb 日本");
+    EXPECT_EQ(item.kind, 100);
+}
+
+TEST(SelectItem, ReadsLabelsAndOldNumbers)
+{
+    EffectItemList items;
+    EffectItemSelect item(items, L"合成モード", 0, listAB());
+    EXPECT_EQ(item.toString(), "A");
+    item.fromString("B");
+    EXPECT_EQ(item.value, 1);
+    item.fromString("C"); // unknown label: no change
+    EXPECT_EQ(item.value, 1);
+    item.fromTsoString("0", L"k", L"e", false);
+    EXPECT_EQ(item.value, 0);
+    item.fromTsoString("1", L"k", L"e", false);
+    EXPECT_EQ(item.value, 1);
+    item.fromTsoString("7", L"k", L"e", false); // not in the list: the smallest value
+    EXPECT_EQ(item.value, 0);
+    item.fromTsoString("B", L"k", L"e", false); // not a number: a label
+    EXPECT_EQ(item.value, 1);
+    item.value = 9;
+    EXPECT_EQ(errorOf([&] { item.toString(); }), "invalid map<K, T> key");
+}
+
+TEST(SelectItem, SharedListKeepsFirstLabelAndSmallerValueOfTwins)
+{
+    auto list = EffectItemSelect::SharedList::create();
+    list->insert(3, L"X");
+    list->insert(3, L"Y"); // a known value keeps its label
+    list->insert(1, L"Z");
+    list->add(0, std::wstring(L"Z").c_str());
+    EXPECT_STREQ(list->getLabel(3), L"X");
+    EXPECT_FALSE(list->contains(L"Y"));
+    EXPECT_EQ(list->getValue(L"Z"), 1);
+    EXPECT_EQ(errorOf([&] { list->getValue(L"W"); }), "invalid unordered_map<K, T> key");
+    // The list shows its entries in value order.
+    std::vector<int> order;
+    for (auto& [v, l] : list->labels)
+        order.push_back(v);
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 3}));
+}
+
+TEST(FontItem, UnknownFamilyFallsBackToTheDefaultFamily)
+{
+    System::ServiceStack services;
+    services.acquire<Setting::SettingService>();
+    auto* fonts = services.acquire<Media::Direct2DService>();
+    const auto installed = fonts->getFontListByName();
+    ASSERT_GE(installed.size(), 2u);
+    ASSERT_NE(fonts->findFont(Setting::Font::DefaultFamily), nullptr) << "the default family is installed";
+
+    auto& list = EffectItemFontSelect::getFontList();
+    EXPECT_EQ(list.labels.size(), installed.size());
+    EXPECT_STREQ(list.getLabel(0), installed[0]->getName()); // in display-name order
+
+    EffectItemList items;
+    EffectItemFontSelect unknown(items, L"フォント", L"Not Installed Family");
+    EXPECT_EQ(unknown.toString(), System::wideToUtf8(Setting::Font::DefaultFamily));
+    EffectItemFontSelect unnamed(items, L"フォント");
+    EXPECT_EQ(unnamed.value, unknown.value);
+    EffectItemFontSelect named(items, L"フォント", installed[1]->getName());
+    EXPECT_EQ(named.value, 1);
+    named.fromString(System::wideToUtf8(installed[0]->getName()));
+    EXPECT_EQ(named.value, 0);
+    EXPECT_EQ(named.kind, EffectItemKind::Font);
+    EXPECT_EQ(named.clone()->toString(), System::wideToUtf8(installed[0]->getName()));
+}
+
+TEST(FileItem, ExpandsPathVariablesAndRefusesNothing)
+{
+    EffectItemList items;
+    EffectItemFile item(items, L"ファイル", nullptr);
+    item.fromString("%Figure%/star.svg");
+    const std::wstring expected = System::FileName::expand(L"%Figure%") + L"/star.svg";
+    EXPECT_EQ(item.path, expected);
+    EXPECT_STREQ(item.getFilePath(), expected.c_str());
+    EXPECT_EQ(item.toString(), System::wideToUtf8(expected));
+    item.setFilePath(L"/tmp/a b.png");
+    EXPECT_EQ(item.toString(), "/tmp/a b.png");
+
+    EffectItemCheck check(items, L"c", false);
+    EXPECT_EQ(check.getFilePath(), nullptr);
+    EXPECT_EQ(errorOf([&] { check.setFilePath(L"x"); }).rfind("not implement.", 0), 0u);
+}
+
+TEST(FigureItem, ChoosesBuiltInFiguresOrSvgFiles)
+{
+    auto& figures = EffectItemFigureSelect::getFigureList();
+    figures->insert(0, L"背景");
+    figures->insert(1, L"円");
+    figures->insert(2, L"四角形");
+    EffectItemList items;
+    EffectItemFigureSelect item(items, L"図形");
+    EXPECT_EQ(item.value, 1);
+    EXPECT_EQ(item.toString(), "円");
+    item.fromString("/home/u/star.svg");
+    EXPECT_EQ(item.value, -1);
+    EXPECT_EQ(item.toString(), "/home/u/star.svg");
+    item.fromString("noext"); // neither a label nor a file
+    EXPECT_EQ(item.toString(), "/home/u/star.svg");
+    item.fromString("四角形");
+    EXPECT_EQ(item.value, 2);
+    EXPECT_TRUE(item.path.empty());
+    item.fromTsoString("9", L"k", L"e", false); // not in the list: the first entry
+    EXPECT_EQ(item.value, 0);
+    item.setFilePath(L"");
+    EXPECT_EQ(item.value, 0);
+    EXPECT_EQ(errorOf([&] { EffectItemFigureSelect bad(items, L"x", L"星"); }), "invalid unordered_map<K, T> key");
+    EffectItemFigureSelect script(items, L"図形", L"四角形", EffectItemKind::ScriptFigure);
+    EXPECT_EQ(script.value, 2);
+    EXPECT_EQ(script.kind, 17);
+}
+
+TEST(ColorItem, TextFormsOfAllSources)
+{
+    EffectItemList items;
+    EffectItemColor item(items, L"色", 255, 255, 255, EffectItemKind::ColorOrNone);
+    item.r = 255, item.g = 128, item.b = 0;
+    EXPECT_EQ(item.toString(), "ff8000");
+    item.fromString("");
+    EXPECT_TRUE(item.none);
+    EXPECT_EQ(item.toString(), "");
+    item.fromString("00FF0a");
+    EXPECT_FALSE(item.none);
+    EXPECT_EQ(item.toString(), "00ff0a");
+    item.fromString("0ff80"); // another length leaves the bytes as they are
+    EXPECT_EQ(item.toString(), "00ff0a");
+    EXPECT_EQ(errorOf([&] { item.fromString("   "); }), "RGB argument is invalid.");
+    item.fromScriptString("16711680");
+    EXPECT_EQ(item.toString(), "ff0000");
+    item.fromScriptString("ff8000"); // not a decimal number: hexadecimal
+    EXPECT_EQ(item.toString(), "ff8000");
+
+    ColorF c = item.getColor(Render::RenderObject{});
+    EXPECT_FLOAT_EQ(c.g, 1.0f);
+    EXPECT_FLOAT_EQ(c.a, 1.0f);
+}
+
+TEST(ColorItem, OlderFileKeys)
+{
+    EffectItemList items;
+    EffectItemColor item(items, L"色", 1, 2, 3);
+    item.fromTsoString("0", L"no_color", L"e", false);
+    EXPECT_FALSE(item.none);
+    item.fromTsoString("1", L"no_color", L"e", false);
+    EXPECT_TRUE(item.none);
+    EXPECT_EQ(errorOf([&] { item.fromTsoString("x", L"no_color", L"e", false); }), "invalid stoi argument");
+
+    item.fromTsoString("102030", L"color", L"e", false);
+    EXPECT_EQ(item.toString(), "102030");
+    item.fromTsoString("255", L"color", L"e", true);
+    EXPECT_EQ(item.toString(), "0000ff");
+
+    // Y=4096 (0x1000), Cb=0, Cr=0: white.
+    item.fromTsoString("001000000000", L"color_yc", L"e", false);
+    EXPECT_EQ(item.toString(), "ffffff");
+    // Y=2048, Cb=-512 (0xfe00), Cr=1024 (0x0400).
+    item.fromTsoString("000800fe0004", L"color_yc2", L"e", false);
+    EXPECT_EQ(item.r, 217); // (2048 + 1.402 * 1024) * 255 / 4096 = 216.9
+    EXPECT_EQ(item.g, 93);  // (2048 + 0.344 * 512 - 0.714 * 1024) * 255 / 4096 = 92.9
+    EXPECT_EQ(item.b, 73);  // (2048 - 1.722 * 512) * 255 / 4096 = 72.6
+    item.fromTsoString("00100000000", L"color_yc", L"e", false); // 11 characters: ignored
+    item.fromTsoString("0010000000000", L"color_yc", L"e", false);
+    EXPECT_EQ(item.r, 217);
+}
+
+TEST(MaskItem, MasksScenesFilesAndTemporaryBuffers)
+{
+    auto& masks = EffectItemMaskSelect::getMaskList();
+    masks->insert(0, L"円");
+    masks->insert(1, L"四角形");
+    ItemSources::sceneName = [](int id) { return id == 3 ? std::wstring(L"Scene3") : std::wstring(); };
+    ItemSources::findScene = [](const std::wstring& n) { return n == L"Scene3" ? 3 : -1; };
+
+    EffectItemList items;
+    EffectItemMaskSelect item(items, L"マスク");
+    EXPECT_EQ(item.toString(), "四角形");
+    item.fromString("Scene3");
+    EXPECT_EQ(item.sceneId, 3);
+    EXPECT_EQ(item.toString(), "Scene3");
+    item.fromString("*buffer");
+    EXPECT_EQ(item.value, -1);
+    EXPECT_EQ(item.sceneId, -1);
+    EXPECT_EQ(item.toString(), "*buffer");
+    item.fromString("plain"); // no label, scene, point or star: no change
+    EXPECT_EQ(item.toString(), "*buffer");
+    item.fromString("円");
+    EXPECT_EQ(item.value, 0);
+    EXPECT_TRUE(item.path.empty());
+    item.setSceneId(7); // no such scene: the first mask
+    EXPECT_EQ(item.toString(), "円");
+    item.setFilePath(L"/tmp/m.png");
+    EXPECT_EQ(item.toString(), "/tmp/m.png");
+
+    EffectItemMaskSelect other(items, L"マスク");
+    EXPECT_FALSE(other.isEqual(item));
+    other.setData(item);
+    EXPECT_TRUE(other.isEqual(item));
+    item.sceneId = 4; // a scene that no longer exists
+    EXPECT_EQ(item.toString(), "");
+}
+
+TEST(SceneAndLayerItems, AreIntegersOfTheirKinds)
+{
+    EffectItemList items;
+    EffectItemScene scene(items, L"シーン");
+    EffectItemLayerRange range(items, L"対象レイヤー数", 0, 0, 1000, L"---");
+    EXPECT_EQ(scene.kind, EffectItemKind::Scene);
+    EXPECT_EQ(scene.maxValue, 1000000);
+    EXPECT_EQ(range.kind, EffectItemKind::LayerRange);
+    range.fromString("12");
+    EXPECT_EQ(range.toString(), "12");
+    auto copy = range.clone();
+    EXPECT_NE(dynamic_cast<EffectItemLayerRange*>(copy.get()), nullptr);
+}
+
+TEST(ButtonItem, HasNoValue)
+{
+    EffectItemList items;
+    int pressed = 0;
+    EffectItemButton button(items, L"波形のプリセット", 0.0f, 1.0f,
+                            [&](Component::EffectItemButtonControl&) { ++pressed; });
+    button.fromString("whatever");
+    EXPECT_EQ(button.toString(), "");
+    auto copy = button.clone();
+    auto& c = dynamic_cast<EffectItemButton&>(*copy);
+    EXPECT_TRUE(c.isEqual(button));
+    EXPECT_TRUE(static_cast<bool>(c.action));
+    EXPECT_FLOAT_EQ(c.right, 1.0f);
+}
+
+TEST(YuvItem, TextOfSpaceAndRange)
+{
+    const std::vector<std::wstring> spaces = {L"BT.601", L"BT.709"};
+    ItemSources::colorSpaceName = [&](int i) { return i >= 0 && i < 2 ? spaces[i] : std::wstring(); };
+    ItemSources::findColorSpace = [&](const std::wstring& n) {
+        for (int i = 0; i < 2; ++i)
+            if (spaces[i] == n)
+                return i + 1;
+        return 0;
+    };
+    EffectItemList items;
+    EffectItemYUV item(items, L"YUV");
+    EXPECT_EQ(item.toString(), "");
+    item.colorRange = 2;
+    EXPECT_EQ(item.toString(), ",2");
+    item.fromString(",2");
+    EXPECT_EQ(item.colorSpace, 0);
+    EXPECT_EQ(item.colorRange, 2);
+    item.fromString("BT.709,1");
+    EXPECT_EQ(item.colorSpace, 2);
+    EXPECT_EQ(item.toString(), "BT.709,1");
+    item.colorSpace = 9;
+    item.colorRange = 0;
+    EXPECT_EQ(item.toString(), "自動");
+    item.fromString("unknown,x"); // unknown space and a bad range read as automatic
+    EXPECT_EQ(item.colorSpace, 0);
+    EXPECT_EQ(item.colorRange, 0);
+    item.fromString("");
+    EXPECT_EQ(item.colorSpace, 0);
+}
