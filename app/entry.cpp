@@ -8,6 +8,7 @@
 #include "core/setting_service.h"
 #include "core/text.h"
 #include "core/translate_service.h"
+#include "effect/effect_service.h"
 #include "media/direct2d_service.h"
 #include "media/image_service.h"
 #include "media/resource_service.h"
@@ -45,6 +46,7 @@ void startUp(System::ServiceStack& services)
     services.acquire<Media::Direct3DService>();
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();
+    services.acquire<Effect::EffectService>();
     System::Log::info(Place, "start up");
     // The start-up listeners run once, before the main loop.
     Event::EventService::Get()->startup();

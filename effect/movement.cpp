@@ -25,7 +25,10 @@ double bezier(double p0, double p1, double p2, double p3, double x)
 
 // The item and the members of its group that hold the second and third
 // coordinate of its point; a member with another movement or other flags is
-// replaced by the item itself.
+// replaced by the item itself. A group of two has no third coordinate: taking
+// the item again there would weigh its own distances twice, so that the two
+// members of an X/Y pair measured different path lengths and their point left
+// the straight line between its points.
 struct Coordinates {
     const EffectItemNumber* c[3];
 
@@ -46,13 +49,16 @@ struct Coordinates {
             if (member->movement == item.movement && member->flags == item.flags)
                 c[j] = member;
         }
+        if (n == 2)
+            c[2] = nullptr;
     }
+
+    // Coordinate c of stored point i, 0 for an absent coordinate.
+    double value(int coordinate, int i) const { return c[coordinate] ? c[coordinate]->getIndexValue(i) : 0.0; }
 
     double distance(int a, int b) const
     {
-        return std::hypot(c[0]->getIndexValue(a) - c[0]->getIndexValue(b),
-                          c[1]->getIndexValue(a) - c[1]->getIndexValue(b),
-                          c[2]->getIndexValue(a) - c[2]->getIndexValue(b));
+        return std::hypot(value(0, a) - value(0, b), value(1, a) - value(1, b), value(2, a) - value(2, b));
     }
 };
 
@@ -106,7 +112,7 @@ struct SpeedCurve {
     const Coordinates& coords;
     int last; // index of the last entry: count + 2
 
-    double raw(int c, int j) const { return coords.c[c]->getIndexValue(j - 1); }
+    double raw(int c, int j) const { return coords.value(c, j - 1); }
     double point(int c, int j) const
     {
         if (j == 0)
@@ -266,10 +272,10 @@ double InterpolationMove::getValue(const EffectItemNumber& item, const Render::S
     const int count = position.count;
     double prev[3], cur[3], next[3], next2[3];
     for (int c = 0; c < 3; ++c) {
-        prev[c] = coords.c[c]->getIndexValue(s - 1);
-        cur[c] = coords.c[c]->getIndexValue(s);
-        next[c] = coords.c[c]->getIndexValue(s + 1);
-        next2[c] = coords.c[c]->getIndexValue(s + 2);
+        prev[c] = coords.value(c, s - 1);
+        cur[c] = coords.value(c, s);
+        next[c] = coords.value(c, s + 1);
+        next2[c] = coords.value(c, s + 2);
     }
     if (s <= 0 && !(item.flags & EffectItemNumber::FlagAccelerate)) {
         for (int c = 0; c < 3; ++c)
@@ -277,7 +283,7 @@ double InterpolationMove::getValue(const EffectItemNumber& item, const Render::S
     }
     if (s >= count - 1 && !(item.flags & EffectItemNumber::FlagDecelerate)) {
         for (int c = 0; c < 3; ++c)
-            next2[c] = 5.0 / 3.0 * next[c] - cur[c] + coords.c[c]->getIndexValue(s - 1) / 3.0;
+            next2[c] = 5.0 / 3.0 * next[c] - cur[c] + coords.value(c, s - 1) / 3.0;
     }
 
     // Lengths in frames of this section and its neighbours, for the time warp.

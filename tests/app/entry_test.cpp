@@ -31,17 +31,21 @@ TEST(Entry, StartsAndStopsWritingTheMainIniAndTheLog)
     EXPECT_NE(ini.find("[Logger]\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("[Edit]\r\n"), std::string::npos);
     EXPECT_NE(ini.find("FileLogLevel=2\r\n"), std::string::npos);
+    // Menu entries keep their arrangement in the main ini.
+    EXPECT_NE(ini.find("[Movement.移動無し]\r\nlabel=\r\norder=0\r\nhide=0\r\n"), std::string::npos) << ini;
 
     auto logs = TestKit::listFolder(data + "/Log");
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_TRUE(std::regex_match(logs[0], std::regex(R"(velmora2_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d-\d{3}\.log)")));
     std::string log = TestKit::readFile(data + "/Log/" + logs[0]);
-    // The Direct2D service registers the installed fonts, then the graphics
-    // device reports itself, before start-up ends.
+    // The Direct2D service registers the installed fonts, the graphics device
+    // reports itself and the effect service registers the movements before
+    // start-up ends.
     std::regex line(R"((\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Media::FontManager::registerFont\] register font \[[^\]\n]+\][* ]
 )+\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Media::Direct3DService::Direct3DService\] D3D feature level : 0x0000b100
 (\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Media::Direct3DService::Direct3DService\] [^\n]+
-){9}\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[App::run\] start up
+){9}(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Effect::EffectService::registerMovement\] register movement \[[^\n]+\]
+){8}\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[App::run\] start up
 \[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[App::run\] shut down
 )");
     EXPECT_TRUE(std::regex_match(log, line)) << log;

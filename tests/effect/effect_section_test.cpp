@@ -145,8 +145,9 @@ TEST_F(Section, OlderObjectFileSection)
     EXPECT_EQ(EffectBase::findItem(effect, L"old"), &effect.second);
     EXPECT_EQ(EffectBase::findItem(effect, L"none"), nullptr);
 
-    ini.loadText("[0.0]\r\n_name=こだわり\r\n一=bad\r\n", L"old.tso", false);
-    EffectBase::loadTsoSectionParameter(effect, ini.getSection("0.0"));
+    System::IniFile bad;
+    bad.loadText("[0.0]\r\n_name=こだわり\r\n一=bad\r\n", L"old.tso", false);
+    EffectBase::loadTsoSectionParameter(effect, bad.getSection("0.0"));
     EXPECT_FALSE(effect.disable);
     EXPECT_TRUE(log.contains("WARN|Effect::EffectBase::loadTsoSectionParameter|ini file effect parameter invalid. ["));
 }

@@ -11,6 +11,7 @@
 #include "core/service.h"
 #include "core/setting_service.h"
 #include "media/direct2d_service.h"
+#include "render/render_object.h"
 #include "core/text.h"
 
 #include <gtest/gtest.h>
@@ -183,6 +184,15 @@ TEST(SelectItem, ReadsLabelsAndOldNumbers)
     EXPECT_EQ(item.value, 1);
     item.value = 9;
     EXPECT_EQ(errorOf([&] { item.toString(); }), "invalid map<K, T> key");
+
+    EffectItemSelectButton buttons(items, L"方向", 1, item.holder, 0.5f, 1.0f);
+    EXPECT_EQ(buttons.kind, EffectItemKind::SelectButton);
+    EXPECT_EQ(buttons.toString(), "B");
+    auto copy = buttons.clone();
+    auto& b = dynamic_cast<EffectItemSelectButton&>(*copy);
+    EXPECT_EQ(b.list, buttons.list);
+    EXPECT_FLOAT_EQ(b.left, 0.5f);
+    EXPECT_TRUE(b.isEqual(buttons));
 }
 
 TEST(SelectItem, SharedListKeepsFirstLabelAndSmallerValueOfTwins)
@@ -295,7 +305,8 @@ TEST(ColorItem, TextFormsOfAllSources)
     EXPECT_EQ(item.toString(), "ff8000");
 
     ColorF c = item.getColor(Render::RenderObject{});
-    EXPECT_FLOAT_EQ(c.g, 1.0f);
+    EXPECT_FLOAT_EQ(c.r, 1.0f);
+    EXPECT_FLOAT_EQ(c.g, 128.0f / 255.0f);
     EXPECT_FLOAT_EQ(c.a, 1.0f);
 }
 

@@ -103,7 +103,7 @@ TEST_F(Movements, LinearSpeedMovesAtConstantSpeedAlongThePath)
     EXPECT_FALSE(i.movement->passesPoints);
 }
 
-TEST_F(Movements, LinearSpeedMeasuresTheGroupsPointInThreeDimensions)
+TEST_F(Movements, LinearSpeedMeasuresTheGroupsPoint)
 {
     // X and Y make one point: (0, 0) -> (3, 4) -> (3, 34), lengths 5 and 30.
     auto object = makeObject(0, 70, {60});
@@ -111,13 +111,24 @@ TEST_F(Movements, LinearSpeedMeasuresTheGroupsPointInThreeDimensions)
     auto& y = item(L"直線移動(時間制御)", {0, 4, 34});
     EffectItemNumber::Group group;
     EffectItemNumber::makeGroup(group, {&x, &y});
-    EXPECT_NEAR(at(x, object, 10), 3.0, 1e-12); // 5 / 35 of the way
+    // Both reach the middle point 5 / 35 of the way through, and the point
+    // stays on the straight line between its points.
+    EXPECT_NEAR(at(x, object, 10), 3.0, 1e-12);
     EXPECT_NEAR(at(y, object, 10), 4.0, 1e-12);
-    EXPECT_NEAR(at(y, object, 40), 4.0 + 30.0 * (20.0 / 30.0), 1e-12);
+    EXPECT_NEAR(at(x, object, 5), 1.5, 1e-12);
+    EXPECT_NEAR(at(y, object, 5), 2.0, 1e-12);
+    EXPECT_NEAR(at(y, object, 40), 4.0 + 30.0 * 0.5, 1e-12);
 
-    // A member with other flags does not take part: x alone then has lengths 3 and 0.
+    // With a third member all three coordinates count.
+    auto& z = item(L"直線移動(時間制御)", {0, 12, 12});
+    EffectItemNumber::makeGroup(group, {&x, &y, &z}); // (0,0,0) -> (3,4,12) -> (3,34,12): 13 and 30
+    EXPECT_NEAR(at(z, object, 70.0 * 13.0 / 43.0), 12.0, 1e-9);
+    EXPECT_NEAR(at(x, object, 70.0 * 13.0 / 43.0), 3.0, 1e-9);
+
+    // A member with other flags does not take part: x then measures itself twice (lengths 3·√2 and 0).
     y.flags = 1;
-    EXPECT_NEAR(at(x, object, 35), 3.0, 1e-12);
+    EffectItemNumber::makeGroup(group, {&x, &y});
+    EXPECT_NEAR(at(x, object, 35), 1.5, 1e-12);
 }
 
 TEST_F(Movements, LinearSpeedDoublesTheEasedSections)
