@@ -1,8 +1,15 @@
 #include "effect/effect_base.h"
 
 #include "core/failure.h"
+#include "core/translate_service.h"
 
 namespace Effect {
+
+const wchar_t* translatedEffectText(const wchar_t* text)
+{
+    const Translate::TranslateService* translation = Translate::TranslateService::Get();
+    return Translate::TranslateService::enabled && translation ? translation->effect.translate(text) : text;
+}
 
 namespace {
 [[noreturn]] void notImplemented(const char* place)
@@ -75,7 +82,7 @@ EffectDefine* EffectBase::getDefaultInputEffect()
 
 const wchar_t* EffectBase::getName()
 {
-    return name;
+    return translatedEffectText(name);
 }
 
 int EffectBase::getAudioInfo(int)

@@ -30,6 +30,9 @@ class EffectDefine;
 class EffectItemLayerRange;
 class EffectBase;
 
+// A name or label through the "Effect" table of the language file, when one is loaded.
+const wchar_t* translatedEffectText(const wchar_t* text);
+
 // What itemEvent receives.
 struct ItemEvent {
     enum Code {

@@ -52,7 +52,7 @@ const wchar_t* EffectDefine::getName() const
 
 const wchar_t* EffectDefine::getLabel() const
 {
-    return prototype->name;
+    return translatedEffectText(prototype->name);
 }
 
 uint8_t EffectDefine::getEffectType()
@@ -204,7 +204,7 @@ const wchar_t* MovementDefine::getName() const
 
 const wchar_t* MovementDefine::getLabel() const
 {
-    return movement->name;
+    return translatedEffectText(movement->name);
 }
 
 // ---- MovementParamsDefine ----

@@ -1,6 +1,7 @@
 // The effect base: media compatibility, default operations, the object lookup
 // on a layer and the camera's target-layer item.
 #include "effect/effect_item_layer.h"
+#include "media/resource_buffer.h"
 #include "project/layer.h"
 #include "tests/effect/effect_fixture.h"
 
@@ -72,7 +73,9 @@ TEST(EffectBaseDefaults, OperationsLeftOutSayWhichOne)
         std::function<void()> call;
         const char* place;
     } cases[] = {
+        {[&] { filter.inputVideo(object); }, "Effect::EffectBase::inputVideo"},
         {[&] { filter.getOutputView(object); }, "Effect::EffectBase::getOutputView"},
+        {[&] { filter.filterVideo(object, nullptr); }, "Effect::EffectBase::filterVideo"},
         {[&] { filter.getLayerRange(); }, "Effect::EffectBase::getLayerRange"},
         {[&] { filter.getWaveformPosition(object); }, "Effect::EffectBase::getWaveformPosition"},
     };

@@ -3,6 +3,7 @@
 #include "core/file_name.h"
 #include "core/ini_file.h"
 #include "core/text.h"
+#include "core/translate_service.h"
 #include "effect/movement.h"
 #include "platform/ui/application.h"
 #include "tests/effect/effect_fixture.h"
@@ -338,4 +339,27 @@ TEST(Aliases, MediaTypesComeFromTheFirstEffectOfTheFile)
     EXPECT_EQ(registry.aliases[1]->label, L"保存");
     EXPECT_EQ(registry.aliases[2]->label, L"");
     EXPECT_STREQ(registry.getEffectLabelList().back(), L"保存");
+}
+
+TEST(Translation, NamesAndLabelsFollowTheLoadedLanguage)
+{
+    const std::string language = System::toLocalPath(System::FileName::expand(L"%Language%"));
+    TestKit::writeFile(language + "/Test.vml2", "[Effect]\nぼかし=Blur\n直線移動=Linear\n");
+    System::ServiceStack services;
+    services.acquire<Setting::SettingService>();
+    System::Config::iniFile->loadText("[Translate]\r\nLanguage=Test\r\n", L"velmora2.ini", false);
+    services.acquire<Translate::TranslateService>();
+    ASSERT_TRUE(Translate::TranslateService::enabled);
+    EffectService::builtInEffects = {beforeScripts, nullptr};
+    auto* registry = services.acquire<EffectService>();
+    EffectService::builtInEffects = {};
+
+    EffectDefine& blur = registry->findEffect(L"ぼかし");
+    EXPECT_STREQ(blur.getLabel(), L"Blur");
+    EXPECT_STREQ(blur.getName(), L"ぼかし"); // the key stays
+    EXPECT_STREQ(blur.prototype->getName(), L"Blur");
+    EXPECT_STREQ(registry->findEffect(L"グロー").getLabel(), L"グロー"); // no translation: the name
+    EXPECT_STREQ(registry->findMovement(L"直線移動").getLabel(), L"Linear");
+    // Lookups never take the translated text.
+    EXPECT_EQ(errorOf([&] { registry->findEffect(L"Blur"); }).rfind("not found effect.", 0), 0u);
 }
