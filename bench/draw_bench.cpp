@@ -4,6 +4,8 @@
 #include "core/service.h"
 #include "core/setting_service.h"
 #include "media/direct2d_service.h"
+#include "media/direct3d_service.h"
+#include "media/resource_buffer.h"
 #include "media/resource_service.h"
 #include "media/text_draw.h"
 #include "platform/draw/target.h"
@@ -40,7 +42,7 @@ std::wstring makeText()
     return text;
 }
 
-void benchText()
+void benchText(float border, bool gpu)
 {
     const std::wstring text = makeText();
     const int runs = 10;
@@ -52,20 +54,28 @@ void benchText()
         t.text = text.c_str();
         t.fontName = L"Noto Sans CJK JP";
         t.size = 28;
-        t.borderFactor = 0.06f;
+        t.borderFactor = border;
         t.color = {1, 1, 1, 1};
         t.color2 = {0, 0, 0, 1};
         t.time = 1000;
         t.layout(nullptr);
         width = t.blockWidth();
         height = t.blockHeight();
-        auto picture = Platform::Draw::Target::createPicture(1920, 1080);
-        t.drawToTarget(*picture);
+        if (gpu) {
+            Media::ResourceBuffer picture(1920, 1080);
+            const float clear[4] = {0, 0, 0, 0};
+            picture.clearRenderTargetView(clear);
+            t.drawToBuffer(picture);
+        } else {
+            auto picture = Platform::Draw::Target::createPicture(1920, 1080);
+            t.drawToTarget(*picture);
+        }
         glyphs += t.characterCount;
     }
     double s = seconds(start, Clock::now());
-    std::printf("text: %u glyphs (1,000 per object, %dx%d block, border on) into 1920x1080 pictures: %.0f glyphs/s\n",
-                glyphs, width, height, glyphs / s);
+    std::printf("text: %u glyphs (1,000 per object, %dx%d block, border %s) into 1920x1080 %s: %.0f glyphs/s\n",
+                glyphs, width, height, border > 0 ? "on" : "off",
+                gpu ? "working-format GPU pictures (drawn, converted, uploaded)" : "pictures in memory", glyphs / s);
 }
 
 double convertDecodesPerSecond(const std::string& file, int runs)
@@ -110,8 +120,11 @@ int main()
     System::ServiceStack services;
     services.acquire<Setting::SettingService>();
     services.acquire<Media::Direct2DService>();
+    services.acquire<Media::Direct3DService>();
     services.acquire<Resource::ResourceService>();
-    benchText();
+    benchText(0.06f, false);
+    benchText(0, false);
+    benchText(0.06f, true);
 
     char dir[] = "/tmp/velmora-bench-XXXXXX";
     if (!::mkdtemp(dir))

@@ -453,13 +453,21 @@ void TextDraw::drawGlyph(float x, float y)
     if (!sink->close())
         throw System::makeHresultException("slink->Close", Place, static_cast<int32_t>(0x88990001u));
 
+    // The border's area: what stroking the outline covers (kept by the font for the next frames).
+    std::unique_ptr<Platform::Draw::PathGeometry> border;
+    if (s.borderWidth > 0) {
+        border = std::make_unique<Platform::Draw::PathGeometry>();
+        border->open();
+        if (!face->getGlyphStrokeArea(g.glyphIndex, s.size, s.borderWidth, s.stroke, *border))
+            throw System::makeHresultException("font.get()->GetGlyphRunOutline", Place, static_cast<int32_t>(0x88990001u));
+    }
     // Stroke first, then the fill over it, so only the outer half of the border shows.
     auto draw = [&](float ox, float oy, const Platform::Draw::Brush* fill, const Platform::Draw::Brush* strokeBrush) {
-        Platform::Draw::TransformedGeometry placed(outline, Platform::Draw::Matrix::translation(ox, oy));
-        if (strokeBrush && s.borderWidth > 0)
-            s.target->drawGeometry(placed, *strokeBrush, s.borderWidth, s.stroke);
+        const Platform::Draw::Matrix at = Platform::Draw::Matrix::translation(ox, oy);
+        if (strokeBrush && border)
+            s.target->fillGeometry(Platform::Draw::TransformedGeometry(*border, at), *strokeBrush);
         if (fill)
-            s.target->fillGeometry(placed, *fill);
+            s.target->fillGeometry(Platform::Draw::TransformedGeometry(outline, at), *fill);
     };
     if (s.shadowOffset > 0) {
         draw(origin.x + s.shadowOffset, origin.y + s.shadowOffset, s.brush2.get(), s.brush2.get());

@@ -302,7 +302,7 @@ FontData::Box FontData::glyphBox(uint16_t glyph)
     auto it = boxes_.find(glyph);
     if (it != boxes_.end())
         return it->second;
-    QRectF r = design.pathForGlyph(glyph).boundingRect();
+    QRectF r = designPath(glyph).boundingRect();
     // The design font's pixel size stands for the design units per em.
     const double toDesign = design.pixelSize() > 0 ? tables_.metrics.designUnitsPerEm / design.pixelSize() : 1.0;
     Box box;
@@ -312,6 +312,16 @@ FontData::Box FontData::glyphBox(uint16_t glyph)
     if (boxes_.size() < 65536)
         boxes_.emplace(glyph, box);
     return box;
+}
+
+const QPainterPath& FontData::designPath(uint16_t glyph)
+{
+    auto it = paths_.find(glyph);
+    if (it != paths_.end())
+        return it->second;
+    if (paths_.size() >= 8192)
+        paths_.clear(); // a bounded cache: texts use far fewer distinct glyphs per font
+    return paths_.emplace(glyph, design.pathForGlyph(glyph)).first->second;
 }
 
 QRawFont& FontData::sized(float pixelSize)
@@ -421,7 +431,7 @@ bool FontFace::getGlyphOutline(uint16_t glyph, float emSize, PathGeometry& geome
     QPainterPath path;
     {
         std::lock_guard lock(data_->mutex);
-        path = data_->design.pathForGlyph(glyph);
+        path = data_->designPath(glyph);
     }
     (void)t;
     const double scale = data_->design.pixelSize() > 0 ? emSize / data_->design.pixelSize() : 1.0;
@@ -437,6 +447,50 @@ bool FontFace::getGlyphOutline(uint16_t glyph, float emSize, PathGeometry& geome
     }
     path.setFillRule(Qt::WindingFill);
     geometry.impl().path.addPath(path);
+    geometry.impl().path.setFillRule(Qt::WindingFill);
+    return true;
+}
+
+bool FontFace::getGlyphStrokeArea(uint16_t glyph, float emSize, float width, const StrokeStyle* style,
+                                  PathGeometry& geometry) const
+{
+    if (geometry.isClosed())
+        return false;
+    SolidColorBrush any({0, 0, 0, 1});
+    const QPen pen = makePen(any, width, style);
+    FontData::StrokeKey key{glyph, simulations_, emSize, width, static_cast<int>(pen.capStyle()),
+                            static_cast<int>(pen.joinStyle()), static_cast<float>(pen.miterLimit())};
+    if (style && !style->dashes().empty()) {
+        // Dashed borders are rare: stroke them each time.
+        PathGeometry outline;
+        outline.open();
+        getGlyphOutline(glyph, emSize, outline);
+        QPainterPathStroker stroker(pen);
+        geometry.impl().path.addPath(stroker.createStroke(outline.impl().path));
+        geometry.impl().path.setFillRule(Qt::WindingFill);
+        return true;
+    }
+    {
+        std::lock_guard lock(data_->mutex);
+        auto it = data_->strokes.find(key);
+        if (it != data_->strokes.end()) {
+            geometry.impl().path.addPath(it->second);
+            geometry.impl().path.setFillRule(Qt::WindingFill);
+            return true;
+        }
+    }
+    PathGeometry outline;
+    outline.open();
+    getGlyphOutline(glyph, emSize, outline);
+    QPainterPathStroker stroker(pen);
+    QPainterPath area = stroker.createStroke(outline.impl().path);
+    {
+        std::lock_guard lock(data_->mutex);
+        if (data_->strokes.size() >= 4096)
+            data_->strokes.clear();
+        data_->strokes.emplace(key, area);
+    }
+    geometry.impl().path.addPath(area);
     geometry.impl().path.setFillRule(Qt::WindingFill);
     return true;
 }

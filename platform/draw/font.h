@@ -13,6 +13,7 @@
 namespace Platform::Draw {
 
 class PathGeometry;
+class StrokeStyle;
 
 enum class FontStyle { Normal, Oblique, Italic };
 
@@ -71,6 +72,11 @@ public:
     // Adds the outline of glyph at emSize (pixels), baseline origin at (0, 0),
     // to the open sink of geometry. false when the sink is not open.
     bool getGlyphOutline(uint16_t glyph, float emSize, PathGeometry& geometry) const;
+    // Adds the area a stroke of the outline covers (width in pixels, style as
+    // for drawing; null for the default style) to the open sink of geometry.
+    // Filling it equals stroking the outline; the area is kept for later uses.
+    bool getGlyphStrokeArea(uint16_t glyph, float emSize, float width, const StrokeStyle* style,
+                            PathGeometry& geometry) const;
     // Whether the glyph is drawn from the font's colour data rather than its outline.
     bool isColorGlyph(uint16_t glyph) const;
     const FontData& data() const { return *data_; }

@@ -85,11 +85,37 @@ public:
     Box glyphBox(uint16_t glyph);
     // A raw font of the given pixel size for drawing colour glyphs (call with the mutex held).
     QRawFont& sized(float pixelSize);
+    // The outline at the design font's size, kept for later uses (call with the mutex held).
+    const QPainterPath& designPath(uint16_t glyph);
 
 private:
     std::once_flag parsed_;
     Tables tables_;
     std::unordered_map<uint16_t, Box> boxes_;
+    std::unordered_map<uint16_t, QPainterPath> paths_;
+
+public:
+    // Stroke areas by glyph, size, width and stroke shape (call with the mutex held).
+    struct StrokeKey {
+        uint16_t glyph;
+        uint32_t simulations;
+        float size, width;
+        int cap, join;
+        float miter;
+        bool operator==(const StrokeKey& o) const
+        {
+            return glyph == o.glyph && simulations == o.simulations && size == o.size && width == o.width &&
+                   cap == o.cap && join == o.join && miter == o.miter;
+        }
+    };
+    struct StrokeKeyHash {
+        size_t operator()(const StrokeKey& k) const
+        {
+            size_t h = std::hash<float>()(k.size) * 31 + std::hash<float>()(k.width);
+            return h * 131 + k.glyph * 7 + static_cast<size_t>(k.cap * 3 + k.join) + k.simulations;
+        }
+    };
+    std::unordered_map<StrokeKey, QPainterPath, StrokeKeyHash> strokes;
     QRawFont sized_;
     float sizedPixels_ = 0;
 };
