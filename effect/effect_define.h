@@ -1,7 +1,7 @@
 #pragma once
 // Registered definitions: effects and aliases (the entries of the effect
 // menus), movements and movement parameter presets.
-#include "effect/menu_define.h"
+#include "core/menu_define.h"
 
 #include <cstdint>
 #include <memory>

@@ -19,11 +19,6 @@ using Platform::Draw::LocalizedName;
 namespace {
 constexpr const char* RegisterPlace = "Media::FontManager::registerFont";
 
-std::string makeSectionName(const std::wstring& name)
-{
-    return "Font." + System::wideToUtf8(name);
-}
-
 // The name for the user's locale, else "en-us", else the first one.
 const LocalizedName* chooseName(const std::vector<LocalizedName>& names, const std::wstring& locale, bool* localized)
 {
@@ -44,20 +39,8 @@ const LocalizedName* chooseName(const std::vector<LocalizedName>& names, const s
 
 FontDefine::FontDefine(const std::wstring& name, std::shared_ptr<Platform::Draw::Font> font, int defaultOrder,
                        bool visible)
-    : sectionName(makeSectionName(name)),
-      section_(sectionName.c_str()),
-      labelParameter_(section_, "label", &label, L""),
-      orderParameter_(section_, "order", &order, defaultOrder),
-      hideParameter_(section_, "hide", &hide, visible ? 0 : 1),
-      saver_(&section_),
-      name_(name),
-      font_(std::move(font))
+    : MenuDefineBase("Font", name.c_str(), defaultOrder, L"", visible), name_(name), font_(std::move(font))
 {
-    if (System::Config::iniFile)
-        section_.load(*System::Config::iniFile);
-    else
-        for (auto* p : section_.parameters)
-            p->reset();
 }
 
 FontDefine::~FontDefine() = default;

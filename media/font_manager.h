@@ -1,7 +1,7 @@
 #pragma once
 // The registry of installed fonts by name. Filled once while the Direct2D
 // service is built, then only read (from the main thread and render workers).
-#include "core/config.h"
+#include "core/menu_define.h"
 
 #include <memory>
 #include <string>
@@ -14,35 +14,17 @@ class Font;
 
 namespace Media {
 
-// A registered font, with its menu settings (section "Font.<name>" of the
-// main ini: "label", "order", "hide"), read when registered and stored when
-// the registry goes.
-class FontDefine {
+// A registered font: a menu entry (group "Font", the font name as key) that
+// the font menu lists and the user may order, relabel and hide.
+class FontDefine final : public Menu::MenuDefineBase {
 public:
     FontDefine(const std::wstring& name, std::shared_ptr<Platform::Draw::Font> font, int order, bool visible);
     ~FontDefine();
-    FontDefine(const FontDefine&) = delete;
-    FontDefine& operator=(const FontDefine&) = delete;
 
-    const wchar_t* getName() const { return name_.c_str(); }
-    const wchar_t* getLabel() const { return name_.c_str(); }
+    const wchar_t* getName() const override { return name_.c_str(); }
     const std::shared_ptr<Platform::Draw::Font>& font() const { return font_; }
 
-    const std::string sectionName;
-
 private:
-    System::Config::Section section_;
-
-public:
-    std::wstring label;
-    int order = 0;
-    int hide = 0;
-
-private:
-    System::Config::String labelParameter_;
-    System::Config::Int orderParameter_;
-    System::Config::Int hideParameter_;
-    System::Config::SectionSaver saver_;
     std::wstring name_;
     std::shared_ptr<Platform::Draw::Font> font_;
 };

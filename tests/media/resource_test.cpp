@@ -1,4 +1,6 @@
 // Fonts, shared resources and the interface render target.
+#include "core/file_name.h"
+#include "core/ini_file.h"
 #include "core/text.h"
 #include "media/brush.h"
 #include "media/font_face.h"
@@ -255,4 +257,30 @@ TEST_F(DrawServices, TemporaryImageRestoresTheSavedStrip)
     EXPECT_EQ(saved.image.get(), first); // same size: the bitmap is reused
     saved.pushImage(position, window, 2, 0, 9, 10);
     EXPECT_NE(saved.image.get(), nullptr);
+}
+
+TEST(FontDefineMenu, SettingsComeFromAndGoToTheMainIni)
+{
+    System::ServiceStack services;
+    services.acquire<Setting::SettingService>();
+    System::Config::iniFile->getValue("Font.DejaVu Sans Mono", "order").text = "-5";
+    System::Config::iniFile->getValue("Font.DejaVu Sans Mono", "hide").text = "1";
+    services.acquire<Media::Direct2DService>();
+    Media::FontDefine* mono = nullptr;
+    for (auto* define : Media::Direct2DService::Get()->getFontList())
+        if (std::wstring(define->getName()) == L"DejaVu Sans Mono")
+            mono = define;
+    ASSERT_NE(mono, nullptr);
+    EXPECT_EQ(mono->order, -5);
+    EXPECT_EQ(mono->hide, 1);
+    EXPECT_EQ(Media::Direct2DService::Get()->getFontList().front(), mono); // listed first by its order
+    EXPECT_STREQ(mono->getLabel(), L"DejaVu Sans Mono");
+    mono->order = 3;
+    services.releaseAll(); // the registry stores every definition's section
+    std::string ini = TestKit::readFile(System::toLocalPath(System::FileName::expand(L"%AppData%\\velmora2.ini")));
+    const size_t at = ini.find("[Font.DejaVu Sans Mono]\r\n");
+    ASSERT_NE(at, std::string::npos) << ini;
+    const std::string section = ini.substr(at, ini.find('[', at + 1) - at);
+    EXPECT_NE(section.find("order=3\r\n"), std::string::npos) << section;
+    EXPECT_NE(section.find("hide=1\r\n"), std::string::npos) << section;
 }

@@ -1,4 +1,4 @@
-#include "effect/menu_define.h"
+#include "core/menu_define.h"
 
 #include "core/ini_file.h"
 #include "core/text.h"
