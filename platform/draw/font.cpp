@@ -36,7 +36,7 @@ std::wstring toWide(const QString& s)
     return s.toStdWString();
 }
 
-// Windows language identifiers of the names fonts commonly carry.
+// Language identifiers (of name-table platform 3) that fonts commonly carry.
 std::wstring localeOfLanguageId(uint16_t id)
 {
     static const struct {
@@ -59,8 +59,8 @@ std::wstring localeOfLanguageId(uint16_t id)
     return buffer;
 }
 
-// Names of one name id from the name table: Windows entries by language, or the
-// Macintosh English entry when the font has no Windows one.
+// Names of one name id from the name table: platform 3 entries by language, or
+// the platform 1 English entry when the font has no platform 3 one.
 std::vector<LocalizedName> readNames(const QByteArray& table, uint16_t nameId)
 {
     std::vector<LocalizedName> out;
