@@ -16,22 +16,13 @@ std::wstring wpath(const std::string& p)
     return utf8ToWide(p);
 }
 
-std::string textOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no exception)";
-}
 } // namespace
 
 TEST(File, OpenAndShortTransfersReportAsWorded)
 {
     std::string missing = TestKit::tempDir() + "/missing.txt";
     File f;
-    EXPECT_EQ(textOf([&] { f.open(wpath(missing).c_str(), File::ModeRead); }),
+    EXPECT_EQ(TestKit::errorText([&] { f.open(wpath(missing).c_str(), File::ModeRead); }),
               "failed to open file.\n\n[Note]\n" + missing + "\n\n[Place]\nSystem::File::open()");
 
     std::string path = TestKit::tempDir() + "/data.bin";
@@ -39,7 +30,7 @@ TEST(File, OpenAndShortTransfersReportAsWorded)
     f.open(wpath(path).c_str(), File::ModeRead);
     f.seek(80);
     char buffer[100];
-    std::string text = textOf([&] { f.readBlock(buffer, 100); });
+    std::string text = TestKit::errorText([&] { f.readBlock(buffer, 100); });
     EXPECT_EQ(text, "No data available\n\n[Place]\nSystem::File::readBlock()");
     f.seek(0);
     EXPECT_NO_THROW(f.readBlock(buffer, 100));

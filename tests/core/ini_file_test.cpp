@@ -7,16 +7,6 @@
 using namespace System;
 
 namespace {
-std::string exceptionText(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no exception)";
-}
-
 std::wstring writeIni(const std::string& name, const std::string& bytes)
 {
     std::string path = TestKit::tempDir() + "/" + name;
@@ -145,23 +135,23 @@ TEST(IniFile, ConversionsAndTheirReports)
     EXPECT_EQ(c.a, 64 / 255.0f);
 
     std::string p = toLocalPath(path);
-    EXPECT_EQ(exceptionText([&] { s.findValue("letters").toInt(5); }),
+    EXPECT_EQ(TestKit::errorText([&] { s.findValue("letters").toInt(5); }),
               "ini file parameter invalid format(int).\n\n[Note]\nfile=" + p +
                   "(line 3) section=S key=letters\n\n[Place]\nSystem::IniFile::VALUE::toInt()");
-    EXPECT_EQ(exceptionText([&] { s.findValue("empty").toInt(); }),
+    EXPECT_EQ(TestKit::errorText([&] { s.findValue("empty").toInt(); }),
               "ini file parameter invalid format(int) or undefined.\n\n[Note]\nfile=" + p +
                   "(line 4) section=S key=empty\n\n[Place]\nSystem::IniFile::VALUE::toInt()");
-    EXPECT_NE(exceptionText([&] { s.findValue("big").toInt(); }).find("invalid format(int)"), std::string::npos);
-    EXPECT_NE(exceptionText([&] { s.findValue("huge").toFloat(); }).find("invalid format(float)"), std::string::npos);
-    EXPECT_NE(exceptionText([&] { s.findValue("badcolor").toRGBA(); }).find("invalid format(RGB) or undefined."),
+    EXPECT_NE(TestKit::errorText([&] { s.findValue("big").toInt(); }).find("invalid format(int)"), std::string::npos);
+    EXPECT_NE(TestKit::errorText([&] { s.findValue("huge").toFloat(); }).find("invalid format(float)"), std::string::npos);
+    EXPECT_NE(TestKit::errorText([&] { s.findValue("badcolor").toRGBA(); }).find("invalid format(RGB) or undefined."),
               std::string::npos);
-    EXPECT_NE(exceptionText([&] { s.findValue("empty").toString(); }).find("invalid format(UTF8) or undefined."),
+    EXPECT_NE(TestKit::errorText([&] { s.findValue("empty").toString(); }).find("invalid format(UTF8) or undefined."),
               std::string::npos);
     // A missing key: the shared empty value has no file, so the note is empty.
-    EXPECT_EQ(exceptionText([&] { s.findValue("nokey").toInt(); }),
+    EXPECT_EQ(TestKit::errorText([&] { s.findValue("nokey").toInt(); }),
               "ini file parameter invalid format(int) or undefined.\n\n[Note]\n\n\n[Place]\n"
               "System::IniFile::VALUE::toInt()");
-    EXPECT_EQ(exceptionText([&] { s.getValue("nokey"); }),
+    EXPECT_EQ(TestKit::errorText([&] { s.getValue("nokey"); }),
               "ini file parameter undefined.\n\n[Note]\n section=S key=nokey\n\n[Place]\n"
               "System::IniFile::SectionRef::getValue()");
 
@@ -169,7 +159,7 @@ TEST(IniFile, ConversionsAndTheirReports)
     ASSERT_EQ(parts.size(), 2u);
     EXPECT_EQ(parts[0].toInt(), 9);
     EXPECT_EQ(parts[1].toString(), L"Yu Gothic UI");
-    EXPECT_NE(exceptionText([&] { parts[1].toInt(); }).find("(line 11) section=S key=list"), std::string::npos);
+    EXPECT_NE(TestKit::errorText([&] { parts[1].toInt(); }).find("(line 11) section=S key=list"), std::string::npos);
     EXPECT_EQ(IniFile::VALUE{}.split(",").size(), 1u);
 }
 

@@ -4,20 +4,11 @@
 #include "media/resource_buffer.h"
 #include "project/layer.h"
 #include "tests/effect/effect_fixture.h"
+#include "tests/support/test_support.h"
 
 using namespace Effect;
 
 namespace {
-
-std::string errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 // An effect of any header whose output places the object at a fixed point.
 class Placed : public EffectBase {
@@ -80,7 +71,7 @@ TEST(EffectBaseDefaults, OperationsLeftOutSayWhichOne)
         {[&] { filter.getWaveformPosition(object); }, "Effect::EffectBase::getWaveformPosition"},
     };
     for (const Case& c : cases) {
-        const std::string text = errorOf(c.call);
+        const std::string text = TestKit::errorText(c.call);
         EXPECT_EQ(text.rfind("not implement.", 0), 0u) << text;
         EXPECT_NE(text.find(c.place), std::string::npos) << text;
     }

@@ -14,17 +14,6 @@ using EffectTest::SampleFilter;
 
 namespace {
 
-template <class F>
-std::string errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 std::string sectionText(const EffectBase& effect)
 {
     const std::wstring path = System::utf8ToWide(TestKit::tempDir()) + L"/section.txt";
@@ -173,7 +162,7 @@ TEST_F(Section, CopyingValuesNeedsTheSameItemCount)
     EXPECT_EQ(b.size.values[0], 300);
     EXPECT_FALSE(b.disable); // flags are not copied
     Picky other;
-    EXPECT_EQ(errorOf([&] { EffectBase::setItemData(b, other); }).rfind("different number of items.", 0), 0u);
+    EXPECT_EQ(TestKit::errorText([&] { EffectBase::setItemData(b, other); }).rfind("different number of items.", 0), 0u);
 }
 
 class DefaultFiles : public ::testing::Test {

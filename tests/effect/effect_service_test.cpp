@@ -15,17 +15,6 @@ using namespace Effect;
 
 namespace {
 
-template <class F>
-std::string errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 // A small effect whose header values come from its template arguments.
 struct Header {
     const wchar_t* name;
@@ -195,17 +184,17 @@ TEST_F(Registry, PrototypesAreReadyAndShareTheirResource)
     EXPECT_FALSE(registry().findEffect(L"グロー").isSame(made));
     EXPECT_EQ(registry().createEffect(L"存在しない"), nullptr);
     EXPECT_EQ(registry().getDefaultEffect<TestEffect<Blur>>(), prototype);
-    EXPECT_NE(errorOf([&] { registry().getDefaultEffect<TestEffect<BlurAgain>>(); }).find("default effect not found"),
+    EXPECT_NE(TestKit::errorText([&] { registry().getDefaultEffect<TestEffect<BlurAgain>>(); }).find("default effect not found"),
               std::string::npos);
 }
 
 TEST_F(Registry, LookupsAreExact)
 {
-    EXPECT_EQ(errorOf([&] { registry().findEffect(L"ボカシ"); }).rfind("not found effect.", 0), 0u);
+    EXPECT_EQ(TestKit::errorText([&] { registry().findEffect(L"ボカシ"); }).rfind("not found effect.", 0), 0u);
     // The note names the effect (report texts are in the ANSI code page).
-    EXPECT_NE(errorOf([&] { registry().findEffect(L"ぼかし "); }).find(System::wideToAnsi(L"ぼかし ")),
+    EXPECT_NE(TestKit::errorText([&] { registry().findEffect(L"ぼかし "); }).find(System::wideToAnsi(L"ぼかし ")),
               std::string::npos);
-    EXPECT_EQ(errorOf([&] { registry().findMovement(L"直線"); }).rfind("not found movement.", 0), 0u);
+    EXPECT_EQ(TestKit::errorText([&] { registry().findMovement(L"直線"); }).rfind("not found movement.", 0), 0u);
     EXPECT_EQ(&registry().getOutputEffect(registry().findEffect(L"動画ファイル")),
               &registry().findEffect(L"映像再生"));
     EXPECT_EQ(&registry().getOutputEffect(registry().findEffect(L"画像ファイル")),
@@ -214,7 +203,7 @@ TEST_F(Registry, LookupsAreExact)
               &registry().findEffect(L"基本出力"));
     EXPECT_EQ(&registry().getOutputEffect(registry().findEffect(L"音声ファイル")),
               &registry().findEffect(L"音声再生"));
-    EXPECT_EQ(errorOf([&] { registry().getOutputEffect(registry().findEffect(L"並行光源(カメラ制御)")); })
+    EXPECT_EQ(TestKit::errorText([&] { registry().getOutputEffect(registry().findEffect(L"並行光源(カメラ制御)")); })
                   .rfind("invalid input effect type.", 0),
               0u);
 }
@@ -226,9 +215,9 @@ TEST_F(Registry, OlderNamesAreMappedThroughTheSettings)
     EXPECT_EQ(&registry().findOldEffect(L"Blur"), &registry().findEffect(L"ぼかし"));
     EXPECT_EQ(&registry().findOldEffect(L"グロー"), &registry().findEffect(L"グロー"));
     EXPECT_EQ(registry().convertOldEffectName(L"Other"), L"Other");
-    EXPECT_NE(errorOf([&] { registry().findOldEffect(L"Gone"); }).find(System::wideToAnsi(L"消えた")),
+    EXPECT_NE(TestKit::errorText([&] { registry().findOldEffect(L"Gone"); }).find(System::wideToAnsi(L"消えた")),
               std::string::npos);
-    EXPECT_NE(errorOf([&] { registry().findOldEffect(L"Empty"); }).find("ini file parameter invalid format(UTF8)"),
+    EXPECT_NE(TestKit::errorText([&] { registry().findOldEffect(L"Empty"); }).find("ini file parameter invalid format(UTF8)"),
               std::string::npos);
 }
 
@@ -361,5 +350,5 @@ TEST(Translation, NamesAndLabelsFollowTheLoadedLanguage)
     EXPECT_STREQ(registry->findEffect(L"グロー").getLabel(), L"グロー"); // no translation: the name
     EXPECT_STREQ(registry->findMovement(L"直線移動").getLabel(), L"Linear");
     // Lookups never take the translated text.
-    EXPECT_EQ(errorOf([&] { registry->findEffect(L"Blur"); }).rfind("not found effect.", 0), 0u);
+    EXPECT_EQ(TestKit::errorText([&] { registry->findEffect(L"Blur"); }).rfind("not found effect.", 0), 0u);
 }

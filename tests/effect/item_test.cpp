@@ -14,6 +14,8 @@
 #include "render/render_object.h"
 #include "core/text.h"
 
+#include "tests/support/test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -21,17 +23,6 @@
 using namespace Effect;
 
 namespace {
-
-template <class F>
-std::string errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 std::shared_ptr<EffectItemSelect::SharedList> listAB()
 {
@@ -54,8 +45,8 @@ TEST(IntegerItem, TextIsDecimalUnclampedAndCloneKeepsEveryField)
     EXPECT_EQ(item.value, 500); // not clamped
     item.fromString(" -7xyz");
     EXPECT_EQ(item.value, -7);
-    EXPECT_EQ(errorOf([&] { item.fromString("abc"); }), "invalid stoi argument");
-    EXPECT_EQ(errorOf([&] { item.fromString("99999999999"); }), "stoi argument out of range");
+    EXPECT_EQ(TestKit::errorText([&] { item.fromString("abc"); }), "invalid stoi argument");
+    EXPECT_EQ(TestKit::errorText([&] { item.fromString("99999999999"); }), "stoi argument out of range");
     EXPECT_EQ(item.value, -7);
 
     item.visible = false;
@@ -85,7 +76,7 @@ TEST(CheckItem, ReadsAnyNonZeroIntegerAsSetAndWritesOneOrZero)
     EXPECT_EQ(check.toString(), "1");
     check.fromString("0");
     EXPECT_EQ(check.toString(), "0");
-    EXPECT_EQ(errorOf([&] { check.fromString("yes"); }), "invalid stoi argument");
+    EXPECT_EQ(TestKit::errorText([&] { check.fromString("yes"); }), "invalid stoi argument");
 
     auto copy = button.clone();
     auto& b = dynamic_cast<EffectItemCheckButton&>(*copy);
@@ -93,7 +84,7 @@ TEST(CheckItem, ReadsAnyNonZeroIntegerAsSetAndWritesOneOrZero)
     EXPECT_FLOAT_EQ(b.right, 0.9f);
     EXPECT_TRUE(b.value);
     // Items of different classes do not pair.
-    EXPECT_NE(errorOf([&] { check.setData(EffectItemInteger(items, L"x", 0, 0, 1)); }).find("different item class."),
+    EXPECT_NE(TestKit::errorText([&] { check.setData(EffectItemInteger(items, L"x", 0, 0, 1)); }).find("different item class."),
               std::string::npos);
 }
 
@@ -183,7 +174,7 @@ TEST(SelectItem, ReadsLabelsAndOldNumbers)
     item.fromTsoString("B", L"k", L"e", false); // not a number: a label
     EXPECT_EQ(item.value, 1);
     item.value = 9;
-    EXPECT_EQ(errorOf([&] { item.toString(); }), "invalid map<K, T> key");
+    EXPECT_EQ(TestKit::errorText([&] { item.toString(); }), "invalid map<K, T> key");
 
     EffectItemSelectButton buttons(items, L"方向", 1, item.holder, 0.5f, 1.0f);
     EXPECT_EQ(buttons.kind, EffectItemKind::SelectButton);
@@ -205,7 +196,7 @@ TEST(SelectItem, SharedListKeepsFirstLabelAndSmallerValueOfTwins)
     EXPECT_STREQ(list->getLabel(3), L"X");
     EXPECT_FALSE(list->contains(L"Y"));
     EXPECT_EQ(list->getValue(L"Z"), 1);
-    EXPECT_EQ(errorOf([&] { list->getValue(L"W"); }), "invalid unordered_map<K, T> key");
+    EXPECT_EQ(TestKit::errorText([&] { list->getValue(L"W"); }), "invalid unordered_map<K, T> key");
     // The list shows its entries in value order.
     std::vector<int> order;
     for (auto& [v, l] : list->labels)
@@ -253,7 +244,7 @@ TEST(FileItem, ExpandsPathVariablesAndRefusesNothing)
 
     EffectItemCheck check(items, L"c", false);
     EXPECT_EQ(check.getFilePath(), nullptr);
-    EXPECT_EQ(errorOf([&] { check.setFilePath(L"x"); }).rfind("not implement.", 0), 0u);
+    EXPECT_EQ(TestKit::errorText([&] { check.setFilePath(L"x"); }).rfind("not implement.", 0), 0u);
 }
 
 TEST(FigureItem, ChoosesBuiltInFiguresOrSvgFiles)
@@ -278,7 +269,7 @@ TEST(FigureItem, ChoosesBuiltInFiguresOrSvgFiles)
     EXPECT_EQ(item.value, 0);
     item.setFilePath(L"");
     EXPECT_EQ(item.value, 0);
-    EXPECT_EQ(errorOf([&] { EffectItemFigureSelect bad(items, L"x", L"星"); }), "invalid unordered_map<K, T> key");
+    EXPECT_EQ(TestKit::errorText([&] { EffectItemFigureSelect bad(items, L"x", L"星"); }), "invalid unordered_map<K, T> key");
     EffectItemFigureSelect script(items, L"図形", L"四角形", EffectItemKind::ScriptFigure);
     EXPECT_EQ(script.value, 2);
     EXPECT_EQ(script.kind, 17);
@@ -298,7 +289,7 @@ TEST(ColorItem, TextFormsOfAllSources)
     EXPECT_EQ(item.toString(), "00ff0a");
     item.fromString("0ff80"); // another length leaves the bytes as they are
     EXPECT_EQ(item.toString(), "00ff0a");
-    EXPECT_EQ(errorOf([&] { item.fromString("   "); }), "RGB argument is invalid.");
+    EXPECT_EQ(TestKit::errorText([&] { item.fromString("   "); }), "RGB argument is invalid.");
     item.fromScriptString("16711680");
     EXPECT_EQ(item.toString(), "ff0000");
     item.fromScriptString("ff8000"); // not a decimal number: hexadecimal
@@ -318,7 +309,7 @@ TEST(ColorItem, OlderFileKeys)
     EXPECT_FALSE(item.none);
     item.fromTsoString("1", L"no_color", L"e", false);
     EXPECT_TRUE(item.none);
-    EXPECT_EQ(errorOf([&] { item.fromTsoString("x", L"no_color", L"e", false); }), "invalid stoi argument");
+    EXPECT_EQ(TestKit::errorText([&] { item.fromTsoString("x", L"no_color", L"e", false); }), "invalid stoi argument");
 
     item.fromTsoString("102030", L"color", L"e", false);
     EXPECT_EQ(item.toString(), "102030");

@@ -1,6 +1,7 @@
 // Number items: stored values, text form, value count, section points and handles.
 #include "effect/movement.h"
 #include "tests/effect/effect_fixture.h"
+#include "tests/support/test_support.h"
 
 #include <climits>
 #include <cmath>
@@ -9,17 +10,6 @@ using namespace Effect;
 using EffectTest::ServiceTest;
 
 namespace {
-
-template <class F>
-std::string errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 MovementBase* movementNamed(const wchar_t* name)
 {
@@ -175,7 +165,7 @@ TEST_F(NumberItem, RejectedTextsLeaveTheItemAsItWas)
         {"1e999", "stod argument out of range"},
     };
     for (const Case& c : cases) {
-        EXPECT_NE(errorOf([&] { item.fromString(c.text); }).find(c.error), std::string::npos) << c.text;
+        EXPECT_NE(TestKit::errorText([&] { item.fromString(c.text); }).find(c.error), std::string::npos) << c.text;
         EXPECT_EQ(item.toString(), before) << c.text;
     }
 }
@@ -367,7 +357,7 @@ TEST(NumberItemWithoutService, CannotBeMadeOnceTheMovementsAreGone)
 {
     { EffectTest::Services services; }
     EffectItemList items;
-    EXPECT_NE(errorOf([&] { EffectItemNumber item(items, L"X", 0.0, 0.0, 1.0, 1.0); }).find("movements not registered."),
+    EXPECT_NE(TestKit::errorText([&] { EffectItemNumber item(items, L"X", 0.0, 0.0, 1.0, 1.0); }).find("movements not registered."),
               std::string::npos);
     EXPECT_TRUE(items.empty());
 }

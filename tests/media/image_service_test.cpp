@@ -25,15 +25,6 @@ protected:
     Media::ImageService& images() { return *Media::ImageService::Get(); }
 };
 
-std::string failureText(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "";
-}
 } // namespace
 
 TEST_F(ImageServiceTest, EncodersReportTheFormatTheyWrote)
@@ -63,7 +54,7 @@ TEST_F(ImageServiceTest, FailedSavesNameTheCallAndLeaveNoFile)
     uint8_t pixel[4] = {};
     const std::wstring missing = System::fromLocalPath(TestKit::tempDir() + "/absent/x.png");
     Media::ImageFormat container = Media::ImageFormat::ContainerPng;
-    std::string text = failureText([&] {
+    std::string text = TestKit::errorText([&] {
         images().saveToFile(missing.c_str(), pixel, 1, 1, 4, Media::ImageFormat::Pixel32bppBGRA, container, nullptr,
                             nullptr);
     });
@@ -71,7 +62,7 @@ TEST_F(ImageServiceTest, FailedSavesNameTheCallAndLeaveNoFile)
     EXPECT_NE(text.find("Media::ImageService::saveToFile()"), std::string::npos);
 
     const std::wstring bad = System::fromLocalPath(TestKit::tempDir() + "/bad.png");
-    text = failureText([&] {
+    text = TestKit::errorText([&] {
         images().saveToFile(bad.c_str(), pixel, 1, 1, 4, Media::ImageFormat::Pixel24bppBGR, container, nullptr, nullptr);
     });
     EXPECT_NE(text.find("IWICFormatConverter can not convert."), std::string::npos) << text;
@@ -93,7 +84,7 @@ TEST_F(ImageServiceTest, BuiltInPicturesDecodePremultiplied)
     EXPECT_NEAR(bitmap->bits()[2], 128, 1); // red premultiplied by one half
     EXPECT_NEAR(bitmap->bits()[3], 128, 1);
 
-    std::string text = failureText([&] { images().loadFromResource(L"NOTHING", nullptr); });
+    std::string text = TestKit::errorText([&] { images().loadFromResource(L"NOTHING", nullptr); });
     EXPECT_NE(text.find("FindResource() failed."), std::string::npos) << text;
     EXPECT_NE(text.find("Media::ImageService::loadFromResource()"), std::string::npos);
 }

@@ -97,6 +97,16 @@ std::vector<std::string> listFolder(const std::string& folder)
     return names;
 }
 
+std::string errorText(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
 int runCommand(const std::string& command, std::string* output)
 {
     FILE* pipe = ::popen(command.c_str(), "r");

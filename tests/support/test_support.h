@@ -18,6 +18,9 @@ void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
 std::vector<std::string> listFolder(const std::string& folder);
 
+// The text of the exception f throws, or "(no error)" when it returns normally.
+std::string errorText(const std::function<void()>& f);
+
 // Runs a command with /bin/sh; returns its exit status and captures stdout.
 int runCommand(const std::string& command, std::string* output = nullptr);
 
