@@ -71,12 +71,14 @@ int File::open(const std::string& path, OpenMode mode)
     return 0;
 }
 
-int File::read(void* buffer, size_t size, size_t& done)
+namespace {
+// Repeats a read or write until size bytes moved, the end was reached or it failed.
+template <class Call, class Pointer>
+int transfer(Call call, int fd, Pointer data, size_t size, size_t& done)
 {
     done = 0;
-    auto* p = static_cast<char*>(buffer);
     while (done < size) {
-        ssize_t n = ::read(fd_, p + done, size - done);
+        ssize_t n = call(fd, data + done, size - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -88,23 +90,16 @@ int File::read(void* buffer, size_t size, size_t& done)
     }
     return 0;
 }
+} // namespace
+
+int File::read(void* buffer, size_t size, size_t& done)
+{
+    return transfer(::read, fd_, static_cast<char*>(buffer), size, done);
+}
 
 int File::write(const void* data, size_t size, size_t& done)
 {
-    done = 0;
-    auto* p = static_cast<const char*>(data);
-    while (done < size) {
-        ssize_t n = ::write(fd_, p + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    return 0;
+    return transfer(::write, fd_, static_cast<const char*>(data), size, done);
 }
 
 int File::seek(int64_t offset)
