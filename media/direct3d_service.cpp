@@ -9,6 +9,7 @@
 #include "media/render_buffer.h"
 #include "media/resource_buffer.h"
 #include "media/vertex_shader.h"
+#include "media/yuv_format.h"
 #include "platform/gpu/gpu.h"
 #include "platform/ui/application.h"
 
@@ -89,6 +90,9 @@ Direct3DService::Direct3DService()
         System::Log::info(Place, "D3D %s Texture2D Supported : %d", f.name,
                           (support & Platform::Gpu::SupportTexture2D) ? 1 : 0);
     }
+
+    // The YUV colour tables of system.conf; a malformed entry stops the start-up.
+    YUVformat::InitializeColorTable();
 }
 
 Direct3DService::~Direct3DService()
@@ -106,6 +110,8 @@ Direct3DService::~Direct3DService()
 
 void Direct3DService::setViewport(uint32_t width, uint32_t height)
 {
+    viewportWidth = width;
+    viewportHeight = height;
     Platform::Gpu::Viewport viewport;
     viewport.width = static_cast<float>(width);
     viewport.height = static_cast<float>(height);
@@ -154,6 +160,13 @@ void Direct3DService::drawVertexBuffer(const VertexBufferCommon& vertices)
     context->setTopology(vertices.topology);
     context->setVertexBuffer(vertices.buffer.get(), vertices.stride, 0);
     context->draw(vertices.count, 0);
+}
+
+void Direct3DService::drawVertexBuffer(const VertexBufferCommon& vertices, uint32_t first, uint32_t count)
+{
+    context->setTopology(vertices.topology);
+    context->setVertexBuffer(vertices.buffer.get(), vertices.stride, 0);
+    context->draw(count, first);
 }
 
 void Direct3DService::drawVertices(const void* vertices)

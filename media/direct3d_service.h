@@ -73,6 +73,9 @@ public:
     Platform::Gpu::BlendState* currentBlendState = nullptr;
     float currentBlendFactor[4] = {1, 1, 1, 1};
     Platform::Gpu::RasterState* currentRasterizerState = nullptr;
+    // The size of the viewport the set*Target calls made last.
+    uint32_t viewportWidth = 0;
+    uint32_t viewportHeight = 0;
 
     void setRenderTarget(ResourceBuffer& target);
     void setRenderBufferTarget(RenderBuffer& target);
@@ -80,6 +83,8 @@ public:
                                                       Platform::Gpu::View* const* views);
     void setComputeUnorderedAccessView(uint32_t slot, ResourceBuffer& buffer);
     void drawVertexBuffer(const VertexBufferCommon& vertices);
+    // Draws count vertices of the record from the first one.
+    void drawVertexBuffer(const VertexBufferCommon& vertices, uint32_t first, uint32_t count);
     // Three 28-byte vertices drawn as a triangle strip.
     void drawVertices(const void* vertices);
 

@@ -4,6 +4,7 @@
 #include "media/cpu_access_buffer.h"
 #include "media/image_buffer.h"
 #include "media/resource_buffer.h"
+#include "media/resource_convert.h"
 #include "media/shader_list.h"
 #include "platform/gpu/gpu.h"
 
@@ -137,10 +138,9 @@ std::shared_ptr<ImageBuffer> RenderBuffer::readImageBuffer()
 
 std::shared_ptr<ImageBuffer> RenderBuffer::createImageBuffer(uint32_t target, bool straightAlpha)
 {
-    if (target == Format::Yuy2 || target == Format::R16G16B16A16Snorm)
-        throw System::makeFormatException("Media::ResourceConvert::convert", "unsupported convert format.",
-                                          L"DXGI format %d -> %d", format, target);
     Shader::ShaderList* list = Shader::ShaderList::published();
+    if (target == Format::Yuy2 || target == Format::R16G16B16A16Snorm)
+        return ResourceConvert(*Direct3D, list).convert(*this, target);
     Media::PixelShader* shader = &list->copyShader;
     if (target == Format::R8G8B8A8Unorm || target == Format::B8G8R8A8Unorm)
         shader = straightAlpha ? &list->unpremultiplyShader : &list->clampPremultipliedShader;

@@ -1,20 +1,62 @@
 #include "media/resource_convert.h"
 
 #include "core/failure.h"
+#include "media/cpu_access_buffer.h"
 #include "media/direct3d_service.h"
 #include "media/image_buffer.h"
+#include "media/render_buffer.h"
 #include "media/resource_buffer.h"
 #include "media/shader_list.h"
+#include "media/yuv_format.h"
+#include "platform/gpu/gpu.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace Media {
 
+namespace {
+constexpr const char* Place = "Media::ResourceConvert::convert";
+
+[[noreturn]] void unsupported(uint32_t source, uint32_t target)
+{
+    throw System::makeFormatException(Place, "unsupported convert format.", L"DXGI format %d -> %d", source, target);
+}
+
+// Packs rows of (Y, Cb, Cr, A) bytes into Y0 Cb0 Y1 Cr0 per pixel pair: the
+// chroma of the even pixel is kept. An odd last pixel repeats its luma.
+void packYuy2(const uint8_t* source, uint32_t sourcePitch, ImageBuffer& out)
+{
+    const uint32_t width = out.width, pairs = width / 2;
+    for (uint32_t y = 0; y < out.height; ++y) {
+        const uint8_t* s = source + size_t(y) * sourcePitch;
+        uint8_t* d = out.row(y);
+        for (uint32_t i = 0; i < pairs; ++i) {
+            uint32_t p0, p1;
+            std::memcpy(&p0, s + 8 * i, 4);
+            std::memcpy(&p1, s + 8 * i + 4, 4);
+            const uint32_t packed = (p0 & 0xFFFFu) | ((p1 & 0xFFu) << 16) | ((p0 & 0xFF0000u) << 8);
+            std::memcpy(d + 4 * i, &packed, 4);
+        }
+        if (width & 1) {
+            const uint8_t* last = s + 4 * size_t(width - 1);
+            uint8_t* o = d + 4 * size_t(pairs);
+            o[0] = last[0];
+            o[1] = last[1];
+            o[2] = last[0];
+            o[3] = last[2];
+        }
+    }
+}
+} // namespace
+
 void ResourceConvert::convert(const ImageBuffer& picture, ResourceBuffer& target, const int options[2])
 {
-    constexpr const char* Place = "Media::ResourceConvert::convert";
     const uint32_t source = picture.format == Format::Yuy2 ? Format::G8R8G8B8Unorm : picture.format;
     PixelShader* shader = nullptr;
+    const YUVformat::Block* block = nullptr;
+    const int requested = options ? options[0] - 1 : -1;
+    const bool fullRange = options && options[1] != 0;
     if (shaders_ && target.format == Format::R16G16B16A16Float) {
         switch (source) {
         case Format::R16G16B16A16Float:
@@ -22,12 +64,21 @@ void ResourceConvert::convert(const ImageBuffer& picture, ResourceBuffer& target
         case Format::R8G8B8A8Unorm:
         case Format::B8G8R8A8Unorm: shader = &shaders_->premultiplyShader; break;
         case Format::B8G8R8X8Unorm: shader = &shaders_->copyOpaqueShader; break;
+        case Format::R16G16B16A16Snorm:
+            shader = &shaders_->yuvToRgbShader;
+            block = &YUVformat::select(YUVformat::yuvToRgbTable(), requested, picture.height).yc48;
+            break;
+        case Format::G8R8G8B8Unorm: {
+            shader = &shaders_->yuvToRgbShader;
+            const YUVformat::Entry& entry = YUVformat::select(YUVformat::yuvToRgbTable(), requested, picture.height);
+            block = fullRange ? &entry.full : &entry.limited;
+            break;
+        }
         default: break;
         }
     }
     if (!shader)
-        throw System::makeFormatException(Place, "unsupported convert format.", L"DXGI format %d -> %d", source,
-                                          target.format);
+        unsupported(source, target.format);
     if (target.width != picture.width || target.height != picture.height || !target.buffer)
         target.resize(static_cast<int>(std::min<uint32_t>(picture.width, ResourceBuffer::MaxSize)),
                       static_cast<int>(std::min<uint32_t>(picture.height, ResourceBuffer::MaxSize)));
@@ -35,8 +86,43 @@ void ResourceConvert::convert(const ImageBuffer& picture, ResourceBuffer& target
     upload.width = std::min<uint32_t>(picture.width, ResourceBuffer::MaxSize);
     upload.height = std::min<uint32_t>(picture.height, ResourceBuffer::MaxSize);
     upload.createTexture2D(picture.data(), picture.pitch);
-    shader->drawNoConstant(target, upload);
-    (void)options;
+    if (block) {
+        ConstantBufferCommon constants;
+        ConstantBufferCommon::create(constants, block, sizeof(*block));
+        shader->draw(target, upload, &constants);
+    } else {
+        shader->drawNoConstant(target, upload);
+    }
+}
+
+std::shared_ptr<ImageBuffer> ResourceConvert::convert(RenderBuffer& frame, uint32_t format)
+{
+    if (!shaders_ || frame.format != Format::R16G16B16A16Float ||
+        (format != Format::R16G16B16A16Snorm && format != Format::Yuy2))
+        unsupported(frame.format, format);
+    const std::vector<YUVformat::Entry>& table = YUVformat::rgbToYuvTable();
+    const int requested = YUVformat::findColorSpace(direct3d_.OutputYUVColorSpace) - 1;
+    const YUVformat::Entry& entry = YUVformat::select(table, requested, frame.height);
+    const bool yc48 = format == Format::R16G16B16A16Snorm;
+    const YUVformat::Block& block = yc48 ? entry.yc48 : direct3d_.OutputYUVColorRange ? entry.full : entry.limited;
+
+    RenderBuffer temporary(yc48 ? Format::R16G16B16A16Snorm : Format::R8G8B8A8Unorm);
+    temporary.createTexture2D(frame.width, frame.height);
+    frame.createShaderResourceView();
+    ConstantBufferCommon constants;
+    ConstantBufferCommon::create(constants, &block, sizeof(block));
+    Platform::Gpu::Buffer* buffer = constants.buffer.get();
+    direct3d_.context->setConstantBuffers(Platform::Gpu::Stage::Pixel, 0, 1, &buffer);
+    shaders_->rgbToYuvShader.drawViewToRenderBuffer(temporary, frame.shaderResourceView.get());
+    if (yc48)
+        return temporary.readImageBuffer();
+
+    CpuAccessBuffer staging(frame.width, frame.height, Format::R8G8B8A8Unorm);
+    direct3d_.context->copyToStaging(*staging.texture, *temporary.texture);
+    CpuAccessBuffer::Mapping map(staging);
+    auto picture = ImageBuffer::create(Format::Yuy2, frame.width, frame.height);
+    packYuy2(map.data, map.rowPitch, *picture);
+    return picture;
 }
 
 } // namespace Media

@@ -1,7 +1,10 @@
 #pragma once
-// Uploads a memory picture and converts it into the working format with the
-// built-in quad shaders.
+// Moves pictures between memory formats and the working format with the
+// built-in quad shaders: uploads a memory picture and converts it into a
+// working-format picture, and renders a frame into a YC48 or YUY2 picture
+// with the output colour space and range of the Direct3D service.
 #include <cstdint>
+#include <memory>
 
 namespace Shader {
 class ShaderList;
@@ -12,6 +15,7 @@ namespace Media {
 class Direct3DService;
 class ImageBuffer;
 class ResourceBuffer;
+class RenderBuffer;
 
 class ResourceConvert {
 public:
@@ -19,6 +23,9 @@ public:
     // Sets the target's size to the picture's and fills it. options[0]: YUV
     // colour table entry + 1 (0 = by height); options[1]: full-range YUY2.
     void convert(const ImageBuffer& picture, ResourceBuffer& target, const int options[2]);
+    // The frame (working format, single-sampled) as a YC48 (13) or YUY2 (107)
+    // memory picture.
+    std::shared_ptr<ImageBuffer> convert(RenderBuffer& frame, uint32_t format);
 
 private:
     Direct3DService& direct3d_;

@@ -31,6 +31,29 @@
 #include "media/shaders/unpremultiply.ps.hlsl.h"
 #include "media/shaders/yuv_to_rgb.ps.hlsl.h"
 
+#include "media/shaders/color.ps.glsl.h"
+#include "media/shaders/color.vs.hlsl.h"
+#include "media/shaders/color_depth.ps.glsl.h"
+#include "media/shaders/color_depth_normal.ps.glsl.h"
+#include "media/shaders/color_depth_normal_ordered.ps.glsl.h"
+#include "media/shaders/color_depth_ordered.ps.glsl.h"
+#include "media/shaders/color_normal.vs.hlsl.h"
+#include "media/shaders/copy_pixel.cs.glsl.h"
+#include "media/shaders/copy_pixel_from.cs.glsl.h"
+#include "media/shaders/light.ps.hlsl.h"
+#include "media/shaders/light.vs.hlsl.h"
+#include "media/shaders/object.ps.glsl.h"
+#include "media/shaders/object.vs.hlsl.h"
+#include "media/shaders/object_depth.ps.glsl.h"
+#include "media/shaders/object_depth_normal.ps.glsl.h"
+#include "media/shaders/object_depth_normal_ordered.ps.glsl.h"
+#include "media/shaders/object_depth_ordered.ps.glsl.h"
+#include "media/shaders/object_normal.vs.hlsl.h"
+#include "media/shaders/put_pixel.cs.glsl.h"
+#include "media/shaders/transparent.ps.glsl.h"
+
+#include "platform/gpu/gpu.h"
+
 namespace Shader {
 
 namespace {
@@ -46,6 +69,21 @@ void load(Media::VertexShader& shader, const uint32_t (&code)[N])
 {
     shader.loadFromMemory(code, sizeof(code));
 }
+template <size_t N>
+void load(Media::ComputeShader& shader, const uint32_t (&code)[N])
+{
+    shader.loadFromMemory(code, sizeof(code));
+}
+// The variant whose storage-image updates are ordered by primitive where the
+// device supports it.
+template <size_t N, size_t M>
+void loadDepth(Media::PixelShader& shader, bool ordered, const uint32_t (&unordered)[N], const uint32_t (&inOrder)[M])
+{
+    if (ordered)
+        shader.loadFromMemory(inOrder, sizeof(inOrder));
+    else
+        shader.loadFromMemory(unordered, sizeof(unordered));
+}
 } // namespace
 
 ShaderList::ShaderList()
@@ -60,6 +98,26 @@ ShaderList::ShaderList()
     Media::VertexBufferCommon::create(quadUvVertexBuffer, withUv, 4, 28);
     quadUvVertexBuffer.topology = 5;
     Media::ConstantBufferCommon::create(constantBuffer, nullptr, 16);
+    Media::ConstantBufferCommon::create(objectConstantBuffer, nullptr, 160);
+
+    // Object shaders in pairs, vertex shader first; then the light pass and
+    // the transparency resolve.
+    const bool ordered = Media::Direct3DService::Get()->device->facts().fragmentInterlock;
+    load(objectVertexShader, object_vs_hlsl);
+    load(objectShader, object_ps_glsl);
+    load(objectDepthVertexShader, object_vs_hlsl);
+    loadDepth(objectDepthShader, ordered, object_depth_ps_glsl, object_depth_ordered_ps_glsl);
+    load(objectDepthNormalVertexShader, object_normal_vs_hlsl);
+    loadDepth(objectDepthNormalShader, ordered, object_depth_normal_ps_glsl, object_depth_normal_ordered_ps_glsl);
+    load(colorVertexShader, color_vs_hlsl);
+    load(colorShader, color_ps_glsl);
+    load(colorDepthVertexShader, color_vs_hlsl);
+    loadDepth(colorDepthShader, ordered, color_depth_ps_glsl, color_depth_ordered_ps_glsl);
+    load(colorDepthNormalVertexShader, color_normal_vs_hlsl);
+    loadDepth(colorDepthNormalShader, ordered, color_depth_normal_ps_glsl, color_depth_normal_ordered_ps_glsl);
+    load(lightShader, light_ps_hlsl);
+    load(lightVertexShader, light_vs_hlsl);
+    load(transparentShader, transparent_ps_glsl);
 
     load(yuvToRgbShader, yuv_to_rgb_ps_hlsl);
     load(rgbToYuvShader, rgb_to_yuv_ps_hlsl);
@@ -90,6 +148,10 @@ ShaderList::ShaderList()
 
     load(quadVertexShader, quad_vs_hlsl);
     load(quadUvVertexShader, quad_uv_vs_hlsl);
+
+    load(putPixelShader, put_pixel_cs_glsl);
+    load(copyPixelShader, copy_pixel_cs_glsl);
+    load(copyPixelFromShader, copy_pixel_from_cs_glsl);
 
     if (!instance)
         instance = this;

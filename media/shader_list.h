@@ -55,6 +55,38 @@ public:
     Media::VertexBufferCommon quadVertexBuffer;
     Media::VertexBufferCommon quadUvVertexBuffer;
 
+    // Object shaders (drawn through the vertex lists), pixel shaders in member
+    // order: textured; with depth; with depth and normals; the light pass; the
+    // transparency resolve; coloured; with depth; with depth and normals. The
+    // depth shaders keep their storage-image updates in primitive order where
+    // the device can (fragment-shader interlock).
+    Media::PixelShader objectShader;
+    Media::PixelShader objectDepthShader;
+    Media::PixelShader objectDepthNormalShader;
+    Media::PixelShader lightShader;       // t0 "normalBuffer", b0 the light buffer
+    Media::PixelShader transparentShader; // u1 to u3; a full-target quad
+    Media::PixelShader colorShader;
+    Media::PixelShader colorDepthShader;
+    Media::PixelShader colorDepthNormalShader;
+    Media::VertexShader objectVertexShader;
+    Media::VertexShader objectDepthVertexShader;
+    Media::VertexShader objectDepthNormalVertexShader;
+    Media::VertexShader colorVertexShader;
+    Media::VertexShader colorDepthVertexShader;
+    Media::VertexShader colorDepthNormalVertexShader;
+    Media::VertexShader lightVertexShader;
+    // The vertex lists' single quads: 4 vertices of 28 and of 40 bytes.
+    Media::VertexBuffer singleQuadBuffer{4, 5, 28};
+    Media::VertexBuffer singleQuadNormalBuffer{4, 5, 40};
+    // "Constant" of the object shaders (160 bytes), bound at b0 of both stages.
+    Media::ConstantBufferCommon objectConstantBuffer;
+
+    // Single-pixel compute shaders of the script functions (32-byte constants,
+    // u0 "dst", u1 "src"; dispatched (1, 1, 1) per pixel).
+    Media::ComputeShader putPixelShader;
+    Media::ComputeShader copyPixelShader;
+    Media::ComputeShader copyPixelFromShader;
+
     // Callers write the parameters of the quad shader they draw next into
     // `constants`, upload them (updateConstants) and pass `constantBuffer`.
     Media::ConstantBufferCommon constantBuffer;

@@ -19,6 +19,21 @@ void VertexBufferCommon::create(VertexBufferCommon& record, const void* data, ui
     record.buffer = std::make_shared<Platform::Gpu::Buffer>(static_cast<uint32_t>(bytes), data);
 }
 
+VertexBuffer::VertexBuffer(uint32_t n, uint32_t primitiveTopology, uint32_t size)
+    : vertexSize(size), vertices(size_t(n) * size)
+{
+    count = n;
+    topology = primitiveTopology;
+}
+
+void VertexBuffer::upload()
+{
+    if (buffer && stride == vertexSize && buffer->size() == vertices.size())
+        Direct3DService::Get()->context->updateBuffer(*buffer, vertices.data());
+    else
+        create(*this, vertices.data(), static_cast<uint32_t>(vertices.size() / vertexSize), vertexSize);
+}
+
 VertexShader::~VertexShader()
 {
     if (Direct3D && Direct3D->currentVertexShader == this)

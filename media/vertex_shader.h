@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace Media {
 
@@ -18,6 +19,17 @@ struct VertexBufferCommon {
     uint32_t count = 0;
     uint32_t stride = 0;
     uint32_t topology = 0; // 4 triangle list, 5 triangle strip
+};
+
+// The staging form of dynamic quads: the record and its vertices on the
+// processor side (vertexSize bytes each). The buffer is made on the first
+// upload; later uploads of the same size only update it.
+struct VertexBuffer : VertexBufferCommon {
+    VertexBuffer(uint32_t count, uint32_t topology, uint32_t vertexSize);
+    void upload();
+
+    uint32_t vertexSize;
+    std::vector<uint8_t> vertices;
 };
 
 class VertexShader : public Direct3DInstance {

@@ -152,6 +152,7 @@ struct ShaderInfo {
     bool dualSource = false;     // writes a second colour for dual-source blending
     uint32_t localSize[3] = {1, 1, 1};
     uint32_t specMask = 0; // specialisation constant ids declared (bits)
+    bool orderedPixelAccess = false; // storage-image access ordered by primitive (interlock)
 };
 // Reads what the device needs from SPIR-V words. Returns false when the words
 // are not a shader module with one entry point.

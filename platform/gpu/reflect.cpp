@@ -144,6 +144,9 @@ bool reflectShader(const uint32_t* words, size_t count, ShaderInfo& info)
                 info.localSize[1] = w[4];
                 info.localSize[2] = w[5];
             }
+            // Pixel, sample or shading-rate interlock, ordered.
+            if (w[1] == entryId && (w[2] == 5366 || w[2] == 5368 || w[2] == 5370))
+                info.orderedPixelAccess = true;
             break;
         case OpTypeInt:
             types[w[1]] = Type{op, w[2], w[3]};

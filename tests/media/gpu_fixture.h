@@ -2,6 +2,7 @@
 // A Direct3D service on the software Vulkan driver with the validation layer
 // on (any message fails the test), the state lists and the shader list, and
 // helpers to move working-format pictures in and out as floats.
+#include "core/setting_service.h"
 #include "media/direct3d_service.h"
 #include "media/image_buffer.h"
 #include "media/resource_buffer.h"
@@ -78,6 +79,8 @@ protected:
         TestKit::useSoftwareGpu();
         validationMessages().clear();
         Platform::Gpu::setValidationHandler([](const char* m) { validationMessages().push_back(m); });
+        // The settings first: the device reads its YUV colour tables from system.conf.
+        settings = std::make_unique<System::ServiceReference<Setting::SettingService>>();
         direct3d = std::make_unique<System::ServiceReference<Media::Direct3DService>>();
         d3d = Media::Direct3DService::Get();
         samplers = std::make_unique<Shader::SamplerStateList>();
@@ -92,6 +95,7 @@ protected:
         blends.reset();
         samplers.reset();
         direct3d.reset();
+        settings.reset();
         Platform::Gpu::setValidationHandler(nullptr);
         for (const std::string& m : validationMessages())
             ADD_FAILURE() << "validation: " << m;
@@ -147,6 +151,7 @@ protected:
         return p;
     }
 
+    std::unique_ptr<System::ServiceReference<Setting::SettingService>> settings;
     std::unique_ptr<System::ServiceReference<Media::Direct3DService>> direct3d;
     Media::Direct3DService* d3d = nullptr;
     std::unique_ptr<Shader::SamplerStateList> samplers;

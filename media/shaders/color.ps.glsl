@@ -1,0 +1,3 @@
+#version 450
+#extension GL_GOOGLE_include_directive : require
+#include "object.glsl"

@@ -1,0 +1,5 @@
+#version 450
+#extension GL_GOOGLE_include_directive : require
+#define DEPTH
+#define NORMALS
+#include "object.glsl"

@@ -1,0 +1,6 @@
+#version 450
+#extension GL_GOOGLE_include_directive : require
+#define DEPTH
+#define NORMALS
+#define ORDERED
+#include "object.glsl"

@@ -1,0 +1,7 @@
+#version 450
+#extension GL_GOOGLE_include_directive : require
+#define TEXTURED
+#define DEPTH
+#define NORMALS
+#define ORDERED
+#include "object.glsl"

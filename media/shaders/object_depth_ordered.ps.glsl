@@ -1,0 +1,6 @@
+#version 450
+#extension GL_GOOGLE_include_directive : require
+#define TEXTURED
+#define DEPTH
+#define ORDERED
+#include "object.glsl"
