@@ -65,7 +65,8 @@ Direct3DService::Direct3DService()
     const bool rovs = device->facts().fragmentInterlock;
     System::Log::info(Place, "D3D ROVsSupported : %d", rovs ? 1 : 0);
     if (!rovs) {
-        // Only a warning: no built-in shader needs ordered pixel access.
+        // Only a warning: without ordered pixel access the depth shaders keep
+        // overlapping primitives in separate draws (slower, same pictures).
         Platform::Ui::MessageBox box;
         const wchar_t* text = L"D3D ROVs not supported.\n\n一部の機能が正しく動作しない可能性があります";
         auto* translate = Translate::TranslateService::Get();

@@ -32,10 +32,9 @@ void packYuy2(const uint8_t* source, uint32_t sourcePitch, ImageBuffer& out)
         const uint8_t* s = source + size_t(y) * sourcePitch;
         uint8_t* d = out.row(y);
         for (uint32_t i = 0; i < pairs; ++i) {
-            uint32_t p0, p1;
-            std::memcpy(&p0, s + 8 * i, 4);
-            std::memcpy(&p1, s + 8 * i + 4, 4);
-            const uint32_t packed = (p0 & 0xFFFFu) | ((p1 & 0xFFu) << 16) | ((p0 & 0xFF0000u) << 8);
+            uint64_t p; // two pixels (Y, Cb, Cr, A), little-endian
+            std::memcpy(&p, s + 8 * i, 8);
+            const uint32_t packed = static_cast<uint32_t>((p & 0xFFFFu) | ((p >> 16) & 0xFF0000u) | ((p & 0xFF0000u) << 8));
             std::memcpy(d + 4 * i, &packed, 4);
         }
         if (width & 1) {

@@ -117,8 +117,12 @@ public:
         : width_(d3d.viewportWidth), height_(d3d.viewportHeight)
     {
         const auto& buffer = list.objectConstantBuffer.buffer;
-        if (buffer && buffer->size() >= 64)
-            std::memcpy(projection_, buffer->data(), 64);
+        if (buffer && buffer->size() >= 64) {
+            float rows[16];
+            std::memcpy(rows, buffer->data(), sizeof(rows));
+            for (int i = 0; i < 16; ++i)
+                projection_[i / 4][i % 4] = rows[i];
+        }
         columns_ = (width_ + CellSize - 1) / CellSize;
         rows_ = (height_ + CellSize - 1) / CellSize;
         stamps_.assign(size_t(columns_) * rows_, 0);
