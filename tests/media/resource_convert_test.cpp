@@ -15,20 +15,11 @@
 using namespace Media;
 using TestKit::Picture;
 using TestKit::Pixel;
+using TestKit::errorText;
 
 using ResourceConvertTest = TestKit::GpuFixture;
 
 namespace {
-
-std::string errorText(const std::function<void()>& fn)
-{
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no exception)";
-}
 
 // A colour space by its luma weights, as the standards define it.
 struct Matrix {
