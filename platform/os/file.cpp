@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,33 @@ std::atomic<unsigned> temporaryCounter{0};
 std::string temporaryNameFor(const std::string& path)
 {
     return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(temporaryCounter++);
+}
+
+// The file a replacement goes to: a symbolic link is written through, so the
+// link stays and the file it names gets the new content.
+std::string replacementTarget(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return path; // a dangling link is replaced like a missing file
+    std::string target = resolved;
+    std::free(resolved);
+    return target;
+}
+
+// Makes a rename in the folder of path survive a crash of the machine.
+void syncFolderOf(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 } // namespace
 
@@ -44,30 +72,42 @@ int File::open(const std::string& path, OpenMode mode)
 {
     close();
     int flags = O_CLOEXEC;
-    std::string name = path;
     switch (mode) {
     case OpenMode::Read: flags |= O_RDONLY; break;
-    case OpenMode::Replace:
-        flags |= O_WRONLY | O_CREAT | O_EXCL;
-        name = temporaryNameFor(path);
-        break;
+    case OpenMode::Replace: return openReplacement(path);
     case OpenMode::ReplaceShared: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
     case OpenMode::OpenOrCreate: flags |= O_WRONLY | O_CREAT; break;
     }
-    if (mode == OpenMode::Replace) {
-        // Fail now, as an in-place open would, when the target cannot be replaced.
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            return EISDIR;
-    }
-    int fd = ::open(name.c_str(), flags, 0644);
+    int fd = ::open(path.c_str(), flags, 0644);
     if (fd < 0)
         return errno;
     fd_ = fd;
-    if (mode == OpenMode::Replace) {
-        target_ = path;
-        temporary_ = name;
-    }
+    return 0;
+}
+
+int File::openReplacement(const std::string& path)
+{
+    std::string target = replacementTarget(path);
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    // Fail now, as an in-place open would, when the target cannot be replaced.
+    if (exists && S_ISDIR(st.st_mode))
+        return EISDIR;
+    int fd;
+    std::string name;
+    do {
+        // A name left behind by an earlier process of the same number is skipped.
+        name = temporaryNameFor(target);
+        fd = ::open(name.c_str(), O_CLOEXEC | O_WRONLY | O_CREAT | O_EXCL, 0644);
+    } while (fd < 0 && errno == EEXIST);
+    if (fd < 0)
+        return errno;
+    // The replacement keeps the permissions of the file it replaces.
+    if (exists)
+        ::fchmod(fd, st.st_mode & 07777);
+    fd_ = fd;
+    target_ = target;
+    temporary_ = name;
     return 0;
 }
 
@@ -131,8 +171,12 @@ int File::close()
         result = errno;
     fd_ = -1;
     if (!temporary_.empty()) {
-        if (result == 0 && ::rename(temporary_.c_str(), target_.c_str()) != 0)
-            result = errno;
+        if (result == 0) {
+            if (::rename(temporary_.c_str(), target_.c_str()) != 0)
+                result = errno;
+            else
+                syncFolderOf(target_);
+        }
         if (result != 0)
             ::unlink(temporary_.c_str());
         temporary_.clear();

@@ -8,7 +8,8 @@ namespace Platform::Os {
 
 enum class OpenMode {
     Read,          // read, the file must exist
-    Replace,       // write a new file; it replaces the target only on commit
+    Replace,       // write a new file; it replaces the target only on commit (through a
+                   // symbolic link, keeping the target's permissions)
     ReplaceShared, // write, created anew or truncated in place (others may read)
     OpenOrCreate,  // write, open an existing file or create a new one
 };
@@ -40,6 +41,8 @@ public:
     void discard();
 
 private:
+    int openReplacement(const std::string& path);
+
     int fd_ = -1;
     std::string target_;    // final name of a Replace file
     std::string temporary_; // name written while a Replace file is open

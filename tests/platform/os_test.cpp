@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <stdexcept>
 
 using namespace Platform::Os;
@@ -36,6 +38,31 @@ TEST(OsFile, ReplaceCommitsOnlyOnClose)
     EXPECT_EQ(TestKit::readFile(path), "new content");
     // No temporary file is left behind either way.
     EXPECT_EQ(TestKit::listFolder(TestKit::tempDir()).size(), 1u);
+}
+
+TEST(OsFile, ReplaceWritesThroughALinkAndKeepsPermissions)
+{
+    std::string dir = TestKit::tempDir() + "/linked";
+    ASSERT_EQ(createFolders(dir + "/real"), 0);
+    std::string real = dir + "/real/settings.ini";
+    std::string link = dir + "/settings.ini";
+    TestKit::writeFile(real, "old");
+    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("real/settings.ini", link.c_str()), 0);
+
+    File f;
+    ASSERT_EQ(f.open(link, OpenMode::Replace), 0);
+    size_t done;
+    ASSERT_EQ(f.write("new", 3, done), 0);
+    ASSERT_EQ(f.close(), 0);
+
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link was replaced by a plain file";
+    EXPECT_EQ(TestKit::readFile(real), "new");
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(TestKit::listFolder(dir + "/real"), std::vector<std::string>{"settings.ini"});
 }
 
 TEST(OsFolder, ListingIsSortedByName)
