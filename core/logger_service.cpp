@@ -75,7 +75,11 @@ void LoggerService::printLog(const System::Log::Type& type, const char* place, c
                 logFilePath = path;
                 removeOldLogFile();
             }
-            logFile.write(line, static_cast<int>(std::strlen(line)));
+            const size_t length = std::strlen(line);
+            logFile.write(line, static_cast<int>(length));
+            // A line cut to the buffer lost its line feed; the next line must not run into it.
+            if (length == 0 || line[length - 1] != '\n')
+                logFile.write("\n", 1);
         }
     } catch (const std::exception&) {
         // Logging never throws to its caller; the report's own line was dropped above.

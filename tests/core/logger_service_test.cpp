@@ -63,6 +63,18 @@ TEST_F(LoggerFixture, LongAndMultiLineMessages)
     ASSERT_EQ(l->viewLines.size(), 3u);
     EXPECT_NE(l->viewLines[0].text.find("n4"), std::string::npos);
     EXPECT_NE(l->viewLines[2].text.find("n2"), std::string::npos);
+
+    // In the file a cut line still ends its line: the next one starts on its own.
+    Log::error("P", "%s", big.c_str());
+    Log::error("P", "after");
+    auto files = TestKit::listFolder(logDir());
+    ASSERT_EQ(files.size(), 1u);
+    std::string content = TestKit::readFile(logDir() + "/" + files[0]);
+    size_t end = content.find('\n');
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_EQ(end, 1023u);
+    EXPECT_EQ(content.compare(end + 1, 1, "["), 0) << content.substr(end);
+    EXPECT_NE(content.find("] [ERROR] [P] after\n"), std::string::npos);
 }
 
 TEST_F(LoggerFixture, PruningKeepsTheNewestOwnFiles)
