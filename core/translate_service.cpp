@@ -117,6 +117,7 @@ void TranslateService::loadLanguage()
         file.close();
 
         System::IniFile ini;
+        ini.savePath = path; // names the file in the reports of its lines (it is never saved)
         ini.loadText(bytes, path.c_str(), false);
         TranslateTable* tables[] = {&effect, &message, &menu, &dialog, &name};
         for (size_t i = 0; i < std::size(tables); ++i)

@@ -86,8 +86,12 @@ TEST_F(TranslateFixture, AutomaticChoiceElsewhereTakesTheFirstLanguageFile)
 
 TEST_F(TranslateFixture, TheFiveSectionsLoadAndMissingTextsFallBack)
 {
-    TestKit::writeFile(languageDir() + "/Deutsch.vml2", German);
+    // The same source text twice: the first translation stays, and the report names the file.
+    TestKit::writeFile(languageDir() + "/Deutsch.vml2", std::string(German) + "[Name]\nScene=Bühne\n");
+    TestKit::LogCapture log;
     start("[Translate]\nLanguage=Deutsch\n", "ja");
+    EXPECT_TRUE(log.contains("WARN|System::IniFile::loadFile|ini file parameter duplicate key? file=" + languageDir() +
+                             "/Deutsch.vml2(line 13) section=Name key=Scene"));
     ASSERT_TRUE(TranslateService::enabled);
     auto& t = translate();
     EXPECT_STREQ(t.effect.translate(L"ぼかし"), L"Weichzeichnen");
