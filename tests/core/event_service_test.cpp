@@ -23,6 +23,7 @@ struct EventFixture : ::testing::Test {
         Platform::Ui::initializeApplication();
         Platform::Ui::setMessageBoxAnswerer([this](const Platform::Ui::MessageBox& box) {
             boxes.push_back(box.text);
+            captions.push_back(box.caption);
             return box.defaultAnswer;
         });
     }
@@ -41,6 +42,7 @@ struct EventFixture : ::testing::Test {
     System::ServiceReference<EventService> service;
     EventService& events = *EventService::Get();
     std::vector<std::wstring> boxes;
+    std::vector<std::wstring> captions;
 };
 
 // A payload that tells when it is freed.
@@ -122,6 +124,7 @@ TEST_F(EventFixture, ExceptionsAndErrorsReachTheMainThread)
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0], L"shown report");
     EXPECT_EQ(boxes[1], L"100% sure %s %d");
+    EXPECT_EQ(captions, (std::vector<std::wstring>{L"Velmora Tessel2", L"Velmora Tessel2"}));
     EXPECT_TRUE(log.contains("ERROR|Dialog::showError|show error dialog.\n100% sure %s %d"));
 }
 

@@ -13,7 +13,8 @@ namespace Dialog {
 
 namespace {
 constexpr size_t MessageSize = 1024;
-constexpr const wchar_t* Caption = L"velmora2";
+// The product title, the caption of every box of the program.
+constexpr const wchar_t* Caption = L"Velmora Tessel2";
 
 int showErrorBox(const std::wstring& text)
 {
