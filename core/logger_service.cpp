@@ -70,7 +70,7 @@ void LoggerService::printLog(const System::Log::Type& type, const char* place, c
             pushViewLog(type, line);
         if (passes(fileLogLevel, type)) {
             if (!logFile.isOpen()) {
-                std::wstring path = System::FileName::makeTimeStampFileName(L"%Log%\\", L"velmora2", L"log");
+                std::wstring path = System::FileName::makeTimeStampFileName(L"%Log%/", L"velmora2", L"log");
                 logFile.open(path.c_str(), System::File::ModeWriteShared);
                 logFilePath = path;
                 removeOldLogFile();

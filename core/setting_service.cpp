@@ -96,8 +96,8 @@ int scaled(int value, float scale)
 SettingService::System::System()
     : config{"Config", &file}, frameRate{"FrameRate", &file}, keyCode{"KeyCode", &file}
 {
-    file.loadFile(L"%AppData%\\system.conf", false);
-    file.loadFile(L"%AppInstall%\\system.conf", true);
+    file.loadFile(L"%AppData%/system.conf", false);
+    file.loadFile(L"%AppInstall%/system.conf", true);
     file.saveOnDestroy = false;
 
     if (!::System::Config::iniFile)
@@ -121,7 +121,7 @@ SettingService::System::System()
         installedMemory = 16384;
     }
 
-    mainIni->loadFile(L"%AppData%\\velmora2.ini", false);
+    mainIni->loadFile(L"%AppData%/velmora2.ini", false);
     mainIni->saveOnDestroy = true;
 }
 
@@ -136,12 +136,12 @@ SettingService::System::~System()
 SettingService::SettingService()
     : color{"Color", &style}, layout{"Layout", &style}, font{"Font", &style}, format{"Format", &style}
 {
-    style.loadFile(L"%AppData%\\style.conf", false);
-    style.loadFile(L"%AppInstall%\\style.conf", true);
+    style.loadFile(L"%AppData%/style.conf", false);
+    style.loadFile(L"%AppInstall%/style.conf", true);
     style.saveOnDestroy = false;
 
-    effect.loadFile(L"%AppData%\\effect.conf", false);
-    effect.loadFile(L"%AppInstall%\\effect.conf", true);
+    effect.loadFile(L"%AppData%/effect.conf", false);
+    effect.loadFile(L"%AppInstall%/effect.conf", true);
     effect.saveOnDestroy = false;
 
     editSection.load(*system.mainIni);
