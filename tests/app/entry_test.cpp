@@ -61,6 +61,40 @@ TEST(Entry, AFailedStartEndsWithNonZero)
     std::string output;
     EXPECT_EQ(runProgram(home, &output), 1);
     EXPECT_NE(output.find("ini file parameter invalid format(int) or undefined."), std::string::npos) << output;
+    // The report names the file by the path it has on this system.
+    EXPECT_NE(output.find("file=" + data + "/style.conf(line 2) section=Layout key=ListItemHeight"),
+              std::string::npos)
+        << output;
     // The settings service was released without writing anything it did not own.
     EXPECT_EQ(TestKit::readFile(data + "/style.conf"), "[Layout]\r\nListItemHeight=tall\r\n");
+}
+
+TEST(Entry, AFailureAfterTheLoggerStartedIsInTheLogFile)
+{
+    std::string home = TestKit::tempDir() + "/late";
+    std::string data = home + "/velmora2";
+    ASSERT_EQ(TestKit::runCommand("mkdir -p '" + data + "'"), 0);
+    // A broken colour table stops the graphics device, long after the logger started.
+    TestKit::writeFile(data + "/system.conf", "[YUV2RGB]\r\n0=broken\r\n");
+    TestKit::writeFile(data + "/velmora2.ini", "[Logger]\r\nFileLogLevel=2\r\n");
+    std::string output;
+    EXPECT_EQ(runProgram(home, &output), 1) << output;
+    auto logs = TestKit::listFolder(data + "/Log");
+    ASSERT_EQ(logs.size(), 1u) << output;
+    std::string log = TestKit::readFile(data + "/Log/" + logs[0]);
+    std::regex shown(R"(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[ERROR\] \[Dialog::showException\] show exception dialog.
+yuv color setting invalid
+
+\[Note\]
+file=)" + data + R"(/system.conf\(line 2\) section=YUV2RGB key=0
+
+\[Place\]
+Media::YUVformat::ColorValues::ColorValues\(\)
+)");
+    std::smatch match;
+    EXPECT_TRUE(std::regex_search(log, match, shown)) << log;
+    // The start never completed, and the shut-down listeners do not run on this path.
+    EXPECT_EQ(log.find("[App::run] start up"), std::string::npos);
+    EXPECT_EQ(log.find("[App::run] shut down"), std::string::npos);
+    EXPECT_NE(log.find("[INFO]"), std::string::npos); // the INFO lines before the failure are there
 }
