@@ -116,11 +116,13 @@ void processMessages(int maxWaitMs)
 
 bool processMessagesUntil(const std::function<bool()>& done, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
+    // A negative time-out waits for ever: the loop then sleeps in steps, never spins.
+    QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs));
     while (!done()) {
         if (deadline.hasExpired())
             return false;
-        processMessages(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 10)));
+        const qint64 left = deadline.isForever() ? 10 : std::min<qint64>(deadline.remainingTime(), 10);
+        processMessages(static_cast<int>(std::max<qint64>(left, 1)));
     }
     return true;
 }

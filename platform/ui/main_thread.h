@@ -18,7 +18,7 @@ void runMainLoop();
 void quitMainLoop();
 // Handles pending events and waits for more for at most maxWaitMs; rethrows as runMainLoop.
 void processMessages(int maxWaitMs = 0);
-// Handles events until done() is true or timeoutMs passed; returns done().
+// Handles events until done() is true or timeoutMs passed (negative: no limit); returns done().
 bool processMessagesUntil(const std::function<bool()>& done, int timeoutMs);
 bool isMainThread();
 

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <ctime>
 #include <memory>
 #include <stdexcept>
 #include <thread>
@@ -48,4 +51,20 @@ TEST(MainThread, TheLoopRunsPostedTasksUntilQuitOrAnException)
     EXPECT_EQ(order.size(), 3u);
     shutdownApplication();
     EXPECT_FALSE(postToMainThread([] {}));
+}
+
+TEST(MainThread, WaitingWithoutATimeLimitSleepsBetweenEvents)
+{
+    initializeApplication();
+    std::atomic<bool> done{false};
+    std::thread poster([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        postToMainThread([&done] { done = true; });
+    });
+    const std::clock_t start = std::clock();
+    EXPECT_TRUE(processMessagesUntil([&] { return done.load(); }, -1));
+    const double cpuSeconds = double(std::clock() - start) / CLOCKS_PER_SEC;
+    poster.join();
+    EXPECT_LT(cpuSeconds, 0.1) << "the main thread spun while it waited";
+    shutdownApplication();
 }
