@@ -97,4 +97,8 @@ Media::YUVformat::ColorValues::ColorValues\(\)
     EXPECT_EQ(log.find("[App::run] start up"), std::string::npos);
     EXPECT_EQ(log.find("[App::run] shut down"), std::string::npos);
     EXPECT_NE(log.find("[INFO]"), std::string::npos); // the INFO lines before the failure are there
+    // The services that had started were released: the settings service wrote the main ini.
+    std::string ini = TestKit::readFile(data + "/velmora2.ini");
+    EXPECT_NE(ini.find("[Logger]\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("MaxViewLine=200\r\n"), std::string::npos) << ini;
 }
