@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwchar>
+#include <cstddef>
 #include <mutex>
 #include <regex>
 
@@ -36,6 +36,9 @@ Platform::Draw::StrokeStyle* roundStrokeStyle()
         nullptr, 0);
     return &fallback;
 }
+
+// The longest tag, '<' and '>' not counted; a longer one is ordinary text.
+constexpr ptrdiff_t MaxTagLength = 1024;
 
 // The tag patterns, compiled once; matched at the unit after '<'.
 struct TagPatterns {
@@ -181,7 +184,17 @@ bool TextDraw::parseTag(size_t at, size_t& length)
     const wchar_t c = *begin;
     if (c < L'#' || c > L'w')
         return false;
-    const wchar_t* end = begin + std::wcslen(begin);
+    // Every pattern ends at the first '>' (no group may hold one), so the
+    // match is looked for in the text up to it. The regular expressions recurse
+    // once per unit they consume: an unbounded span would overflow the render
+    // worker's stack on a long text with an unclosed tag, and would make every
+    // '<' scan the rest of the text.
+    const wchar_t* end = begin;
+    while (*end && *end != L'>' && end - begin < MaxTagLength)
+        ++end;
+    if (*end != L'>')
+        return false;
+    ++end;
     const TagPatterns& p = patterns();
     std::wcmatch m;
     auto match = [&](const std::wregex& re) {

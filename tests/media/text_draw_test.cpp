@@ -164,6 +164,22 @@ TEST_F(TextDrawTest, ControlUnitsSurrogatesAndTagOnlyText)
     EXPECT_EQ(tags.characterCount, 0u);
 }
 
+TEST_F(TextDrawTest, OverlongTagsAreText)
+{
+    // A tag opened far before any '>' is text (this length overflowed a
+    // worker's stack while the pattern ran to the end of the text); the tag
+    // after it still counts.
+    const std::wstring unclosed = L"<@" + std::wstring(60000, L'a');
+    Media::TextDraw t;
+    prepare(t, (unclosed + L"<s20>B").c_str(), 10);
+    t.layout(nullptr);
+    EXPECT_EQ(t.characterCount, unclosed.size() + 1);
+
+    // Up to 1,024 units between '<' and '>' still make a tag.
+    const std::wstring longest = L"<#" + std::wstring(1023, L'x') + L">A";
+    EXPECT_NEAR(measuredWidth(longest.c_str()), measuredWidth(L"A"), 0.001);
+}
+
 TEST_F(TextDrawTest, NegativeLetterSpacingOverlapsWithoutShrinkingTheBlock)
 {
     const float a = measuredWidth(L"W"), aa = measuredWidth(L"WW", 40, -10);
