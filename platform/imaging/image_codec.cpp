@@ -76,8 +76,18 @@ int readWholeFile(const std::string& path, QByteArray& out)
     return 0;
 }
 
+// The toolkit refuses to decode pictures above 128 MB, a photo of some 33
+// million pixels. Our pictures may be 16384 pixels a side, decoded with up to
+// 16 bits per channel: room for that, and still a bound for damaged headers.
+constexpr int DecodeLimitMegabytes = 16384 * 16384 / (1024 * 1024) * 8;
+
 Result decodeDevice(QIODevice& device, PixelLayout layout, const Allocate& allocate)
 {
+    static const bool limitSet = [] {
+        QImageReader::setAllocationLimit(DecodeLimitMegabytes);
+        return true;
+    }();
+    (void)limitSet;
     QImageReader reader(&device);
     reader.setAutoTransform(false);
     reader.setDecideFormatFromContent(true);

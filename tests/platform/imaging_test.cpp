@@ -124,6 +124,29 @@ TEST_F(Imaging, AnimatedGifGivesItsFirstFrame)
     EXPECT_EQ(p.pixels[2], 0);
 }
 
+TEST_F(Imaging, LargePhotosDecode)
+{
+    // 6000 x 6000 red pixels: 144 MB decoded, more than the toolkit allows by default.
+    const std::string path = TestKit::tempDir() + "/large.png";
+    ASSERT_EQ(TestKit::runCommand("python3 -c \"import zlib, struct\n"
+                                  "w = h = 6000\n"
+                                  "def chunk(t, d): return struct.pack('>I', len(d)) + t + d + "
+                                  "struct.pack('>I', zlib.crc32(t + d))\n"
+                                  "data = zlib.compress((b'\\0' + b'\\xff\\0\\0' * w) * h, 1)\n"
+                                  "open('" + path + "', 'wb').write(b'\\x89PNG\\r\\n\\x1a\\n' + chunk(b'IHDR', "
+                                  "struct.pack('>IIBBBBB', w, h, 8, 2, 0, 0, 0)) + chunk(b'IDAT', data) + "
+                                  "chunk(b'IEND', b''))\""),
+              0);
+    Picture p;
+    ASSERT_TRUE(decodeInto(path, PixelLayout::Rgba, p));
+    ASSERT_EQ(p.width, 6000);
+    ASSERT_EQ(p.height, 6000);
+    const uint8_t* last = &p.pixels[p.pixels.size() - 4];
+    EXPECT_EQ(last[0], 255);
+    EXPECT_EQ(last[1], 0);
+    EXPECT_EQ(last[3], 255);
+}
+
 TEST_F(Imaging, PremultipliedLayoutMultipliesByAlpha)
 {
     std::string path = TestKit::tempDir() + "/half.png";
