@@ -193,6 +193,9 @@ Result encodeFile(const std::string& path, Container container, const void* pixe
     QImage image = view.convertToFormat(qtFormat(written));
     if (image.isNull())
         return fail(Step::Convert, 0);
+    // Written pictures carry a resolution of 72 dots per inch.
+    image.setDotsPerMeterX(2835);
+    image.setDotsPerMeterY(2835);
 
     QImageWriter writer(&file, container == Container::Png ? "png" : "jpeg");
     if (container == Container::Jpeg)

@@ -54,7 +54,7 @@ Result readSize(const std::string& path, int& width, int& height);
 PixelLayout encodedLayout(Container container, PixelLayout source);
 bool canConvert(PixelLayout source, PixelLayout target);
 
-// Writes one frame to path (UTF-8). The file is created first (Step::Open when
+// Writes one frame to path (UTF-8), at a resolution of 72 dots per inch. The file is created first (Step::Open when
 // that fails, leaving nothing behind); a later failure removes the begun file.
 // quality is 0..1 for JPEG and ignored for PNG; a negative value means the default (0.9).
 Result encodeFile(const std::string& path, Container container, const void* pixels, int width, int height,

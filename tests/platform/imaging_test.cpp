@@ -211,6 +211,12 @@ TEST_F(Imaging, EncodesReadBackInImageMagick)
     ASSERT_TRUE(encodeFile(jpg, Container::Jpeg, pixels.data(), w, h, stride, PixelLayout::Bgrx, 0.95f));
     ASSERT_EQ(TestKit::runCommand("identify -format '%m %w %h %[colorspace]' '" + jpg + "'", &info), 0);
     EXPECT_EQ(info, "JPEG 5 3 sRGB");
+    // Both carry 72 dots per inch.
+    for (const std::string& file : {png, jpg}) {
+        ASSERT_EQ(TestKit::runCommand("identify -units PixelsPerInch -format '%[fx:round(resolution.x)] "
+                                      "%[fx:round(resolution.y)]' '" + file + "'", &info), 0);
+        EXPECT_EQ(info, "72 72") << file;
+    }
     EXPECT_EQ(encodedLayout(Container::Jpeg, PixelLayout::BgraPremultiplied), PixelLayout::Bgr24);
     EXPECT_EQ(encodedLayout(Container::Png, PixelLayout::Bgrx), PixelLayout::Bgr24);
 }
