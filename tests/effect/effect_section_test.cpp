@@ -173,6 +173,8 @@ protected:
         EffectService::builtInEffects = {registerSample, nullptr};
         services = std::make_unique<EffectTest::Services>();
         EffectService::builtInEffects = {};
+        // Each case starts without a default file, also when the cases share one process.
+        Platform::Os::removeFile(System::toLocalPath(define().getDefaultFilePath()));
     }
     EffectDefine& define() { return services->effects().findEffect(SampleFilter::Name); }
     std::unique_ptr<EffectTest::Services> services;
