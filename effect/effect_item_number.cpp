@@ -164,17 +164,17 @@ std::wstring&& requireMovements(std::wstring&& name)
 
 EffectItemNumber::EffectItemNumber(EffectItemList& owner, std::wstring name, double defaultValue, double minValue,
                                    double maxValue, double step, uint8_t kind)
-    : EffectItem(owner, kind, requireMovements(std::move(name))),
-      defaultValue(roundValue(defaultValue / step)),
-      minValue(roundValue(minValue / step)),
-      maxValue(roundValue(maxValue / step)),
-      scale(scaleOfStep(step))
+    : EffectItem(owner, kind, requireMovements(std::move(name))), scale(scaleOfStep(step))
 {
-    if (!(step > 0.0) || !std::isfinite(step)) {
-        this->defaultValue = roundValue(defaultValue);
-        this->minValue = roundValue(minValue);
-        this->maxValue = roundValue(maxValue);
-    }
+    // Stored values mean value / scale. For the usual steps (1, 0.1, 0.01, ...)
+    // scale is 1 / step and the bounds are divided by the step; for any other
+    // step they are counted in the units of the scale, so that they read back
+    // as given.
+    const bool reciprocal = step > 0.0 && std::isfinite(step) && std::fabs(scale * step - 1.0) < 1e-9;
+    auto stored = [&](double v) { return reciprocal ? roundValue(v / step) : roundValue(v * scale); };
+    this->defaultValue = stored(defaultValue);
+    this->minValue = stored(minValue);
+    this->maxValue = stored(maxValue);
     setMovement(NoMove::instance);
 }
 

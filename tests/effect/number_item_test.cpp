@@ -65,8 +65,18 @@ TEST_F(NumberItem, StepsAboveTwoStillStoreWholeNumbers)
     EffectItemList items;
     EffectItemNumber item(items, L"n", 9.0, 0.0, 99.0, 3.0);
     EXPECT_EQ(item.scale, 1);
+    EXPECT_EQ(item.toString(), "9"); // default, minimum and maximum in the units of the scale
+    EXPECT_EQ(item.maxValue, 99);
     item.setValue(7.0, 0);
     EXPECT_EQ(item.toString(), "7");
+
+    // A step whose reciprocal is no whole number: stored in units of 1/3.
+    EffectItemNumber fraction(items, L"f", 2.0, -1.0, 10.0, 0.4);
+    EXPECT_EQ(fraction.scale, 3);
+    EXPECT_EQ(fraction.values, std::vector<int32_t>{6});
+    EXPECT_EQ(fraction.minValue, -3);
+    EXPECT_EQ(fraction.maxValue, 30);
+    EXPECT_EQ(fraction.toString(), "2");
 }
 
 TEST_F(NumberItem, DecimalTextForm)
