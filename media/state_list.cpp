@@ -118,6 +118,7 @@ Platform::Gpu::SamplerState* SamplerStateList::get(uint32_t index)
 {
     if (index >= Count)
         return nullptr;
+    std::lock_guard lock(mutex_);
     if (!entries_[index]) {
         int32_t hr = Media::Direct3DService::Get()->device->createSamplerState(samplerDesc(index), &entries_[index]);
         if (hr < 0)
@@ -145,6 +146,7 @@ Platform::Gpu::BlendState* BlendStateList::get(uint32_t index)
 {
     if (index >= Count)
         return nullptr;
+    std::lock_guard lock(mutex_);
     if (!entries_[index])
         entries_[index] = std::make_shared<Platform::Gpu::BlendState>(blendDesc(index));
     return entries_[index].get();
@@ -168,6 +170,7 @@ Platform::Gpu::RasterState* RasterizerStateList::get(uint32_t index)
 {
     if (index >= Count)
         return nullptr;
+    std::lock_guard lock(mutex_);
     if (!entries_[index]) {
         Platform::Gpu::RasterDesc d;
         d.fill = index == 2 ? 2 : 3;  // wireframe : solid

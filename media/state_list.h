@@ -1,8 +1,10 @@
 #pragma once
 // The fixed tables of pipeline states, addressed by index (callers name
-// entries by number). Each state is made on first use and then kept.
+// entries by number). Each state is made on first use, once, whichever
+// thread asks first (render workers and the main thread share the lists).
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace Platform::Gpu {
@@ -27,6 +29,7 @@ public:
 
 private:
     std::vector<std::shared_ptr<Platform::Gpu::SamplerState>> entries_;
+    std::mutex mutex_;
 };
 
 class BlendStateList {
@@ -41,6 +44,7 @@ public:
 
 private:
     std::vector<std::shared_ptr<Platform::Gpu::BlendState>> entries_;
+    std::mutex mutex_;
 };
 
 class RasterizerStateList {
@@ -55,6 +59,7 @@ public:
 
 private:
     std::vector<std::shared_ptr<Platform::Gpu::RasterState>> entries_;
+    std::mutex mutex_;
 };
 
 } // namespace Shader

@@ -1,6 +1,9 @@
 #include "media/vertex_shader.h"
 #include "tests/media/reference.h"
 
+#include <atomic>
+#include <thread>
+
 using namespace Media;
 using TestKit::Picture;
 using TestKit::Pixel;
@@ -165,5 +168,35 @@ TEST_F(StateLists, RasterizerEntriesCullAsListed)
         Picture got = download(*out);
         EXPECT_EQ(got[size_t(7) * 8 + 0], c.drawn ? (Pixel{1, 1, 1, 1}) : (Pixel{0, 0, 0, 0})); // bottom left
         EXPECT_EQ(got[7], (Pixel{0, 0, 0, 0}));                                               // top right
+    }
+}
+
+TEST_F(StateLists, EntriesAreMadeOnceWhenThreadsAskTogether)
+{
+    constexpr int Threads = 8;
+    for (int round = 0; round < 20; ++round) {
+        Shader::SamplerStateList samplerList;
+        Shader::BlendStateList blendList;
+        Shader::RasterizerStateList rasterizerList;
+        std::vector<const void*> seen[Threads];
+        std::atomic<int> ready{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < Threads; ++t)
+            threads.emplace_back([&, t] {
+                ++ready;
+                while (ready.load() < Threads) {
+                }
+                for (uint32_t i = 0; i < Shader::SamplerStateList::Count; ++i)
+                    seen[t].push_back(samplerList.get(i));
+                for (uint32_t i = 0; i < Shader::BlendStateList::Count; ++i)
+                    seen[t].push_back(blendList.get(i));
+                for (uint32_t i = 0; i < Shader::RasterizerStateList::Count; ++i)
+                    seen[t].push_back(rasterizerList.get(i));
+            });
+        for (auto& thread : threads)
+            thread.join();
+        for (int t = 1; t < Threads; ++t)
+            ASSERT_EQ(seen[t], seen[0]) << "round " << round << ", thread " << t;
+        ASSERT_EQ(samplerList.get(0), seen[0][0]);
     }
 }
