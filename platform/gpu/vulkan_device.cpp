@@ -511,7 +511,7 @@ public:
 
     void setRenderTargets(uint32_t count, View* const* views) override;
     void setPixelUnorderedAccessViews(uint32_t firstSlot, uint32_t count, View* const* views) override;
-    void setViewport(const Viewport& viewport) override { viewport_ = viewport; }
+    void setViewport(const Viewport& viewport) override;
     void setShaderResources(Stage stage, uint32_t slot, uint32_t count, View* const* views) override;
     void setSamplers(Stage stage, uint32_t slot, uint32_t count, SamplerState* const* samplers) override;
     void setConstantBuffers(Stage stage, uint32_t slot, uint32_t count, Buffer* const* buffers) override;
@@ -805,6 +805,15 @@ void VulkanContext::setVertexShader(Shader* shader, const VertexLayout* layout)
     layoutHash_ = hashBytes(&layout_.stride, sizeof(layout_.stride));
     for (const VertexAttribute& a : layout_.attributes)
         layoutHash_ = hashBytes(&a, sizeof(a), layoutHash_);
+}
+
+void VulkanContext::setViewport(const Viewport& viewport)
+{
+    // The viewport and scissor are dynamic state: a change reaches the next
+    // draw even inside a pass that keeps its targets.
+    if (std::memcmp(&viewport, &viewport_, sizeof(viewport)) != 0)
+        dynamicDirty_ = true;
+    viewport_ = viewport;
 }
 
 void VulkanContext::setBlendState(BlendState* state, const float factor[4], uint32_t)

@@ -241,3 +241,39 @@ TEST_F(GpuLayer, PicturesCanBeMadeOnAnyThread)
         ASSERT_EQ(back.back(), i);
     }
 }
+
+TEST_F(GpuLayer, EveryDrawUsesTheViewportSetBeforeIt)
+{
+    // Draws into one target keep one pass; a new viewport between them must
+    // still reach the later draw.
+    ShaderPtr vs = compile("float4 main(float4 p : POSITION) : SV_Position { return p; }", Stage::Vertex);
+    ShaderPtr ps = compile("float4 main(float4 p : SV_Position) : SV_Target { return float4(1, 1, 1, 1); }", Stage::Pixel);
+    const float quad[4][3] = {{-1, -1, 0}, {1, -1, 0}, {-1, 1, 0}, {1, 1, 0}};
+    auto vertices = std::make_shared<Buffer>(static_cast<uint32_t>(sizeof(quad)), quad);
+    VertexLayout layout;
+    layout.attributes.push_back({0, AttributeFormat::RGB32, ComponentType::Float32, 0});
+    TexturePtr target;
+    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
+    ViewPtr rtv;
+    ASSERT_EQ(device->createView(target, ViewKind::RenderTarget, &rtv), Ok);
+    Context& c = device->context();
+    const float zero[4] = {0, 0, 0, 0};
+    c.clearRenderTarget(*rtv, zero);
+    View* views[] = {rtv.get()};
+    c.setRenderTargets(1, views);
+    c.setVertexShader(vs.get(), &layout);
+    c.setPixelShader(ps.get());
+    c.setTopology(5);
+    c.setVertexBuffer(vertices.get(), 12, 0);
+    c.setViewport({0, 0, 4, 4, 0, 1});
+    c.draw(4, 0);
+    c.setViewport({4, 4, 4, 4, 0, 1});
+    c.draw(4, 0);
+    c.setRenderTargets(0, nullptr);
+    std::vector<uint8_t> back = readBack(*target);
+    for (uint32_t y = 0; y < 8; ++y)
+        for (uint32_t x = 0; x < 8; ++x) {
+            const bool covered = (x < 4 && y < 4) || (x >= 4 && y >= 4);
+            ASSERT_EQ(back[(y * 8 + x) * 4], covered ? 255 : 0) << x << "," << y;
+        }
+}
