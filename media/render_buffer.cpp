@@ -42,7 +42,8 @@ void RenderBuffer::createTexture2D(uint32_t w, uint32_t h)
     desc.bind = Platform::Gpu::BindRenderTarget;
     if (sampleCount == 1)
         desc.bind |= Platform::Gpu::BindShaderResource;
-    if (format == Direct3D->PixelFormat)
+    // Unordered access exists for single-sampled pictures only.
+    if (format == Direct3D->PixelFormat && sampleCount == 1)
         desc.bind |= Platform::Gpu::BindUnorderedAccess;
     int32_t hr = Direct3D->device->createTexture(desc, nullptr, 0, &texture);
     if (hr < 0)
@@ -125,8 +126,21 @@ std::unique_ptr<ResourceBuffer> RenderBuffer::createResourceBuffer(bool copy)
     return result;
 }
 
+std::unique_ptr<RenderBuffer> RenderBuffer::resolved()
+{
+    auto single = std::make_unique<RenderBuffer>(format);
+    single->createTexture2D(width, height);
+    Direct3D->context->resolve(*single->texture, *texture);
+    return single;
+}
+
 std::shared_ptr<ImageBuffer> RenderBuffer::readImageBuffer()
 {
+    if (!texture)
+        return nullptr;
+    // A multi-sampled frame is read through a resolved copy.
+    if (sampleCount != 1)
+        return resolved()->readImageBuffer();
     CpuAccessBuffer staging(width, height, format);
     Direct3D->context->copyToStaging(*staging.texture, *texture);
     CpuAccessBuffer::Mapping map(staging);
@@ -138,6 +152,8 @@ std::shared_ptr<ImageBuffer> RenderBuffer::readImageBuffer()
 
 std::shared_ptr<ImageBuffer> RenderBuffer::createImageBuffer(uint32_t target, bool straightAlpha)
 {
+    if (sampleCount != 1)
+        return resolved()->createImageBuffer(target, straightAlpha);
     Shader::ShaderList* list = Shader::ShaderList::published();
     if (target == Format::Yuy2 || target == Format::R16G16B16A16Snorm)
         return ResourceConvert(*Direct3D, list).convert(*this, target);

@@ -41,7 +41,8 @@ public:
     // The frame as a new working-format picture: resolved when multi-sampled;
     // copied, or drawn opaque (alpha 1) when copy is false.
     std::unique_ptr<ResourceBuffer> createResourceBuffer(bool copy);
-    // The frame read back in its own format (single-sampled frames only).
+    // The frame read back in its own format (a multi-sampled frame resolved
+    // first); empty before the texture is made.
     std::shared_ptr<ImageBuffer> readImageBuffer();
     // The frame in a memory format, un-premultiplied when straightAlpha is set
     // (8-bit formats).
@@ -62,6 +63,8 @@ public:
 
 private:
     void releaseViews();
+    // A single-sampled copy of this multi-sampled frame.
+    std::unique_ptr<RenderBuffer> resolved();
 };
 
 } // namespace Media

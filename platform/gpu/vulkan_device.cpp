@@ -1868,8 +1868,9 @@ int32_t VulkanDevice::createTexture(const TextureDesc& desc, const void* data, u
     FormatInfo fi = formatInfo(desc.format);
     VkFormat format = vkFormat(desc.format);
     if (format == VK_FORMAT_UNDEFINED || desc.width == 0 || desc.height == 0 || desc.width > 16384 ||
-        desc.height > 16384 || (desc.samples != 1 && desc.samples != 2 && desc.samples != 4 && desc.samples != 8))
-        return ErrorInvalidArg;
+        desc.height > 16384 || (desc.samples != 1 && desc.samples != 2 && desc.samples != 4 && desc.samples != 8) ||
+        (desc.samples != 1 && (desc.bind & BindUnorderedAccess)))
+        return ErrorInvalidArg; // no unordered access to multi-sampled pictures
     auto t = std::make_shared<VulkanTexture>(*this, desc);
     t->vkFormat = format;
     t->texelWidth = texelWidth(desc.format, desc.width);

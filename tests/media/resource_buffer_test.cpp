@@ -193,3 +193,30 @@ TEST_F(ResourceBufferTest, FramesComeBackInMemoryFormats)
     EXPECT_EQ(std::vector<uint8_t>(preview.picture.row(1), preview.picture.row(1) + 4),
               (std::vector<uint8_t>{64, 128, 0, 128}));
 }
+
+TEST_F(ResourceBufferTest, MultiSampledFramesAreResolvedForEveryReader)
+{
+    // A multi-sampled frame in the working format (no unordered access for it).
+    RenderBuffer frame(Format::R16G16B16A16Float, SampleDesc{4, 0});
+    frame.createTexture2D(6, 4);
+    const Picture pixels = fixture(6, 4, 17);
+    auto content = upload(pixels, 6, 4);
+    shaders->copyShader.copyToRenderBuffer(frame, *content);
+
+    auto raw = frame.readImageBuffer();
+    ASSERT_TRUE(raw);
+    for (int i = 0; i < 24; ++i)
+        for (int c = 0; c < 4; ++c)
+            ASSERT_EQ(TestKit::halfToFloat(reinterpret_cast<const uint16_t*>(raw->row(i / 6))[4 * (i % 6) + c]), pixels[i][c])
+                << i;
+    EXPECT_TRUE(TestKit::nearPicture(download(*frame.createResourceBuffer(true)), pixels, 6));
+    auto bytes = frame.createImageBuffer(Format::R8G8B8A8Unorm, false);
+    EXPECT_NEAR(bytes->row(3)[4 * 5 + 3], pixels[23][3] * 255, 1);
+    PreviewImage preview;
+    preview.setRenderBuffer(frame);
+    EXPECT_EQ(preview.picture.width, 6u);
+    EXPECT_NEAR(preview.picture.row(0)[0], std::min(pixels[0][0], 1.0f) * 255, 1);
+
+    RenderBuffer never(Format::R16G16B16A16Float);
+    EXPECT_EQ(never.readImageBuffer(), nullptr); // no texture yet
+}

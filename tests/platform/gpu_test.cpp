@@ -117,6 +117,10 @@ TEST_F(GpuLayer, RejectsSizesAndFormatsItCannotHold)
     EXPECT_EQ(device->createTexture({0, 5, 10, BindShaderResource}, nullptr, 0, &t), ErrorInvalidArg);
     EXPECT_EQ(device->createTexture({16385, 5, 10, BindShaderResource}, nullptr, 0, &t), ErrorInvalidArg);
     EXPECT_EQ(device->createTexture({4, 4, 107 + 1000, BindShaderResource}, nullptr, 0, &t), ErrorInvalidArg);
+    // Unordered access to a multi-sampled picture is refused, as the platform does.
+    EXPECT_EQ(device->createTexture({4, 4, 10, BindRenderTarget | BindUnorderedAccess, 4}, nullptr, 0, &t), ErrorInvalidArg);
+    EXPECT_EQ(device->createTexture({4, 4, 10, BindRenderTarget, 4}, nullptr, 0, &t), Ok);
+    t.reset();
     EXPECT_FALSE(t);
     StagingPtr s;
     EXPECT_EQ(device->createStaging(0, 1, 10, &s), ErrorInvalidArg);
