@@ -1932,6 +1932,9 @@ int32_t VulkanDevice::createTexture(const TextureDesc& desc, const void* data, u
         if (rowPitch < rowBytes)
             return ErrorInvalidArg;
         uint64_t bytes = uint64_t(rowPitch) * desc.height;
+        // The caller's memory may end right after the last row's pixels.
+        const uint64_t used = uint64_t(rowPitch) * (desc.height - 1) + rowBytes;
+        const bool texelRows = rowPitch % fi.texelBytes == 0;
         std::lock_guard<std::mutex> lock(uploadMutex);
         if (uploadBytes < bytes) {
             if (uploadBuffer) {
@@ -1946,7 +1949,14 @@ int32_t VulkanDevice::createTexture(const TextureDesc& desc, const void* data, u
                 return hr;
             uploadBytes = bytes;
         }
-        std::memcpy(uploadMapped, data, bytes);
+        if (texelRows) {
+            std::memcpy(uploadMapped, data, used);
+        } else {
+            // Rows that do not start on a texel: packed one after the other.
+            for (uint32_t y = 0; y < desc.height; ++y)
+                std::memcpy(static_cast<uint8_t*>(uploadMapped) + y * rowBytes,
+                            static_cast<const uint8_t*>(data) + uint64_t(y) * rowPitch, rowBytes);
+        }
         if (!uploadCoherent) {
             VkMappedMemoryRange range{VK_STRUCTURE_TYPE_MAPPED_MEMORY_RANGE};
             range.memory = uploadMemory;
@@ -1968,14 +1978,8 @@ int32_t VulkanDevice::createTexture(const TextureDesc& desc, const void* data, u
                              nullptr, 0, nullptr, 1, &ib);
         VkBufferImageCopy region{};
         VkBuffer source = uploadBuffer;
-        if (rowPitch % fi.texelBytes == 0) {
+        if (texelRows)
             region.bufferRowLength = rowPitch / fi.texelBytes;
-        } else {
-            // Rows that do not start on a texel: pack them first.
-            for (uint32_t y = 0; y < desc.height; ++y)
-                std::memmove(static_cast<uint8_t*>(uploadMapped) + y * rowBytes,
-                             static_cast<const uint8_t*>(data) + uint64_t(y) * rowPitch, rowBytes);
-        }
         region.imageSubresource = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
         region.imageExtent = {t->texelWidth, desc.height, 1};
         vkCmdCopyBufferToImage(uploadCommands, source, t->image, VK_IMAGE_LAYOUT_GENERAL, 1, &region);

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -280,4 +282,29 @@ TEST_F(GpuLayer, EveryDrawUsesTheViewportSetBeforeIt)
             const bool covered = (x < 4 && y < 4) || (x >= 4 && y >= 4);
             ASSERT_EQ(back[(y * 8 + x) * 4], covered ? 255 : 0) << x << "," << y;
         }
+}
+
+TEST_F(GpuLayer, InitialDataIsReadOnlyUpToTheLastRowsPixels)
+{
+    // The picture's memory ends with the pixels of its last row, right before
+    // a page that cannot be read: rows after the first are padded, the last
+    // is not. Both a texel-aligned and an unaligned row pitch.
+    const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    auto* region = static_cast<uint8_t*>(::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(region, MAP_FAILED);
+    ASSERT_EQ(::mprotect(region + page, page, PROT_NONE), 0);
+    const uint32_t width = 18, height = 3, rowBytes = width * 4;
+    for (uint32_t pitch : {100u, 102u}) {
+        SCOPED_TRACE(pitch);
+        const size_t used = size_t(pitch) * (height - 1) + rowBytes;
+        uint8_t* data = region + page - used;
+        std::vector<uint8_t> bytes = pattern(used, pitch);
+        std::memcpy(data, bytes.data(), used);
+        TexturePtr texture;
+        ASSERT_EQ(device->createTexture({width, height, 28, BindShaderResource}, data, pitch, &texture), Ok);
+        std::vector<uint8_t> back = readBack(*texture);
+        for (uint32_t y = 0; y < height; ++y)
+            ASSERT_EQ(0, std::memcmp(back.data() + size_t(y) * rowBytes, data + size_t(y) * pitch, rowBytes)) << y;
+    }
+    ::munmap(region, 2 * page);
 }
