@@ -186,6 +186,7 @@ struct Garbage {
     VkShaderModule module = VK_NULL_HANDLE;
     uint64_t stagingBytes = 0; // returned to the staging pool instead of freed
     void* mapped = nullptr;
+    bool coherent = true;
     uint64_t imageBytes = 0; // image memory kept for reuse by a texture of the same size
     uint32_t memoryType = 0;
 };
@@ -334,6 +335,7 @@ public:
         VkBuffer buffer;
         VkDeviceMemory memory;
         void* mapped;
+        bool coherent; // else mapped reads need an invalidation
     };
     std::vector<PooledStaging> stagingPool;
     // Image memory of destroyed textures, reused by new ones of the same size
@@ -466,6 +468,7 @@ VulkanStaging::~VulkanStaging()
     g.memory = memory;
     g.stagingBytes = bytes;
     g.mapped = mapped;
+    g.coherent = coherent;
     device.retire(g);
 }
 
@@ -1851,7 +1854,7 @@ void VulkanDevice::collect(uint64_t completedSerial, bool all)
         if (g.stagingBytes && !all) {
             std::lock_guard<std::mutex> lock(garbageMutex);
             if (stagingPool.size() < 4) {
-                stagingPool.push_back({g.stagingBytes, g.buffer, g.memory, g.mapped});
+                stagingPool.push_back({g.stagingBytes, g.buffer, g.memory, g.mapped, g.coherent});
                 continue;
             }
         }
@@ -2150,6 +2153,7 @@ int32_t VulkanDevice::createStaging(uint32_t width, uint32_t height, uint32_t fo
                 s->buffer = stagingPool[i].buffer;
                 s->memory = stagingPool[i].memory;
                 s->mapped = stagingPool[i].mapped;
+                s->coherent = stagingPool[i].coherent;
                 stagingPool.erase(stagingPool.begin() + static_cast<ptrdiff_t>(i));
                 break;
             }
