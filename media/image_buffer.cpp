@@ -114,12 +114,14 @@ void ImageBuffer::copyFromBitmap(const BitmapInfoHeader& header, const void* bit
     const uint8_t* src = static_cast<const uint8_t*>(bits);
     const uint32_t stride = getBitmapStride(header.biBitCount, width);
     const uint16_t bc = header.biBitCount;
+    // RGB bitmaps are stored bottom-up unless the height is negative.
+    auto rgbRow = [&](uint32_t y) { return size_t(header.biHeight < 0 ? y : height - 1 - y) * stride; };
     if (bc == 16 && format == 107) {
         for (uint32_t y = 0; y < height; ++y)
             std::memcpy(row(y), src + size_t(y) * stride, size_t(width) * 2);
     } else if (bc == 24 && format == 88) {
         for (uint32_t y = 0; y < height; ++y) {
-            const uint8_t* s = src + size_t(height - 1 - y) * stride;
+            const uint8_t* s = src + rgbRow(y);
             uint8_t* d = row(y);
             for (uint32_t x = 0; x < width; ++x) {
                 d[4 * x] = s[3 * x];
@@ -130,7 +132,7 @@ void ImageBuffer::copyFromBitmap(const BitmapInfoHeader& header, const void* bit
         }
     } else if (bc == 32 && format == 87) {
         for (uint32_t y = 0; y < height; ++y)
-            std::memcpy(row(y), src + size_t(height - 1 - y) * stride, size_t(width) * 4);
+            std::memcpy(row(y), src + rgbRow(y), size_t(width) * 4);
     } else if (bc == 48 && format == 13) {
         for (uint32_t y = 0; y < height; ++y) {
             const uint16_t* s = reinterpret_cast<const uint16_t*>(src + size_t(y) * stride);
@@ -159,12 +161,13 @@ void ImageBuffer::copyToBitmap(const BitmapInfoHeader& header, void* bits, size_
     uint8_t* dst = static_cast<uint8_t*>(bits);
     const uint32_t stride = getBitmapStride(header.biBitCount, width);
     const uint16_t bc = header.biBitCount;
+    auto rgbRow = [&](uint32_t y) { return size_t(header.biHeight < 0 ? y : height - 1 - y) * stride; };
     if (bc == 16 && format == 107) {
         for (uint32_t y = 0; y < height; ++y)
             std::memcpy(dst + size_t(y) * stride, row(y), size_t(width) * 2);
     } else if (bc == 24 && format == 88) {
         for (uint32_t y = 0; y < height; ++y) {
-            uint8_t* d = dst + size_t(height - 1 - y) * stride;
+            uint8_t* d = dst + rgbRow(y);
             const uint8_t* s = row(y);
             for (uint32_t x = 0; x < width; ++x) {
                 d[3 * x] = s[4 * x];
@@ -174,7 +177,7 @@ void ImageBuffer::copyToBitmap(const BitmapInfoHeader& header, void* bits, size_
         }
     } else if (bc == 32 && format == 87) {
         for (uint32_t y = 0; y < height; ++y)
-            std::memcpy(dst + size_t(height - 1 - y) * stride, row(y), size_t(width) * 4);
+            std::memcpy(dst + rgbRow(y), row(y), size_t(width) * 4);
     } else if (bc == 48 && format == 13) {
         for (uint32_t y = 0; y < height; ++y) {
             uint16_t* d = reinterpret_cast<uint16_t*>(dst + size_t(y) * stride);

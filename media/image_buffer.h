@@ -31,7 +31,8 @@ public:
 
     // Reads a DIB whose header must describe this picture's width and height
     // and whose bits hold at least bitsSize bytes; throws otherwise. A bit
-    // count that does not fit the format gives a zero picture.
+    // count that does not fit the format gives a zero picture. 24 and 32-bit
+    // rows are bottom-up, or top-down when the header's height is negative.
     void copyFromBitmap(const BitmapInfoHeader& header, const void* bits, size_t bitsSize);
     // Writes the picture as a DIB of the header's bit count (same checks);
     // a bit count that does not fit the format writes nothing.

@@ -103,3 +103,28 @@ TEST(ImageBuffer, BitmapsThatDoNotCoverThePictureAreRefused)
     image->copyFromBitmap(other, dib.data(), dib.size());
     EXPECT_EQ(image->data()[0], 0);
 }
+
+TEST(ImageBuffer, ANegativeHeightMeansTopDownRows)
+{
+    for (uint32_t format : {87u, 88u}) {
+        SCOPED_TRACE(format);
+        BitmapInfoHeader up;
+        ImageBuffer::getBitmapInfoHeader(up, format, 2, 3);
+        BitmapInfoHeader down = up;
+        down.biHeight = -3;
+        const uint32_t stride = ImageBuffer::getBitmapStride(up.biBitCount, 2);
+        std::vector<uint8_t> dib(up.biSizeImage);
+        for (size_t i = 0; i < dib.size(); ++i)
+            dib[i] = static_cast<uint8_t>(i / stride + 1); // every byte names its row
+        auto image = ImageBuffer::create(format, 2, 3);
+        image->copyFromBitmap(down, dib.data(), dib.size());
+        EXPECT_EQ(image->row(0)[0], 1);
+        EXPECT_EQ(image->row(2)[0], 3);
+        image->copyFromBitmap(up, dib.data(), dib.size());
+        EXPECT_EQ(image->row(0)[0], 3);
+        std::vector<uint8_t> back(dib.size(), 0);
+        image->copyToBitmap(down, back.data(), back.size());
+        EXPECT_EQ(back[0], 3); // the picture's top row first
+        EXPECT_EQ(back[2 * stride], 1);
+    }
+}
