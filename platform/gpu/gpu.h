@@ -158,7 +158,8 @@ struct ShaderInfo {
 // are not a shader module with one entry point.
 bool reflectShader(const uint32_t* words, size_t count, ShaderInfo& info);
 
-class Shader {
+// Held by std::shared_ptr; the context keeps the shaders it has bound alive.
+class Shader : public std::enable_shared_from_this<Shader> {
 public:
     virtual ~Shader() = default;
     const ShaderInfo& info() const { return info_; }

@@ -520,8 +520,8 @@ public:
     void setConstantBuffers(Stage stage, uint32_t slot, uint32_t count, Buffer* const* buffers) override;
     void setComputeUnorderedAccessViews(uint32_t slot, uint32_t count, View* const* views) override;
     void setVertexShader(Shader* shader, const VertexLayout* layout) override;
-    void setPixelShader(Shader* shader) override { ps_ = static_cast<VulkanShader*>(shader); }
-    void setComputeShader(Shader* shader) override { cs_ = static_cast<VulkanShader*>(shader); }
+    void setPixelShader(Shader* shader) override;
+    void setComputeShader(Shader* shader) override;
     void setBlendState(BlendState* state, const float factor[4], uint32_t sampleMask) override;
     void setRasterState(RasterState* state) override { raster_ = state ? state->desc : RasterDesc{}; }
     void setTopology(uint32_t topology) override { topology_ = topology; }
@@ -583,9 +583,8 @@ private:
     std::array<ViewPtr, UnorderedAccessSlots> computeUavs_;
     StageBindings pixel_, vertex_, compute_;
     Viewport viewport_;
-    VulkanShader* vs_ = nullptr;
-    VulkanShader* ps_ = nullptr;
-    VulkanShader* cs_ = nullptr;
+    // Bound shaders stay alive while bound, as the views and buffers do.
+    std::shared_ptr<VulkanShader> vs_, ps_, cs_;
     VertexLayout layout_;
     uint64_t layoutHash_ = 0;
     BlendDesc blend_;
@@ -803,7 +802,7 @@ void VulkanContext::setComputeUnorderedAccessViews(uint32_t slot, uint32_t count
 
 void VulkanContext::setVertexShader(Shader* shader, const VertexLayout* layout)
 {
-    vs_ = static_cast<VulkanShader*>(shader);
+    vs_ = std::static_pointer_cast<VulkanShader>(keep(shader));
     layout_ = layout ? *layout : VertexLayout{};
     layoutHash_ = hashBytes(&layout_.stride, sizeof(layout_.stride));
     for (const VertexAttribute& a : layout_.attributes)
@@ -817,6 +816,16 @@ void VulkanContext::setViewport(const Viewport& viewport)
     if (std::memcmp(&viewport, &viewport_, sizeof(viewport)) != 0)
         dynamicDirty_ = true;
     viewport_ = viewport;
+}
+
+void VulkanContext::setPixelShader(Shader* shader)
+{
+    ps_ = std::static_pointer_cast<VulkanShader>(keep(shader));
+}
+
+void VulkanContext::setComputeShader(Shader* shader)
+{
+    cs_ = std::static_pointer_cast<VulkanShader>(keep(shader));
 }
 
 void VulkanContext::setBlendState(BlendState* state, const float factor[4], uint32_t)

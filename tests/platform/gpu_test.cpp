@@ -308,3 +308,38 @@ TEST_F(GpuLayer, InitialDataIsReadOnlyUpToTheLastRowsPixels)
     }
     ::munmap(region, 2 * page);
 }
+
+TEST_F(GpuLayer, BoundShadersStayAliveUntilReplaced)
+{
+    // The caller drops its shaders while they are bound: the next draw still
+    // uses them, as the platform's context keeps what is bound.
+    ShaderPtr vs = compile("float4 main(float4 p : POSITION) : SV_Position { return p; }", Stage::Vertex);
+    ShaderPtr ps = compile("float4 main(float4 p : SV_Position) : SV_Target { return float4(0, 1, 0, 1); }", Stage::Pixel);
+    const float quad[4][3] = {{-1, -1, 0}, {1, -1, 0}, {-1, 1, 0}, {1, 1, 0}};
+    auto vertices = std::make_shared<Buffer>(static_cast<uint32_t>(sizeof(quad)), quad);
+    VertexLayout layout;
+    layout.attributes.push_back({0, AttributeFormat::RGB32, ComponentType::Float32, 0});
+    TexturePtr target;
+    ASSERT_EQ(device->createTexture({4, 4, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
+    ViewPtr rtv;
+    ASSERT_EQ(device->createView(target, ViewKind::RenderTarget, &rtv), Ok);
+    Context& c = device->context();
+    c.setVertexShader(vs.get(), &layout);
+    c.setPixelShader(ps.get());
+    vs.reset();
+    ps.reset();
+    c.finish(); // a submission in between: nothing bound may be freed by it
+    View* views[] = {rtv.get()};
+    c.setRenderTargets(1, views);
+    c.setViewport({0, 0, 4, 4, 0, 1});
+    c.setTopology(5);
+    c.setVertexBuffer(vertices.get(), 12, 0);
+    c.draw(4, 0);
+    c.setRenderTargets(0, nullptr);
+    std::vector<uint8_t> back = readBack(*target);
+    EXPECT_EQ(back[1], 255);
+    EXPECT_EQ(back[back.size() - 3], 255);
+    c.setVertexShader(nullptr, nullptr);
+    c.setPixelShader(nullptr);
+    c.finish();
+}
