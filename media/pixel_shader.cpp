@@ -137,6 +137,9 @@ void PixelShader::loadFromMemory(const void* bytecode, size_t size)
     int32_t hr = Direct3D->device->createShader(Stage::Pixel, bytecode, size, &shader);
     if (hr < 0)
         throw System::makeHresultException("Direct3D.device->CreatePixelShader", "Media::PixelShader::loadFromMemory", hr);
+    // The routine belongs to the shader it was chosen for: a new shader whose
+    // inputs are not recognised draws nothing, also after another one.
+    drawFunction = noDraw;
     setDrawFunction(bytecode, size);
 }
 

@@ -303,6 +303,18 @@ TEST_F(ShaderListTest, ScriptShadersChooseTheirDrawRoutineFromTheirInputs)
         shader.drawNoConstant(*out, *source);
         EXPECT_TRUE(TestKit::nearPicture(download(*out), c.draws ? p : Picture(p.size(), Pixel{0, 0, 0, 0}), W));
     }
+    // Loading another shader into the same object chooses its routine anew:
+    // one with inputs the quad routines do not feed draws nothing.
+    PixelShader reloaded;
+    reloaded.loadFromSource("first.hlsl", cases[0].source, "main");
+    reloaded.loadFromSource("second.hlsl", cases[2].source, "main");
+    auto out = target(W, H);
+    reloaded.drawNoConstant(*out, *source);
+    EXPECT_TRUE(TestKit::nearPicture(download(*out), Picture(p.size(), Pixel{0, 0, 0, 0}), W));
+    reloaded.loadFromSource("third.hlsl", cases[1].source, "main");
+    reloaded.drawNoConstant(*out, *source);
+    EXPECT_TRUE(TestKit::nearPicture(download(*out), p, W));
+
     // A compile error carries the compiler's text.
     PixelShader broken;
     try {
