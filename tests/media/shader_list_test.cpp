@@ -22,6 +22,24 @@ void put(uint8_t* bytes, size_t offset, T value)
     std::memcpy(bytes + offset, &value, sizeof(T));
 }
 
+// The mean of nx x ny linear samples (clamped) over the footprint of a
+// target pixel that covers rx x ry source pixels.
+std::function<Pixel(const Picture&, const Picture&, int, int)> resampled(float rx, float ry, int nx, int ny)
+{
+    return [=](const Picture& s, const Picture&, int x, int y) {
+        Pixel sum{};
+        for (int j = 0; j < ny; ++j)
+            for (int i = 0; i < nx; ++i) {
+                float u = ((x + 0.5f) * rx - rx / 2 + (i + 0.5f) * rx / nx) / W;
+                float v = ((y + 0.5f) * ry - ry / 2 + (j + 0.5f) * ry / ny) / H;
+                Pixel p = Reference::sample(s, W, H, u, v, true, 3, 3);
+                for (int c = 0; c < 4; ++c)
+                    sum[c] += p[c] / float(nx * ny);
+            }
+        return sum;
+    };
+}
+
 struct Case {
     const char* name;
     uint32_t shader;
@@ -105,21 +123,12 @@ TEST_F(ShaderListTest, QuadShadersMatchTheirFormulas)
          W, 4},
         {"resample one to one", 19, [](uint8_t* c) { put(c, 0, 1.0f), put(c, 4, 1.0f); },
          [](const Picture& s, const Picture&, int x, int y) { return at(s, W, H, x, y); }, W, H, 1},
-        {"resample four to one", 19, [](uint8_t* c) { put(c, 0, 4.0f), put(c, 4, 4.0f); },
-         [](const Picture& s, const Picture&, int x, int y) {
-             // 3 x 3 linear samples over the pixel's 4 x 4 footprint.
-             Pixel sum{};
-             for (int j = 0; j < 3; ++j)
-                 for (int i = 0; i < 3; ++i) {
-                     float u = ((x + 0.5f) * 4 - 2 + (i + 0.5f) * 4 / 3) / W;
-                     float v = ((y + 0.5f) * 4 - 2 + (j + 0.5f) * 4 / 3) / H;
-                     Pixel p = Reference::sample(s, W, H, u, v, true, 3, 3);
-                     for (int c = 0; c < 4; ++c)
-                         sum[c] += p[c] / 9;
-                 }
-             return sum;
-         },
-         4, 4, 1},
+        // 3 x 3 linear samples over the pixel's 4 x 4 footprint.
+        {"resample four to one", 19, [](uint8_t* c) { put(c, 0, 4.0f), put(c, 4, 4.0f); }, resampled(4, 4, 3, 3), 4,
+         4, 1},
+        // Once one axis reaches 1.05 both are supersampled: 16 x 2 samples.
+        {"resample forty to one", 19, [](uint8_t* c) { put(c, 0, 40.0f), put(c, 4, 1.0f); }, resampled(40, 1, 16, 2), 1,
+         H, 1},
         {"brightPass", 20, [](uint8_t* c) { put(c, 0, 0.2f), put(c, 4, 1.5f), put(c, 8, 0.3f); },
          [](const Picture& s, const Picture&, int x, int y) {
              Pixel p = at(s, W, H, x, y);

@@ -3,7 +3,9 @@
 // overlapping primitives into separate draws for the depth shaders.
 #include "tests/media/object_fixture.h"
 
+#include "media/pixel_shader.h"
 #include "media/shader_list.h"
+#include "media/vertex_shader.h"
 
 using namespace Media;
 using TestKit::Picture;
@@ -199,4 +201,78 @@ TEST_F(VertexListTest, OverlappingPrimitivesOfTheDepthShadersGoToSeparateDraws)
     EXPECT_EQ(draws() - before, 2u);
     // The notch is covered twice: opaque, then at the same depth at half strength.
     EXPECT_EQ(readFrame(*frame)[3 * 16 + 6], (Pixel{1, 1, 1, 1}));
+}
+
+TEST_F(VertexListTest, SingleQuadsAreWrittenAsAStripWithOneNormal)
+{
+    // The shared strip holds P0, P1, P3, P2; without stored normals each quad
+    // gets one from its corners (a flat quad faces -z, a degenerate one gets
+    // zero).
+    struct Case {
+        const char* name;
+        float corners[4][2];
+        float normal[3];
+    };
+    const Case cases[] = {
+        {"flat", {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}, {0, 0, -1}},
+        {"degenerate", {{2, 2}, {2, 2}, {2, 2}, {2, 2}}, {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto frame = makeFrame(4, 4, Picture(16, Pixel{0, 0, 0, 0}));
+        VertexListQuadPosColor list;
+        for (int k = 0; k < 4; ++k)
+            list.vertices.push_back({c.corners[k][0], c.corners[k][1], 0.5f, 0.1f * k, 0, 0, 1});
+        drawObject(*frame, list, ObjectDraw::Companions::None, pixelProjection(4, 4), nullptr, nullptr, 6, true);
+        const auto& strip = shaders->singleQuadNormalBuffer.vertices;
+        const int order[4] = {0, 1, 3, 2};
+        for (int k = 0; k < 4; ++k) {
+            float v[10];
+            std::memcpy(v, strip.data() + 40 * k, 40);
+            const XYZ_COL& from = list.vertices[size_t(order[k])];
+            EXPECT_EQ(v[0], from.x) << k;
+            EXPECT_EQ(v[1], from.y) << k;
+            EXPECT_EQ(v[6], from.r) << k; // the colour follows the normal
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(v[3 + i], c.normal[i]) << k;
+        }
+    }
+}
+
+TEST(VertexShader, InputLayoutFollowsTheSignature)
+{
+    // One element per input, packed in signature order; a four-component
+    // position or normal is fed three floats.
+    TestKit::useSoftwareGpu();
+    System::ServiceReference<Media::Direct3DService> d3d;
+    Media::ShaderBlob blob;
+    Media::ShaderCompile::compileFromMemory(blob, "layout.hlsl", R"(
+        float4 main(float4 p : POSITION, float4 n : NORMAL, float2 uv : TEXUV, float c : COLOR,
+                    int3 i : INDEX, uint4 u : FLAGS) : SV_Position
+        {
+            return p + n + float4(uv, c, 0) + float4(i, 0) + float4(u);
+        })",
+                                            "main", "vs_5_0");
+    Media::VertexShader shader;
+    shader.loadFromMemory(blob.data(), blob.size());
+    using Platform::Gpu::AttributeFormat;
+    using Platform::Gpu::ComponentType;
+    struct Want {
+        AttributeFormat format;
+        ComponentType type;
+        uint32_t offset;
+    };
+    const Want want[] = {
+        {AttributeFormat::RGB32, ComponentType::Float32, 0},  {AttributeFormat::RGB32, ComponentType::Float32, 12},
+        {AttributeFormat::RG32, ComponentType::Float32, 24},  {AttributeFormat::R32, ComponentType::Float32, 32},
+        {AttributeFormat::RGB32, ComponentType::SInt32, 36},  {AttributeFormat::RGBA32, ComponentType::UInt32, 48},
+    };
+    const auto& attributes = shader.inputLayout.attributes;
+    ASSERT_EQ(attributes.size(), std::size(want));
+    for (size_t k = 0; k < attributes.size(); ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(attributes[k].format, want[k].format);
+        EXPECT_EQ(attributes[k].type, want[k].type);
+        EXPECT_EQ(attributes[k].offset, want[k].offset);
+    }
 }
