@@ -21,6 +21,11 @@ std::mutex boxMutex;
 std::function<BoxAnswer(const MessageBox&)> answerer;
 std::function<void(const MessageBox&)> boxLog;
 
+bool isSet(const char* value)
+{
+    return value && *value;
+}
+
 bool displayReachable()
 {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -28,9 +33,7 @@ bool displayReachable()
         return false;
     if (platform && std::string(platform).rfind("minimal", 0) == 0)
         return false;
-    const char* x = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x && *x) || (wayland && *wayland);
+    return isSet(std::getenv("DISPLAY")) || isSet(std::getenv("WAYLAND_DISPLAY"));
 }
 } // namespace
 
@@ -38,14 +41,23 @@ bool initializeApplication()
 {
     if (application || QCoreApplication::instance())
         return displayUsed;
-    displayUsed = displayReachable();
-    if (!displayUsed)
+    if (!displayReachable()) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    } else if (!isSet(std::getenv("QT_QPA_PLATFORM"))) {
+        // The display the environment names may not answer (a display variable
+        // left over from an ended session): the toolkit then goes on without a
+        // display instead of ending the program.
+        ::setenv("QT_QPA_PLATFORM",
+                 isSet(std::getenv("WAYLAND_DISPLAY")) ? "wayland;xcb;offscreen" : "xcb;offscreen", 1);
+    }
     static int argc = 1;
     static char name[] = "velmora2";
     static char* argv[] = {name, nullptr};
     application = std::make_unique<QApplication>(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    // Boxes wait for a person only when a real display was reached.
+    const QString platform = QGuiApplication::platformName();
+    displayUsed = platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
     openMainThread();
     return displayUsed;
 }

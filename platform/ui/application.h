@@ -5,7 +5,8 @@
 
 namespace Platform::Ui {
 
-// Creates the application object once (offscreen when no display is reachable)
+// Creates the application object once (offscreen when no display is named or the
+// named one does not answer)
 // and puts LC_NUMERIC back to "C" so number formatting never follows the user's
 // locale. Later calls do nothing. Returns true when a real display is used.
 bool initializeApplication();

@@ -52,6 +52,18 @@ TEST(Entry, StartsAndStopsWritingTheMainIniAndTheLog)
     EXPECT_TRUE(std::regex_match(log, line)) << log;
 }
 
+TEST(Entry, ADisplayThatDoesNotAnswerIsNoReasonToFail)
+{
+    // A display variable left over from an ended session names a display nobody serves.
+    std::string home = TestKit::tempDir() + "/stale";
+    std::string output;
+    int status = TestKit::runCommand("env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=:9999 XDG_DATA_HOME='" + home +
+                                         "' timeout 60 '" + program() + "' 2>&1",
+                                     &output);
+    EXPECT_EQ(status, 0) << output; // neither ended by the toolkit nor waiting for a person
+    EXPECT_NE(TestKit::readFile(home + "/velmora2/velmora2.ini").find("[Logger]"), std::string::npos);
+}
+
 TEST(Entry, AFailedStartEndsWithNonZero)
 {
     std::string home = TestKit::tempDir() + "/broken";
