@@ -130,7 +130,7 @@ int main()
     if (!::mkdtemp(dir))
         return 1;
     const std::string png = std::string(dir) + "/frame.png", jpg = std::string(dir) + "/frame.jpg";
-    std::string make = "convert -size 1920x1080 plasma:fractal -seed 7 '" + png + "' && convert '" + png +
+    std::string make = "convert -seed 7 -size 1920x1080 plasma:fractal '" + png + "' && convert '" + png +
                        "' -quality 90 '" + jpg + "'";
     if (std::system(make.c_str()) != 0) {
         std::printf("convert is missing: no decode figures\n");
