@@ -5,6 +5,8 @@
 #include "media/direct2d_service.h"
 #include "effect/item_text.h"
 
+#include <mutex>
+
 namespace Effect {
 
 // ---- SharedList ----
@@ -117,16 +119,17 @@ std::unique_ptr<EffectItem> EffectItemSelectButton::clone() const
 
 EffectItemSelect::SharedList& EffectItemFontSelect::getFontList()
 {
+    // Built once, also when the first effects with a font item are made on
+    // several threads at once (scripts create effects on render workers).
     static SharedList list;
-    static bool built = false;
-    if (!built) {
-        built = true;
+    static std::once_flag built;
+    std::call_once(built, [] {
         if (const Media::Direct2DService* fonts = Media::Direct2DService::Get()) {
             int value = 0;
             for (const Media::FontDefine* font : fonts->getFontListByName())
                 list.add(value++, font->getName());
         }
-    }
+    });
     return list;
 }
 

@@ -18,7 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <stdexcept>
+#include <thread>
 
 using namespace Effect;
 
@@ -228,6 +230,33 @@ TEST(FontItem, UnknownFamilyFallsBackToTheDefaultFamily)
     EXPECT_EQ(named.value, 0);
     EXPECT_EQ(named.kind, EffectItemKind::Font);
     EXPECT_EQ(named.clone()->toString(), System::wideToUtf8(installed[0]->getName()));
+}
+
+TEST(FontItem, FirstItemsMadeOnSeveralThreadsSeeTheWholeList)
+{
+    System::ServiceStack services;
+    services.acquire<Setting::SettingService>();
+    auto* fonts = services.acquire<Media::Direct2DService>();
+    const auto installed = fonts->getFontListByName();
+    ASSERT_GE(installed.size(), 2u);
+    const std::wstring last = installed.back()->getName();
+    constexpr int Threads = 8;
+    int values[Threads] = {};
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < Threads; ++t)
+        threads.emplace_back([&, t] {
+            ++ready;
+            while (ready.load() < Threads) {
+            }
+            EffectItemList items;
+            EffectItemFontSelect item(items, L"フォント", last.c_str());
+            values[t] = item.value;
+        });
+    for (auto& thread : threads)
+        thread.join();
+    for (int v : values)
+        EXPECT_EQ(v, static_cast<int>(installed.size()) - 1);
 }
 
 TEST(FileItem, ExpandsPathVariablesAndRefusesNothing)
