@@ -134,6 +134,28 @@ TEST_F(TextOnGpu, FiguresDrawIntoMaskPictures)
     EXPECT_EQ(image->row(3)[7], 0);
 }
 
+TEST_F(TextOnGpu, AFailedDrawingSessionIsReportedAndNotUploaded)
+{
+    auto mask = std::make_unique<Media::ResourceBuffer>(8, 8, d3d->MaskFormat);
+    const float transparent[4] = {0, 0, 0, 0};
+    mask->clearRenderTargetView(transparent);
+    Media::RenderTargetDirect3D surface = mask->getSurface();
+    Media::RenderTargetDirect3D::DrawSection section(surface);
+    Platform::Draw::SolidColorBrush white({1, 1, 1, 1});
+    surface.target().fillRectangle({0, 0, 8, 8}, white);
+    surface.target().pushAxisAlignedClip({0, 0, 4, 4}, true); // never popped: the session fails
+    std::string error;
+    try {
+        section.end();
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    EXPECT_NE(error.find("target->EndDraw"), std::string::npos) << error;
+    auto image = mask->readImageBuffer();
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->row(4)[4], 0); // nothing of the failed drawing reached the picture
+}
+
 TEST_F(TextOnGpu, StillImagesDecodeIntoRgbaPictures)
 {
     const std::string png = TestKit::tempDir() + "/still.png";
