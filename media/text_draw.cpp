@@ -9,6 +9,7 @@
 #include "platform/draw/target.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <mutex>
@@ -521,14 +522,26 @@ void TextDraw::layout(Platform::Draw::Target* target)
     s.brush2.reset();
 }
 
+namespace {
+// A measured extent as a picture side: rounded up, and saturated, since
+// position tags may put a character any distance away.
+int pictureSide(float extent)
+{
+    const double side = std::ceil(static_cast<double>(extent));
+    if (!(side > 0.0))
+        return 0;
+    return side >= static_cast<double>(INT_MAX) ? INT_MAX : static_cast<int>(side);
+}
+} // namespace
+
 int TextDraw::blockWidth() const
 {
-    return static_cast<int>(std::ceil(leftMargin + maxWidth + rightMargin));
+    return pictureSide(leftMargin + maxWidth + rightMargin);
 }
 
 int TextDraw::blockHeight() const
 {
-    return static_cast<int>(std::ceil(topMargin + maxHeight + bottomMargin));
+    return pictureSide(topMargin + maxHeight + bottomMargin);
 }
 
 void TextDraw::drawToTarget(Platform::Draw::Target& target)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -178,6 +179,16 @@ TEST_F(TextDrawTest, OverlongTagsAreText)
     // Up to 1,024 units between '<' and '>' still make a tag.
     const std::wstring longest = L"<#" + std::wstring(1023, L'x') + L">A";
     EXPECT_NEAR(measuredWidth(longest.c_str()), measuredWidth(L"A"), 0.001);
+}
+
+TEST_F(TextDrawTest, AFarPositionAsksForTheLargestPicture)
+{
+    // The extent does not fit an int: the size saturates instead of wrapping negative.
+    Media::TextDraw far;
+    prepare(far, L"<p9999999999,0>A", 10);
+    far.layout(nullptr);
+    EXPECT_EQ(far.blockWidth(), INT_MAX);
+    EXPECT_GT(far.blockHeight(), 0);
 }
 
 TEST_F(TextDrawTest, NegativeLetterSpacingOverlapsWithoutShrinkingTheBlock)
