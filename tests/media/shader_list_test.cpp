@@ -215,6 +215,9 @@ TEST_F(ShaderListTest, QuadShadersMatchTheirFormulas)
         for (int c = 0; c < 4; ++c)
             want[i][c] = std::min(wild[i][3], std::max(wild[i][c], 0.0f));
     EXPECT_TRUE(TestKit::nearPicture(download(*clamped), want, W));
+    // A NaN operand of min or max gives the other one.
+    shaders->clampPremultipliedShader.drawNoConstant(*clamped, *nanSource);
+    EXPECT_EQ(download(*clamped)[5], (Pixel{0, 0, 3, 0}));
 }
 
 TEST_F(ShaderListTest, ColourMatrixShadersApplyTheirRows)
