@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <vector>
 
@@ -209,7 +210,10 @@ int formatNarrowV(char* buffer, size_t size, const char* format, va_list args)
     if (size == 0)
         return 0;
     std::string translated;
-    const char* f = translateFormat(format, translated, false) ? translated.c_str() : format;
+    // Only "%p" differs from the C library's narrow rules: most formats (every log
+    // line) go straight through without a rewritten copy.
+    const bool needsRewrite = std::strchr(format, 'p') != nullptr;
+    const char* f = needsRewrite && translateFormat(format, translated, false) ? translated.c_str() : format;
     int n = std::vsnprintf(buffer, size, f, args);
     if (n < 0) {
         buffer[0] = 0;
