@@ -54,16 +54,20 @@ struct TextureDesc {
     uint32_t samples = 1;
 };
 
-class Texture {
+class Texture : public std::enable_shared_from_this<Texture> {
 public:
     virtual ~Texture() = default;
     const TextureDesc& desc() const { return desc_; }
     uint32_t width() const { return desc_.width; }
     uint32_t height() const { return desc_.height; }
     uint32_t format() const { return desc_.format; }
+    // Unique for the life of the process: a picture made where a dropped one
+    // stood gets another id.
+    uint64_t id() const { return id_; }
 
 protected:
     TextureDesc desc_;
+    uint64_t id_ = 0;
 };
 using TexturePtr = std::shared_ptr<Texture>;
 
@@ -297,6 +301,15 @@ public:
     // Submits and waits until the device is idle.
     virtual void finish() = 0;
 
+    // The context is used by one thread at a time. claim marks it as used by
+    // the calling thread until release (a render worker holds it for a whole
+    // frame); every call also claims it for its own duration. With the check
+    // on (debug builds, and whenever the validation layer is on), a call from
+    // another thread meanwhile is reported through the validation handler
+    // (and ends a debug build).
+    virtual void claim() = 0;
+    virtual void release() = 0;
+
     // Counters for tests and measurements.
     struct Counters {
         uint64_t draws = 0, dispatches = 0, passes = 0, submits = 0, pipelines = 0;
@@ -334,6 +347,18 @@ public:
     virtual int32_t createStaging(uint32_t width, uint32_t height, uint32_t format, StagingPtr* out) = 0;
 
     virtual Context& context() = 0;
+};
+
+// Holds the context for one thread for the object's lifetime.
+class ContextClaim {
+public:
+    explicit ContextClaim(Context& context) : context_(context) { context_.claim(); }
+    ~ContextClaim() { context_.release(); }
+    ContextClaim(const ContextClaim&) = delete;
+    ContextClaim& operator=(const ContextClaim&) = delete;
+
+private:
+    Context& context_;
 };
 
 // Receives every message of the validation layer (tests fail on any).

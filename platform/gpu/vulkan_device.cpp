@@ -18,6 +18,7 @@
 #include <deque>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <unordered_map>
 
 namespace Platform::Gpu {
@@ -26,6 +27,13 @@ namespace {
 
 std::mutex handlerMutex;
 std::function<void(const char*)> validationHandler;
+
+void report(const char* message)
+{
+    std::lock_guard<std::mutex> lock(handlerMutex);
+    if (validationHandler)
+        validationHandler(message);
+}
 
 VKAPI_ATTR VkBool32 VKAPI_CALL debugCallback(VkDebugUtilsMessageSeverityFlagBitsEXT, VkDebugUtilsMessageTypeFlagsEXT,
                                              const VkDebugUtilsMessengerCallbackDataEXT* data, void*)
@@ -191,9 +199,15 @@ struct Garbage {
     uint32_t memoryType = 0;
 };
 
+std::atomic<uint64_t> nextTextureId{1};
+
 class VulkanTexture final : public Texture {
 public:
-    VulkanTexture(VulkanDevice& device, const TextureDesc& desc) : device(device) { desc_ = desc; }
+    VulkanTexture(VulkanDevice& device, const TextureDesc& desc) : device(device)
+    {
+        desc_ = desc;
+        id_ = nextTextureId++;
+    }
     ~VulkanTexture() override;
     VulkanDevice& device;
     VkImage image = VK_NULL_HANDLE;
@@ -523,12 +537,24 @@ public:
     void setPixelShader(Shader* shader) override;
     void setComputeShader(Shader* shader) override;
     void setBlendState(BlendState* state, const float factor[4], uint32_t sampleMask) override;
-    void setRasterState(RasterState* state) override { raster_ = state ? state->desc : RasterDesc{}; }
-    void setTopology(uint32_t topology) override { topology_ = topology; }
+    void setRasterState(RasterState* state) override
+    {
+        Use use(*this);
+        raster_ = state ? state->desc : RasterDesc{};
+    }
+    void setTopology(uint32_t topology) override
+    {
+        Use use(*this);
+        topology_ = topology;
+    }
     void setVertexBuffer(Buffer* buffer, uint32_t stride, uint32_t offset) override;
     void draw(uint32_t vertexCount, uint32_t firstVertex) override;
     void dispatch(uint32_t x, uint32_t y, uint32_t z) override;
-    void updateBuffer(Buffer& buffer, const void* data) override { buffer.update(data, 0, buffer.size()); }
+    void updateBuffer(Buffer& buffer, const void* data) override
+    {
+        Use use(*this);
+        buffer.update(data, 0, buffer.size());
+    }
     void updateTexture(Texture& texture, const Box* box, const void* data, uint32_t rowPitch) override;
     void copyTexture(Texture& dst, Texture& src) override;
     void copyRegion(Texture& dst, uint32_t dstX, uint32_t dstY, Texture& src, const Box& box) override;
@@ -540,10 +566,23 @@ public:
     void flush() override;
     void finish() override;
     Counters counters() const override { return counters_; }
+    void claim() override;
+    void release() override;
 
     void purgeShader(uint64_t id);
+    bool checkThreads = false;
 
 private:
+    // Claims the context for the calling thread for one call.
+    class Use {
+    public:
+        explicit Use(VulkanContext& context) : context_(context) { context_.claim(); }
+        ~Use() { context_.release(); }
+
+    private:
+        VulkanContext& context_;
+    };
+
     struct Submission {
         VkCommandBuffer commands = VK_NULL_HANDLE;
         VkFence fence = VK_NULL_HANDLE;
@@ -594,9 +633,15 @@ private:
     BufferPtr vertexBuffer_;
     uint32_t vertexStride_ = 0, vertexOffset_ = 0;
 
-    // Recording state.
+    // The thread using the context, and how many claims it holds.
+    std::atomic<std::thread::id> user_{};
+    uint32_t claims_ = 0;
+
+    // Recording state. The open pass keeps its targets alive: a target dropped
+    // meanwhile is destroyed once the pass has ended, and a picture made in its
+    // place has another id, so it never joins the old pass.
     bool inPass_ = false;
-    std::array<VulkanTexture*, 2> passTargets_{};
+    std::array<TexturePtr, 2> passTargets_{};
     uint32_t passTargetCount_ = 0;
     VkPipeline boundPipeline_ = VK_NULL_HANDLE;
     bool dynamicDirty_ = true;
@@ -687,6 +732,35 @@ void VulkanContext::endPass()
     vkCmdEndRendering(current_.commands);
     inPass_ = false;
     passTargetCount_ = 0;
+    passTargets_ = {};
+}
+
+void VulkanContext::claim()
+{
+    if (!checkThreads)
+        return;
+    const std::thread::id self = std::this_thread::get_id();
+    if (user_.load(std::memory_order_relaxed) == self) {
+        ++claims_;
+        return;
+    }
+    std::thread::id none;
+    if (user_.compare_exchange_strong(none, self, std::memory_order_acquire)) {
+        claims_ = 1;
+        return;
+    }
+    report("the immediate context was used by a second thread while another one was using it");
+#ifndef NDEBUG
+    std::abort();
+#endif
+}
+
+void VulkanContext::release()
+{
+    if (!checkThreads || user_.load(std::memory_order_relaxed) != std::this_thread::get_id())
+        return;
+    if (--claims_ == 0)
+        user_.store(std::thread::id(), std::memory_order_release);
 }
 
 // Brings a new image into the GENERAL layout (outside any pass).
@@ -757,6 +831,7 @@ StageBindings& stageOf(Stage stage, StageBindings& vertex, StageBindings& pixel,
 
 void VulkanContext::setRenderTargets(uint32_t count, View* const* views)
 {
+    Use use(*this);
     targetCount_ = 0;
     for (uint32_t i = 0; i < 2; ++i) {
         View* v = (views && i < count) ? views[i] : nullptr;
@@ -769,12 +844,14 @@ void VulkanContext::setRenderTargets(uint32_t count, View* const* views)
 
 void VulkanContext::setPixelUnorderedAccessViews(uint32_t firstSlot, uint32_t count, View* const* views)
 {
+    Use use(*this);
     for (uint32_t i = 0; i < count && firstSlot + i < UnorderedAccessSlots; ++i)
         pixelUavs_[firstSlot + i] = keep(views ? views[i] : nullptr);
 }
 
 void VulkanContext::setShaderResources(Stage stage, uint32_t slot, uint32_t count, View* const* views)
 {
+    Use use(*this);
     StageBindings& s = stageOf(stage, vertex_, pixel_, compute_);
     for (uint32_t i = 0; i < count && slot + i < TextureSlots; ++i)
         s.textures[slot + i] = keep(views ? views[i] : nullptr);
@@ -782,6 +859,7 @@ void VulkanContext::setShaderResources(Stage stage, uint32_t slot, uint32_t coun
 
 void VulkanContext::setSamplers(Stage stage, uint32_t slot, uint32_t count, SamplerState* const* samplers)
 {
+    Use use(*this);
     StageBindings& s = stageOf(stage, vertex_, pixel_, compute_);
     for (uint32_t i = 0; i < count && slot + i < SamplerSlots; ++i)
         s.samplers[slot + i] = keep(samplers ? samplers[i] : nullptr);
@@ -789,6 +867,7 @@ void VulkanContext::setSamplers(Stage stage, uint32_t slot, uint32_t count, Samp
 
 void VulkanContext::setConstantBuffers(Stage stage, uint32_t slot, uint32_t count, Buffer* const* buffers)
 {
+    Use use(*this);
     StageBindings& s = stageOf(stage, vertex_, pixel_, compute_);
     for (uint32_t i = 0; i < count && slot + i < ConstantBufferSlots; ++i)
         s.constants[slot + i] = keep(buffers ? buffers[i] : nullptr);
@@ -796,12 +875,14 @@ void VulkanContext::setConstantBuffers(Stage stage, uint32_t slot, uint32_t coun
 
 void VulkanContext::setComputeUnorderedAccessViews(uint32_t slot, uint32_t count, View* const* views)
 {
+    Use use(*this);
     for (uint32_t i = 0; i < count && slot + i < UnorderedAccessSlots; ++i)
         computeUavs_[slot + i] = keep(views ? views[i] : nullptr);
 }
 
 void VulkanContext::setVertexShader(Shader* shader, const VertexLayout* layout)
 {
+    Use use(*this);
     vs_ = std::static_pointer_cast<VulkanShader>(keep(shader));
     layout_ = layout ? *layout : VertexLayout{};
     layoutHash_ = hashBytes(&layout_.stride, sizeof(layout_.stride));
@@ -811,6 +892,7 @@ void VulkanContext::setVertexShader(Shader* shader, const VertexLayout* layout)
 
 void VulkanContext::setViewport(const Viewport& viewport)
 {
+    Use use(*this);
     // The viewport and scissor are dynamic state: a change reaches the next
     // draw even inside a pass that keeps its targets.
     if (std::memcmp(&viewport, &viewport_, sizeof(viewport)) != 0)
@@ -820,16 +902,19 @@ void VulkanContext::setViewport(const Viewport& viewport)
 
 void VulkanContext::setPixelShader(Shader* shader)
 {
+    Use use(*this);
     ps_ = std::static_pointer_cast<VulkanShader>(keep(shader));
 }
 
 void VulkanContext::setComputeShader(Shader* shader)
 {
+    Use use(*this);
     cs_ = std::static_pointer_cast<VulkanShader>(keep(shader));
 }
 
 void VulkanContext::setBlendState(BlendState* state, const float factor[4], uint32_t)
 {
+    Use use(*this);
     blend_ = state ? state->desc : BlendDesc{};
     static const float ones[4] = {1, 1, 1, 1};
     const float* f = factor ? factor : ones;
@@ -841,6 +926,7 @@ void VulkanContext::setBlendState(BlendState* state, const float factor[4], uint
 
 void VulkanContext::setVertexBuffer(Buffer* buffer, uint32_t stride, uint32_t offset)
 {
+    Use use(*this);
     vertexBuffer_ = keep(buffer);
     vertexStride_ = stride;
     vertexOffset_ = offset;
@@ -943,11 +1029,15 @@ void VulkanContext::pushBindings(VkPipelineBindPoint point, const StageBindings&
 
 void VulkanContext::draw(uint32_t vertexCount, uint32_t firstVertex)
 {
+    Use use(*this);
     if (!vs_ || !ps_ || targetCount_ == 0 || vertexCount == 0)
         return;
     std::array<VulkanTexture*, 2> targets{};
     for (uint32_t i = 0; i < targetCount_; ++i)
         targets[i] = targets_[i] ? static_cast<VulkanView*>(targets_[i].get())->vk() : nullptr;
+    bool sameTargets = passTargetCount_ == targetCount_;
+    for (uint32_t i = 0; i < targetCount_ && sameTargets; ++i)
+        sameTargets = (passTargets_[i] ? passTargets_[i]->id() : 0) == (targets[i] ? targets[i]->id() : 0);
     bool uavs = false;
     for (uint32_t i = 0; i < targetCount_; ++i)
         prepare(targets[i]);
@@ -960,8 +1050,8 @@ void VulkanContext::draw(uint32_t vertexCount, uint32_t firstVertex)
             uavs = true;
         }
     // Unordered-access writes of one draw are visible to the next, so a draw
-    // that binds them gets a pass of its own.
-    if (inPass_ && (uavs || passTargetCount_ != targetCount_ || passTargets_ != targets))
+    // that binds them gets a pass of its own (ended after it, below).
+    if (inPass_ && (uavs || !sameTargets))
         endPass();
     if (!inPass_) {
         barrier();
@@ -987,7 +1077,8 @@ void VulkanContext::draw(uint32_t vertexCount, uint32_t firstVertex)
         ri.pColorAttachments = attachments;
         vkCmdBeginRendering(current_.commands, &ri);
         inPass_ = true;
-        passTargets_ = targets;
+        for (uint32_t i = 0; i < targetCount_; ++i)
+            passTargets_[i] = targets[i] ? targets[i]->shared_from_this() : nullptr;
         passTargetCount_ = targetCount_;
         dynamicDirty_ = true;
         ++counters_.passes;
@@ -1059,10 +1150,16 @@ void VulkanContext::draw(uint32_t vertexCount, uint32_t firstVertex)
     }
     vkCmdDraw(current_.commands, vertexCount, 1, firstVertex, 0);
     ++counters_.draws;
+    // What the draw wrote through storage views is read by later draws (the
+    // light pass samples the normals the depth shaders stored): the pass ends
+    // here, and the next one starts behind a barrier.
+    if (uavs)
+        endPass();
 }
 
 void VulkanContext::dispatch(uint32_t x, uint32_t y, uint32_t z)
 {
+    Use use(*this);
     if (!cs_ || x == 0 || y == 0 || z == 0)
         return;
     endPass();
@@ -1253,6 +1350,7 @@ void VulkanContext::purgeShader(uint64_t id)
 
 void VulkanContext::updateTexture(Texture& texture, const Box* box, const void* data, uint32_t rowPitch)
 {
+    Use use(*this);
     auto& t = static_cast<VulkanTexture&>(texture);
     Box b = box ? *box : Box{0, 0, t.width(), t.height()};
     b.right = std::min(b.right, t.width());
@@ -1281,6 +1379,7 @@ void VulkanContext::updateTexture(Texture& texture, const Box* box, const void* 
 
 void VulkanContext::copyRegion(Texture& dst, uint32_t dstX, uint32_t dstY, Texture& src, const Box& box)
 {
+    Use use(*this);
     auto& d = static_cast<VulkanTexture&>(dst);
     auto& s = static_cast<VulkanTexture&>(src);
     FormatInfo fi = formatInfo(s.format());
@@ -1307,11 +1406,13 @@ void VulkanContext::copyRegion(Texture& dst, uint32_t dstX, uint32_t dstY, Textu
 
 void VulkanContext::copyTexture(Texture& dst, Texture& src)
 {
+    Use use(*this);
     copyRegion(dst, 0, 0, src, Box{0, 0, src.width(), src.height()});
 }
 
 void VulkanContext::resolve(Texture& dst, Texture& src)
 {
+    Use use(*this);
     auto& d = static_cast<VulkanTexture&>(dst);
     auto& s = static_cast<VulkanTexture&>(src);
     if (s.desc().samples <= 1) {
@@ -1330,6 +1431,7 @@ void VulkanContext::resolve(Texture& dst, Texture& src)
 
 void VulkanContext::clearRenderTarget(View& view, const float color[4])
 {
+    Use use(*this);
     auto& v = static_cast<VulkanView&>(view);
     VulkanTexture* t = v.vk();
     endPass();
@@ -1346,6 +1448,7 @@ void VulkanContext::clearRenderTarget(View& view, const float color[4])
 
 void VulkanContext::clearUnorderedAccessFloat(View& view, const float value[4])
 {
+    Use use(*this);
     auto& v = static_cast<VulkanView&>(view);
     VulkanTexture* t = v.vk();
     endPass();
@@ -1359,6 +1462,7 @@ void VulkanContext::clearUnorderedAccessFloat(View& view, const float value[4])
 
 void VulkanContext::copyToStaging(Staging& dst, Texture& src)
 {
+    Use use(*this);
     auto& d = static_cast<VulkanStaging&>(dst);
     auto& s = static_cast<VulkanTexture&>(src);
     FormatInfo fi = formatInfo(s.format());
@@ -1379,6 +1483,7 @@ void VulkanContext::copyToStaging(Staging& dst, Texture& src)
 
 const uint8_t* VulkanContext::mapStaging(Staging& staging)
 {
+    Use use(*this);
     auto& s = static_cast<VulkanStaging&>(staging);
     if (s.writtenSerial == current_.serial)
         flush();
@@ -1394,6 +1499,7 @@ const uint8_t* VulkanContext::mapStaging(Staging& staging)
 
 void VulkanContext::flush()
 {
+    Use use(*this);
     endPass();
     // Make transfer results visible to the processor once the fence signals.
     VkMemoryBarrier mb{VK_STRUCTURE_TYPE_MEMORY_BARRIER};
@@ -1456,6 +1562,7 @@ void VulkanContext::retireCompleted()
 
 void VulkanContext::finish()
 {
+    Use use(*this);
     flush();
     waitSerial(UINT64_MAX);
 }
@@ -1481,13 +1588,21 @@ int32_t VulkanDevice::initialise(const DeviceOptions& options)
         if (validation) {
             layers.push_back("VK_LAYER_KHRONOS_validation");
             extensions.push_back(VK_EXT_DEBUG_UTILS_EXTENSION_NAME);
+            extensions.push_back(VK_EXT_VALIDATION_FEATURES_EXTENSION_NAME);
         } else {
             std::lock_guard<std::mutex> lock(handlerMutex);
             if (validationHandler)
                 validationHandler("the validation layer is not installed");
         }
     }
+    // Hazards between commands (a read of what an earlier one wrote without a
+    // barrier between them) are reported like any other validation message.
+    VkValidationFeatureEnableEXT enabled[] = {VK_VALIDATION_FEATURE_ENABLE_SYNCHRONIZATION_VALIDATION_EXT};
+    VkValidationFeaturesEXT features{VK_STRUCTURE_TYPE_VALIDATION_FEATURES_EXT};
+    features.enabledValidationFeatureCount = 1;
+    features.pEnabledValidationFeatures = enabled;
     VkInstanceCreateInfo ici{VK_STRUCTURE_TYPE_INSTANCE_CREATE_INFO};
+    ici.pNext = validation ? &features : nullptr;
     ici.pApplicationInfo = &app;
     ici.enabledLayerCount = static_cast<uint32_t>(layers.size());
     ici.ppEnabledLayerNames = layers.data();
@@ -1691,6 +1806,11 @@ int32_t VulkanDevice::initialise(const DeviceOptions& options)
         return toResult(r);
 
     immediate = std::make_unique<VulkanContext>(*this);
+#ifdef NDEBUG
+    immediate->checkThreads = options.validation;
+#else
+    immediate->checkThreads = true;
+#endif
     return immediate->initialise();
 }
 

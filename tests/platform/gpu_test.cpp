@@ -343,3 +343,146 @@ TEST_F(GpuLayer, BoundShadersStayAliveUntilReplaced)
     c.setPixelShader(nullptr);
     c.finish();
 }
+
+namespace {
+// A full-target quad drawn with one pixel shader into one 8x8 RGBA8 target.
+struct QuadKit {
+    QuadKit(GpuLayer& layer)
+        : vs(layer.compile("float4 main(float4 p : POSITION) : SV_Position { return p; }", Stage::Vertex))
+    {
+        const float quad[4][3] = {{-1, -1, 0}, {1, -1, 0}, {-1, 1, 0}, {1, 1, 0}};
+        vertices = std::make_shared<Buffer>(static_cast<uint32_t>(sizeof(quad)), quad);
+        layout.attributes.push_back({0, AttributeFormat::RGB32, ComponentType::Float32, 0});
+    }
+    void draw(Context& c, View* target, Shader* ps)
+    {
+        View* views[] = {target};
+        c.setRenderTargets(1, views);
+        c.setViewport({0, 0, 8, 8, 0, 1});
+        c.setVertexShader(vs.get(), &layout);
+        c.setPixelShader(ps);
+        c.setTopology(5);
+        c.setVertexBuffer(vertices.get(), 12, 0);
+        c.draw(4, 0);
+        c.setRenderTargets(0, nullptr);
+    }
+    ShaderPtr vs;
+    BufferPtr vertices;
+    VertexLayout layout;
+};
+} // namespace
+
+TEST_F(GpuLayer, ADrawIntoAPictureMadeWhereADroppedOneStoodReachesTheNewPicture)
+{
+    // The first picture is dropped while its pass is still open; the next one
+    // of the same size often lands at the same address. Its draw must start a
+    // pass of its own instead of recording into the old picture's.
+    QuadKit kit(*this);
+    ShaderPtr red = compile("float4 main(float4 p : SV_Position) : SV_Target { return float4(1, 0, 0, 1); }", Stage::Pixel);
+    ShaderPtr green = compile("float4 main(float4 p : SV_Position) : SV_Target { return float4(0, 1, 0, 1); }", Stage::Pixel);
+    Context& c = device->context();
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        TexturePtr first;
+        ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &first), Ok);
+        const uint64_t firstId = first->id();
+        ViewPtr firstView;
+        ASSERT_EQ(device->createView(first, ViewKind::RenderTarget, &firstView), Ok);
+        kit.draw(c, firstView.get(), red.get());
+        firstView.reset();
+        first.reset();
+
+        // Made with contents, so it needs no first layout change (which would end the pass anyway).
+        const std::vector<uint8_t> blue(8 * 8 * 4, 0);
+        TexturePtr second;
+        ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, blue.data(), 32, &second), Ok);
+        EXPECT_NE(second->id(), firstId);
+        ViewPtr secondView;
+        ASSERT_EQ(device->createView(second, ViewKind::RenderTarget, &secondView), Ok);
+        kit.draw(c, secondView.get(), green.get());
+        std::vector<uint8_t> back = readBack(*second);
+        for (size_t i = 0; i < back.size(); i += 4)
+            ASSERT_EQ((std::vector<uint8_t>{back[i], back[i + 1], back[i + 2], back[i + 3]}),
+                      (std::vector<uint8_t>{0, 255, 0, 255}))
+                << "pixel " << i / 4;
+    }
+}
+
+TEST_F(GpuLayer, ADrawSamplesWhatAnEarlierDrawStoredThroughAStorageView)
+{
+    // The first draw writes a picture through a storage view while rendering
+    // into the target; the second, into the same target, samples that picture.
+    // Synchronisation validation reports the read if no barrier stands between.
+    QuadKit kit(*this);
+    ShaderPtr store = compile(R"(
+        RWTexture2D<float4> stored : register(u1);
+        float4 main(float4 p : SV_Position) : SV_Target
+        {
+            stored[int2(p.xy)] = float4(p.x / 8, p.y / 8, 0.5, 1);
+            return float4(0, 0, 0, 0);
+        })",
+                              Stage::Pixel);
+    ShaderPtr sample = compile(R"(
+        Texture2D<float4> stored : register(t0);
+        float4 main(float4 p : SV_Position) : SV_Target { return stored.Load(int3(p.xy, 0)); })",
+                               Stage::Pixel);
+    TexturePtr target, picture;
+    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
+    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindUnorderedAccess}, nullptr, 0, &picture), Ok);
+    ViewPtr rtv, uav, srv;
+    ASSERT_EQ(device->createView(target, ViewKind::RenderTarget, &rtv), Ok);
+    ASSERT_EQ(device->createView(picture, ViewKind::UnorderedAccess, &uav), Ok);
+    ASSERT_EQ(device->createView(picture, ViewKind::ShaderResource, &srv), Ok);
+    Context& c = device->context();
+    View* targets[] = {rtv.get()};
+    View* storage[] = {uav.get()};
+    c.setRenderTargets(1, targets);
+    c.setPixelUnorderedAccessViews(1, 1, storage);
+    c.setViewport({0, 0, 8, 8, 0, 1});
+    c.setVertexShader(kit.vs.get(), &kit.layout);
+    c.setPixelShader(store.get());
+    c.setTopology(5);
+    c.setVertexBuffer(kit.vertices.get(), 12, 0);
+    c.draw(4, 0);
+    c.setRenderTargets(1, targets); // the same target, the storage view unbound
+    View* sources[] = {srv.get()};
+    c.setShaderResources(Stage::Pixel, 0, 1, sources);
+    c.setPixelShader(sample.get());
+    c.draw(4, 0);
+    c.setShaderResources(Stage::Pixel, 0, 1, nullptr);
+    c.setRenderTargets(0, nullptr);
+    std::vector<uint8_t> back = readBack(*target);
+    for (uint32_t y = 0; y < 8; ++y)
+        for (uint32_t x = 0; x < 8; ++x) {
+            const uint8_t* p = &back[(y * 8 + x) * 4];
+            ASSERT_NEAR(p[0], (x + 0.5) / 8 * 255, 1) << x << "," << y;
+            ASSERT_NEAR(p[1], (y + 0.5) / 8 * 255, 1) << x << "," << y;
+            ASSERT_NEAR(p[2], 128, 1);
+        }
+}
+
+TEST_F(GpuLayer, AContextUsedByASecondThreadIsReported)
+{
+    Context& c = device->context();
+    auto useFromTwoThreads = [&] {
+        ContextClaim claim(c);
+        c.flush(); // the claiming thread itself may go on using it
+        std::thread other([&] { c.flush(); });
+        other.join();
+    };
+#ifndef NDEBUG
+    // A debug build stops at once.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(useFromTwoThreads(), "");
+    GTEST_SKIP() << "the rest checks the report of a release build";
+#endif
+    useFromTwoThreads();
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].find("second thread"), std::string::npos) << messages()[0];
+    messages().clear();
+    // Released: the other thread may have it now, one at a time.
+    std::thread later([&] { c.finish(); });
+    later.join();
+    c.finish();
+    EXPECT_TRUE(messages().empty());
+}
