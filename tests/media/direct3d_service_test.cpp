@@ -8,15 +8,6 @@
 
 using namespace Media;
 
-namespace {
-void writeUserFile(const std::string& name, const std::string& text)
-{
-    std::string dir = TestKit::tempDir() + "/velmora2";
-    System::File::createDirectory(System::utf8ToWide(dir).c_str());
-    TestKit::writeFile(dir + "/" + name, text);
-}
-} // namespace
-
 TEST(Direct3DService, StartUpLogsTheDeviceWarnsOnceAndStoresItsSettings)
 {
     TestKit::useSoftwareGpu();
@@ -64,7 +55,7 @@ TEST(Direct3DService, StartUpLogsTheDeviceWarnsOnceAndStoresItsSettings)
 TEST(Direct3DService, WorkingAndMaskFormatsComeFromTheSystemConfiguration)
 {
     TestKit::useSoftwareGpu();
-    writeUserFile("system.conf", "[Config]\nPixelFormat=28\nMaskFormat=x\n");
+    TestKit::UserFile conf("system.conf", "[Config]\nPixelFormat=28\nMaskFormat=x\n");
     System::ServiceReference<Setting::SettingService> settings;
     System::ServiceReference<Direct3DService> d3d;
     EXPECT_EQ(Direct3DService::Get()->PixelFormat, 28u);

@@ -16,10 +16,14 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace TestKit {
 
@@ -64,6 +68,36 @@ inline uint16_t floatToHalf(float f)
 
 // Rounds through half precision, as a working-format picture stores it.
 inline float toHalf(float f) { return halfToFloat(floatToHalf(f)); }
+
+// A file of the user's data folder (%AppData%) written for the life of the
+// object; what stood there before (or nothing) comes back afterwards, so that
+// the next case of the same process starts as this one did.
+class UserFile {
+public:
+    UserFile(const std::string& name, const std::string& text) : path_(TestKit::tempDir() + "/velmora2/" + name)
+    {
+        ::mkdir((TestKit::tempDir() + "/velmora2").c_str(), 0755);
+        if (::access(path_.c_str(), F_OK) == 0) {
+            existed_ = true;
+            before_ = TestKit::readFile(path_);
+        }
+        TestKit::writeFile(path_, text);
+    }
+    ~UserFile()
+    {
+        if (existed_)
+            TestKit::writeFile(path_, before_);
+        else
+            std::remove(path_.c_str());
+    }
+    UserFile(const UserFile&) = delete;
+    UserFile& operator=(const UserFile&) = delete;
+
+private:
+    std::string path_;
+    bool existed_ = false;
+    std::string before_;
+};
 
 class GpuFixture : public ::testing::Test {
 public:

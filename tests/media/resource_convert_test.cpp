@@ -128,12 +128,9 @@ TEST(YUVformat, MalformedOrMissingEntriesStopTheTables)
 TEST(YUVformat, AMalformedInstalledEntryStopsTheDevice)
 {
     TestKit::useSoftwareGpu();
-    std::string folder = TestKit::tempDir() + "/velmora2";
-    System::File::createDirectory(System::utf8ToWide(folder).c_str());
-    TestKit::writeFile(folder + "/system.conf", "[RGB2YUV]\n0=BT.601,0,1,2,3\n");
+    TestKit::UserFile conf("system.conf", "[RGB2YUV]\n0=BT.601,0,1,2,3\n");
     System::ServiceReference<Setting::SettingService> settings;
     std::string text = errorText([] { System::ServiceReference<Direct3DService> d3d; });
-    std::remove((folder + "/system.conf").c_str());
     EXPECT_NE(text.find("yuv color setting invalid"), std::string::npos) << text;
     EXPECT_EQ(Direct3DService::Get(), nullptr);
 }
@@ -325,8 +322,9 @@ TEST_F(ResourceConvertTest, Yuy2PairsShareTheChromaOfTheirEvenPixel)
             EXPECT_NEAR(pair[0], 255 * yuv[0], 1);
             EXPECT_NEAR(pair[1], 128 + 255 * yuv[1], 1);
             EXPECT_NEAR(pair[3], 128 + 255 * yuv[2], 1);
-            if (x + 1 == width)
+            if (x + 1 == width) {
                 EXPECT_EQ(pair[2], pair[0]);
+            }
         }
     }
 }
@@ -410,12 +408,10 @@ TEST_F(ResourceConvertTest, Yuy2MatchesFfmpegForBothMatricesAndRanges)
 TEST(ResourceConvert, AnotherWorkingFormatRefusesEveryConversion)
 {
     TestKit::useSoftwareGpu();
-    std::string folder = TestKit::tempDir() + "/velmora2";
-    System::File::createDirectory(System::utf8ToWide(folder).c_str());
-    TestKit::writeFile(folder + "/system.conf", "[Config]\nPixelFormat=28\n");
+    std::unique_ptr<TestKit::UserFile> conf = std::make_unique<TestKit::UserFile>("system.conf", "[Config]\nPixelFormat=28\n");
     System::ServiceReference<Setting::SettingService> settings;
     System::ServiceReference<Direct3DService> d3d;
-    std::remove((folder + "/system.conf").c_str());
+    conf.reset(); // read once at start
     Shader::SamplerStateList samplers;
     Shader::BlendStateList blends;
     Shader::RasterizerStateList rasterizers;
