@@ -19,6 +19,10 @@ std::atomic<size_t> allocatedBytes{0};
 std::atomic<size_t> allocations{0};
 } // namespace
 
+// The replaced operators allocate with malloc, so free is their match; the
+// compiler only sees the names and would warn at every inlined delete.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(size_t size)
 {
     allocatedBytes += size;

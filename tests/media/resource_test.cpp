@@ -38,8 +38,9 @@ TEST_F(DrawServices, FontRegistryKeepsUprightFontsOncePerName)
     std::set<int> orders;
     for (size_t i = 0; i < byOrder.size(); ++i) {
         orders.insert(byOrder[i]->order);
-        if (i)
+        if (i) {
             EXPECT_LT(byOrder[i - 1]->order, byOrder[i]->order);
+        }
     }
     EXPECT_EQ(orders.size(), byOrder.size());
     EXPECT_LT(Media::compareStringLocale(L"font 9", L"Font 10"), 0);
