@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Effect {
@@ -71,6 +72,7 @@ public:
 
 protected:
     // Copies kind, name and notify; used by clone, so the copy joins no list.
+    // The item classes' own copies are public: a copy is an item in no list.
     EffectItem(const EffectItem&) = default;
 };
 
@@ -85,5 +87,49 @@ const T& itemOfClass(const EffectItem& item, const char* place)
         return *p;
     throwDifferentItemClass(place);
 }
+
+// The base every item class derives from: it writes clone, setData and isEqual
+// once. A class that holds a value derives from EffectItemBase<Item> and names
+// its value in `static auto valueFields(auto& item)` (a std::tie of the members
+// setData copies); isEqual compares them too, or `comparedFields` where the
+// class has one. A class that only adds settings to another item class derives
+// from EffectItemBase<Item, ThatClass> and gets its own clone.
+template <class Item, class Base = EffectItem>
+class EffectItemBase : public Base {
+public:
+    using Base::Base;
+
+    std::unique_ptr<EffectItem> clone() const override
+    {
+        return std::make_unique<Item>(static_cast<const Item&>(*this));
+    }
+};
+
+template <class Item>
+class EffectItemBase<Item, EffectItem> : public EffectItem {
+public:
+    using EffectItem::EffectItem;
+
+    void setData(const EffectItem& source) override
+    {
+        Item::valueFields(static_cast<Item&>(*this)) =
+            Item::valueFields(itemOfClass<Item>(source, "Effect::EffectItem::setData"));
+    }
+
+    bool isEqual(const EffectItem& other) const override
+    {
+        const Item& self = static_cast<const Item&>(*this);
+        const Item& o = itemOfClass<Item>(other, "Effect::EffectItem::isEqual");
+        if constexpr (requires { Item::comparedFields(self); })
+            return Item::comparedFields(self) == Item::comparedFields(o);
+        else
+            return Item::valueFields(self) == Item::valueFields(o);
+    }
+
+    std::unique_ptr<EffectItem> clone() const override
+    {
+        return std::make_unique<Item>(static_cast<const Item&>(*this));
+    }
+};
 
 } // namespace Effect

@@ -7,20 +7,9 @@
 namespace Effect {
 
 EffectItemButton::EffectItemButton(EffectItemList& owner, std::wstring name, float left, float right, Action action)
-    : EffectItem(owner, EffectItemKind::Button, std::move(name)), action(std::move(action)), left(left), right(right)
+    : EffectItemBase(owner, EffectItemKind::Button, std::move(name)), action(std::move(action)), left(left),
+      right(right)
 {
-}
-
-void EffectItemButton::setData(const EffectItem&) {}
-
-bool EffectItemButton::isEqual(const EffectItem&) const
-{
-    return true;
-}
-
-std::unique_ptr<EffectItem> EffectItemButton::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemButton(*this));
 }
 
 std::string EffectItemButton::toString() const
@@ -31,26 +20,8 @@ std::string EffectItemButton::toString() const
 void EffectItemButton::fromString(const std::string&) {}
 
 EffectItemYUV::EffectItemYUV(EffectItemList& owner, std::wstring name)
-    : EffectItem(owner, EffectItemKind::YUV, std::move(name))
+    : EffectItemBase(owner, EffectItemKind::YUV, std::move(name))
 {
-}
-
-void EffectItemYUV::setData(const EffectItem& source)
-{
-    auto& s = itemOfClass<EffectItemYUV>(source, "Effect::EffectItemYUV::setData");
-    colorSpace = s.colorSpace;
-    colorRange = s.colorRange;
-}
-
-bool EffectItemYUV::isEqual(const EffectItem& other) const
-{
-    auto& o = itemOfClass<EffectItemYUV>(other, "Effect::EffectItemYUV::isEqual");
-    return colorSpace == o.colorSpace && colorRange == o.colorRange;
-}
-
-std::unique_ptr<EffectItem> EffectItemYUV::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemYUV(*this));
 }
 
 std::string EffectItemYUV::toString() const

@@ -9,15 +9,12 @@ namespace Component { class EffectItemButtonControl; }
 namespace Effect {
 
 // A push button in a row (kind 18); it has no value and an empty text form.
-class EffectItemButton : public EffectItem {
+class EffectItemButton : public EffectItemBase<EffectItemButton> {
 public:
     using Action = std::function<void(Component::EffectItemButtonControl&)>;
 
     EffectItemButton(EffectItemList& owner, std::wstring name, float left, float right, Action action = {});
 
-    void setData(const EffectItem& source) override;
-    bool isEqual(const EffectItem& other) const override;
-    std::unique_ptr<EffectItem> clone() const override;
     std::string toString() const override;
     void fromString(const std::string& text) override;
 
@@ -25,19 +22,16 @@ public:
     float left;
     float right;
 
-protected:
-    EffectItemButton(const EffectItemButton&) = default;
+    // No value: setData copies nothing and every button equals another.
+    static auto valueFields(auto&) { return std::tie(); }
 };
 
 // YUV colour space and range of a movie source (kind 19): "<space>[,<range>]",
 // empty when both are automatic (0).
-class EffectItemYUV : public EffectItem {
+class EffectItemYUV : public EffectItemBase<EffectItemYUV> {
 public:
     EffectItemYUV(EffectItemList& owner, std::wstring name);
 
-    void setData(const EffectItem& source) override;
-    bool isEqual(const EffectItem& other) const override;
-    std::unique_ptr<EffectItem> clone() const override;
     std::string toString() const override;
     // An unknown colour space reads as automatic; a bad range is ignored.
     void fromString(const std::string& text) override;
@@ -45,8 +39,8 @@ public:
     int colorSpace = 0; // 0 automatic, n for colour space n - 1
     int colorRange = 0;
 
-protected:
-    EffectItemYUV(const EffectItemYUV&) = default;
+    // The value setData copies and isEqual compares.
+    static auto valueFields(auto& item) { return std::tie(item.colorSpace, item.colorRange); }
 };
 
 } // namespace Effect

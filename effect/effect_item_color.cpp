@@ -10,28 +10,8 @@ namespace Effect {
 
 EffectItemColor::EffectItemColor(EffectItemList& owner, std::wstring name, uint8_t r, uint8_t g, uint8_t b,
                                  uint8_t kind, bool none)
-    : EffectItem(owner, kind, std::move(name)), r(r), g(g), b(b), none(none)
+    : EffectItemBase(owner, kind, std::move(name)), r(r), g(g), b(b), none(none)
 {
-}
-
-void EffectItemColor::setData(const EffectItem& source)
-{
-    auto& s = itemOfClass<EffectItemColor>(source, "Effect::EffectItemColor::setData");
-    r = s.r;
-    g = s.g;
-    b = s.b;
-    none = s.none;
-}
-
-bool EffectItemColor::isEqual(const EffectItem& other) const
-{
-    auto& o = itemOfClass<EffectItemColor>(other, "Effect::EffectItemColor::isEqual");
-    return r == o.r && g == o.g && b == o.b && none == o.none;
-}
-
-std::unique_ptr<EffectItem> EffectItemColor::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemColor(*this));
 }
 
 std::string EffectItemColor::toString() const

@@ -7,14 +7,11 @@ namespace Render { class RenderObject; }
 
 namespace Effect {
 
-class EffectItemColor : public EffectItem {
+class EffectItemColor : public EffectItemBase<EffectItemColor> {
 public:
     EffectItemColor(EffectItemList& owner, std::wstring name, uint8_t r, uint8_t g, uint8_t b,
                     uint8_t kind = EffectItemKind::Color, bool none = false);
 
-    void setData(const EffectItem& source) override;
-    bool isEqual(const EffectItem& other) const override;
-    std::unique_ptr<EffectItem> clone() const override;
     // "rrggbb" in lower case; empty for none.
     std::string toString() const override;
     // Empty text is none; otherwise six hexadecimal digits.
@@ -33,8 +30,8 @@ public:
     uint8_t b;
     bool none;
 
-protected:
-    EffectItemColor(const EffectItemColor&) = default;
+    // The value setData copies and isEqual compares.
+    static auto valueFields(auto& item) { return std::tie(item.r, item.g, item.b, item.none); }
 
 private:
     void setInteger(int v);

@@ -18,24 +18,9 @@ std::wstring expanded(std::wstring path)
 
 EffectItemFile::EffectItemFile(EffectItemList& owner, std::wstring name, const wchar_t* filter, std::wstring path,
                                bool clearable)
-    : EffectItem(owner, EffectItemKind::File, std::move(name)), filter(filter), path(expanded(std::move(path))),
+    : EffectItemBase(owner, EffectItemKind::File, std::move(name)), filter(filter), path(expanded(std::move(path))),
       clearable(clearable)
 {
-}
-
-void EffectItemFile::setData(const EffectItem& source)
-{
-    path = itemOfClass<EffectItemFile>(source, "Effect::EffectItemFile::setData").path;
-}
-
-bool EffectItemFile::isEqual(const EffectItem& other) const
-{
-    return path == itemOfClass<EffectItemFile>(other, "Effect::EffectItemFile::isEqual").path;
-}
-
-std::unique_ptr<EffectItem> EffectItemFile::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemFile(*this));
 }
 
 std::string EffectItemFile::toString() const
@@ -62,26 +47,8 @@ void EffectItemFile::setFilePath(const wchar_t* newPath)
 
 EffectItemComboFile::EffectItemComboFile(EffectItemList& owner, std::wstring name, uint8_t kind,
                                          std::shared_ptr<EffectItemSelect::SharedList> list, int value)
-    : EffectItem(owner, kind, std::move(name)), list(std::move(list)), value(value)
+    : EffectItemBase(owner, kind, std::move(name)), list(std::move(list)), value(value)
 {
-}
-
-void EffectItemComboFile::setData(const EffectItem& source)
-{
-    auto& s = itemOfClass<EffectItemComboFile>(source, "Effect::EffectItemComboFile::setData");
-    value = s.value;
-    path = s.path;
-}
-
-bool EffectItemComboFile::isEqual(const EffectItem& other) const
-{
-    auto& o = itemOfClass<EffectItemComboFile>(other, "Effect::EffectItemComboFile::isEqual");
-    return value == o.value && path == o.path;
-}
-
-std::unique_ptr<EffectItem> EffectItemComboFile::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemComboFile(*this));
 }
 
 std::string EffectItemComboFile::toString() const
@@ -142,14 +109,8 @@ const std::shared_ptr<EffectItemSelect::SharedList>& EffectItemFigureSelect::get
 
 EffectItemFigureSelect::EffectItemFigureSelect(EffectItemList& owner, std::wstring name, const wchar_t* figure,
                                                uint8_t kind)
-    : EffectItemComboFile(owner, std::move(name), kind, getFigureList(),
-                          figure ? getFigureList()->getValue(figure) : 1)
+    : EffectItemBase(owner, std::move(name), kind, getFigureList(), figure ? getFigureList()->getValue(figure) : 1)
 {
-}
-
-std::unique_ptr<EffectItem> EffectItemFigureSelect::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemFigureSelect(*this));
 }
 
 } // namespace Effect

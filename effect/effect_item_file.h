@@ -5,15 +5,12 @@
 
 namespace Effect {
 
-class EffectItemFile : public EffectItem {
+class EffectItemFile : public EffectItemBase<EffectItemFile> {
 public:
     // filter: the file-dialog filter text, which the item keeps but does not own.
     EffectItemFile(EffectItemList& owner, std::wstring name, const wchar_t* filter, std::wstring path = {},
                    bool clearable = false);
 
-    void setData(const EffectItem& source) override;
-    bool isEqual(const EffectItem& other) const override;
-    std::unique_ptr<EffectItem> clone() const override;
     std::string toString() const override;
     // The path, with a leading path variable expanded.
     void fromString(const std::string& text) override;
@@ -24,18 +21,15 @@ public:
     std::wstring path;
     bool clearable; // closing the file dialog without a choice clears the path
 
-protected:
-    EffectItemFile(const EffectItemFile&) = default;
+    // The value setData copies and isEqual compares.
+    static auto valueFields(auto& item) { return std::tie(item.path); }
 };
 
-class EffectItemComboFile : public EffectItem {
+class EffectItemComboFile : public EffectItemBase<EffectItemComboFile> {
 public:
     EffectItemComboFile(EffectItemList& owner, std::wstring name, uint8_t kind,
                         std::shared_ptr<EffectItemSelect::SharedList> list, int value);
 
-    void setData(const EffectItem& source) override;
-    bool isEqual(const EffectItem& other) const override;
-    std::unique_ptr<EffectItem> clone() const override;
     // The path while a file is chosen, else the label of the entry.
     std::string toString() const override;
     // A label selects its entry; a text with "." becomes the file path; anything else changes nothing.
@@ -52,24 +46,20 @@ public:
     int value;         // -1 while a file is chosen
     std::wstring path;
 
-protected:
-    EffectItemComboFile(const EffectItemComboFile&) = default;
+    // The value setData copies and isEqual compares.
+    static auto valueFields(auto& item) { return std::tie(item.value, item.path); }
 };
 
 // A figure: a built-in figure of the figure list or an SVG file (kind 13; 17 in script effects).
-class EffectItemFigureSelect : public EffectItemComboFile {
+class EffectItemFigureSelect : public EffectItemBase<EffectItemFigureSelect, EffectItemComboFile> {
 public:
     // figure: the name of a built-in figure (an unknown name throws as a
     // label lookup), or null for the entry with value 1.
     EffectItemFigureSelect(EffectItemList& owner, std::wstring name, const wchar_t* figure = nullptr,
                            uint8_t kind = EffectItemKind::Figure);
-    std::unique_ptr<EffectItem> clone() const override;
 
     // The figure list, filled by the resource service when it starts.
     static const std::shared_ptr<EffectItemSelect::SharedList>& getFigureList();
-
-protected:
-    EffectItemFigureSelect(const EffectItemFigureSelect&) = default;
 };
 
 } // namespace Effect

@@ -10,35 +10,20 @@
 namespace Effect {
 
 EffectItemScene::EffectItemScene(EffectItemList& owner, std::wstring name, int value, int minValue, int maxValue)
-    : EffectItemInteger(owner, std::move(name), value, minValue, maxValue, EffectItemKind::Scene)
+    : EffectItemBase(owner, std::move(name), value, minValue, maxValue, EffectItemKind::Scene)
 {
-}
-
-std::unique_ptr<EffectItem> EffectItemScene::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemScene(*this));
 }
 
 EffectItemLayerRange::EffectItemLayerRange(EffectItemList& owner, std::wstring name, int value, int minValue,
                                            int maxValue, const wchar_t* zeroText)
-    : EffectItemInteger(owner, std::move(name), value, minValue, maxValue, EffectItemKind::LayerRange, zeroText)
+    : EffectItemBase(owner, std::move(name), value, minValue, maxValue, EffectItemKind::LayerRange, zeroText)
 {
-}
-
-std::unique_ptr<EffectItem> EffectItemLayerRange::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemLayerRange(*this));
 }
 
 EffectItemLayerObject::EffectItemLayerObject(EffectItemList& owner, std::wstring name, double defaultValue,
                                              double minValue, double maxValue)
-    : EffectItemNumber(owner, std::move(name), defaultValue, minValue, maxValue, 1.0)
+    : EffectItemBase(owner, std::move(name), defaultValue, minValue, maxValue, 1.0)
 {
-}
-
-std::unique_ptr<EffectItem> EffectItemLayerObject::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemLayerObject(*this));
 }
 
 EffectItemLayerObject::Position EffectItemLayerObject::getPosition(const Render::RenderObject& object) const

@@ -7,33 +7,24 @@
 namespace Effect {
 
 // A scene id (kind 11).
-class EffectItemScene : public EffectItemInteger {
+class EffectItemScene : public EffectItemBase<EffectItemScene, EffectItemInteger> {
 public:
     EffectItemScene(EffectItemList& owner, std::wstring name, int value = 0, int minValue = 0,
                     int maxValue = 1000000);
-    std::unique_ptr<EffectItem> clone() const override;
-
-protected:
-    EffectItemScene(const EffectItemScene&) = default;
 };
 
 // How many layers below a control object it acts on (kind 12; 0 means all).
-class EffectItemLayerRange : public EffectItemInteger {
+class EffectItemLayerRange : public EffectItemBase<EffectItemLayerRange, EffectItemInteger> {
 public:
     EffectItemLayerRange(EffectItemList& owner, std::wstring name, int value = 0, int minValue = 0,
                          int maxValue = 1000, const wchar_t* zeroText = nullptr);
-    std::unique_ptr<EffectItem> clone() const override;
-
-protected:
-    EffectItemLayerRange(const EffectItemLayerRange&) = default;
 };
 
 // A number item whose values are layer numbers (1 for the first layer, 0 for none).
-class EffectItemLayerObject : public EffectItemNumber {
+class EffectItemLayerObject : public EffectItemBase<EffectItemLayerObject, EffectItemNumber> {
 public:
     EffectItemLayerObject(EffectItemList& owner, std::wstring name, double defaultValue = 0.0,
                           double minValue = 0.0, double maxValue = 1000.0);
-    std::unique_ptr<EffectItem> clone() const override;
 
     struct Position {
         float x, y, z;
@@ -42,9 +33,6 @@ public:
     // between the section points as this item moves. Reads only: the per-point
     // positions are gathered into local items.
     Position getPosition(const Render::RenderObject& object) const;
-
-protected:
-    EffectItemLayerObject(const EffectItemLayerObject&) = default;
 };
 
 } // namespace Effect

@@ -14,27 +14,8 @@ const std::shared_ptr<EffectItemSelect::SharedList>& EffectItemMaskSelect::getMa
 
 EffectItemMaskSelect::EffectItemMaskSelect(EffectItemList& owner, std::wstring name, int value,
                                            EffectItemCheck* fitScene)
-    : EffectItem(owner, EffectItemKind::Mask, std::move(name)), value(value), fitScene(fitScene)
+    : EffectItemBase(owner, EffectItemKind::Mask, std::move(name)), value(value), fitScene(fitScene)
 {
-}
-
-void EffectItemMaskSelect::setData(const EffectItem& source)
-{
-    auto& s = itemOfClass<EffectItemMaskSelect>(source, "Effect::EffectItemMaskSelect::setData");
-    value = s.value;
-    sceneId = s.sceneId;
-    path = s.path;
-}
-
-bool EffectItemMaskSelect::isEqual(const EffectItem& other) const
-{
-    auto& o = itemOfClass<EffectItemMaskSelect>(other, "Effect::EffectItemMaskSelect::isEqual");
-    return value == o.value && sceneId == o.sceneId && path == o.path;
-}
-
-std::unique_ptr<EffectItem> EffectItemMaskSelect::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemMaskSelect(*this));
 }
 
 std::string EffectItemMaskSelect::toString() const

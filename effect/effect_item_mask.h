@@ -7,14 +7,11 @@ namespace Effect {
 
 class EffectItemCheck;
 
-class EffectItemMaskSelect : public EffectItem {
+class EffectItemMaskSelect : public EffectItemBase<EffectItemMaskSelect> {
 public:
     EffectItemMaskSelect(EffectItemList& owner, std::wstring name, int value = 1,
                          EffectItemCheck* fitScene = nullptr);
 
-    void setData(const EffectItem& source) override;
-    bool isEqual(const EffectItem& other) const override;
-    std::unique_ptr<EffectItem> clone() const override;
     // The path, the label of the built-in mask, or the name of the scene.
     std::string toString() const override;
     // A mask label, else a scene name, else a text with "." or a leading "*" as the path.
@@ -35,8 +32,8 @@ public:
     std::wstring path;
     EffectItemCheck* fitScene; // the effect's "シーンの長さを合わせる", or null
 
-protected:
-    EffectItemMaskSelect(const EffectItemMaskSelect&) = default;
+    // The value setData copies and isEqual compares.
+    static auto valueFields(auto& item) { return std::tie(item.value, item.sceneId, item.path); }
 };
 
 } // namespace Effect

@@ -94,17 +94,6 @@ void appendList(std::string& text, const std::vector<double>& list)
     }
 }
 
-bool sameList(const std::vector<double>& a, const std::vector<double>& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (!(a[i] == b[i])) // a NaN is never equal
-            return false;
-    }
-    return true;
-}
-
 double cubicBezier(double p0, double p1, double p2, double p3, double x)
 {
     const double r = 1.0 - x;
@@ -164,7 +153,7 @@ std::wstring&& requireMovements(std::wstring&& name)
 
 EffectItemNumber::EffectItemNumber(EffectItemList& owner, std::wstring name, double defaultValue, double minValue,
                                    double maxValue, double step, uint8_t kind)
-    : EffectItem(owner, kind, requireMovements(std::move(name))), scale(scaleOfStep(step))
+    : EffectItemBase(owner, kind, requireMovements(std::move(name))), scale(scaleOfStep(step))
 {
     // Stored values mean value / scale. For the usual steps (1, 0.1, 0.01, ...)
     // scale is 1 / step and the bounds are divided by the step; for any other
@@ -197,33 +186,6 @@ int32_t EffectItemNumber::clampStored(int64_t v) const
     if (v < minValue)
         v = minValue;
     return static_cast<int32_t>(v);
-}
-
-void EffectItemNumber::setData(const EffectItem& source)
-{
-    auto& s = itemOfClass<EffectItemNumber>(source, "Effect::EffectItemNumber::setData");
-    values = s.values;
-    defaultValue = s.defaultValue;
-    minValue = s.minValue;
-    maxValue = s.maxValue;
-    scale = s.scale;
-    movement = s.movement;
-    curve = s.curve;
-    params = s.params;
-    flags = s.flags;
-}
-
-bool EffectItemNumber::isEqual(const EffectItem& other) const
-{
-    auto& o = itemOfClass<EffectItemNumber>(other, "Effect::EffectItemNumber::isEqual");
-    return values == o.values && sameList(curve, o.curve) && sameList(params, o.params) &&
-           defaultValue == o.defaultValue && minValue == o.minValue && maxValue == o.maxValue &&
-           scale == o.scale && movement == o.movement && flags == o.flags;
-}
-
-std::unique_ptr<EffectItem> EffectItemNumber::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemNumber(*this));
 }
 
 std::string EffectItemNumber::toString() const

@@ -21,7 +21,7 @@ namespace Effect {
 class MovementBase;
 class MovementDefine;
 
-class EffectItemNumber : public EffectItem {
+class EffectItemNumber : public EffectItemBase<EffectItemNumber> {
 public:
     enum Flags : int32_t {
         FlagAccelerate = 1,      // menu "加速"
@@ -47,9 +47,6 @@ public:
     EffectItemNumber(EffectItemList& owner, std::wstring name, double defaultValue, double minValue,
                      double maxValue, double step, uint8_t kind = EffectItemKind::Number);
 
-    void setData(const EffectItem& source) override;
-    bool isEqual(const EffectItem& other) const override;
-    std::unique_ptr<EffectItem> clone() const override;
     std::string toString() const override;
     // Reads the text form; a text that fails leaves the item unchanged.
     void fromString(const std::string& text) override;
@@ -118,8 +115,12 @@ public:
     bool visible = true;
     const wchar_t* zeroText = nullptr;
 
-protected:
-    EffectItemNumber(const EffectItemNumber&) = default;
+    // The value setData copies and isEqual compares.
+    static auto valueFields(auto& item)
+    {
+        return std::tie(item.values, item.defaultValue, item.minValue, item.maxValue, item.scale, item.movement,
+                        item.curve, item.params, item.flags);
+    }
 
 private:
     double evaluate(const Render::RenderObject& object, double time, bool ownPosition) const;

@@ -60,23 +60,8 @@ EffectItemSelect::EffectItemSelect(EffectItemList& owner, std::wstring name, int
 
 EffectItemSelect::EffectItemSelect(EffectItemList& owner, uint8_t kind, std::wstring name, int value,
                                    SharedList* list, std::shared_ptr<SharedList> holder)
-    : EffectItem(owner, kind, std::move(name)), list(list), value(value), holder(std::move(holder))
+    : EffectItemBase(owner, kind, std::move(name)), list(list), value(value), holder(std::move(holder))
 {
-}
-
-void EffectItemSelect::setData(const EffectItem& source)
-{
-    value = itemOfClass<EffectItemSelect>(source, "Effect::EffectItemSelect::setData").value;
-}
-
-bool EffectItemSelect::isEqual(const EffectItem& other) const
-{
-    return value == itemOfClass<EffectItemSelect>(other, "Effect::EffectItemSelect::isEqual").value;
-}
-
-std::unique_ptr<EffectItem> EffectItemSelect::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemSelect(*this));
 }
 
 std::string EffectItemSelect::toString() const
@@ -105,14 +90,9 @@ void EffectItemSelect::fromTsoString(const std::string& text, const std::wstring
 
 EffectItemSelectButton::EffectItemSelectButton(EffectItemList& owner, std::wstring name, int value,
                                                std::shared_ptr<SharedList> list, float left, float right)
-    : EffectItemSelect(owner, EffectItemKind::SelectButton, std::move(name), value, list.get(), list), left(left),
+    : EffectItemBase(owner, EffectItemKind::SelectButton, std::move(name), value, list.get(), list), left(left),
       right(right)
 {
-}
-
-std::unique_ptr<EffectItem> EffectItemSelectButton::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemSelectButton(*this));
 }
 
 // ---- FontSelect ----
@@ -151,13 +131,8 @@ int fontValue(const wchar_t* family)
 } // namespace
 
 EffectItemFontSelect::EffectItemFontSelect(EffectItemList& owner, std::wstring name, const wchar_t* family)
-    : EffectItemSelect(owner, EffectItemKind::Font, std::move(name), fontValue(family), &getFontList(), nullptr)
+    : EffectItemBase(owner, EffectItemKind::Font, std::move(name), fontValue(family), &getFontList(), nullptr)
 {
-}
-
-std::unique_ptr<EffectItem> EffectItemFontSelect::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemFontSelect(*this));
 }
 
 } // namespace Effect

@@ -8,7 +8,7 @@
 
 namespace Effect {
 
-class EffectItemSelect : public EffectItem {
+class EffectItemSelect : public EffectItemBase<EffectItemSelect> {
 public:
     // The option list several items share: values with their labels in value order.
     class SharedList {
@@ -34,9 +34,6 @@ public:
 
     EffectItemSelect(EffectItemList& owner, std::wstring name, int value, std::shared_ptr<SharedList> list);
 
-    void setData(const EffectItem& source) override;
-    bool isEqual(const EffectItem& other) const override;
-    std::unique_ptr<EffectItem> clone() const override;
     // The label of the value.
     std::string toString() const override;
     // A known label selects its value; an unknown one changes nothing.
@@ -49,39 +46,33 @@ public:
     int value;
     std::shared_ptr<SharedList> holder;
 
+    // The value setData copies and isEqual compares.
+    static auto valueFields(auto& item) { return std::tie(item.value); }
+
 protected:
     EffectItemSelect(EffectItemList& owner, uint8_t kind, std::wstring name, int value, SharedList* list,
                      std::shared_ptr<SharedList> holder);
-    EffectItemSelect(const EffectItemSelect&) = default;
 };
 
-class EffectItemSelectButton : public EffectItemSelect {
+class EffectItemSelectButton : public EffectItemBase<EffectItemSelectButton, EffectItemSelect> {
 public:
     EffectItemSelectButton(EffectItemList& owner, std::wstring name, int value, std::shared_ptr<SharedList> list,
                            float left, float right);
-    std::unique_ptr<EffectItem> clone() const override;
 
     float left;
     float right;
-
-protected:
-    EffectItemSelectButton(const EffectItemSelectButton&) = default;
 };
 
 // The font family, over the global font list.
-class EffectItemFontSelect : public EffectItemSelect {
+class EffectItemFontSelect : public EffectItemBase<EffectItemFontSelect, EffectItemSelect> {
 public:
     // A family that is not installed (or none) selects the default family.
     EffectItemFontSelect(EffectItemList& owner, std::wstring name, const wchar_t* family = nullptr);
-    std::unique_ptr<EffectItem> clone() const override;
 
     // The installed families in display order, built once on first use.
     static SharedList& getFontList();
     // The value of the style's "DefaultFamily", 0 when it is not installed.
     static int getDefaultIndex();
-
-protected:
-    EffectItemFontSelect(const EffectItemFontSelect&) = default;
 };
 
 } // namespace Effect

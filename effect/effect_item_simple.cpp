@@ -9,28 +9,9 @@ namespace Effect {
 
 EffectItemInteger::EffectItemInteger(EffectItemList& owner, std::wstring name, int value, int minValue, int maxValue,
                                      uint8_t kind, const wchar_t* zeroText)
-    : EffectItem(owner, kind, std::move(name)), value(value), defaultValue(value), minValue(minValue),
+    : EffectItemBase(owner, kind, std::move(name)), value(value), defaultValue(value), minValue(minValue),
       maxValue(maxValue), zeroText(zeroText)
 {
-}
-
-void EffectItemInteger::setData(const EffectItem& source)
-{
-    auto& s = itemOfClass<EffectItemInteger>(source, "Effect::EffectItemInteger::setData");
-    value = s.value;
-    defaultValue = s.defaultValue;
-    minValue = s.minValue;
-    maxValue = s.maxValue;
-}
-
-bool EffectItemInteger::isEqual(const EffectItem& other) const
-{
-    return value == itemOfClass<EffectItemInteger>(other, "Effect::EffectItemInteger::isEqual").value;
-}
-
-std::unique_ptr<EffectItem> EffectItemInteger::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemInteger(*this));
 }
 
 std::string EffectItemInteger::toString() const
@@ -51,23 +32,8 @@ EffectItemCheck::EffectItemCheck(EffectItemList& owner, std::wstring name, bool 
 }
 
 EffectItemCheck::EffectItemCheck(EffectItemList& owner, uint8_t kind, std::wstring name, bool value)
-    : EffectItem(owner, kind, std::move(name)), value(value)
+    : EffectItemBase(owner, kind, std::move(name)), value(value)
 {
-}
-
-void EffectItemCheck::setData(const EffectItem& source)
-{
-    value = itemOfClass<EffectItemCheck>(source, "Effect::EffectItemCheck::setData").value;
-}
-
-bool EffectItemCheck::isEqual(const EffectItem& other) const
-{
-    return value == itemOfClass<EffectItemCheck>(other, "Effect::EffectItemCheck::isEqual").value;
-}
-
-std::unique_ptr<EffectItem> EffectItemCheck::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemCheck(*this));
 }
 
 std::string EffectItemCheck::toString() const
@@ -82,19 +48,14 @@ void EffectItemCheck::fromString(const std::string& text)
 
 EffectItemCheckButton::EffectItemCheckButton(EffectItemList& owner, std::wstring name, bool value, float left,
                                              float right)
-    : EffectItemCheck(owner, EffectItemKind::CheckButton, std::move(name), value), left(left), right(right)
+    : EffectItemBase(owner, EffectItemKind::CheckButton, std::move(name), value), left(left), right(right)
 {
-}
-
-std::unique_ptr<EffectItem> EffectItemCheckButton::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemCheckButton(*this));
 }
 
 // ---- Text ----
 
 EffectItemText::EffectItemText(EffectItemList& owner, std::wstring name, std::wstring text)
-    : EffectItem(owner, EffectItemKind::Text, std::move(name)), text(std::move(text))
+    : EffectItemBase(owner, EffectItemKind::Text, std::move(name)), text(std::move(text))
 {
 }
 
@@ -108,16 +69,6 @@ void EffectItemText::setData(const EffectItem& source)
     const size_t prefix = std::min<size_t>(s.prefixLength, text.size());
     const size_t suffix = std::min<size_t>(s.suffixLength, text.size() - prefix);
     text = text.substr(0, prefix) + s.text + text.substr(text.size() - suffix);
-}
-
-bool EffectItemText::isEqual(const EffectItem& other) const
-{
-    return text == itemOfClass<EffectItemText>(other, "Effect::EffectItemText::isEqual").text;
-}
-
-std::unique_ptr<EffectItem> EffectItemText::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemText(*this));
 }
 
 std::string EffectItemText::toString() const
@@ -207,23 +158,8 @@ void EffectItemText::makeDifference(EffectItemText& oldItem, EffectItemText& new
 // ---- String ----
 
 EffectItemString::EffectItemString(EffectItemList& owner, std::wstring name, std::wstring text, uint8_t kind)
-    : EffectItem(owner, kind, std::move(name)), text(std::move(text))
+    : EffectItemBase(owner, kind, std::move(name)), text(std::move(text))
 {
-}
-
-void EffectItemString::setData(const EffectItem& source)
-{
-    text = itemOfClass<EffectItemString>(source, "Effect::EffectItemString::setData").text;
-}
-
-bool EffectItemString::isEqual(const EffectItem& other) const
-{
-    return text == itemOfClass<EffectItemString>(other, "Effect::EffectItemString::isEqual").text;
-}
-
-std::unique_ptr<EffectItem> EffectItemString::clone() const
-{
-    return std::unique_ptr<EffectItem>(new EffectItemString(*this));
 }
 
 std::string EffectItemString::toString() const

@@ -6,14 +6,11 @@
 namespace Effect {
 
 // Kinds 0 (shown) and 200 (kept by the effect for itself); base of scene and layer-range items.
-class EffectItemInteger : public EffectItem {
+class EffectItemInteger : public EffectItemBase<EffectItemInteger> {
 public:
     EffectItemInteger(EffectItemList& owner, std::wstring name, int value, int minValue, int maxValue,
                       uint8_t kind = EffectItemKind::Integer, const wchar_t* zeroText = nullptr);
 
-    void setData(const EffectItem& source) override;
-    bool isEqual(const EffectItem& other) const override;
-    std::unique_ptr<EffectItem> clone() const override;
     std::string toString() const override;
     // The decimal integer, not clamped.
     void fromString(const std::string& text) override;
@@ -25,17 +22,18 @@ public:
     const wchar_t* zeroText; // caption shown instead of 0, or null
     bool visible = true;
 
-protected:
-    EffectItemInteger(const EffectItemInteger&) = default;
+    // setData copies the range with the value; isEqual compares the value alone.
+    static auto valueFields(auto& item)
+    {
+        return std::tie(item.value, item.defaultValue, item.minValue, item.maxValue);
+    }
+    static auto comparedFields(auto& item) { return std::tie(item.value); }
 };
 
-class EffectItemCheck : public EffectItem {
+class EffectItemCheck : public EffectItemBase<EffectItemCheck> {
 public:
     EffectItemCheck(EffectItemList& owner, std::wstring name, bool value);
 
-    void setData(const EffectItem& source) override;
-    bool isEqual(const EffectItem& other) const override;
-    std::unique_ptr<EffectItem> clone() const override;
     // "1" or "0".
     std::string toString() const override;
     // Set when the decimal integer is not 0.
@@ -44,35 +42,30 @@ public:
     bool value;
     bool visible = true;
 
+    // The value setData copies and isEqual compares.
+    static auto valueFields(auto& item) { return std::tie(item.value); }
+
 protected:
     EffectItemCheck(EffectItemList& owner, uint8_t kind, std::wstring name, bool value);
-    EffectItemCheck(const EffectItemCheck&) = default;
 };
 
 // A toggle button in a row; left and right are its extent as fractions of the row.
-class EffectItemCheckButton : public EffectItemCheck {
+class EffectItemCheckButton : public EffectItemBase<EffectItemCheckButton, EffectItemCheck> {
 public:
     EffectItemCheckButton(EffectItemList& owner, std::wstring name, bool value, float left, float right);
 
-    std::unique_ptr<EffectItem> clone() const override;
-
     float left;
     float right;
-
-protected:
-    EffectItemCheckButton(const EffectItemCheckButton&) = default;
 };
 
 // Multi-line text. Its text form escapes "\" as "\\" and line breaks as "\n".
-class EffectItemText : public EffectItem {
+class EffectItemText : public EffectItemBase<EffectItemText> {
 public:
     EffectItemText(EffectItemList& owner, std::wstring name, std::wstring text);
 
     // A source holding a difference (see makeDifference) is applied to this
     // item's text; otherwise the text is copied.
     void setData(const EffectItem& source) override;
-    bool isEqual(const EffectItem& other) const override;
-    std::unique_ptr<EffectItem> clone() const override;
     std::string toString() const override;
     void fromString(const std::string& text) override;
     // Under the key "text" the older file holds UTF-16 as hexadecimal, low byte first.
@@ -87,26 +80,23 @@ public:
     int prefixLength = 0;
     int suffixLength = 0;
 
-protected:
-    EffectItemText(const EffectItemText&) = default;
+    // The value isEqual compares.
+    static auto valueFields(auto& item) { return std::tie(item.text); }
 };
 
 // One-line text, stored unchanged (kinds 5, and 100 and 101 for script strings).
-class EffectItemString : public EffectItem {
+class EffectItemString : public EffectItemBase<EffectItemString> {
 public:
     EffectItemString(EffectItemList& owner, std::wstring name, std::wstring text,
                      uint8_t kind = EffectItemKind::String);
 
-    void setData(const EffectItem& source) override;
-    bool isEqual(const EffectItem& other) const override;
-    std::unique_ptr<EffectItem> clone() const override;
     std::string toString() const override;
     void fromString(const std::string& text) override;
 
     std::wstring text;
 
-protected:
-    EffectItemString(const EffectItemString&) = default;
+    // The value setData copies and isEqual compares.
+    static auto valueFields(auto& item) { return std::tie(item.text); }
 };
 
 } // namespace Effect

@@ -21,6 +21,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <thread>
+#include <typeinfo>
 
 using namespace Effect;
 
@@ -64,6 +65,53 @@ TEST(IntegerItem, TextIsDecimalUnclampedAndCloneKeepsEveryField)
     EXPECT_FALSE(c.isEqual(item));
     item.setData(c);
     EXPECT_EQ(item.value, 1);
+}
+
+// Every item class with a value: setData carries a changed value across and makes
+// the two equal; a clone is of the item's own class, equals it and joins no list.
+TEST(EveryItem, SetDataAndCloneCarryTheWholeValue)
+{
+    auto list = listAB();
+    EffectItemList spare;
+    struct Case {
+        std::unique_ptr<EffectItem> target;
+        std::unique_ptr<EffectItem> source;
+        const char* text;
+    };
+    auto pair = [&](auto make, const char* text) {
+        return Case{make(spare), make(spare), text};
+    };
+    Case cases[] = {
+        pair([](auto& l) { return std::make_unique<EffectItemInteger>(l, L"i", 0, 0, 9); }, "7"),
+        pair([](auto& l) { return std::make_unique<EffectItemCheck>(l, L"c", false); }, "1"),
+        pair([](auto& l) { return std::make_unique<EffectItemCheckButton>(l, L"c", false, 0.f, 1.f); }, "1"),
+        pair([](auto& l) { return std::make_unique<EffectItemText>(l, L"t", L""); }, "a\\nb"),
+        pair([](auto& l) { return std::make_unique<EffectItemString>(l, L"s", L""); }, "s"),
+        pair([](auto& l) { return std::make_unique<EffectItemColor>(l, L"c", 0, 0, 0); }, "102030"),
+        pair([](auto& l) { return std::make_unique<EffectItemColor>(l, L"c", 0, 0, 0, EffectItemKind::ColorOrNone); },
+             ""),
+        pair([](auto& l) { return std::make_unique<EffectItemFile>(l, L"f", nullptr); }, "/tmp/f.png"),
+        pair([&](auto& l) { return std::make_unique<EffectItemComboFile>(l, L"f", EffectItemKind::Figure, list, 0); },
+             "B"),
+        pair([](auto& l) { return std::make_unique<EffectItemScene>(l, L"s"); }, "3"),
+        pair([](auto& l) { return std::make_unique<EffectItemLayerRange>(l, L"r"); }, "4"),
+        pair([](auto& l) { return std::make_unique<EffectItemMaskSelect>(l, L"m", -1); }, "*buffer"),
+        pair([&](auto& l) { return std::make_unique<EffectItemSelect>(l, L"s", 0, list); }, "B"),
+        pair([&](auto& l) { return std::make_unique<EffectItemSelectButton>(l, L"s", 0, list, 0.f, 1.f); }, "B"),
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(typeid(*c.target).name());
+        c.source->fromString(c.text);
+        EXPECT_FALSE(c.target->isEqual(*c.source));
+        c.target->setData(*c.source);
+        EXPECT_TRUE(c.target->isEqual(*c.source));
+        EXPECT_EQ(c.target->toString(), c.text);
+        auto copy = c.target->clone();
+        EXPECT_EQ(typeid(*copy), typeid(*c.target));
+        EXPECT_TRUE(copy->isEqual(*c.target));
+        EXPECT_EQ(copy->toString(), c.text);
+    }
+    EXPECT_EQ(spare.size(), std::size(cases) * 2); // clones joined no list
 }
 
 TEST(CheckItem, ReadsAnyNonZeroIntegerAsSetAndWritesOneOrZero)
