@@ -73,12 +73,25 @@ TextFormatList::TextFormatList()
 
 ResourceService::ResourceService() : gdiFonts(std::make_unique<GdiFontList>())
 {
+    createBuiltinOutlines(outlines);
     if (Media::Direct3DService::Get()) {
         samplerStates = std::make_unique<Shader::SamplerStateList>();
         blendStates = std::make_unique<Shader::BlendStateList>();
         rasterizerStates = std::make_unique<Shader::RasterizerStateList>();
         shaders = std::make_unique<Shader::ShaderList>();
     }
+    figureList.load(outlines);
+    transitionList.load(outlines);
+}
+
+void ResourceService::createPermutationTexture(std::shared_ptr<Media::ResourceBuffer>& out)
+{
+    out = uploadLookupTexture(createPermutationValues());
+}
+
+void ResourceService::createNoiseTexture(std::shared_ptr<Media::ResourceBuffer>& out)
+{
+    out = uploadLookupTexture(createNoiseValues());
 }
 
 ResourceService::~ResourceService()
@@ -100,6 +113,18 @@ StrokeStyleResource::StrokeStyleResource()
 {
     ResourceService* service = ResourceService::Get();
     strokeStyleList = service ? &service->strokeStyles : nullptr;
+}
+
+FigureResource::FigureResource()
+{
+    ResourceService* service = ResourceService::Get();
+    figureList = service ? &service->figureList : nullptr;
+}
+
+TransitionResource::TransitionResource()
+{
+    ResourceService* service = ResourceService::Get();
+    transitionList = service ? &service->transitionList : nullptr;
 }
 
 } // namespace Resource

@@ -1,11 +1,16 @@
 #pragma once
 // The graphic resources the whole program shares: stroke styles, interface
-// text formats and the fonts of native controls. Each is made on first use,
-// once, whichever thread asks first.
+// text formats, the fonts of native controls, the figure outlines, the figure
+// and transition lists and the lookup textures. Each drawing resource is made
+// on first use, once, whichever thread asks first.
 #include "core/service.h"
 #include "media/com_resource.h"
+#include "media/figure.h"
 #include "media/font_face.h"
+#include "media/lookup_texture.h"
+#include "media/path_data.h"
 #include "media/text_format.h"
+#include "media/transition.h"
 #include "platform/draw/resources.h"
 
 #include <array>
@@ -52,6 +57,7 @@ public:
 
     StrokeStyleList strokeStyles;
     TextFormatList textFormats;
+    OutlineSet outlines;
     std::unique_ptr<GdiFontList> gdiFonts;
     // The GPU tables, built in this order when the graphics device exists
     // (reached through ShaderResource and ShaderStateResource).
@@ -59,6 +65,17 @@ public:
     std::unique_ptr<Shader::BlendStateList> blendStates;
     std::unique_ptr<Shader::RasterizerStateList> rasterizerStates;
     std::unique_ptr<Shader::ShaderList> shaders;
+    // Built-in figures and the user's SVG files; built-in wipes and the
+    // user's wipe images. Both are filled once, at construction.
+    FigureList figureList;
+    TransitionList transitionList;
+    LookupTexture permutationTexture{&ResourceService::createPermutationTexture};
+    LookupTexture noiseTexture{&ResourceService::createNoiseTexture};
+    // The filter cores some wipes borrow, installed by the filters.
+    TransitionCores transitionCores;
+
+    static void createPermutationTexture(std::shared_ptr<Media::ResourceBuffer>& out);
+    static void createNoiseTexture(std::shared_ptr<Media::ResourceBuffer>& out);
 };
 
 // Mix-ins that give an object the shared resources it draws with.
@@ -77,6 +94,22 @@ public:
 
 protected:
     StrokeStyleList* strokeStyleList;
+};
+
+class FigureResource {
+public:
+    FigureResource();
+
+protected:
+    FigureList* figureList;
+};
+
+class TransitionResource {
+public:
+    TransitionResource();
+
+protected:
+    TransitionList* transitionList;
 };
 
 } // namespace Resource

@@ -49,6 +49,11 @@ struct Bitmap::Impl {
 
 QPen makePen(const Brush& brush, float width, const StrokeStyle* style);
 
+class SvgDocument;
+// Draws the document at its viewport size (svg.cpp); false when the drawing
+// library refuses it.
+bool drawSvgDocument(const SvgDocument& document, QPainter& painter);
+
 // One face of an installed font file. The toolkit's font engine behind the raw
 // font is not safe to use from two threads at once: every use holds the mutex.
 class FontData {

@@ -278,6 +278,15 @@ void Target::drawColorGlyph(const FontFace& face, float size, uint16_t glyph, Po
     d.painter.drawGlyphRun(QPointF(origin.x, origin.y), run);
 }
 
+void Target::drawSvgDocument(const SvgDocument& document)
+{
+    Impl& d = *impl_;
+    if (!d.ready())
+        return;
+    if (!Platform::Draw::drawSvgDocument(document, d.painter) && d.error == ResultOk)
+        d.error = ResultFail;
+}
+
 std::unique_ptr<Bitmap> Target::createBitmap(int width, int height) const
 {
     return std::make_unique<Bitmap>(width, height, nullptr, 0);

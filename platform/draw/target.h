@@ -14,6 +14,7 @@
 namespace Platform::Draw {
 
 class FontFace;
+class SvgDocument;
 class TextFormat;
 class TextLayout;
 
@@ -59,6 +60,9 @@ public:
     void drawTextLayout(Point origin, const TextLayout& layout, const Brush& brush);
     // One glyph with its own colours (colour fonts), its baseline origin at origin.
     void drawColorGlyph(const FontFace& face, float size, uint16_t glyph, Point origin);
+    // An SVG document at its viewport size; one the drawing library refuses
+    // fails the session (ResultFail at end).
+    void drawSvgDocument(const SvgDocument& document);
 
     // A bitmap of the target's pixel format.
     std::unique_ptr<Bitmap> createBitmap(int width, int height) const;

@@ -1,0 +1,58 @@
+#pragma once
+// The figure list: the built-in shapes and the user's SVG figures, each drawn
+// on demand into a new picture of a requested size and colour, filled or as an
+// outline of a given line width.
+#include "core/color.h"
+#include "media/path_data.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Media {
+class ResourceBuffer;
+}
+
+namespace Resource {
+
+struct Figure {
+    enum Kind : int32_t { Shape = 0, Background = 1, Rectangle = 2, Round = 3 };
+
+    // A user figure: the SVG file at path.
+    Figure(std::wstring name, std::wstring path);
+    Figure(std::wstring name, const PathData* outline, int32_t kind);
+
+    // The figure in a new picture of width x height in format (0: the working
+    // format). A background takes the scene's size instead. Null for a side of 0.
+    std::unique_ptr<Media::ResourceBuffer> createImage(int width, int height, const ColorF& color, float lineWidth,
+                                                       bool roundCorners, uint32_t format = 0) const;
+
+    std::wstring name;
+    const PathData* outline = nullptr; // null for SVG figures
+    std::wstring filePath;             // empty for built-ins
+    int32_t kind = Shape;
+};
+
+class FigureList {
+public:
+    // The built-in figures (background, circle, square, triangle, pentagon,
+    // hexagon, star, heart), then one per "%Figure%/*.svg" file in name order.
+    void load(const OutlineSet& outlines);
+
+    // Null for an index outside the list.
+    std::unique_ptr<Media::ResourceBuffer> createFigureImage(int index, int width, int height, const ColorF& color,
+                                                             float lineWidth, bool roundCorners) const;
+    // The figure filled, in the mask format.
+    std::unique_ptr<Media::ResourceBuffer> createFigureMask(int index, int width, int height) const;
+
+    std::vector<Figure> figures;
+};
+
+// The size of the scene the background figure fills.
+void getSceneSize(int& width, int& height);
+
+// Orders file paths by their UTF-16 code units (as the file lists are sorted).
+bool lessUtf16(const std::wstring& a, const std::wstring& b);
+
+} // namespace Resource
