@@ -28,7 +28,6 @@ int utf16Units(wchar_t c, uint16_t (&units)[2])
     units[1] = static_cast<uint16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
     return 2;
 }
-} // namespace
 
 bool lessUtf16(const std::wstring& a, const std::wstring& b)
 {
@@ -43,6 +42,17 @@ bool lessUtf16(const std::wstring& a, const std::wstring& b)
         return ua[0] != ub[0] ? ua[0] < ub[0] : ua[1] < ub[1];
     }
     return a.size() < b.size();
+}
+} // namespace
+
+std::vector<std::wstring> findSortedFiles(const wchar_t* pattern)
+{
+    const std::wstring expanded = System::FileName::expand(pattern);
+    std::vector<std::wstring> paths;
+    for (auto& file : System::FileName::findFiles(expanded, System::FileName::getDirectory(expanded).c_str()))
+        paths.push_back(std::move(file.path));
+    std::sort(paths.begin(), paths.end(), lessUtf16);
+    return paths;
 }
 
 void getSceneSize(int& width, int& height)
@@ -123,12 +133,10 @@ void FigureList::load(const OutlineSet& outlines)
     figures.emplace_back(L"星型", &outlines[Star], Figure::Shape);
     figures.emplace_back(L"ハート", &outlines[Heart], Figure::Shape);
 
-    const std::wstring pattern = System::FileName::expand(L"%Figure%/*.svg");
-    std::vector<System::FileName::FileInfo> files =
-        System::FileName::findFiles(pattern, System::FileName::getDirectory(pattern).c_str());
-    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return lessUtf16(a.path, b.path); });
-    for (const auto& file : files)
-        figures.emplace_back(System::FileName::getBaseName(file.path), file.path);
+    for (std::wstring& path : findSortedFiles(L"%Figure%/*.svg")) {
+        std::wstring name = System::FileName::getBaseName(path);
+        figures.emplace_back(std::move(name), std::move(path));
+    }
 }
 
 std::unique_ptr<Media::ResourceBuffer> FigureList::createFigureImage(int index, int width, int height,

@@ -52,7 +52,8 @@ public:
 // The size of the scene the background figure fills.
 void getSceneSize(int& width, int& height);
 
-// Orders file paths by their UTF-16 code units (as the file lists are sorted).
-bool lessUtf16(const std::wstring& a, const std::wstring& b);
+// The files matching a pattern that may begin with a path variable, ordered
+// by the UTF-16 code units of their paths.
+std::vector<std::wstring> findSortedFiles(const wchar_t* pattern);
 
 } // namespace Resource

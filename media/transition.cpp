@@ -164,12 +164,10 @@ void TransitionList::load(const OutlineSet& outlines)
     transitions.emplace_back(L"ワイプ(星型)", &outlines[Star], 3.0f, Transition::Shape);
     transitions.emplace_back(L"ワイプ(ハート)", &outlines[Heart], 2.2f, Transition::Shape);
 
-    const std::wstring pattern = System::FileName::expand(L"%Transition%/*.png");
-    std::vector<System::FileName::FileInfo> files =
-        System::FileName::findFiles(pattern, System::FileName::getDirectory(pattern).c_str());
-    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return lessUtf16(a.path, b.path); });
-    for (const auto& file : files)
-        transitions.emplace_back(System::FileName::getBaseName(file.path), file.path);
+    for (std::wstring& path : findSortedFiles(L"%Transition%/*.png")) {
+        std::wstring name = System::FileName::getBaseName(path);
+        transitions.emplace_back(std::move(name), std::move(path));
+    }
 }
 
 } // namespace Resource

@@ -155,6 +155,15 @@ std::vector<double> parseNumberList(std::string_view text)
     return out;
 }
 
+// An image element whose picture is inside the document (a "data:" address).
+bool isEmbedded(const QXmlStreamAttributes& attributes)
+{
+    for (const QXmlStreamAttribute& attribute : attributes)
+        if (attribute.name() == QLatin1String("href"))
+            return attribute.value().trimmed().startsWith(QLatin1String("data:"), Qt::CaseInsensitive);
+    return false;
+}
+
 std::string toStd(QStringView s)
 {
     return s.toString().toStdString();
@@ -354,6 +363,10 @@ std::unique_ptr<SvgDocument> SvgDocument::parse(std::string_view text, std::stri
                     document->unsupported_.end())
                     document->unsupported_.push_back(local);
                 leftOutDepth = 1;
+                break;
+            }
+            if (local == "image" && !isEmbedded(reader.attributes())) {
+                leftOutDepth = 1; // pictures come from the file itself, never from other files
                 break;
             }
             auto element = std::make_unique<SvgElement>(local == "symbol" ? std::string("g")

@@ -117,15 +117,18 @@ TEST(Svg, DocumentsHoldOnlyWhatIsDrawn)
     EXPECT_FALSE(SvgDocument::parse(R"(<svg xmlns="http://www.w3.org/2000/svg"><g>)" + deep + "</g></svg>", &error));
 
     // Clip paths and their kind are left out (named once), symbols become
-    // definitions, other namespaces and comments go, text stays.
+    // definitions, other namespaces, comments and pictures of other files go,
+    // text stays.
     auto document = load(R"(<!-- c --><defs><clipPath id="c"><rect/></clipPath><mask id="m"/></defs>)"
                          R"(<clipPath/><symbol id="s"><rect/></symbol><x:meta xmlns:x="urn:x"><rect/></x:meta>)"
-                         R"(<text>a &amp; <![CDATA[<b>]]></text>)");
+                         R"(<text>a &amp; <![CDATA[<b>]]></text><image href="/etc/x.png"/>)"
+                         R"(<image xmlns:l="http://www.w3.org/1999/xlink" l:href="data:image/png;base64,AA"/>)");
     EXPECT_EQ(document->unsupportedElements(), (std::vector<std::string>{"clipPath", "mask"}));
     const std::string text = document->serialize();
     EXPECT_EQ(text.substr(text.find("<svg")),
               R"(<svg xmlns="http://www.w3.org/2000/svg"><defs/><defs><g id="s"><rect/></g></defs>)"
-              R"(<text>a &amp; <![CDATA[<b>]]></text></svg>)"
+              R"(<text>a &amp; <![CDATA[<b>]]></text>)"
+              R"(<image xmlns:l="http://www.w3.org/1999/xlink" l:href="data:image/png;base64,AA"/></svg>)"
               "\n");
 }
 
