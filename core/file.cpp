@@ -161,4 +161,24 @@ void AlignedBuffer::freeMemory()
     size = 0;
 }
 
+void DataBuffer::allocMemory(uint32_t newSize)
+{
+    if (newSize > capacity) {
+        freeMemory();
+        data = std::malloc(newSize);
+        if (!data)
+            throw makeErrorCodeException("System::DataBuffer::allocMemory", ErrorOutOfMemory);
+        capacity = newSize;
+    }
+    size = newSize;
+}
+
+void DataBuffer::freeMemory()
+{
+    std::free(data);
+    data = nullptr;
+    capacity = 0;
+    size = 0;
+}
+
 } // namespace System

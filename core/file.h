@@ -59,4 +59,22 @@ struct AlignedBuffer {
     void freeMemory();
 };
 
+// A growable block of plain heap memory (chunk bytes, codec formats and
+// buffers). Growing does not keep the old contents.
+struct DataBuffer {
+    uint32_t size = 0;
+    uint32_t capacity = 0;
+    void* data = nullptr;
+
+    DataBuffer() = default;
+    ~DataBuffer() { freeMemory(); }
+    DataBuffer(const DataBuffer&) = delete;
+    DataBuffer& operator=(const DataBuffer&) = delete;
+
+    void allocMemory(uint32_t size);
+    void freeMemory();
+    uint8_t* bytes() { return static_cast<uint8_t*>(data); }
+    const uint8_t* bytes() const { return static_cast<const uint8_t*>(data); }
+};
+
 } // namespace System

@@ -136,3 +136,23 @@ TEST(File, AlignedBufferGrowsOnly)
     EXPECT_EQ(b.data, nullptr);
     EXPECT_EQ(b.capacity, 0u);
 }
+
+TEST(File, DataBufferGrowsOnlyAndSetsTheSize)
+{
+    DataBuffer b;
+    b.allocMemory(0);
+    EXPECT_EQ(b.data, nullptr);
+    b.allocMemory(64);
+    void* first = b.data;
+    ASSERT_NE(first, nullptr);
+    b.allocMemory(10);
+    EXPECT_EQ(b.data, first);
+    EXPECT_EQ(b.capacity, 64u);
+    EXPECT_EQ(b.size, 10u);
+    b.allocMemory(65);
+    EXPECT_EQ(b.capacity, 65u);
+    EXPECT_EQ(b.size, 65u);
+    EXPECT_EQ(TestKit::errorText([&] { b.allocMemory(0xFFFFFFFFu); }).substr(0, 3), "Can");
+    b.freeMemory();
+    EXPECT_EQ(b.capacity, 0u);
+}
