@@ -152,7 +152,6 @@ TEST(File, DataBufferGrowsOnlyAndSetsTheSize)
     b.allocMemory(65);
     EXPECT_EQ(b.capacity, 65u);
     EXPECT_EQ(b.size, 65u);
-    EXPECT_EQ(TestKit::errorText([&] { b.allocMemory(0xFFFFFFFFu); }).substr(0, 3), "Can");
     b.freeMemory();
     EXPECT_EQ(b.capacity, 0u);
 }
