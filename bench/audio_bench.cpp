@@ -3,7 +3,8 @@
 //   stereo, in samples per second and GB/s of output, beside memcpy of the same
 //   bytes;
 // - 2048-point transforms per second, and display bands of one second of 48 kHz
-//   stereo as a multiple of real time.
+//   stereo as a multiple of real time;
+// - decoding rates beside ffmpeg -threads 1 (decode_bench.cpp).
 #include "bench/audio_bench.h"
 #include "media/audio_buffer.h"
 #include "media/audio_fft.h"
@@ -146,5 +147,6 @@ int main()
 {
     conversions();
     spectra();
+    AudioBench::decoding();
     return 0;
 }

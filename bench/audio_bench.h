@@ -8,4 +8,7 @@ namespace AudioBench {
 // at least atLeast seconds.
 double secondsPerRun(const std::function<void()>& run, double atLeast);
 
+// Prints decoding rates beside ffmpeg's (decode_bench.cpp).
+void decoding();
+
 } // namespace AudioBench
