@@ -13,6 +13,7 @@
 #include "media/image_service.h"
 #include "media/resource_service.h"
 #include "media/direct3d_service.h"
+#include "media/xaudio2_service.h"
 #include "platform/os/process.h"
 #include "platform/ui/application.h"
 #include "ui/menus/dialog.h"
@@ -44,6 +45,7 @@ void startUp(System::ServiceStack& services)
     services.acquire<Media::ImageService>();
     services.acquire<Media::Direct2DService>();
     services.acquire<Media::Direct3DService>();
+    services.acquire<Media::XAudio2Service>();
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();
     services.acquire<Effect::EffectService>();
