@@ -8,6 +8,7 @@
 #include "core/setting_service.h"
 #include "core/text.h"
 #include "core/translate_service.h"
+#include "effect/anchor_host.h"
 #include "effect/effect_service.h"
 #include "media/direct2d_service.h"
 #include "media/image_service.h"
@@ -19,6 +20,7 @@
 #include "ui/menus/dialog.h"
 
 #include <exception>
+#include <memory>
 #include <string>
 
 namespace App {
@@ -49,6 +51,8 @@ void startUp(System::ServiceStack& services)
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();
     services.acquire<Effect::EffectService>();
+    // The effects' handles read the edit settings through it; later services replace it.
+    Effect::AnchorHost::install(std::make_unique<Effect::AnchorHost>());
     System::Log::info(Place, "start up");
     // The start-up listeners run once, before the main loop.
     Event::EventService::Get()->startup();

@@ -56,6 +56,7 @@ public:
     int width = 1920;
     int height = 1080;
     int audioRate = 44100;
+    std::shared_ptr<Object> focusObject; // the object the settings window shows
 };
 
 } // namespace Edit

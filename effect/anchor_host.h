@@ -1,0 +1,62 @@
+#pragma once
+// What the anchor effects ask of the subsystems above the effect framework:
+// the edit settings of handles, the render setting that shows clipping
+// objects, the settings window's section, the cursor, the window service's
+// icons and the camera control's target. The default does the least and logs;
+// the edit service, the render service, the settings window, the window service
+// and the camera control install a host of their own at start-up.
+#include "core/math.h"
+
+#include <memory>
+
+namespace Edit { class Object; }
+namespace Render { class RenderObject; }
+
+namespace Effect {
+
+class AnchorHost {
+public:
+    // Section "Edit" of the main ini file.
+    struct EditSettings {
+        int anchorObjectMoveSnap = 1;      // dragged object handles snap
+        int displayObjectMovePoint = 1;    // movement paths show sample points
+        int displayObjectCenterAnchor = 0; // section handles stand at the object's centre
+    };
+
+    // Reads the edit settings and VisibleClippingObject (section
+    // "Render.video") from the main ini file, when one is open.
+    AnchorHost();
+    virtual ~AnchorHost();
+    AnchorHost(const AnchorHost&) = delete;
+    AnchorHost& operator=(const AnchorHost&) = delete;
+
+    // The installed host; a default one until a host is installed.
+    static AnchorHost& get();
+    // Installs a host (null: the default again). Main thread, before rendering.
+    static void install(std::unique_ptr<AnchorHost> host);
+
+    // Whether clipping objects are shown in the preview.
+    virtual bool isVisibleClippingObject() const;
+    // Flips that setting and logs "set visible clipping object enable=%d".
+    virtual void toggleVisibleClippingObject();
+    // The section point the settings window shows for the object being
+    // rendered; the default is the section the render object's frame lies in.
+    virtual int getCurrentSection(const Render::RenderObject& object) const;
+    // The settings window shows the section of the object at that frame.
+    virtual void showSectionAtFrame(int frame);
+    virtual void setCursorFrame(int frame);
+    // The frame button's icon while the clipping objects are shown or not;
+    // null without a window.
+    virtual const void* getClippingObjectIcon(bool visible) const;
+    // The position of the focus object drawn under a camera control, for the
+    // camera's guides. The camera control keeps it in the frame's own render
+    // state: two renders may run at once.
+    virtual void setCameraTarget(Render::RenderObject& object, const Edit::Object& camera, const Math::float4& target);
+
+    EditSettings edit;
+
+protected:
+    bool visibleClippingObject = true;
+};
+
+} // namespace Effect
