@@ -1,5 +1,7 @@
 #include "platform/draw/private_qt.h"
 
+#include "platform/draw/font_tables.h"
+
 #include <QFontDatabase>
 #include <QStringList>
 
@@ -16,12 +18,8 @@ namespace Platform::Draw {
 namespace {
 
 // Big-endian reads that give 0 past the end of the table.
-struct Be {
-    const QByteArray& b;
-    uint8_t u8(int o) const { return o >= 0 && o < b.size() ? static_cast<uint8_t>(b[o]) : 0; }
-    uint16_t u16(int o) const { return static_cast<uint16_t>(u8(o) << 8 | u8(o + 1)); }
-    int16_t s16(int o) const { return static_cast<int16_t>(u16(o)); }
-    uint32_t u32(int o) const { return static_cast<uint32_t>(u16(o)) << 16 | u16(o + 2); }
+struct Be : TableReader {
+    explicit Be(const QByteArray& b) : TableReader{reinterpret_cast<const uint8_t*>(b.constData()), static_cast<size_t>(b.size())} {}
 };
 
 std::wstring lower(std::wstring s)
@@ -98,81 +96,6 @@ std::vector<LocalizedName> readNames(const QByteArray& table, uint16_t nameId)
     if (out.empty() && !macName.empty())
         out.push_back({L"en-us", macName});
     return out;
-}
-
-void readCoverage(const Be& be, int offset, std::vector<uint16_t>& glyphs)
-{
-    const int format = be.u16(offset);
-    if (format == 1) {
-        const int count = be.u16(offset + 2);
-        for (int i = 0; i < count; ++i)
-            glyphs.push_back(be.u16(offset + 4 + i * 2));
-    } else if (format == 2) {
-        const int count = be.u16(offset + 2);
-        for (int i = 0; i < count; ++i) {
-            const int r = offset + 4 + i * 6;
-            const int start = be.u16(r), end = be.u16(r + 2);
-            for (int g = start; g <= end && end - start < 65536; ++g)
-                glyphs.push_back(static_cast<uint16_t>(g));
-        }
-    }
-}
-
-// Single substitutions of the vertical-writing feature ("vert", or "vrt2" without it).
-void readVerticalSubstitutions(const QByteArray& gsub, std::unordered_map<uint16_t, uint16_t>& out)
-{
-    if (gsub.size() < 10)
-        return;
-    Be be{gsub};
-    const int featureList = be.u16(6), lookupList = be.u16(8);
-    const int featureCount = be.u16(featureList);
-    std::vector<int> lookups;
-    for (const char* wanted : {"vert", "vrt2"}) {
-        if (!lookups.empty())
-            break; // "vrt2" only stands in for a missing "vert"
-        for (int i = 0; i < featureCount; ++i) {
-            const int r = featureList + 2 + i * 6;
-            if (std::memcmp(gsub.constData() + std::min<int>(r, gsub.size() - 4), wanted, 4) != 0)
-                continue;
-            const int feature = featureList + be.u16(r + 4);
-            const int n = be.u16(feature + 2);
-            for (int k = 0; k < n; ++k) {
-                int index = be.u16(feature + 4 + k * 2);
-                if (std::find(lookups.begin(), lookups.end(), index) == lookups.end())
-                    lookups.push_back(index);
-            }
-        }
-    }
-    const int lookupCount = be.u16(lookupList);
-    for (int index : lookups) {
-        if (index >= lookupCount)
-            continue;
-        const int lookup = lookupList + be.u16(lookupList + 2 + index * 2);
-        const int type = be.u16(lookup), subCount = be.u16(lookup + 4);
-        for (int s = 0; s < subCount; ++s) {
-            int sub = lookup + be.u16(lookup + 6 + s * 2);
-            int subType = type;
-            if (type == 7) { // extension: the real subtable lies at a 32-bit offset
-                subType = be.u16(sub + 2);
-                sub = sub + static_cast<int>(be.u32(sub + 4));
-            }
-            if (subType != 1)
-                continue;
-            const int format = be.u16(sub);
-            std::vector<uint16_t> covered;
-            readCoverage(be, sub + be.u16(sub + 2), covered);
-            for (size_t i = 0; i < covered.size(); ++i) {
-                uint16_t to;
-                if (format == 1)
-                    to = static_cast<uint16_t>(covered[i] + be.s16(sub + 4));
-                else if (format == 2 && static_cast<int>(i) < be.u16(sub + 4))
-                    to = be.u16(sub + 6 + static_cast<int>(i) * 2);
-                else
-                    continue;
-                out.emplace(covered[i], to); // the first feature's substitution wins
-            }
-        }
-    }
 }
 
 } // namespace
@@ -271,7 +194,8 @@ const FontData::Tables& FontData::tables()
             for (int i = 0; i < n; ++i)
                 t.vorg.emplace(v.u16(8 + i * 4), v.s16(10 + i * 4));
         }
-        readVerticalSubstitutions(table("GSUB"), t.vertical);
+        const QByteArray gsub = table("GSUB");
+        t.vertical = readVerticalSubstitutions(Be{gsub});
         t.colorBitmaps = !table("CBDT").isEmpty() || !table("sbix").isEmpty();
         if (os2.size() >= 8) {
             t.weight = std::clamp<int>(o.u16(4), 1, 999);
@@ -563,6 +487,13 @@ int stretchRank(int want, int have)
         return have < want ? want - have : 10 + have - want;
     return have > want ? have - want : 10 + want - have;
 }
+
+// How far a font is from the one asked for: stretch first, then style, then weight.
+long matchRank(const Font& f, int weight, int stretch, FontStyle style)
+{
+    return static_cast<long>(stretchRank(stretch, f.getStretch())) * 100000000L +
+           static_cast<long>(styleRank(style, f.getStyle())) * 10000000L + weightRank(weight, f.getWeight());
+}
 } // namespace
 
 std::shared_ptr<Font> FontFamily::getFirstMatchingFont(int weight, int stretch, FontStyle style) const
@@ -572,8 +503,7 @@ std::shared_ptr<Font> FontFamily::getFirstMatchingFont(int weight, int stretch, 
     const Font* best = nullptr;
     long bestRank = 0;
     for (const auto& f : fonts_) {
-        long rank = static_cast<long>(stretchRank(stretch, f->getStretch())) * 100000000L +
-                    static_cast<long>(styleRank(style, f->getStyle())) * 10000000L + weightRank(weight, f->getWeight());
+        const long rank = matchRank(*f, weight, stretch, style);
         if (!best || rank < bestRank) {
             best = f.get();
             bestRank = rank;
