@@ -566,6 +566,12 @@ FontCollection::FontCollection()
         }
         if (fam->fonts_.empty())
             continue;
+        // The regular member first, then by distance from it: the toolkit lists
+        // styles in no such order (often bold first), and the first member of a
+        // name is the one the font registry keeps.
+        std::stable_sort(fam->fonts_.begin(), fam->fonts_.end(), [](const auto& a, const auto& b) {
+            return matchRank(*a, 400, 5, FontStyle::Normal) < matchRank(*b, 400, 5, FontStyle::Normal);
+        });
         fam->names_ = fam->fonts_.front()->data_->tables().familyNames;
         bool hasQtName = false;
         for (const auto& n : fam->names_)

@@ -112,6 +112,8 @@ private:
     std::weak_ptr<FontFamily> family_;
 };
 
+// The members of a family come regular first, then by their distance from
+// it (stretch, then style, then weight).
 class FontFamily : public std::enable_shared_from_this<FontFamily> {
 public:
     const std::vector<LocalizedName>& getFamilyNames() const { return names_; }

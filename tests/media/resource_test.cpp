@@ -27,10 +27,20 @@ TEST_F(DrawServices, FontRegistryKeepsUprightFontsOncePerName)
     // Oblique and italic members never enter: every registered font is upright.
     for (auto* define : d2d->getFontListByName())
         EXPECT_EQ(define->font()->getStyle(), Platform::Draw::FontStyle::Normal) << System::wideToUtf8(define->getName());
-    // Regular and Bold share one legacy family name: one definition, the first one (regular).
-    const Media::FontDefine* jp = d2d->findFont(L"Noto Sans CJK JP");
-    ASSERT_NE(jp, nullptr);
-    EXPECT_EQ(jp->font()->getWeight(), 400);
+    // Regular and Bold share one legacy family name: one definition, the
+    // regular one, whatever order the toolkit lists the styles in; bold is
+    // reached through the family.
+    for (const wchar_t* name : {L"Noto Sans CJK JP", L"Noto Serif CJK JP", L"DejaVu Sans", L"DejaVu Serif"}) {
+        SCOPED_TRACE(System::wideToUtf8(name));
+        const Media::FontDefine* define = d2d->findFont(name);
+        ASSERT_NE(define, nullptr);
+        EXPECT_EQ(define->font()->getWeight(), 400);
+        EXPECT_EQ(define->font()->getStretch(), 5);
+        EXPECT_EQ(d2d->getFont(name, false, false)->getWeight(), 400);
+        auto bold = d2d->getFont(name, true, false);
+        EXPECT_EQ(bold->getWeight(), 700);
+        EXPECT_EQ(bold->getSimulations(), 0u);
+    }
     // A weight outside the four-member group has a name of its own.
     EXPECT_NE(d2d->findFont(L"DejaVu Sans Light"), nullptr);
     // Orders are distinct and the lists are sorted.
