@@ -105,12 +105,63 @@ TEST(StaticTables, CompiledExpressions)
     EXPECT_EQ(m[2].str(), L"0012");
     EXPECT_EQ(m[3].str(), L".png");
 
-    std::wstring text = L"a<?x=1\ny=2?>b<?" L"?>c";
-    std::vector<std::wstring> blocks;
-    for (std::wsregex_iterator it(text.begin(), text.end(), System::Expressions::textScriptBlock()), end;
-         it != end; ++it)
-        blocks.push_back((*it)[1].str());
-    EXPECT_EQ(blocks, (std::vector<std::wstring>{L"x=1\ny=2", L""}));
+}
+
+namespace {
+// The scripts of every block, in order, and the text between them.
+std::vector<std::wstring> scriptBlocks(std::wstring_view text, std::wstring* rest = nullptr)
+{
+    std::vector<std::wstring> scripts;
+    System::Expressions::TextScriptBlock block;
+    size_t at = 0;
+    while (System::Expressions::findTextScriptBlock(text, at, block)) {
+        EXPECT_EQ(text.substr(block.begin, 2), L"<?");
+        EXPECT_EQ(text.substr(block.end - 2, 2), L"?>");
+        scripts.emplace_back(text.substr(block.scriptBegin, block.scriptLength));
+        if (rest)
+            *rest += text.substr(at, block.begin - at);
+        at = block.end;
+    }
+    if (rest)
+        *rest += text.substr(at);
+    return scripts;
+}
+} // namespace
+
+TEST(StaticTables, TextScriptBlocks)
+{
+    using namespace std::string_literals;
+    struct Case {
+        std::wstring text;
+        std::vector<std::wstring> scripts;
+        std::wstring rest;
+    } cases[] = {
+        {L"a<?x=1\ny=2?>b<?" L"?>c", {L"x=1\ny=2", L""}, L"abc"},
+        {L"<?=1+2?>", {L"=1+2"}, L""},
+        {L"<?a?>?>", {L"a"}, L"?>"},                    // the first "?>" ends the block
+        {L"<?<?a?>", {L"<?a"}, L""},                    // a second opening is script
+        {L"<?>", {}, L"<?>"},                           // "?" of the opening cannot close it
+        {L"<?" L"?>", {L""}, L""},
+        {L"<?a", {}, L"<?a"},                           // never closed
+        {L"<?a\0b?>"s, {}, L"<?a\0b?>"s},                // a NUL ends no block and is no script
+        {L"<?a\0<?b?>"s, {L"b"}, L"<?a\0"s},
+        {L"?><?x?><?", {L"x"}, L"?><?"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        std::wstring rest;
+        EXPECT_EQ(scriptBlocks(c.text, &rest), c.scripts);
+        EXPECT_EQ(rest, c.rest);
+    }
+
+    // Long blocks (this length overflowed the stack of a regular-expression
+    // search), and many unclosed openings, which must not make the scan quadratic.
+    const std::wstring script(1000000, L'x');
+    EXPECT_TRUE(scriptBlocks(L"<?" + script + L"?>") == std::vector<std::wstring>{script});
+    std::wstring openings;
+    for (int i = 0; i < 200000; ++i)
+        openings += L"<?\0"s;
+    EXPECT_TRUE(scriptBlocks(openings + L"<?y?>") == std::vector<std::wstring>{L"y"});
 }
 
 TEST(VocabularyTables, ChoiceLists)
