@@ -171,8 +171,9 @@ TEST_F(TextDrawTest, OverlongTagsAreText)
     // worker's stack while the pattern ran to the end of the text); the tag
     // after it still counts.
     const std::wstring unclosed = L"<@" + std::wstring(60000, L'a');
+    const std::wstring text = unclosed + L"<s20>B"; // the drawer keeps the pointer: the text must outlive it
     Media::TextDraw t;
-    prepare(t, (unclosed + L"<s20>B").c_str(), 10);
+    prepare(t, text.c_str(), 10);
     t.layout(nullptr);
     EXPECT_EQ(t.characterCount, unclosed.size() + 1);
 
