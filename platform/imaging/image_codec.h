@@ -1,5 +1,5 @@
 #pragma once
-// Still-image files in and out: BMP, PNG, JPEG and GIF are decoded (first frame
+// Still-image files in and out: BMP, PNG, JPEG, GIF and TIFF are decoded (first frame
 // only), PNG and JPEG are encoded. Pixels are handed over in the layout the
 // caller names; no colour management is applied in either direction.
 #include <cstddef>
