@@ -4,7 +4,9 @@
 #include "media/direct2d_service.h"
 #include "media/direct3d_service.h"
 #include "media/resource_buffer.h"
+#include "media/shader_list.h"
 #include "platform/draw/target.h"
+#include "platform/gpu/gpu.h"
 
 #include <array>
 #include <cstring>
@@ -140,10 +142,31 @@ void RenderTargetDirect3D::drawGeometry(const Platform::Draw::Geometry& geometry
         target_->fillGeometry(placed, *fill);
 }
 
+Widening preferredWidening()
+{
+    const Direct3DService* d3d = Direct3DService::Get();
+    return d3d && d3d->device && !d3d->device->facts().software ? Widening::OnDevice : Widening::InMemory;
+}
+
 void RenderTargetDirect3D::upload()
+{
+    upload(preferredWidening());
+}
+
+void RenderTargetDirect3D::upload(Widening widening)
 {
     if (buffer_->empty())
         return;
+    if (widening == Widening::OnDevice && buffer_->getFormat() == Format::R16G16B16A16Float && buffer_->shaderList) {
+        // The drawing is premultiplied 8-bit BGRA already: upload it as it is
+        // and let the copy shader widen it into the picture.
+        ResourceBuffer drawn(0, 0, Format::B8G8R8A8Unorm);
+        drawn.width = buffer_->width;
+        drawn.height = buffer_->height;
+        drawn.createTexture2D(target_->bits(), static_cast<uint32_t>(target_->stride()));
+        buffer_->shaderList->copyShader.drawNoConstant(*buffer_, drawn);
+        return;
+    }
     std::vector<uint8_t> memory;
     uint32_t pitch = 0;
     if (!convertBgraToFormat(target_->bits(), target_->stride(), target_->width(), target_->height(),
@@ -166,7 +189,12 @@ void RenderTargetDirect3D::DrawSection::end()
     if (!open_)
         return;
     open_ = false;
-    if (int32_t result = surface_.target().endDraw())
+    const int32_t result = surface_.target().endDraw();
+    // Rasterising is over: the upload runs without the drawing lock, so other
+    // workers draw their text meanwhile.
+    if (lock_.owns_lock())
+        lock_.unlock();
+    if (result)
         throw System::makeHresultException("target->EndDraw", "Media::RenderTargetDirect3D::DrawSection::end", result);
     surface_.upload();
 }

@@ -3,7 +3,7 @@
 // a transparent picture in memory of the buffer's size; closing the draw
 // section uploads it into the buffer, replacing its contents (owners clear the
 // buffer before drawing into it, so nothing is lost). The section holds the
-// Direct2D service's drawing lock from start to end.
+// Direct2D service's drawing lock while it rasterises, not while it uploads.
 #include "platform/draw/resources.h"
 
 #include <cstdint>
@@ -19,6 +19,19 @@ namespace Media {
 
 class ResourceBuffer;
 
+// How a drawing (premultiplied 8-bit BGRA) reaches a working-format picture.
+enum class Widening {
+    // Widened to half floats in memory, then uploaded: the cheaper way where
+    // the graphics device is the processor itself (a software rasteriser runs
+    // a full-picture pass at several times the cost of the table lookups).
+    InMemory,
+    // Uploaded as 8 bits (half the bytes) and widened by a copy pass: no
+    // processor work beyond the copy into the upload memory.
+    OnDevice,
+};
+// OnDevice on a graphics processor, InMemory on a software device.
+Widening preferredWidening();
+
 class RenderTargetDirect3D {
 public:
     explicit RenderTargetDirect3D(ResourceBuffer& buffer);
@@ -33,8 +46,10 @@ public:
     void drawGeometry(const Platform::Draw::Geometry& geometry, const Platform::Draw::Brush* fill, float x, float y,
                       const Platform::Draw::Brush* stroke, float strokeWidth, const Platform::Draw::StrokeStyle* style);
 
-    // Uploads the drawn picture into the buffer in its format.
+    // Uploads the drawn picture into the buffer in its format, a working-format
+    // picture the preferred way (or the one given).
     void upload();
+    void upload(Widening widening);
 
     class DrawSection {
     public:
