@@ -61,12 +61,15 @@ ColorF parseRgba(std::basic_string_view<Char> text)
 }
 
 template <class Char>
-void parseRgb(std::basic_string_view<Char> text, ColorBytes& out)
+void parseRgb(std::basic_string_view<Char> text, ColorBytes& out, bool strict = false)
 {
     if (!trimSpaces(text))
         invalidRgb();
-    if (text.size() != 6)
+    if (text.size() != 6) {
+        if (strict)
+            invalidRgb();
         return;
+    }
     ColorBytes c;
     c.r = static_cast<uint8_t>(readPair(text, 0));
     c.g = static_cast<uint8_t>(readPair(text, 2));
@@ -97,6 +100,10 @@ ColorF hsvToRgb(float h, float s, float v)
     float x = std::fmod(h, 1.0f) * 6;
     if (x < 0)
         x += 6;
+    // A hue that is not a number or infinite (scripts pass any number) is red,
+    // never a sector picked from an undefined conversion.
+    if (!std::isfinite(x))
+        x = 0;
     float m = (1 - s) * v;
     float c = v - m;
     switch (static_cast<int>(x)) {
@@ -148,4 +155,11 @@ void parseRgbText(const std::string& text, ColorBytes& out)
 void parseRgbWideText(const std::wstring& text, ColorBytes& out)
 {
     parseRgb(std::wstring_view(text), out);
+}
+
+ColorBytes parseRgbBytes(const std::string& text)
+{
+    ColorBytes bytes;
+    parseRgb(std::string_view(text), bytes, true);
+    return bytes;
 }

@@ -29,3 +29,6 @@ ColorF parseRgbaWideText(const std::wstring& text);
 // a text of another length leaves out unchanged; malformed digits throw.
 void parseRgbText(const std::string& text, ColorBytes& out);
 void parseRgbWideText(const std::wstring& text, ColorBytes& out);
+// Exactly six hexadecimal digits, spaces around them ignored; any other text
+// throws "RGB argument is invalid.".
+ColorBytes parseRgbBytes(const std::string& text);

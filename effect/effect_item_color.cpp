@@ -25,8 +25,9 @@ std::string EffectItemColor::toString() const
 
 void EffectItemColor::setHexText(const std::string& text)
 {
-    ColorBytes bytes{r, g, b};
-    parseRgbText(text, bytes);
+    // A text of another length is refused, not taken as "no change": the
+    // section reader then warns and keeps the item as it was.
+    const ColorBytes bytes = parseRgbBytes(text);
     r = bytes.r;
     g = bytes.g;
     b = bytes.b;

@@ -14,7 +14,7 @@ public:
 
     // "rrggbb" in lower case; empty for none.
     std::string toString() const override;
-    // Empty text is none; otherwise six hexadecimal digits.
+    // Empty text is none; otherwise six hexadecimal digits (any other text throws).
     void fromString(const std::string& text) override;
     // A decimal 0xRRGGBB number; other texts as fromString.
     void fromScriptString(const std::string& text) override;

@@ -1,6 +1,9 @@
 #include "core/color.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 TEST(Color, HsvConversions)
 {
@@ -27,6 +30,16 @@ TEST(Color, HsvConversions)
     ColorF c = hsvToRgb(-0.25f, 0.5f, 0.8f), d = hsvToRgb(0.75f, 0.5f, 0.8f);
     EXPECT_NEAR(c.r, d.r, 1e-6);
     EXPECT_NEAR(c.b, d.b, 1e-6);
+}
+
+TEST(Color, HueThatIsNoNumberIsRed)
+{
+    for (float h : {std::nanf(""), INFINITY, -INFINITY}) {
+        ColorF c = hsvToRgb(h, 1.0f, 0.5f);
+        EXPECT_EQ(c.r, 0.5f) << h;
+        EXPECT_EQ(c.g, 0.0f) << h;
+        EXPECT_EQ(c.b, 0.0f) << h;
+    }
 }
 
 TEST(Color, BytesAndText)
@@ -68,4 +81,9 @@ TEST(Color, BytesAndText)
     EXPECT_EQ(out.b, 0xc2);
     EXPECT_THROW(parseRgbText("   ", out), std::exception);
     EXPECT_THROW(parseRgbText("0x1234", out), std::exception);
+
+    // The strict form takes six digits and nothing else.
+    EXPECT_EQ(parseRgbBytes(" a0b1c2 ").g, 0xb1);
+    for (const char* bad : {"0ff8", "0ff80", "a0b1c2d3", ""})
+        EXPECT_EQ(TestKit::errorText([&] { parseRgbBytes(bad); }), "RGB argument is invalid.") << bad;
 }

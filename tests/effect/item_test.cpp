@@ -364,8 +364,13 @@ TEST(ColorItem, TextFormsOfAllSources)
     item.fromString("00FF0a");
     EXPECT_FALSE(item.none);
     EXPECT_EQ(item.toString(), "00ff0a");
-    item.fromString("0ff80"); // another length leaves the bytes as they are
+    // Any other length is refused, and the item keeps its colour (or its "none").
+    for (const char* bad : {"0ff8", "0ff80", "00ff0a00"})
+        EXPECT_EQ(TestKit::errorText([&] { item.fromString(bad); }), "RGB argument is invalid.") << bad;
     EXPECT_EQ(item.toString(), "00ff0a");
+    EffectItemColor none(items, L"色", 0, 0, 0, EffectItemKind::ColorOrNone, true);
+    EXPECT_THROW(none.fromString("0ff80"), std::exception);
+    EXPECT_TRUE(none.none);
     EXPECT_EQ(TestKit::errorText([&] { item.fromString("   "); }), "RGB argument is invalid.");
     item.fromScriptString("16711680");
     EXPECT_EQ(item.toString(), "ff0000");
