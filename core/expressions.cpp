@@ -4,12 +4,6 @@ namespace System::Expressions {
 
 // Each expression is compiled on first use, once; the compilation is thread-safe.
 
-const std::wregex& braceVariable()
-{
-    static const std::wregex expression(LR"(\{([^{}]+)\})");
-    return expression;
-}
-
 const std::wregex& inputPluginCharacter()
 {
     static const std::wregex expression(LR"([0-9a-zA-Z,_-])");

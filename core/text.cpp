@@ -1,6 +1,5 @@
 #include "core/text.h"
 
-#include "core/expressions.h"
 #include "platform/os/codepage.h"
 
 #include <algorithm>
@@ -293,13 +292,25 @@ void replaceString(std::string& text, std::string_view from, std::string_view to
 
 void expandBraceVariable(std::wstring& text, const std::function<const wchar_t*(const std::wstring&)>& lookup)
 {
-    // Matches are taken from a copy made before any replacement.
+    // Placeholders are "{name}" with a name of at least one character and no
+    // braces. They are found in a copy made before any replacement, in one pass
+    // over it (a regular expression recursed once per character and overflowed
+    // the stack on long texts).
     const std::wstring source = text;
-    const std::wregex& expression = Expressions::braceVariable();
-    for (std::wsregex_iterator it(source.begin(), source.end(), expression), end; it != end; ++it) {
-        const std::wsmatch& match = *it;
-        const wchar_t* replacement = lookup(match[1].str());
-        replaceString(text, match[0].str(), replacement ? std::wstring_view(replacement) : std::wstring_view());
+    size_t open = source.find(L'{');
+    while (open != std::wstring::npos) {
+        const size_t next = source.find_first_of(L"{}", open + 1);
+        if (next == std::wstring::npos)
+            break;
+        if (source[next] == L'{' || next == open + 1) {
+            open = source.find(L'{', next);
+            continue;
+        }
+        const std::wstring name = source.substr(open + 1, next - open - 1);
+        const wchar_t* replacement = lookup(name);
+        replaceString(text, std::wstring_view(source).substr(open, next - open + 1),
+                      replacement ? std::wstring_view(replacement) : std::wstring_view());
+        open = source.find(L'{', next + 1);
     }
 }
 

@@ -65,12 +65,24 @@ TEST(Text, ExpandBraceVariable)
         {L"{{x}}", L"{1}"},
         {L"no placeholders", L"no placeholders"},
         {L"{x", L"{x"},
+        {L"{a\n}{x}", L"1"},                         // a name may hold a line break
+        {L"}{x}{", L"}1{"},
     };
     for (const Case& c : cases) {
         std::wstring text = c.text;
         expandBraceVariable(text, lookup);
         EXPECT_EQ(text, c.expected) << wideToUtf8(c.text);
     }
+    // A long name and a long run of open braces take one pass, not one stack frame per character.
+    std::wstring longName = L"{" + std::wstring(100000, L'n') + L"}" + std::wstring(100000, L'{') + L"{x}";
+    std::wstring seen;
+    expandBraceVariable(longName, [&](const std::wstring& name) -> const wchar_t* {
+        seen += name.size() > 10 ? L"long;" : name + L";";
+        return lookup(name);
+    });
+    EXPECT_EQ(seen, L"long;x;");
+    EXPECT_EQ(longName, std::wstring(100000, L'{') + L"1");
+
     std::wstring text = L"aaa";
     replaceString(text, L"a", L"aa");
     EXPECT_EQ(text, L"aaaaaa");
