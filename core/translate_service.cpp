@@ -30,24 +30,35 @@ void expandLineBreaks(std::wstring& text)
     System::replaceString(text, L"\\n", L"\n");
 }
 
+// The language files of a folder as the listing finds them: the extension in any case.
+std::vector<std::wstring> languageFiles(const wchar_t* folder)
+{
+    std::vector<std::wstring> paths;
+    for (auto& file : System::FileName::findFiles(System::FileName::expand(folder) + L"/*.vml2", folder))
+        paths.push_back(file.path);
+    return paths;
+}
+
 std::vector<std::wstring> languageNames(const wchar_t* folder)
 {
     std::vector<std::wstring> names;
-    std::wstring pattern = System::FileName::expand(folder) + L"/*.vml2";
-    for (auto& file : System::FileName::findFiles(pattern, nullptr))
-        names.push_back(System::FileName::getBaseName(file.path));
+    for (auto& path : languageFiles(folder))
+        names.push_back(System::FileName::getBaseName(path));
     return names;
 }
 
+// The file of a language under the name the listing gave it (the user's folder
+// first, then the installed one), so "Deutsch.VML2" opens as it was listed; the
+// user's "<language>.vml2" when neither folder has it.
 std::wstring languageFilePath(const std::wstring& language)
 {
-    std::wstring path = System::FileName::expand(LanguageFolder) + L"/" + language + L".vml2";
-    if (!Platform::Os::pathExists(System::toLocalPath(path))) {
-        std::wstring installed = System::FileName::expand(InstalledLanguageFolder) + L"/" + language + L".vml2";
-        if (Platform::Os::pathExists(System::toLocalPath(installed)))
-            return installed;
+    for (const wchar_t* folder : {LanguageFolder, InstalledLanguageFolder}) {
+        for (auto& path : languageFiles(folder)) {
+            if (System::FileName::getBaseName(path) == language)
+                return path;
+        }
     }
-    return path;
+    return System::FileName::expand(LanguageFolder) + L"/" + language + L".vml2";
 }
 
 // Everything after the last separator.

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 using Translate::TranslateService;
@@ -159,6 +160,29 @@ TEST_F(TranslateFixture, ADroppedLanguageFileIsCopiedSelectedAndConfirmed)
     EXPECT_THROW(translate().registerLanguageFile(L"/nonexistent/fr.vml2"), std::exception);
     EXPECT_EQ(translate().language, L"de");
     EXPECT_EQ(stop(), "de");
+    Platform::Ui::setMessageBoxAnswerer(nullptr);
+    Platform::Ui::shutdownApplication();
+}
+
+TEST_F(TranslateFixture, AFileWithAnUpperCaseExtensionLoadsUnderItsListedName)
+{
+    Platform::Ui::initializeApplication();
+    Platform::Ui::setMessageBoxAnswerer([](const Platform::Ui::MessageBox& box) { return box.defaultAnswer; });
+    start("[Translate]\nLanguage=\n", "ja");
+    std::string dropped = TestKit::tempDir() + "/upper";
+    TestKit::runCommand("mkdir -p '" + dropped + "'");
+    TestKit::writeFile(dropped + "/Deutsch.VML2", German);
+    translate().registerLanguageFile(System::fromLocalPath(dropped + "/Deutsch.VML2").c_str());
+    EXPECT_EQ(translate().language, L"Deutsch");
+    ASSERT_TRUE(TranslateService::enabled);
+    EXPECT_STREQ(translate().menu.translate(L"ファイル"), L"Datei");
+    auto list = translate().getLanguageList();
+    EXPECT_NE(std::find(list.begin(), list.end(), L"Deutsch"), list.end());
+    EXPECT_EQ(stop(), "Deutsch");
+
+    // The next start reads it as well.
+    start("[Translate]\nLanguage=Deutsch\n", "ja");
+    EXPECT_TRUE(TranslateService::enabled);
     Platform::Ui::setMessageBoxAnswerer(nullptr);
     Platform::Ui::shutdownApplication();
 }
