@@ -131,6 +131,14 @@ int32_t scaleOfStep(double step)
     return std::max<int32_t>(1, EffectItemNumber::roundValue(1.0 / step));
 }
 
+// The frame a time falls in, saturated to the int range; a time that is no number is frame 0.
+int frameOfTime(double time)
+{
+    if (!(time == time))
+        return 0;
+    return static_cast<int>(std::clamp(time, -2147483648.0, 2147483647.0));
+}
+
 void wholeObjectPosition(Render::SectionPosition& position, const Edit::Object& object, double time)
 {
     position.section = 0;
@@ -295,7 +303,7 @@ double EffectItemNumber::evaluate(const Render::RenderObject& object, double tim
     if (ownPosition || !object.object)
         return movement->getValue(*this, object.sectionPosition, object);
     Render::SectionPosition position;
-    position.setPosition(*object.object, static_cast<int>(time), time);
+    position.setPosition(*object.object, frameOfTime(time), time);
     return movement->getValue(*this, position, object);
 }
 
@@ -323,7 +331,7 @@ double EffectItemNumber::getSectionPosition(const Render::RenderObject& object, 
         wholeObjectPosition(position, *object.object, time);
         return position.offset / position.length;
     }
-    position.setPosition(*object.object, static_cast<int>(time), time);
+    position.setPosition(*object.object, frameOfTime(time), time);
     return position.section + position.offset / position.length;
 }
 

@@ -365,10 +365,14 @@ double RandomMove::getValue(const EffectItemNumber& item, const Render::SectionP
                             const Render::RenderObject& object) const
 {
     const std::vector<double>& params = item.getMovementParams();
-    const int period = params.empty() ? 15 : static_cast<int>(params[0]);
-    const double x = position.offset / std::max(period, 1);
-    const int n = static_cast<int>(x);
-    const double f = x - n;
+    // The period and the time come from texts and may be anything (1e300, NaN,
+    // a time of 1e12 frames): both are range-checked before the conversions to
+    // int, and the random index n stays where n - 1 .. n + 2 are ints.
+    const double period = params.empty() ? 15.0 : std::trunc(params[0]);
+    const double x = position.offset / (period >= 1.0 ? std::min(period, 2147483647.0) : 1.0);
+    const bool known = x == x;
+    const int n = known ? static_cast<int>(std::clamp(x, -2147483647.0, 2147483645.0)) : 0;
+    const double f = known ? std::clamp(x - n, -1.0, 1.0) : 0.0;
     const double lo = item.getIndexValue(0), hi = item.getIndexValue(1);
 
     const uint32_t start = object.object ? static_cast<uint32_t>(object.object->start) : 0u;
@@ -382,7 +386,10 @@ double RandomMove::getValue(const EffectItemNumber& item, const Render::SectionP
         R[i] = lo + (hi - lo) * randomFraction(n - 1 + i, seed);
     const double c1 = smoothRandomValue(R[0], R[1], R[2]);
     const double c2 = smoothRandomValue(R[3], R[2], R[1]);
-    return bezier(R[1], c1, c2, R[2], f);
+    // The smoothed curve may overshoot its points a little; never past what the item can hold.
+    const double v = bezier(R[1], c1, c2, R[2], f);
+    return std::min(std::max(v, static_cast<double>(item.minValue) / item.scale),
+                    static_cast<double>(item.maxValue) / item.scale);
 }
 
 bool RandomMove::hasPath(const EffectItemNumber&) const

@@ -227,6 +227,26 @@ TEST_F(Movements, RandomPeriodComesFromTheItemsParameter)
     EXPECT_DOUBLE_EQ(at(slow, object, 2), at(fast, object, 10));
 }
 
+TEST_F(Movements, RandomAtAnyTimeOrPeriodStaysInTheItemsRange)
+{
+    auto object = makeObject(0, 100);
+    auto& i = item(L"ランダム移動", {0, 1000}, EffectItemNumber::FlagIgnoreMidPoints);
+    i.minValue = 0;
+    i.maxValue = 1000;
+    const Render::RenderObject r = renderAt(object, 0);
+    auto inRange = [](double v) { return v >= 0.0 && v <= 1000.0; };
+    // The smoothed curve overshoots its points near 0 and 1000 on some frames.
+    for (int frame = 0; frame <= 100; ++frame)
+        EXPECT_PRED1(inRange, i.getValueAtFrame(r, frame)) << "frame " << frame;
+    const double nan = std::nan("");
+    const double cases[][2] = {{1e12, 15},  {-1e12, 15},      {1e300, 15}, {nan, 15},       {INFINITY, 15},
+                               {50, 1e300}, {50, nan},        {50, -1e300}, {1e12, INFINITY}, {50, 2147483648.0}};
+    for (auto& c : cases) {
+        i.params = {c[1]};
+        EXPECT_PRED1(inRange, i.getValueAtTime(r, c[0])) << "time " << c[0] << " period " << c[1];
+    }
+}
+
 TEST_F(Movements, BaseMovementHasNoFormula)
 {
     struct Bare : MovementBase {
