@@ -4,6 +4,7 @@
 #include "core/file.h"
 #include "core/file_name.h"
 #include "core/log.h"
+#include "core/hash.h"
 #include "core/text.h"
 #include "platform/os/file.h"
 
@@ -19,12 +20,10 @@ namespace System {
 namespace {
 constexpr size_t IndexThreshold = 12;
 
-// FNV-1a: section names are short, and an inlined hash beats a library call.
+// Section names are short, and an inlined hash beats a library call.
 size_t hashName(std::string_view name)
 {
-    uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : name)
-        h = (h ^ c) * 1099511628211ull;
+    const uint64_t h = fnv1a(name);
     return static_cast<size_t>(h ^ (h >> 29));
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/curve.h"
 #include "core/failure.h"
+#include "core/hash.h"
 #include "core/text.h"
 #include "effect/effect_define.h"
 #include "effect/effect_service.h"
@@ -103,10 +104,10 @@ double cubicBezier(double p0, double p1, double p2, double p3, double x)
 // FNV-1a 64 over the UTF-16 bytes of a text, low byte first.
 uint64_t hashUtf16(const std::wstring& text)
 {
-    uint64_t h = 0xcbf29ce484222325ull;
+    uint64_t h = System::Fnv1aBasis;
     auto addUnit = [&h](uint32_t unit) {
-        h = (h ^ (unit & 0xFF)) * 0x100000001b3ull;
-        h = (h ^ ((unit >> 8) & 0xFF)) * 0x100000001b3ull;
+        const char bytes[2] = {static_cast<char>(unit & 0xFF), static_cast<char>((unit >> 8) & 0xFF)};
+        h = System::fnv1a(std::string_view(bytes, 2), h);
     };
     for (wchar_t c : text) {
         uint32_t cp = static_cast<uint32_t>(c);
