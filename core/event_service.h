@@ -2,8 +2,8 @@
 // The program's notification hub: sixteen listener lists run on the main thread,
 // and the eight commands other threads post to the main thread.
 #include "core/event_command.h"
+#include "core/render_task_type.h"
 #include "core/service.h"
-#include "render/render_task_type.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,5 +1,7 @@
 #pragma once
 // The kind of a render request; the value is also the cancellation key of its queued task.
+// It belongs to the render pipeline (hence its namespace) but sits in core/, because the
+// event service reports finished frames by it and core/ includes nothing above itself.
 #include <cstdint>
 
 namespace Render {
