@@ -140,6 +140,16 @@ void File::createDirectory(const wchar_t* path)
         throw makeHresultException("SHCreateDirectory", "System::File::createDirectory", hresultFromError(e));
 }
 
+bool File::exists(const wchar_t* path)
+{
+    return Platform::Os::pathExists(toLocalPath(path));
+}
+
+bool File::remove(const wchar_t* path)
+{
+    return Platform::Os::removeFile(toLocalPath(path)) == 0;
+}
+
 void AlignedBuffer::allocMemory(uint32_t newSize)
 {
     if (newSize > capacity) {

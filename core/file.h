@@ -37,6 +37,10 @@ public:
     static bool read(const wchar_t* path, std::wstring& text);
     // Creates the folder and its missing parents; an existing folder is success.
     static void createDirectory(const wchar_t* path);
+    // Whether a file or folder exists at the path.
+    static bool exists(const wchar_t* path);
+    // Removes a file; false when there was none or it could not be removed.
+    static bool remove(const wchar_t* path);
 
 private:
     std::unique_ptr<Platform::Os::File> file_;

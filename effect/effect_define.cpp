@@ -8,7 +8,6 @@
 #include "effect/effect_base.h"
 #include "effect/effect_service.h"
 #include "effect/movement.h"
-#include "platform/os/folder.h"
 
 namespace Effect {
 
@@ -87,7 +86,7 @@ EffectBase* EffectDefine::getEffect()
         return prototype.get();
     defaultsLoaded = true; // a failed read is not retried
     const std::wstring path = getDefaultFilePath();
-    if (Platform::Os::pathExists(System::toLocalPath(path))) {
+    if (System::File::exists(path.c_str())) {
         System::IniFile ini;
         ini.loadFile(path.c_str(), false, false);
         EffectBase::loadIniSectionParameter(*prototype, ini.getNumberedSection("Effect", 0));
@@ -122,7 +121,7 @@ void EffectDefine::resetDefaultValue(const EffectBase* effect)
 {
     if (!isSame(effect))
         return;
-    Platform::Os::removeFile(System::toLocalPath(getDefaultFilePath()));
+    System::File::remove(getDefaultFilePath().c_str());
     std::shared_ptr<EffectBase> fresh = prototype->create();
     fresh->initializeDefault();
     EffectBase::setItemData(*prototype, *fresh);
