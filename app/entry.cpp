@@ -4,6 +4,7 @@
 #include "core/log.h"
 #include "core/logger_service.h"
 #include "core/process.h"
+#include "core/report.h"
 #include "core/service.h"
 #include "core/setting_service.h"
 #include "core/text.h"
@@ -69,6 +70,7 @@ int run()
 {
     Platform::Ui::initializeApplication();
     logUnansweredBoxes();
+    Dialog::installReportSink();
     int exitCode = 0;
     {
         System::ServiceStack services;
@@ -82,6 +84,7 @@ int run()
         }
         services.releaseAll();
     }
+    System::Report::setSink({});
     Platform::Ui::shutdownApplication();
     return exitCode;
 }

@@ -1,8 +1,8 @@
 #include "core/clipboard.h"
 
 #include "core/failure.h"
+#include "core/report.h"
 #include "platform/ui/clipboard.h"
-#include "ui/menus/dialog.h"
 
 #include <cerrno>
 #include <cwchar>
@@ -55,7 +55,7 @@ bool Clipboard::setText(const wchar_t* text)
             fail("SetClipboardData", "System::Clipboard::setText", e);
         return true;
     } catch (const std::exception& e) {
-        Dialog::showException(e);
+        System::Report::showException(e);
         return false;
     }
 }
@@ -79,7 +79,7 @@ bool Clipboard::setImage(const DibImage& image)
             fail("SetClipboardData", "System::Clipboard::setImage", e);
         return true;
     } catch (const std::exception& e) {
-        Dialog::showException(e);
+        System::Report::showException(e);
         return false;
     }
 }

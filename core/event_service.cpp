@@ -3,8 +3,8 @@
 #include "core/clipboard.h"
 #include "core/failure.h"
 #include "core/log.h"
+#include "core/report.h"
 #include "platform/ui/main_thread.h"
-#include "ui/menus/dialog.h"
 
 namespace Event {
 
@@ -34,14 +34,14 @@ void EventService::processEventCommandMessage(EventCommand command)
         if (auto* p = dynamic_cast<ExceptionPayload*>(command.payload.get())) {
             System::Exception copy(p->text);
             command.payload.reset();
-            Dialog::showException(copy);
+            System::Report::showException(copy);
             return;
         }
         break;
     case EventCommandType::ShowError:
         if (auto* p = dynamic_cast<ErrorPayload*>(command.payload.get())) {
             // The finished message is not read as a format a second time.
-            Dialog::showError(L"%s", p->message.c_str());
+            System::Report::showError(L"%s", p->message.c_str());
             return;
         }
         break;

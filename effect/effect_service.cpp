@@ -2,11 +2,11 @@
 
 #include "core/failure.h"
 #include "core/log.h"
+#include "core/report.h"
 #include "core/setting_service.h"
 #include "core/text.h"
 #include "effect/effect_base.h"
 #include "effect/movement.h"
-#include "ui/menus/dialog.h"
 
 #include <algorithm>
 #include <cxxabi.h>
@@ -89,8 +89,9 @@ void EffectService::registerMovements()
 
 void EffectService::reportFailure(bool movement, const std::type_info& type, const std::exception& e)
 {
-    Dialog::showError(movement ? "Failed to register movement. [%s]\n\n%s" : "Failed to register effect. [%s]\n\n%s",
-                      typeName(type).c_str(), e.what());
+    System::Report::showError(movement ? "Failed to register movement. [%s]\n\n%s"
+                                       : "Failed to register effect. [%s]\n\n%s",
+                              typeName(type).c_str(), e.what());
 }
 
 bool EffectService::addEffect(const std::shared_ptr<EffectBase>& instance, const std::type_info& type)
@@ -99,8 +100,8 @@ bool EffectService::addEffect(const std::shared_ptr<EffectBase>& instance, const
     const std::wstring key = instance->name;
     auto [it, inserted] = effects.try_emplace(key, instance, order);
     if (!inserted) {
-        Dialog::showError(L"Failed to register effect. [%s]\n\n%s", instance->name,
-                          L"Duplicate effects with the same key exist.");
+        System::Report::showError(L"Failed to register effect. [%s]\n\n%s", instance->name,
+                                  L"Duplicate effects with the same key exist.");
         return false;
     }
     try {
@@ -120,8 +121,8 @@ bool EffectService::addMovement(const std::shared_ptr<MovementBase>& instance, c
     const int order = orderCounter++;
     auto [it, inserted] = movements.try_emplace(std::wstring(instance->name), instance, order);
     if (!inserted) {
-        Dialog::showError(L"Failed to register movement. [%s]\n\n%s", instance->name,
-                          L"Duplicate movements with the same key exist.");
+        System::Report::showError(L"Failed to register movement. [%s]\n\n%s", instance->name,
+                                  L"Duplicate movements with the same key exist.");
         return false;
     }
     System::Log::info("Effect::EffectService::registerMovement", L"register movement [%s]", instance->name);

@@ -1,11 +1,14 @@
 #include "core/clipboard.h"
+#include "core/report.h"
 #include "platform/ui/application.h"
 #include "platform/ui/clipboard.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
+#include <vector>
 
 using System::Clipboard;
 
@@ -39,13 +42,18 @@ TEST(Clipboard, FailuresAreReportedNotThrown)
 {
     // Without an application object there is no clipboard to open.
     TestKit::LogCapture log;
-    Platform::Ui::setMessageBoxAnswerer([](const Platform::Ui::MessageBox& box) { return box.defaultAnswer; });
+    std::vector<std::string> reports;
+    System::Report::Sink sink;
+    sink.exception = [&](const std::exception& e) { reports.push_back(e.what()); };
+    System::Report::setSink(std::move(sink));
     std::wstring out = L"kept";
     EXPECT_FALSE(Clipboard::getText(out));
     EXPECT_EQ(out, L"kept");
     EXPECT_FALSE(Clipboard::setText(L"x"));
     EXPECT_TRUE(log.contains("OpenClipboard() failed in System::Clipboard::Clipboard()"));
-    EXPECT_TRUE(log.contains("ERROR|Dialog::showException|show exception dialog."));
+    // The failed write is shown to the user; the failed read only logged.
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("OpenClipboard"), std::string::npos) << reports[0];
 
     // Another thread than the main thread does not reach the clipboard either.
     Platform::Ui::initializeApplication();
@@ -58,5 +66,5 @@ TEST(Clipboard, FailuresAreReportedNotThrown)
     image.bits.resize(10);
     EXPECT_FALSE(Clipboard::setImage(image));
     Platform::Ui::shutdownApplication();
-    Platform::Ui::setMessageBoxAnswerer(nullptr);
+    System::Report::setSink({});
 }

@@ -1,11 +1,12 @@
 #include "core/clipboard.h"
 #include "core/event_service.h"
+#include "core/report.h"
+#include "core/text.h"
 #include "core/worker_thread.h"
 #include "platform/ui/application.h"
 #include "platform/ui/clipboard.h"
 #include "platform/ui/main_thread.h"
 #include "tests/support/test_support.h"
-#include "ui/menus/dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -21,15 +22,18 @@ struct EventFixture : ::testing::Test {
     void SetUp() override
     {
         Platform::Ui::initializeApplication();
-        Platform::Ui::setMessageBoxAnswerer([this](const Platform::Ui::MessageBox& box) {
-            boxes.push_back(box.text);
-            captions.push_back(box.caption);
-            return box.defaultAnswer;
-        });
+        // What the event service reports, as the interface's sink would receive it.
+        System::Report::Sink sink;
+        sink.exception = [this](const std::exception& e) { reports.push_back(System::ansiToWide(e.what())); };
+        sink.wideError = [this](const std::wstring& message) {
+            reports.push_back(message);
+            return 0;
+        };
+        System::Report::setSink(std::move(sink));
     }
     void TearDown() override
     {
-        Platform::Ui::setMessageBoxAnswerer(nullptr);
+        System::Report::setSink({});
         Platform::Ui::shutdownApplication();
     }
     EventCommand command(EventCommandType kind, intptr_t value = 0)
@@ -41,8 +45,7 @@ struct EventFixture : ::testing::Test {
     }
     System::ServiceReference<EventService> service;
     EventService& events = *EventService::Get();
-    std::vector<std::wstring> boxes;
-    std::vector<std::wstring> captions;
+    std::vector<std::wstring> reports;
 };
 
 // A payload that tells when it is freed.
@@ -102,7 +105,6 @@ TEST_F(EventFixture, NotificationsRunTheirLists)
 
 TEST_F(EventFixture, ExceptionsAndErrorsReachTheMainThread)
 {
-    TestKit::LogCapture log;
     auto rethrow = command(EventCommandType::RethrowException);
     rethrow.payload = std::make_unique<Event::ExceptionPayload>("x");
     try {
@@ -115,17 +117,12 @@ TEST_F(EventFixture, ExceptionsAndErrorsReachTheMainThread)
     auto show = command(EventCommandType::ShowException);
     show.payload = std::make_unique<Event::ExceptionPayload>("shown report");
     events.processEventCommandMessage(std::move(show));
-    EXPECT_TRUE(log.contains("ERROR|Dialog::showException|show exception dialog.\nshown report"));
 
-    // The finished message is shown as it is, never read as a format again.
+    // The finished message is reported as it is, never read as a format again.
     auto error = command(EventCommandType::ShowError);
     error.payload = std::make_unique<Event::ErrorPayload>(L"100% sure %s %d");
     events.processEventCommandMessage(std::move(error));
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0], L"shown report");
-    EXPECT_EQ(boxes[1], L"100% sure %s %d");
-    EXPECT_EQ(captions, (std::vector<std::wstring>{L"Velmora Tessel2", L"Velmora Tessel2"}));
-    EXPECT_TRUE(log.contains("ERROR|Dialog::showError|show error dialog.\n100% sure %s %d"));
+    EXPECT_EQ(reports, (std::vector<std::wstring>{L"shown report", L"100% sure %s %d"}));
 }
 
 TEST_F(EventFixture, UnknownKindsWarnOnceAndFreeTheirPayload)
@@ -175,19 +172,6 @@ TEST_F(EventFixture, CommandsPostedFromWorkersRunOnTheMainThreadInOrder)
         else
             EXPECT_EQ(f, nextB++);
     }
-}
-
-TEST_F(EventFixture, WorkerPostsExceptionsAndErrorsForLater)
-{
-    Worker::WorkerThread worker("Poster");
-    worker.request(0, [] {
-        Dialog::postError(L"disk %s is full (%d%%)", L"D:", 100);
-        Dialog::postException(std::runtime_error("export failed"));
-    });
-    worker.wait();
-    ASSERT_TRUE(Platform::Ui::processMessagesUntil([&] { return boxes.size() == 2; }, 5000));
-    EXPECT_EQ(boxes[0], L"disk D: is full (100%)");
-    EXPECT_EQ(boxes[1], L"export failed");
 }
 
 TEST_F(EventFixture, ClipboardImagePostedByAWorkerDoesNotBlockIt)

@@ -2,10 +2,10 @@
 #include "core/file.h"
 #include "core/file_name.h"
 #include "core/ini_file.h"
+#include "core/report.h"
 #include "core/text.h"
 #include "core/translate_service.h"
 #include "effect/movement.h"
-#include "platform/ui/application.h"
 #include "tests/effect/effect_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -101,15 +101,21 @@ void afterScripts(EffectService& s)
     s.registerEffect<TestEffect<Volume>>();
 }
 
-// Starts the services with the test effects as built-ins; collects the error boxes.
+// Starts the services with the test effects as built-ins; collects the reported errors.
 class Registry : public ::testing::Test {
 protected:
     Registry()
     {
-        Platform::Ui::setMessageBoxAnswerer([this](const Platform::Ui::MessageBox& box) {
-            boxes.push_back(System::wideToUtf8(box.text));
-            return box.defaultAnswer;
-        });
+        System::Report::Sink sink;
+        sink.error = [this](const std::string& message) {
+            boxes.push_back(message);
+            return 0;
+        };
+        sink.wideError = [this](const std::wstring& message) {
+            boxes.push_back(System::wideToUtf8(message));
+            return 0;
+        };
+        System::Report::setSink(std::move(sink));
         EffectService::builtInEffects = {beforeScripts, afterScripts};
         services = std::make_unique<EffectTest::Services>();
     }
@@ -117,7 +123,7 @@ protected:
     {
         services.reset();
         EffectService::builtInEffects = {};
-        Platform::Ui::setMessageBoxAnswerer(nullptr);
+        System::Report::setSink({});
     }
     EffectService& registry() { return services->effects(); }
     std::vector<std::wstring> names(const std::vector<EffectMenuDefine*>& list)

@@ -2,6 +2,7 @@
 
 #include "core/event_command.h"
 #include "core/log.h"
+#include "core/report.h"
 #include "core/text.h"
 #include "core/translate_service.h"
 #include "platform/ui/application.h"
@@ -78,6 +79,16 @@ int postError(const wchar_t* format, ...)
 void postException(const std::exception& e)
 {
     Event::postException(Event::EventCommandType::ShowException, e);
+}
+
+void installReportSink()
+{
+    System::Report::Sink sink;
+    sink.exception = [](const std::exception& e) { showException(e); };
+    // The messages are finished: never read as a format again.
+    sink.error = [](const std::string& message) { return showError("%s", message.c_str()); };
+    sink.wideError = [](const std::wstring& message) { return showError(L"%s", message.c_str()); };
+    System::Report::setSink(std::move(sink));
 }
 
 } // namespace Dialog

@@ -4,6 +4,10 @@
 
 namespace Dialog {
 
+// Makes these boxes show the reports of core/ and the layers above it
+// (System::Report). Called once when the program starts.
+void installReportSink();
+
 // Logs the exception's text and shows it in an error box.
 void showException(const std::exception& e);
 
