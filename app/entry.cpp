@@ -11,6 +11,7 @@
 #include "core/translate_service.h"
 #include "effect/anchor_host.h"
 #include "effect/effect_service.h"
+#include "effect/item_sources.h"
 #include "media/direct2d_service.h"
 #include "media/image_service.h"
 #include "media/resource_service.h"
@@ -48,6 +49,8 @@ void startUp(System::ServiceStack& services)
     services.acquire<Media::ImageService>();
     services.acquire<Media::Direct2DService>();
     services.acquire<Media::Direct3DService>();
+    // Parameter items name the YUV colour spaces the graphics device has just read.
+    Effect::ItemSources::installColorSpaces();
     services.acquire<Media::XAudio2Service>();
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();

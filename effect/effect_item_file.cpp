@@ -55,7 +55,10 @@ std::string EffectItemComboFile::toString() const
 {
     if (value < 0)
         return System::wideToUtf8(path);
-    return System::wideToUtf8(list->getLabel(value));
+    // An entry the list does not (yet) hold, as before the figure list is
+    // filled, saves as an empty text, which reads back as no change.
+    const auto label = list->labels.find(value);
+    return label == list->labels.end() ? std::string() : System::wideToUtf8(label->second);
 }
 
 void EffectItemComboFile::fromString(const std::string& text)

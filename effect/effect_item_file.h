@@ -30,7 +30,7 @@ public:
     EffectItemComboFile(EffectItemList& owner, std::wstring name, uint8_t kind,
                         std::shared_ptr<EffectItemSelect::SharedList> list, int value);
 
-    // The path while a file is chosen, else the label of the entry.
+    // The path while a file is chosen, else the label of the entry (empty for one not in the list).
     std::string toString() const override;
     // A label selects its entry; a text with "." becomes the file path; anything else changes nothing.
     void fromString(const std::string& text) override;

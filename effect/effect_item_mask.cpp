@@ -22,8 +22,12 @@ std::string EffectItemMaskSelect::toString() const
 {
     if (value < 0 && sceneId < 0)
         return System::wideToUtf8(path);
-    if (sceneId < 0)
-        return System::wideToUtf8(getMaskList()->getLabel(value));
+    if (sceneId < 0) {
+        // A mask the list does not (yet) hold saves as an empty text, as figures do.
+        const auto& labels = getMaskList()->labels;
+        const auto label = labels.find(value);
+        return label == labels.end() ? std::string() : System::wideToUtf8(label->second);
+    }
     return ItemSources::sceneName ? System::wideToUtf8(ItemSources::sceneName(sceneId)) : std::string();
 }
 

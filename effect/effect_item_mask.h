@@ -12,7 +12,7 @@ public:
     EffectItemMaskSelect(EffectItemList& owner, std::wstring name, int value = 1,
                          EffectItemCheck* fitScene = nullptr);
 
-    // The path, the label of the built-in mask, or the name of the scene.
+    // The path, the label of the built-in mask (empty for one not in the list), or the name of the scene.
     std::string toString() const override;
     // A mask label, else a scene name, else a text with "." or a leading "*" as the path.
     void fromString(const std::string& text) override;

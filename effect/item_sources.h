@@ -1,7 +1,9 @@
 #pragma once
 // What some parameter items look up in other parts of the program: the
-// project's scenes and the YUV colour spaces. The owner of each
-// installs its function when it starts; until then the items see an empty set.
+// project's scenes and the YUV colour spaces. The owner of each installs its
+// functions when it starts; until then the items see an empty set. (Figures
+// and masks are chosen from the lists EffectItemFigureSelect::getFigureList
+// and EffectItemMaskSelect::getMaskList, filled by their owners in the same way.)
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,5 +18,9 @@ extern std::function<int(const std::wstring& name)> findScene;
 extern std::function<std::wstring(int index)> colorSpaceName;
 // 1 + the index of a colour space by name; 0 for an empty or unknown name.
 extern std::function<int(const std::wstring& name)> findColorSpace;
+
+// Installs the colour-space lookups over the media layer's YUV colour tables
+// (the names of its RGB-to-YUV table, as the frame output chooses them).
+void installColorSpaces();
 
 } // namespace Effect::ItemSources

@@ -7,7 +7,9 @@
 #include "effect/effect_item_select.h"
 #include "effect/effect_item_simple.h"
 #include "effect/item_sources.h"
+#include "media/yuv_format.h"
 #include "core/file_name.h"
+#include "core/ini_file.h"
 #include "core/service.h"
 #include "core/setting_service.h"
 #include "media/direct2d_service.h"
@@ -352,6 +354,21 @@ TEST(FigureItem, ChoosesBuiltInFiguresOrSvgFiles)
     EXPECT_EQ(script.kind, 17);
 }
 
+TEST(FigureAndMaskItems, SaveAndReadBackBeforeTheirListsAreFilled)
+{
+    ASSERT_TRUE(EffectItemFigureSelect::getFigureList()->empty());
+    ASSERT_TRUE(EffectItemMaskSelect::getMaskList()->empty());
+    EffectItemList items;
+    EffectItemFigureSelect figure(items, L"図形"); // no name: the entry with value 1, not listed yet
+    EffectItemMaskSelect mask(items, L"マスク");
+    for (EffectItem* item : items) {
+        EXPECT_EQ(item->toString(), "");
+        auto copy = item->clone();
+        copy->fromString(item->toString());
+        EXPECT_TRUE(copy->isEqual(*item));
+    }
+}
+
 TEST(ColorItem, TextFormsOfAllSources)
 {
     EffectItemList items;
@@ -474,6 +491,39 @@ TEST(ButtonItem, HasNoValue)
     EXPECT_TRUE(c.isEqual(button));
     EXPECT_TRUE(static_cast<bool>(c.action));
     EXPECT_FLOAT_EQ(c.right, 1.0f);
+}
+
+TEST(YuvItem, ColourSpacesOfTheGraphicsDeviceRoundTrip)
+{
+    System::IniFile conf;
+    conf.loadText("[YUV2RGB]\n"
+                  "0=BT.601,0,1,0,1.402,1,-0.344136,-0.714136,1,1.772,0\n"
+                  "[RGB2YUV]\n"
+                  "0=BT.601,0,0.299,0.587,0.114,-0.168736,-0.331264,0.5,0.5,-0.418688,-0.0813124\n"
+                  "1=BT.709,720,0.2126,0.7152,0.0722,-0.114572,-0.385428,0.5,0.5,-0.454153,-0.0458471\n"
+                  "2=BT.2020,99999,0.2627,0.678,0.0593,-0.13963,-0.36037,0.5,0.5,-0.459786,-0.0402143\n",
+                  L"system.conf", false);
+    Media::YUVformat::InitializeColorTable(conf);
+    ItemSources::installColorSpaces();
+
+    EffectItemList items;
+    EffectItemYUV saved(items, L"YUV");
+    EffectItemYUV read(items, L"YUV");
+    const struct {
+        int space, range;
+        const char* text;
+    } cases[] = {{1, 0, "BT.601"}, {2, 1, "BT.709,1"}, {3, 2, "BT.2020,2"}, {0, 1, ",1"}};
+    for (auto& c : cases) {
+        saved.colorSpace = c.space;
+        saved.colorRange = c.range;
+        EXPECT_EQ(saved.toString(), c.text);
+        read.fromString(saved.toString());
+        EXPECT_TRUE(read.isEqual(saved)) << c.text;
+    }
+    saved.colorSpace = 4; // beyond the list: automatic
+    EXPECT_EQ(saved.toString(), "自動,1");
+    read.fromString(saved.toString());
+    EXPECT_EQ(read.colorSpace, 0);
 }
 
 TEST(YuvItem, TextOfSpaceAndRange)
