@@ -89,7 +89,53 @@ int scaled(int value, float scale)
 {
     if (value == 0)
         return 0;
-    return std::max(1, static_cast<int>(std::lround(value * scale)));
+    const double v = std::clamp(std::round(static_cast<double>(value) * scale), 1.0, 2147483647.0);
+    return static_cast<int>(v);
+}
+
+// The meaningful range of style values: pixel sizes no screen exceeds, a few
+// explorer panes, font sizes from 1 to 1024. A file may hold anything
+// (SettingItemHeight=2147483647, Control=1e20); the readers add to the values,
+// scale them and convert them to int, so they are clamped once, when the file is read.
+constexpr int MaxLayoutSize = 16384;
+constexpr int MaxLayoutCount = 16;
+constexpr int MinFontSize = 1;
+constexpr int MaxFontSize = 1024;
+
+void warnClamped(const ::System::IniFile::VALUE& value, int limit)
+{
+    ::System::Log::warn("Setting::SettingService::SettingService", L"style value out of range, clamped to %d. %s",
+                        limit, value.getContextText().c_str());
+}
+
+void clampStyleValues(::System::IniFile& style)
+{
+    for (auto& entry : style.addSection("Layout")) {
+        int value;
+        if (!readInteger(entry.value.text, value))
+            continue;
+        const int clamped = std::clamp(value, 0, isCountKey(entry.key) ? MaxLayoutCount : MaxLayoutSize);
+        if (clamped != value) {
+            warnClamped(entry.value, clamped);
+            entry.value.text = std::to_string(clamped);
+        }
+    }
+    for (auto& entry : style.addSection("Font")) {
+        const size_t comma = entry.value.text.find(',');
+        ::System::IniFile::VALUE size;
+        size.text = entry.value.text.substr(0, comma);
+        float value;
+        try {
+            value = size.toFloat();
+        } catch (const std::exception&) {
+            continue; // not a size (the default family, or a broken value its reader reports)
+        }
+        if (value >= MinFontSize && value <= MaxFontSize)
+            continue;
+        const int clamped = value > MaxFontSize ? MaxFontSize : MinFontSize; // NaN too: the smallest
+        warnClamped(entry.value, clamped);
+        entry.value.text = std::to_string(clamped) + (comma == std::string::npos ? "" : entry.value.text.substr(comma));
+    }
 }
 } // namespace
 
@@ -145,6 +191,7 @@ SettingService::SettingService()
     effect.saveOnDestroy = false;
 
     editSection.load(*system.mainIni);
+    clampStyleValues(style);
     applyHighDpiMode();
     for (auto& update : styleValueList())
         update(*this);

@@ -69,6 +69,33 @@ TEST(SettingService, HighDpiScalesPixelSizesOnly)
     EXPECT_EQ(s->font.get("Named").text, "x,Family");
 }
 
+TEST(SettingService, StyleValuesOutsideTheirMeaningfulRangeAreClamped)
+{
+    writeUserFile("style.conf", "[Layout]\r\nSettingItemHeight=2147483647\r\nScrollBarSize=-5\r\n"
+                                "ExplorerWindowNum=1000000\r\nFooterHeight=30\r\n"
+                                "[Font]\r\nControl=1e20,Family\r\nLog=-3\r\nFooter=nan\r\nTextEdit=9.5,X,Y\r\n");
+    TestKit::LogCapture log;
+    ServiceReference<Setting::SettingService> settings;
+    auto* s = Setting::SettingService::Get();
+    EXPECT_EQ(Setting::Layout::SettingItemHeight, 16384);
+    EXPECT_EQ(Setting::Layout::SettingItemHeightPlus2, 16386);
+    EXPECT_EQ(Setting::Layout::ScrollBarSize, 0);
+    EXPECT_EQ(Setting::Layout::FooterHeight, 30);
+    EXPECT_EQ(s->layout.get("ExplorerWindowNum").text, "16");
+    EXPECT_EQ(s->font.get("Control").text, "1024,Family");
+    EXPECT_EQ(s->font.get("Log").text, "1");
+    EXPECT_EQ(s->font.get("Footer").text, "1");
+    EXPECT_EQ(s->font.get("TextEdit").text, "9.5,X,Y"); // in range: untouched
+    EXPECT_TRUE(log.contains("WARN|Setting::SettingService::SettingService|style value out of range, clamped to "
+                             "16384. file=" + dataDir() + "/style.conf(line 2) section=Layout key=SettingItemHeight"));
+
+    // Scaling the largest values for a high-resolution display stays in range.
+    System::Config::iniFile->getValue("Direct3D", "HighDpiMode").text = "1";
+    s->system.systemDpi = 960;
+    s->applyHighDpiMode();
+    EXPECT_EQ(s->layout.get("SettingItemHeight").text, "163840");
+}
+
 TEST(SettingService, AnUnreadableRequiredStyleValueFailsTheStart)
 {
     writeUserFile("style.conf", "[Layout]\r\nSettingItemHeight=abc\r\n");
