@@ -21,6 +21,12 @@ uint32_t readLe32(const uint8_t* p)
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+void quietLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+}
+
 AVCodecID audioCodec(uint16_t tag)
 {
     static std::mutex mutex;
@@ -201,6 +207,7 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const AudioFormat& format)
         return nullptr;
     if (format.channels < 1 || format.channels > 8 || format.sampleRate < 1 || format.sampleRate > 768000)
         return nullptr;
+    Library::quietLog();
     AVCodecID id = Library::audioCodec(format.tag);
     const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
     if (!codec)

@@ -20,6 +20,10 @@ AVCodecID audioCodec(uint16_t tag);
 // The decoder of a video FourCC (AV_CODEC_ID_NONE when none).
 AVCodecID videoCodec(uint32_t fourcc);
 
+// Keeps the library's own log to errors (it would print a line per frame for
+// some formats); called before the first decoder opens.
+void quietLog();
+
 uint16_t readLe16(const uint8_t* p);
 uint32_t readLe32(const uint8_t* p);
 

@@ -102,6 +102,7 @@ std::unique_ptr<VideoDecoder> VideoDecoder::open(uint32_t handler, const void* h
     if (biSize < HeaderSize || biSize > size || width < 1 || width > MaxSide || height < 1 || height > MaxSide)
         return nullptr;
 
+    Library::quietLog();
     AVCodecID id = Library::videoCodec(handler);
     uint32_t tag = handler;
     if (id == AV_CODEC_ID_NONE) {
