@@ -1,23 +1,81 @@
-// Measures the picture paths of the graphics device in one run: upload and
-// read-back of a 1920x1080 working-format picture beside a processor copy of
-// the same bytes, full-frame copy draws per second, and small-quad draws per
-// second (the per-draw overhead).
+// Measures the picture paths of the graphics device in one run:
+// - upload and read-back of a 1920x1080 working-format picture, each beside a
+//   processor copy of the same bytes (memcpy into memory already touched);
+// - a chain of 20 full-frame filter-like passes, once making a new picture per
+//   pass as filters do, once ping-ponging two pictures, in passes per second,
+//   with the peak picture memory above the chain's live set;
+// - full-frame copy draws and small-quad draws per second (per-draw overhead).
 #include "core/service.h"
 #include "media/direct3d_service.h"
 #include "media/image_buffer.h"
+#include "media/pixel_shader.h"
 #include "media/resource_buffer.h"
 #include "media/shader_list.h"
 #include "media/state_list.h"
 #include "platform/gpu/gpu.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
 using Clock = std::chrono::steady_clock;
 double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+constexpr int Width = 1920, Height = 1080;
+constexpr int ChainPasses = 20;
+
+// One filter-like pass: the source times a constant into the target.
+void pass(Shader::ShaderList& shaders, Media::ResourceBuffer& target, Media::ResourceBuffer& source, int i)
+{
+    float alpha = 1.0f - float(i % 7) / 100.0f;
+    std::memcpy(shaders.constants, &alpha, 4);
+    shaders.updateConstants();
+    shaders.multiplyAlphaShader.draw(target, source, &shaders.constantBuffer);
+}
+
+struct ChainResult {
+    double passesPerSecond;
+    uint64_t peakBytes;
+};
+
+// frames of ChainPasses passes each, flushed per frame as the renderer does.
+ChainResult chain(Shader::ShaderList& shaders, Media::ResourceBuffer& source, int frames, bool pingPong)
+{
+    Media::Direct3DService* d3d = Media::Direct3DService::Get();
+    Media::ResourceBuffer pair[2] = {Media::ResourceBuffer(pingPong ? Width : 0, pingPong ? Height : 0),
+                                     Media::ResourceBuffer(pingPong ? Width : 0, pingPong ? Height : 0)};
+    // Start without pictures kept for reuse: what the chain needs, it makes.
+    d3d->context->finish();
+    d3d->device->freePooledMemory();
+    d3d->context->finish();
+    d3d->device->resetMemoryPeak();
+    const uint64_t before = d3d->device->memory().images;
+    auto start = Clock::now();
+    for (int f = 0; f < frames; ++f) {
+        if (pingPong) {
+            pass(shaders, pair[0], source, 0);
+            for (int i = 1; i < ChainPasses; ++i)
+                pass(shaders, pair[i % 2], pair[(i + 1) % 2], i);
+        } else {
+            auto current = std::make_unique<Media::ResourceBuffer>(Width, Height);
+            pass(shaders, *current, source, 0);
+            for (int i = 1; i < ChainPasses; ++i) {
+                auto next = std::make_unique<Media::ResourceBuffer>(Width, Height);
+                pass(shaders, *next, *current, i);
+                current = std::move(next); // the filter's input is dropped
+            }
+        }
+        d3d->context->flush();
+    }
+    d3d->context->finish();
+    double rate = frames * ChainPasses / seconds(start);
+    uint64_t peak = d3d->device->memory().imagesPeak;
+    return {rate, peak > before ? peak - before : 0};
+}
 } // namespace
 
 int main()
@@ -30,57 +88,82 @@ int main()
     Shader::ShaderList shaders;
     std::printf("device: %s\n", d3d->device->facts().name.c_str());
 
-    const int width = 1920, height = 1080;
-    auto image = Media::ImageBuffer::create(Media::Format::R16G16B16A16Float, width, height);
+    auto image = Media::ImageBuffer::create(Media::Format::R16G16B16A16Float, Width, Height);
     for (uint32_t i = 0; i < image->buffer.size; ++i)
         image->data()[i] = static_cast<uint8_t>(i * 31 >> 3) & 0x3F;
     const double bytes = double(image->buffer.size);
 
-    // Processor copy of the same bytes.
-    std::vector<uint8_t> copy(image->buffer.size);
+    // Processor copy of the same bytes into memory already touched.
+    std::vector<uint8_t> copy(image->buffer.size, 1);
     const int copies = 50;
     auto start = Clock::now();
     for (int i = 0; i < copies; ++i) {
         image->data()[i] = static_cast<uint8_t>(i);
         std::memcpy(copy.data(), image->data(), copy.size());
     }
-    double memcpyRate = bytes * copies / seconds(start) / 1e9;
+    const double memcpyRate = bytes * copies / seconds(start) / 1e9;
 
-    // Upload (a new picture from memory) and read-back, each moving the frame once.
+    // Upload (a new picture from memory, on the device when the next command
+    // runs) and read-back, each moving the frame once.
     const int options[2] = {0, 0};
-    for (int i = 0; i < 2; ++i) // warm up the device's reusable buffers
+    for (int i = 0; i < 3; ++i) // warm up the device's reusable buffers and pictures
         Media::ResourceBuffer(*image, options).readImageBuffer();
     const int transfers = 30;
-    start = Clock::now();
+    double uploadTime = 0, readTime = 0;
     for (int i = 0; i < transfers; ++i) {
+        auto t0 = Clock::now();
         Media::ResourceBuffer picture(*image, options);
+        d3d->context->finish();
+        auto t1 = Clock::now();
         auto back = picture.readImageBuffer();
+        readTime += seconds(t1);
+        uploadTime += std::chrono::duration<double>(t1 - t0).count();
         if (back->data()[1] != image->data()[1])
             std::printf("mismatch\n");
     }
-    double transferRate = 2 * bytes * transfers / seconds(start) / 1e9;
-    std::printf("upload + read-back 1920x1080 RGBA16F: %.2f GB/s (memcpy %.2f GB/s, %.0f%%)\n", transferRate, memcpyRate,
-                100 * transferRate / memcpyRate);
+    const double uploadRate = bytes * transfers / uploadTime / 1e9;
+    const double readRate = bytes * transfers / readTime / 1e9;
+    const double bothRate = 2 * bytes * transfers / (uploadTime + readTime) / 1e9;
+    std::printf("memcpy 1920x1080 RGBA16F: %.2f GB/s\n", memcpyRate);
+    std::printf("upload: %.2f GB/s (%.0f%% of memcpy)\n", uploadRate, 100 * uploadRate / memcpyRate);
+    std::printf("read-back: %.2f GB/s (%.0f%% of memcpy)\n", readRate, 100 * readRate / memcpyRate);
+    std::printf("upload + read-back: %.2f GB/s (%.0f%% of memcpy)\n", bothRate, 100 * bothRate / memcpyRate);
+
+    // The filter chain, both ways, after a warm-up frame of each.
+    Media::ResourceBuffer source(*image, options);
+    chain(shaders, source, 1, false);
+    chain(shaders, source, 1, true);
+    const int frames = 5;
+    ChainResult fresh = chain(shaders, source, frames, false);
+    ChainResult pingPong = chain(shaders, source, frames, true);
+    const double picture = double(Width) * Height * 8;
+    std::printf("%d-pass chain 1920x1080, new picture per pass: %.1f passes/s\n", ChainPasses, fresh.passesPerSecond);
+    std::printf("%d-pass chain 1920x1080, ping-pong of two pictures: %.1f passes/s\n", ChainPasses,
+                pingPong.passesPerSecond);
+    std::printf("ping-pong / new picture per pass: %.2fx\n", pingPong.passesPerSecond / fresh.passesPerSecond);
+    // The chain's live set is its input and output: two pictures.
+    std::printf("peak picture memory of the new-picture chain: %.1f MiB (%.2f pictures; %.2f above the live set of 2)\n",
+                double(fresh.peakBytes) / (1 << 20), double(fresh.peakBytes) / picture,
+                double(fresh.peakBytes) / picture - 2);
 
     // Full-frame copy draws.
-    Media::ResourceBuffer source(*image, options);
-    Media::ResourceBuffer targets[2] = {Media::ResourceBuffer(width, height), Media::ResourceBuffer(width, height)};
+    Media::ResourceBuffer targets[2] = {Media::ResourceBuffer(Width, Height), Media::ResourceBuffer(Width, Height)};
     shaders.copyShader.drawNoConstant(targets[0], source);
     d3d->context->finish();
-    const int frames = 60;
+    const int draws = 60;
     start = Clock::now();
-    for (int i = 0; i < frames; ++i)
+    for (int i = 0; i < draws; ++i)
         shaders.copyShader.drawNoConstant(targets[i % 2], i == 0 ? source : targets[(i + 1) % 2]);
     d3d->context->finish();
-    std::printf("full-frame copy draws: %.1f per second\n", frames / seconds(start));
+    std::printf("full-frame copy draws: %.1f per second\n", draws / seconds(start));
 
     // Small quads: per-draw overhead with the shared constant buffer updated per draw.
     Media::ResourceBuffer small(16, 16), smallTarget(16, 16);
     shaders.multiplyAlphaShader.draw(smallTarget, small, &shaders.constantBuffer);
     d3d->context->finish();
-    const int draws = 20000;
+    const int smallDraws = 20000;
     start = Clock::now();
-    for (int i = 0; i < draws; ++i) {
+    for (int i = 0; i < smallDraws; ++i) {
         float alpha = 1.0f - float(i % 100) / 100.0f;
         std::memcpy(shaders.constants, &alpha, 4);
         shaders.updateConstants();
@@ -89,6 +172,6 @@ int main()
             d3d->context->flush();
     }
     d3d->context->finish();
-    std::printf("small-quad draws: %.0f per second\n", draws / seconds(start));
+    std::printf("small-quad draws: %.0f per second\n", smallDraws / seconds(start));
     return 0;
 }

@@ -1,9 +1,11 @@
 #include "media/direct3d_service.h"
 
 #include "core/failure.h"
+#include "core/file_name.h"
 #include "core/ini_file.h"
 #include "core/log.h"
 #include "core/setting_service.h"
+#include "core/text.h"
 #include "core/translate_service.h"
 #include "media/pixel_shader.h"
 #include "media/render_buffer.h"
@@ -20,6 +22,7 @@ namespace Media {
 
 namespace {
 constexpr const char* Place = "Media::Direct3DService::Direct3DService";
+constexpr const wchar_t* PipelineCacheFile = L"%AppData%/PipelineCache.bin";
 
 uint32_t configFormat(const char* key, uint32_t defaultValue)
 {
@@ -51,6 +54,10 @@ Direct3DService::Direct3DService()
 
     Platform::Gpu::DeviceOptions options;
     options.validation = validationRequested();
+    // Pipelines the driver keeps in its cache are taken from there at the next
+    // start instead of being built again; the file lives with the settings.
+    if (Setting::SettingService::Get())
+        options.pipelineCachePath = System::wideToUtf8(System::FileName::expand(PipelineCacheFile));
     int32_t hr = Platform::Gpu::Device::create(options, &device);
     if (hr < 0)
         throw System::makeHresultException("D3D11CreateDevice", Place, hr);

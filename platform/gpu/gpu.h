@@ -36,14 +36,22 @@ constexpr uint32_t SupportRenderTarget = 0x4000;
 constexpr uint32_t SupportShaderLoad = 0x100;
 constexpr uint32_t SupportUnorderedAccess = 0x400000;
 
+// Every fact of a pixel format, one row per format (platform/gpu/format.cpp).
 struct FormatInfo {
-    uint32_t format = 0;       // DXGI number
+    uint32_t format = 0;        // DXGI number; 0 for an unknown format
+    const char* name = "";      // DXGI name, "DXGI_FORMAT_R8G8B8A8_UNORM"
     uint32_t bytesPerPixel = 0; // of the memory form (YUY2: 2)
-    uint32_t blockWidth = 1;    // pixels per stored texel (YUY2 containers: 2)
+    uint32_t blockWidth = 1;    // pixels per stored texel (packed 4:2:2: 2)
     uint32_t texelBytes = 0;    // bytes of one stored texel
     bool gpu = false;           // has a texture form
+    bool alphaOnly = false;     // holds alpha alone (stored in red, read as (0, 0, 0, a))
+    bool opaqueAlpha = false;   // the fourth byte is padding: alpha reads as one
+    bool packed422 = false;     // YUY2: Y0 U Y1 V per pixel pair
+    uint32_t storageFormat = 0; // SPIR-V image format when bound as a storage image; 0: none
+    uint16_t bitmapBitCount = 0;    // DIB form for plug-ins and the clipboard; 0: none
+    uint32_t bitmapCompression = 0; // DIB compression: 0 (RGB) or a FourCC
 };
-// Facts of a DXGI format number; format 0 when unknown.
+// The row of a DXGI format number; a row of zeros when unknown.
 FormatInfo formatInfo(uint32_t format);
 
 struct TextureDesc {
@@ -291,9 +299,12 @@ public:
     virtual void resolve(Texture& dst, Texture& src) = 0;
     virtual void clearRenderTarget(View& view, const float color[4]) = 0;
     virtual void clearUnorderedAccessFloat(View& view, const float value[4]) = 0;
+    // Records the copy and submits what was recorded up to it, so that later
+    // work can be recorded while the copy runs.
     virtual void copyToStaging(Staging& dst, Texture& src) = 0;
-    // Submits what was recorded and waits for it; the pointer stays valid
-    // until the staging object is destroyed or written again.
+    // Waits for the submission holding the last copy into the staging object
+    // (not for work recorded after it); the pointer stays valid until the
+    // staging object is destroyed or written again.
     virtual const uint8_t* mapStaging(Staging& staging) = 0;
 
     // Submits the recorded work (does not wait).
@@ -312,7 +323,9 @@ public:
 
     // Counters for tests and measurements.
     struct Counters {
-        uint64_t draws = 0, dispatches = 0, passes = 0, submits = 0, pipelines = 0;
+        uint64_t draws = 0, dispatches = 0, passes = 0, submits = 0;
+        uint64_t pipelines = 0;          // pipelines made
+        uint64_t pipelinesFromCache = 0; // of those, found whole in the pipeline cache
     };
     virtual Counters counters() const = 0;
 };
@@ -320,6 +333,19 @@ public:
 struct DeviceOptions {
     // Enable the validation layer; its messages go to the validation handler.
     bool validation = false;
+    // The file the pipeline cache is read from at creation and written to when
+    // the device goes (empty: no file). A file made for another device or
+    // driver is ignored and replaced.
+    std::string pipelineCachePath;
+};
+
+// Picture memory of the device, in bytes: every image alive (those kept for
+// reuse included), the most there has been since the last reset, and the part
+// kept for reuse.
+struct MemoryCounters {
+    uint64_t images = 0;
+    uint64_t imagesPeak = 0;
+    uint64_t pooled = 0;
 };
 
 struct DeviceFacts {
@@ -327,6 +353,7 @@ struct DeviceFacts {
     uint32_t apiVersion = 0;
     bool fragmentInterlock = false; // rasterizer-ordered pixel access
     bool software = false;
+    uint64_t pipelineCacheLoaded = 0; // bytes taken from the pipeline cache file at creation
 };
 
 class Device {
@@ -338,7 +365,10 @@ public:
     virtual uint32_t formatSupport(uint32_t format) const = 0;
 
     // Thread-safe. With data, the texture starts with it (rowPitch bytes per
-    // row of the memory form); without, its contents are undefined.
+    // row of the memory form; the copy is recorded into the context's command
+    // stream before its next command, and the data may go when the call
+    // returns); without, its contents are undefined. A dropped texture's image
+    // serves the next texture of the same size, format, bind flags and samples.
     virtual int32_t createTexture(const TextureDesc& desc, const void* data, uint32_t rowPitch,
                                   TexturePtr* out) = 0;
     virtual int32_t createView(const TexturePtr& texture, ViewKind kind, ViewPtr* out) = 0;
@@ -347,6 +377,11 @@ public:
     virtual int32_t createStaging(uint32_t width, uint32_t height, uint32_t format, StagingPtr* out) = 0;
 
     virtual Context& context() = 0;
+
+    virtual MemoryCounters memory() const = 0;
+    virtual void resetMemoryPeak() = 0;
+    // Frees the images kept for reuse (once the device no longer uses them).
+    virtual void freePooledMemory() = 0;
 };
 
 // Holds the context for one thread for the object's lifetime.

@@ -19,7 +19,22 @@ struct CompileResult {
     std::string log; // errors and warnings; warnings fail the compile
 };
 
+// Compiles in a compiler process of its own ("velmora2-hlsl" beside the
+// executable), so that source the compiler cannot cope with (user and script
+// shaders) never takes the program down: a compiler that crashes, hangs past
+// timeoutMs or cannot be started is a failed compile whose log says so.
+// Includes are read through include in this process. Any thread.
 CompileResult compileHlsl(const std::string& source, const std::string& sourceName, const std::string& entryPoint,
-                          Stage stage, const IncludeReader& include);
+                          Stage stage, const IncludeReader& include, int timeoutMs = 30000);
+
+// The same in this process, for the compiler process itself.
+CompileResult compileHlslHere(const std::string& source, const std::string& sourceName, const std::string& entryPoint,
+                              Stage stage, const IncludeReader& include);
+
+// The compiler process: serves one request from the parent on the socket fd.
+int runHlslCompilerProcess(int fd);
+
+// The compiler program's file name, beside the executable.
+constexpr const char* HlslCompilerProgram = "velmora2-hlsl";
 
 } // namespace Platform::Gpu

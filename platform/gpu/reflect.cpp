@@ -1,7 +1,11 @@
 // Reads the few facts the device needs from a SPIR-V module: the entry
 // point's stage, its inputs with their semantics, the descriptor bindings it
-// uses, its colour outputs and its specialisation constants.
+// uses, its colour outputs and its specialisation constants; and rewrites the
+// module where the device needs another form of it. Modules may come from
+// script shaders: every instruction is checked against its word count before
+// an operand is read, and a malformed module is refused, never read past.
 #include "platform/gpu/gpu.h"
+#include "platform/gpu/spirv.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -9,45 +13,7 @@
 namespace Platform::Gpu {
 
 namespace {
-enum : uint32_t {
-    OpName = 5,
-    OpEntryPoint = 15,
-    OpExecutionMode = 16,
-    OpTypeInt = 21,
-    OpTypeFloat = 22,
-    OpTypeVector = 23,
-    OpTypeImage = 25,
-    OpTypeSampler = 26,
-    OpTypeSampledImage = 27,
-    OpTypeArray = 28,
-    OpTypeRuntimeArray = 29,
-    OpTypeStruct = 30,
-    OpTypePointer = 32,
-    OpSpecConstantTrue = 48,
-    OpSpecConstantFalse = 49,
-    OpSpecConstant = 50,
-    OpVariable = 59,
-    OpDecorate = 71,
-    OpDecorateString = 5632,
-};
-enum : uint32_t {
-    DecorationSpecId = 1,
-    DecorationBlock = 2,
-    DecorationBufferBlock = 3,
-    DecorationBuiltIn = 11,
-    DecorationLocation = 30,
-    DecorationIndex = 32,
-    DecorationBinding = 33,
-    DecorationUserSemantic = 5635,
-};
-enum : uint32_t { BuiltInPosition = 0, BuiltInFragCoord = 15 };
-enum : uint32_t {
-    StorageUniformConstant = 0,
-    StorageInput = 1,
-    StorageUniform = 2,
-    StorageOutput = 3,
-    StorageStorageBuffer = 12,
-};
+using namespace Spirv;
 
 struct Type {
     uint32_t op = 0;
@@ -79,20 +45,84 @@ std::string literalString(const uint32_t* words, size_t count)
     return s;
 }
 
-// Splits "TEXCOORD1" into ("TEXCOORD", 1).
-void splitSemantic(const std::string& text, std::string& name, uint32_t& index)
+// Splits "TEXCOORD1" into ("TEXCOORD", 1); false when the index does not fit 32 bits.
+bool splitSemantic(const std::string& text, std::string& name, uint32_t& index)
 {
     size_t end = text.size();
     while (end > 0 && text[end - 1] >= '0' && text[end - 1] <= '9')
         --end;
     name = text.substr(0, end);
-    index = end < text.size() ? static_cast<uint32_t>(std::stoul(text.substr(end))) : 0;
+    uint64_t value = 0;
+    for (size_t i = end; i < text.size(); ++i) {
+        value = value * 10 + static_cast<uint32_t>(text[i] - '0');
+        if (value > UINT32_MAX)
+            return false;
+    }
+    index = static_cast<uint32_t>(value);
+    return true;
+}
+
+// The fewest words an instruction needs for the operands read of it below.
+uint32_t minimumWords(uint32_t op, const uint32_t* w, uint32_t length)
+{
+    switch (op) {
+    case OpEntryPoint: return 4; // model, id, a name of at least one word
+    case OpExecutionMode: return length >= 3 && w[2] == ModeLocalSize ? 6 : 3;
+    case OpTypeInt: return 4;
+    case OpTypeFloat: return 3;
+    case OpTypeVector: return 4;
+    case OpTypeImage: return 9; // through the image format
+    case OpTypeSampler:
+    case OpTypeStruct: return 2;
+    case OpTypeSampledImage:
+    case OpTypeRuntimeArray: return 3;
+    case OpTypeArray:
+    case OpTypePointer: return 4;
+    case OpSpecConstantTrue:
+    case OpSpecConstantFalse: return 3;
+    case OpSpecConstant: return 4;
+    case OpVariable: return 4;
+    case OpDecorate:
+        if (length < 3)
+            return 3;
+        switch (w[2]) {
+        case DecorationSpecId:
+        case DecorationBuiltIn:
+        case DecorationLocation:
+        case DecorationIndex:
+        case DecorationBinding: return 4;
+        default: return 3;
+        }
+    case OpDecorateString: return 4;
+    default: return 1;
+    }
+}
+
+// Calls fn(index, length) for every instruction after the header; false when
+// one is empty or runs past the end.
+template <class Fn>
+bool forEachInstruction(const uint32_t* words, size_t count, Fn&& fn)
+{
+    for (size_t i = HeaderWords; i < count;) {
+        const uint32_t length = wordCount(words[i]);
+        if (length == 0 || length > count - i)
+            return false;
+        fn(i, length);
+        i += length;
+    }
+    return true;
+}
+
+bool isModule(const std::vector<uint32_t>& words)
+{
+    return words.size() >= HeaderWords && words[0] == Magic &&
+           forEachInstruction(words.data(), words.size(), [](size_t, uint32_t) {});
 }
 } // namespace
 
 bool reflectShader(const uint32_t* words, size_t count, ShaderInfo& info)
 {
-    if (!words || count < 5 || words[0] != 0x07230203u)
+    if (!words || count < HeaderWords || words[0] != Magic)
         return false;
     std::unordered_map<uint32_t, Type> types;
     std::unordered_map<uint32_t, Decorations> decorations;
@@ -105,12 +135,14 @@ bool reflectShader(const uint32_t* words, size_t count, ShaderInfo& info)
     uint32_t entryId = 0;
     info = ShaderInfo{};
 
-    for (size_t i = 5; i < count;) {
-        uint32_t length = words[i] >> 16;
-        uint32_t op = words[i] & 0xFFFF;
-        if (length == 0 || i + length > count)
+    for (size_t i = HeaderWords; i < count;) {
+        const uint32_t length = wordCount(words[i]);
+        const uint32_t op = opcode(words[i]);
+        if (length == 0 || length > count - i)
             return false;
         const uint32_t* w = words + i;
+        if (length < minimumWords(op, w, length))
+            return false;
         switch (op) {
         case OpEntryPoint: {
             if (haveEntry)
@@ -118,11 +150,11 @@ bool reflectShader(const uint32_t* words, size_t count, ShaderInfo& info)
             haveEntry = true;
             uint32_t model = w[1];
             entryId = w[2];
-            if (model == 0)
+            if (model == ModelVertex)
                 info.stage = Stage::Vertex;
-            else if (model == 4)
+            else if (model == ModelFragment)
                 info.stage = Stage::Pixel;
-            else if (model == 5)
+            else if (model == ModelGLCompute)
                 info.stage = Stage::Compute;
             else
                 return false;
@@ -139,13 +171,13 @@ bool reflectShader(const uint32_t* words, size_t count, ShaderInfo& info)
             break;
         }
         case OpExecutionMode:
-            if (w[1] == entryId && w[2] == 17 && length >= 6) {
+            if (w[1] == entryId && w[2] == ModeLocalSize) {
                 info.localSize[0] = w[3];
                 info.localSize[1] = w[4];
                 info.localSize[2] = w[5];
             }
-            // Pixel, sample or shading-rate interlock, ordered.
-            if (w[1] == entryId && (w[2] == 5366 || w[2] == 5368 || w[2] == 5370))
+            if (w[1] == entryId && (w[2] == ModePixelInterlockOrdered || w[2] == ModeSampleInterlockOrdered ||
+                                    w[2] == ModeShadingRateInterlockOrdered))
                 info.orderedPixelAccess = true;
             break;
         case OpTypeInt:
@@ -242,8 +274,8 @@ bool reflectShader(const uint32_t* words, size_t count, ShaderInfo& info)
         const Type& t = types[typeId];
         if (v.storage == StorageInput && inInterface(v.id)) {
             ShaderInput in;
-            if (!d.semantic.empty())
-                splitSemantic(d.semantic, in.semantic, in.semanticIndex);
+            if (!d.semantic.empty() && !splitSemantic(d.semantic, in.semantic, in.semanticIndex))
+                return false;
             in.location = d.location;
             in.position = d.builtIn == BuiltInFragCoord || (info.stage == Stage::Vertex && d.builtIn == BuiltInPosition);
             if (d.builtIn >= 0 && !in.position)
@@ -296,5 +328,60 @@ bool reflectShader(const uint32_t* words, size_t count, ShaderInfo& info)
               [](const ShaderBinding& x, const ShaderBinding& y) { return x.binding < y.binding; });
     return true;
 }
+
+namespace Spirv {
+
+std::vector<uint32_t> withSecondSource(const std::vector<uint32_t>& words)
+{
+    if (!isModule(words))
+        return words;
+    std::vector<uint32_t> outputs;
+    forEachInstruction(words.data(), words.size(), [&](size_t i, uint32_t length) {
+        if (opcode(words[i]) == OpVariable && length >= 4 && words[i + 3] == StorageOutput)
+            outputs.push_back(words[i + 2]);
+    });
+    std::vector<uint32_t> patched(words.begin(), words.begin() + HeaderWords);
+    forEachInstruction(words.data(), words.size(), [&](size_t i, uint32_t length) {
+        const bool secondOutput = opcode(words[i]) == OpDecorate && length == 4 && words[i + 2] == DecorationLocation &&
+                                  words[i + 3] == 1 &&
+                                  std::find(outputs.begin(), outputs.end(), words[i + 1]) != outputs.end();
+        if (secondOutput) {
+            const uint32_t id = words[i + 1];
+            const uint32_t decorate = (4u << 16) | OpDecorate;
+            patched.insert(patched.end(), {decorate, id, DecorationLocation, 0u, decorate, id, DecorationIndex, 1u});
+        } else {
+            patched.insert(patched.end(), words.begin() + static_cast<ptrdiff_t>(i),
+                           words.begin() + static_cast<ptrdiff_t>(i + length));
+        }
+    });
+    return patched;
+}
+
+std::vector<uint32_t> withoutSemantics(const std::vector<uint32_t>& words)
+{
+    if (!isModule(words))
+        return words;
+    std::vector<uint32_t> kept(words.begin(), words.begin() + HeaderWords);
+    forEachInstruction(words.data(), words.size(), [&](size_t i, uint32_t length) {
+        const uint32_t op = opcode(words[i]);
+        bool drop = false;
+        if (op == OpExtension && length > 1) {
+            const std::string name = literalString(&words[i + 1], length - 1);
+            drop = name.rfind("SPV_GOOGLE_", 0) == 0;
+        } else if (op == OpDecorateString && length > 2) {
+            drop = words[i + 2] == DecorationUserSemantic || words[i + 2] == DecorationUserTypeGOOGLE;
+        } else if (op == OpMemberDecorateString && length > 3) {
+            drop = words[i + 3] == DecorationUserSemantic || words[i + 3] == DecorationUserTypeGOOGLE;
+        } else if (op == OpDecorateId && length > 2) {
+            drop = words[i + 2] == DecorationCounterBuffer;
+        }
+        if (!drop)
+            kept.insert(kept.end(), words.begin() + static_cast<ptrdiff_t>(i),
+                        words.begin() + static_cast<ptrdiff_t>(i + length));
+    });
+    return kept;
+}
+
+} // namespace Spirv
 
 } // namespace Platform::Gpu

@@ -50,6 +50,8 @@ TEST(Direct3DService, StartUpLogsTheDeviceWarnsOnceAndStoresItsSettings)
     for (const char* line : {"MultiSampleCount=8", "MaxAnisotropy=16", "HighDpiMode=1", "OutputYUVColorSpace=",
                              "OutputYUVColorRange=0"})
         EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+    // The pipeline cache is kept beside the settings for the next start.
+    EXPECT_GE(TestKit::readFile(TestKit::tempDir() + "/velmora2/PipelineCache.bin").size(), 32u);
 }
 
 TEST(Direct3DService, WorkingAndMaskFormatsComeFromTheSystemConfiguration)

@@ -486,3 +486,296 @@ TEST_F(GpuLayer, AContextUsedByASecondThreadIsReported)
     c.finish();
     EXPECT_TRUE(messages().empty());
 }
+
+TEST_F(GpuLayer, ADroppedPicturesImageServesTheNextWhileEarlierWorkStillReadsIt)
+{
+    // The draw from the first picture is recorded, not yet submitted, when
+    // the picture is dropped; the next picture of the same kind takes its
+    // image at once and starts with other contents. The draw must still see
+    // the old contents, the new picture the new ones.
+    QuadKit kit(*this);
+    ShaderPtr load = compile(R"(
+        Texture2D<float4> source : register(t0);
+        float4 main(float4 p : SV_Position) : SV_Target { return source.Load(int3(p.xy, 0)); })",
+                             Stage::Pixel);
+    Context& c = device->context();
+    TexturePtr target;
+    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
+    ViewPtr rtv;
+    ASSERT_EQ(device->createView(target, ViewKind::RenderTarget, &rtv), Ok);
+    const std::vector<uint8_t> red = [] {
+        std::vector<uint8_t> v(8 * 8 * 4);
+        for (size_t i = 0; i < v.size(); i += 4)
+            v[i] = v[i + 3] = 255;
+        return v;
+    }();
+    const std::vector<uint8_t> green = [] {
+        std::vector<uint8_t> v(8 * 8 * 4);
+        for (size_t i = 0; i < v.size(); i += 4)
+            v[i + 1] = v[i + 3] = 255;
+        return v;
+    }();
+    TexturePtr first;
+    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource}, red.data(), 32, &first), Ok);
+    ViewPtr srv;
+    ASSERT_EQ(device->createView(first, ViewKind::ShaderResource, &srv), Ok);
+    View* sources[] = {srv.get()};
+    c.setShaderResources(Stage::Pixel, 0, 1, sources);
+    kit.draw(c, rtv.get(), load.get());
+    c.setShaderResources(Stage::Pixel, 0, 1, nullptr);
+    srv.reset();
+    first.reset();
+
+    const uint64_t before = device->memory().images;
+    TexturePtr second;
+    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource}, green.data(), 32, &second), Ok);
+    EXPECT_EQ(device->memory().images, before) << "the dropped picture's image was not taken";
+    EXPECT_EQ(readBack(*target), red);
+    EXPECT_EQ(readBack(*second), green);
+}
+
+TEST_F(GpuLayer, AChainOfNewPicturesKeepsTwoImagesAlive)
+{
+    // Filters make a new picture per pass and drop the one before: the images
+    // of the dropped ones serve the next passes instead of piling up.
+    QuadKit kit(*this);
+    ShaderPtr load = compile(R"(
+        Texture2D<float4> source : register(t0);
+        float4 main(float4 p : SV_Position) : SV_Target { return source.Load(int3(p.xy, 0)) + float4(4.0 / 255, 0, 0, 0); })",
+                             Stage::Pixel);
+    Context& c = device->context();
+    const std::vector<uint8_t> zero(8 * 8 * 4, 0);
+    TexturePtr current;
+    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, zero.data(), 32, &current), Ok);
+    const uint64_t picture = device->memory().images;
+    device->resetMemoryPeak();
+    for (int pass = 0; pass < 20; ++pass) {
+        TexturePtr next;
+        ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &next), Ok);
+        ViewPtr srv, rtv;
+        ASSERT_EQ(device->createView(current, ViewKind::ShaderResource, &srv), Ok);
+        ASSERT_EQ(device->createView(next, ViewKind::RenderTarget, &rtv), Ok);
+        View* sources[] = {srv.get()};
+        c.setShaderResources(Stage::Pixel, 0, 1, sources);
+        kit.draw(c, rtv.get(), load.get());
+        c.setShaderResources(Stage::Pixel, 0, 1, nullptr);
+        current = next;
+    }
+    EXPECT_LE(device->memory().imagesPeak, 2 * picture);
+    std::vector<uint8_t> back = readBack(*current);
+    EXPECT_EQ(back[0], 20 * 4); // every pass saw the one before
+}
+
+TEST_F(GpuLayer, AReadBackWaitsOnlyForItsOwnCopy)
+{
+    // The copy is submitted with the work before it; work recorded after it
+    // stays unsubmitted while the copy is mapped.
+    QuadKit kit(*this);
+    ShaderPtr white = compile("float4 main(float4 p : SV_Position) : SV_Target { return float4(1, 1, 1, 1); }", Stage::Pixel);
+    std::vector<uint8_t> bytes = pattern(8 * 8 * 4, 3);
+    TexturePtr picture, other;
+    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource}, bytes.data(), 32, &picture), Ok);
+    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &other), Ok);
+    ViewPtr rtv;
+    ASSERT_EQ(device->createView(other, ViewKind::RenderTarget, &rtv), Ok);
+    StagingPtr staging;
+    ASSERT_EQ(device->createStaging(8, 8, 28, &staging), Ok);
+    Context& c = device->context();
+    c.copyToStaging(*staging, *picture);
+    kit.draw(c, rtv.get(), white.get()); // the next frame's work
+    const uint64_t submits = c.counters().submits;
+    const uint8_t* p = c.mapStaging(*staging);
+    EXPECT_EQ(c.counters().submits, submits);
+    for (uint32_t y = 0; y < 8; ++y)
+        ASSERT_EQ(0, std::memcmp(p + y * staging->rowPitch(), bytes.data() + y * 32, 32)) << y;
+    c.finish();
+}
+
+TEST_F(GpuLayer, PooledImagesNobodyAsksForAreFreedAfterAFewSubmissions)
+{
+    TexturePtr picture;
+    ASSERT_EQ(device->createTexture({64, 64, 10, BindShaderResource}, nullptr, 0, &picture), Ok);
+    const uint64_t alive = device->memory().images;
+    picture.reset();
+    EXPECT_EQ(device->memory().pooled, alive);
+    for (int i = 0; i < 12; ++i)
+        device->context().flush();
+    device->context().finish();
+    EXPECT_EQ(device->memory().pooled, 0u);
+    EXPECT_EQ(device->memory().images, 0u);
+}
+
+TEST_F(GpuLayer, ThePipelineCacheIsKeptInItsFileAndAForeignFileIsIgnored)
+{
+    const std::string path = TestKit::tempDir() + "/pipelines.bin";
+    auto drawOnce = [&](Device& d) {
+        CompileResult vs = compileHlsl("float4 main(float4 p : POSITION) : SV_Position { return p; }", "vs", "main",
+                                       Stage::Vertex, nullptr);
+        CompileResult ps = compileHlsl("float4 main(float4 p : SV_Position) : SV_Target { return 1; }", "ps", "main",
+                                       Stage::Pixel, nullptr);
+        ShaderPtr v, f;
+        ASSERT_EQ(d.createShader(Stage::Vertex, vs.spirv.data(), vs.spirv.size() * 4, &v), Ok);
+        ASSERT_EQ(d.createShader(Stage::Pixel, ps.spirv.data(), ps.spirv.size() * 4, &f), Ok);
+        const float quad[4][3] = {{-1, -1, 0}, {1, -1, 0}, {-1, 1, 0}, {1, 1, 0}};
+        auto vertices = std::make_shared<Buffer>(static_cast<uint32_t>(sizeof(quad)), quad);
+        VertexLayout layout;
+        layout.attributes.push_back({0, AttributeFormat::RGB32, ComponentType::Float32, 0});
+        TexturePtr target;
+        ASSERT_EQ(d.createTexture({4, 4, 28, BindRenderTarget}, nullptr, 0, &target), Ok);
+        ViewPtr rtv;
+        ASSERT_EQ(d.createView(target, ViewKind::RenderTarget, &rtv), Ok);
+        Context& c = d.context();
+        View* views[] = {rtv.get()};
+        c.setRenderTargets(1, views);
+        c.setViewport({0, 0, 4, 4, 0, 1});
+        c.setVertexShader(v.get(), &layout);
+        c.setPixelShader(f.get());
+        c.setTopology(5);
+        c.setVertexBuffer(vertices.get(), 12, 0);
+        c.draw(4, 0);
+        c.setRenderTargets(0, nullptr);
+        c.setVertexShader(nullptr, nullptr);
+        c.setPixelShader(nullptr);
+        c.finish();
+    };
+    device.reset();
+    for (const char* damaged : {"", "not a pipeline cache at all, but long enough to hold a header"}) {
+        SCOPED_TRACE(damaged);
+        TestKit::writeFile(path, damaged);
+        DeviceOptions options{.validation = true, .pipelineCachePath = path};
+        ASSERT_EQ(Device::create(options, &device), Ok);
+        EXPECT_EQ(device->facts().pipelineCacheLoaded, 0u);
+        drawOnce(*device);
+        EXPECT_EQ(device->context().counters().pipelines, 1u);
+        device.reset();
+        const std::string saved = TestKit::readFile(path);
+        ASSERT_GE(saved.size(), 32u); // the driver's own header at least
+        EXPECT_NE(saved, damaged);
+
+        // The second start takes the file, and with a driver that keeps
+        // pipelines in it, builds none.
+        ASSERT_EQ(Device::create(options, &device), Ok);
+        EXPECT_EQ(device->facts().pipelineCacheLoaded, saved.size());
+        drawOnce(*device);
+        Context::Counters counters = device->context().counters();
+        EXPECT_EQ(counters.pipelines, 1u);
+        if (saved.size() > 32) {
+            EXPECT_EQ(counters.pipelinesFromCache, 1u);
+        }
+        device.reset();
+    }
+}
+
+TEST(HlslCompiler, SourceThatCrashesTheCompilerIsACompileError)
+{
+    // Malformed HLSL that ends the compiler: the compile fails with a log that
+    // says so, and the next compile works as before.
+    for (const char* source : {"float main(float){", "float4 main(float4 p : SV_Position) : SV_Target { return p"}) {
+        SCOPED_TRACE(source);
+        CompileResult r = compileHlsl(source, "user.hlsl", "main", Stage::Pixel, nullptr);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.spirv.empty());
+        EXPECT_NE(r.log.find("user.hlsl"), std::string::npos) << r.log;
+    }
+    CompileResult good = compileHlsl("float4 main(float4 p : SV_Position) : SV_Target { return p; }", "good.hlsl",
+                                     "main", Stage::Pixel, nullptr);
+    EXPECT_TRUE(good.ok) << good.log;
+    EXPECT_FALSE(good.spirv.empty());
+}
+
+TEST(HlslCompiler, IncludesAreReadByTheCallingProcess)
+{
+    std::vector<std::pair<std::string, std::string>> asked;
+    IncludeReader reader = [&](const std::string& name, const std::string& includer, std::string& text) {
+        asked.emplace_back(name, includer);
+        if (name != "colour.hlsli")
+            return false;
+        text = "float4 colour() { return float4(0, 1, 0, 1); }\n";
+        return true;
+    };
+    CompileResult r = compileHlsl("#include \"colour.hlsli\"\nfloat4 main(float4 p : SV_Position) : SV_Target { return colour(); }",
+                                  "/shaders/main.hlsl", "main", Stage::Pixel, reader);
+    EXPECT_TRUE(r.ok) << r.log;
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].first, "colour.hlsli");
+    EXPECT_EQ(asked[0].second, "/shaders/main.hlsl");
+    CompileResult missing = compileHlsl("#include \"absent.hlsli\"\nfloat4 main() : SV_Target { return 0; }", "m.hlsl",
+                                        "main", Stage::Pixel, reader);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_NE(missing.log.find("absent.hlsli"), std::string::npos) << missing.log;
+}
+
+namespace {
+// One instruction: the opcode and word count, then the operands, then a
+// literal string when given (nul-terminated, padded to whole words).
+std::vector<uint32_t> instruction(uint32_t op, std::vector<uint32_t> operands, const std::string& text = {})
+{
+    if (!text.empty()) {
+        std::string bytes = text;
+        bytes.resize((text.size() / 4 + 1) * 4, '\0');
+        for (size_t i = 0; i < bytes.size(); i += 4) {
+            uint32_t w;
+            std::memcpy(&w, bytes.data() + i, 4);
+            operands.push_back(w);
+        }
+    }
+    std::vector<uint32_t> words{(uint32_t(operands.size() + 1) << 16) | op};
+    words.insert(words.end(), operands.begin(), operands.end());
+    return words;
+}
+} // namespace
+
+TEST(SpirvReflection, MalformedModulesAreRefusedInsteadOfReadPast)
+{
+    CompileResult vs = compileHlsl("float4 main(float4 p : POSITION, float2 uv : TEXCOORD1) : SV_Position { return p + uv.x; }",
+                                   "vs", "main", Stage::Vertex, nullptr);
+    ASSERT_TRUE(vs.ok) << vs.log;
+    ShaderInfo info;
+    ASSERT_TRUE(reflectShader(vs.spirv.data(), vs.spirv.size(), info));
+
+    // An instruction whose word count leaves out an operand that is read,
+    // last in the module so that the missing word lies past its end.
+    const std::vector<std::pair<const char*, std::vector<uint32_t>>> shortened = {
+        {"OpExecutionMode LocalSize", instruction(16, {1, 17, 8, 8})},
+        {"OpTypeInt", instruction(21, {900, 32})},
+        {"OpTypeVector", instruction(23, {900, 1})},
+        {"OpTypeImage", instruction(25, {900, 1, 1, 0, 0, 0, 2})},
+        {"OpTypePointer", instruction(32, {900, 1})},
+        {"OpVariable", instruction(59, {900, 901})},
+        {"OpDecorate Location", instruction(71, {900, 30})},
+        {"OpDecorateString", instruction(5632, {900, 5635})},
+        {"OpSpecConstant", instruction(50, {900, 901})},
+        {"empty instruction", {0u}},
+        {"word count past the end", {(9u << 16) | 25u, 900, 1}},
+    };
+    for (const auto& [what, extra] : shortened) {
+        SCOPED_TRACE(what);
+        std::vector<uint32_t> words = vs.spirv;
+        words.insert(words.end(), extra.begin(), extra.end());
+        EXPECT_FALSE(reflectShader(words.data(), words.size(), info));
+    }
+
+    // The semantic's index must fit 32 bits: the largest does, one more fails.
+    auto withSemantic = [&](const std::string& semantic) {
+        std::vector<uint32_t> words(vs.spirv.begin(), vs.spirv.begin() + 5);
+        for (size_t i = 5; i < vs.spirv.size();) {
+            const uint32_t length = vs.spirv[i] >> 16;
+            std::vector<uint32_t> one(vs.spirv.begin() + i, vs.spirv.begin() + i + length);
+            if ((one[0] & 0xFFFF) == 5632 && one[2] == 5635 &&
+                std::string(reinterpret_cast<const char*>(&one[3])).rfind("TEXCOORD", 0) == 0)
+                one = instruction(5632, {one[1], 5635}, semantic);
+            words.insert(words.end(), one.begin(), one.end());
+            i += length;
+        }
+        return words;
+    };
+    std::vector<uint32_t> largest = withSemantic("TEXCOORD4294967295");
+    ASSERT_TRUE(reflectShader(largest.data(), largest.size(), info));
+    ASSERT_EQ(info.inputs.size(), 2u);
+    EXPECT_EQ(info.inputs[1].semantic, "TEXCOORD");
+    EXPECT_EQ(info.inputs[1].semanticIndex, 4294967295u);
+    for (const char* tooLarge : {"TEXCOORD4294967296", "TEXCOORD99999999999999999999999999"}) {
+        std::vector<uint32_t> words = withSemantic(tooLarge);
+        EXPECT_FALSE(reflectShader(words.data(), words.size(), info)) << tooLarge;
+    }
+}
