@@ -7,6 +7,7 @@
 #include "core/text.h"
 #include "effect/effect_base.h"
 #include "effect/movement.h"
+#include "effect/resource_lists.h"
 
 #include <algorithm>
 #include <cxxabi.h>
@@ -52,6 +53,8 @@ bool selectorKeeps(uint8_t selector, uint8_t type, bool bringsInput)
 
 EffectService::EffectService()
 {
+    // Built-in effects name their figures and wipes as they are made.
+    fillResourceLists();
     registerMovements();
     NoMove::instance = findMovement(L"移動無し").movement.get();
     LinearSpeed::instance = findMovement(L"直線移動(時間制御)").movement.get();
