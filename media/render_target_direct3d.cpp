@@ -8,6 +8,7 @@
 #include "platform/draw/target.h"
 #include "platform/gpu/gpu.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -122,13 +123,44 @@ RenderTargetDirect3D ResourceBuffer::getSurface()
     return RenderTargetDirect3D(*this);
 }
 
-RenderTargetDirect3D::RenderTargetDirect3D(ResourceBuffer& buffer)
-    : buffer_(&buffer),
-      target_(Platform::Draw::Target::createPicture(static_cast<int>(buffer.width), static_cast<int>(buffer.height)))
+namespace {
+// Picture memory of drawing sessions, kept per thread for the next one: a
+// fresh picture-sized block costs a page fault per page on every drawing.
+std::vector<std::vector<uint8_t>>& spareMemory()
 {
+    thread_local std::vector<std::vector<uint8_t>> spare;
+    return spare;
+}
+} // namespace
+
+RenderTargetDirect3D::RenderTargetDirect3D(ResourceBuffer& buffer) : buffer_(&buffer)
+{
+    const int width = static_cast<int>(buffer.width), height = static_cast<int>(buffer.height);
+    const size_t bytes = size_t(width) * size_t(height) * 4;
+    auto& spare = spareMemory();
+    for (auto it = spare.begin(); it != spare.end(); ++it)
+        if (it->size() >= bytes) {
+            memory_ = std::move(*it);
+            spare.erase(it);
+            break;
+        }
+    if (memory_.size() < bytes)
+        memory_.resize(bytes);
+    std::memset(memory_.data(), 0, bytes); // a transparent start
+    target_ = Platform::Draw::Target::createOnMemory(memory_.data(), width, height, width * 4);
 }
 
-RenderTargetDirect3D::~RenderTargetDirect3D() = default;
+RenderTargetDirect3D::~RenderTargetDirect3D()
+{
+    target_.reset();
+    if (memory_.empty())
+        return;
+    auto& spare = spareMemory();
+    spare.push_back(std::move(memory_));
+    if (spare.size() > 2) // the smallest block goes
+        spare.erase(std::min_element(spare.begin(), spare.end(),
+                                     [](const auto& a, const auto& b) { return a.size() < b.size(); }));
+}
 RenderTargetDirect3D::RenderTargetDirect3D(RenderTargetDirect3D&&) noexcept = default;
 
 void RenderTargetDirect3D::drawGeometry(const Platform::Draw::Geometry& geometry, const Platform::Draw::Brush* fill,
@@ -167,7 +199,9 @@ void RenderTargetDirect3D::upload(Widening widening)
         buffer_->shaderList->copyShader.drawNoConstant(*buffer_, drawn);
         return;
     }
-    std::vector<uint8_t> memory;
+    // Kept per thread: a fresh picture-sized block costs a page fault per page
+    // and a clear on every upload.
+    thread_local std::vector<uint8_t> memory;
     uint32_t pitch = 0;
     if (!convertBgraToFormat(target_->bits(), target_->stride(), target_->width(), target_->height(),
                              buffer_->getFormat(), memory, pitch))

@@ -69,6 +69,7 @@ public:
 
 private:
     ResourceBuffer* buffer_;
+    std::vector<uint8_t> memory_; // the picture the target draws on
     std::unique_ptr<Platform::Draw::Target> target_;
 };
 
