@@ -122,7 +122,16 @@ std::unique_ptr<Media::ResourceBuffer> Transition::createImageMask(unsigned widt
     if (width == 0 || height == 0)
         return nullptr;
     std::shared_ptr<Media::ImageBuffer> picture = loadTransitionImage(filePath);
-    if (!picture || picture->width == 0 || picture->height == 0)
+    if (!picture)
+        return nullptr;
+    return createLuminanceMask(picture, width, height, progress, blur, keepAspect);
+}
+
+std::unique_ptr<Media::ResourceBuffer> createLuminanceMask(const std::shared_ptr<Media::ImageBuffer>& picture,
+                                                           unsigned width, unsigned height, float progress, int blur,
+                                                           bool keepAspect)
+{
+    if (width == 0 || height == 0 || !picture || picture->width == 0 || picture->height == 0)
         return nullptr;
     Shader::ShaderList* shaders = Shader::ShaderList::published();
     Shader::SamplerStateList* samplers = Shader::SamplerStateList::published();

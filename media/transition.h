@@ -66,5 +66,9 @@ public:
 
 // The picture of a wipe image file (null when it cannot be read).
 std::shared_ptr<Media::ImageBuffer> loadTransitionImage(const std::wstring& path);
+// The mask of an image wipe from its decoded picture (the rest of createImageMask).
+std::unique_ptr<Media::ResourceBuffer> createLuminanceMask(const std::shared_ptr<Media::ImageBuffer>& picture,
+                                                           unsigned width, unsigned height, float progress, int blur,
+                                                           bool keepAspect);
 
 } // namespace Resource

@@ -1,0 +1,157 @@
+// Prints, at 1920x1080: figures per second (a filled star, an outlined heart),
+// wipe masks per second (circle; image with its PNG decoded each time, and from
+// a decoded picture), and SVG documents of 200 paths drawn per second beside
+// rsvg-convert on the same file and size, with the ratio. Every figure counts
+// the whole road into a GPU picture, waiting for the device at the end.
+#include "core/service.h"
+#include "core/setting_service.h"
+#include "core/text.h"
+#include "media/direct2d_service.h"
+#include "media/direct3d_service.h"
+#include "media/image_service.h"
+#include "media/resource_buffer.h"
+#include "media/resource_service.h"
+#include "media/svg_document.h"
+#include "platform/gpu/gpu.h"
+#include "platform/ui/application.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <unistd.h>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+constexpr int W = 1920, H = 1080;
+
+double seconds(Clock::time_point a, Clock::time_point b)
+{
+    return std::chrono::duration<double>(b - a).count();
+}
+
+// Runs make three times to warm up (the device's picture pool fills), then runs
+// times; the device finishes before the clock stops.
+double perSecond(int runs, const std::function<bool()>& make)
+{
+    for (int i = 0; i < 3; ++i)
+        if (!make())
+            return 0;
+    Media::Direct3DService::Get()->context->finish();
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < runs; ++i)
+        if (!make())
+            return 0;
+    Media::Direct3DService::Get()->context->finish();
+    return runs / seconds(start, Clock::now());
+}
+
+// 200 closed curves of three cubic segments, random colours, partly see-through and stroked.
+std::string makeSvg()
+{
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> x(0, W), y(0, H), d(-250, 250), unit(0, 1);
+    std::string text = R"(<svg xmlns="http://www.w3.org/2000/svg" width="1920" height="1080" viewBox="0 0 1920 1080">)";
+    char path[512];
+    for (int i = 0; i < 200; ++i) {
+        const double x0 = x(random), y0 = y(random);
+        std::snprintf(path, sizeof path,
+                      R"(<path d="M%.1f %.1f C%.1f %.1f %.1f %.1f %.1f %.1f S%.1f %.1f %.1f %.1f S%.1f %.1f %.1f %.1f Z" )"
+                      R"(fill="#%02x%02x%02x" fill-opacity="%.2f"%s/>)",
+                      x0, y0, x0 + d(random), y0 + d(random), x0 + d(random), y0 + d(random), x0 + d(random),
+                      y0 + d(random), x0 + d(random), y0 + d(random), x0 + d(random), y0 + d(random), x0 + d(random),
+                      y0 + d(random), x0, y0, static_cast<int>(unit(random) * 255), static_cast<int>(unit(random) * 255),
+                      static_cast<int>(unit(random) * 255), 0.5 + unit(random) / 2,
+                      i % 4 == 0 ? R"( stroke="#202020" stroke-width="3")" : "");
+        text += path;
+    }
+    return text + "</svg>\n";
+}
+
+// Seconds for runs documents drawn by rsvg-convert, one process per document as
+// a user runs it (its PNG goes nowhere); negative when it fails.
+double rsvgSeconds(const std::string& file, int runs)
+{
+    const std::string command = "for i in $(seq " + std::to_string(runs) + "); do rsvg-convert -w " +
+                                std::to_string(W) + " -h " + std::to_string(H) + " '" + file +
+                                "' > /dev/null || exit 1; done 2>/dev/null";
+    const Clock::time_point start = Clock::now();
+    if (std::system(command.c_str()) != 0)
+        return -1;
+    return seconds(start, Clock::now());
+}
+} // namespace
+
+int main()
+{
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    System::ServiceStack services;
+    services.acquire<Setting::SettingService>();
+    services.acquire<Media::ImageService>();
+    services.acquire<Media::Direct2DService>();
+    services.acquire<Media::Direct3DService>();
+    Resource::ResourceService* resources = services.acquire<Resource::ResourceService>();
+    const Resource::FigureList& figures = resources->figureList;
+
+    // Figures of a shared machine mean little without its load.
+    if (std::FILE* load = std::fopen("/proc/loadavg", "r")) {
+        double average = 0;
+        if (std::fscanf(load, "%lf", &average) == 1)
+            std::printf("machine load: %.1f on %ld processors\n", average, ::sysconf(_SC_NPROCESSORS_ONLN));
+        std::fclose(load);
+    }
+    const ColorF color{1, 0.8f, 0.2f, 1};
+    // The first pictures of a run fill the memory pools of the process and the device: not counted.
+    perSecond(40, [&] { return !!figures.createFigureImage(2, W, H, color, 65536, false); });
+    const double star = perSecond(30, [&] { return !!figures.createFigureImage(6, W, H, color, 65536, false); });
+    const double heart = perSecond(30, [&] { return !!figures.createFigureImage(7, W, H, color, 40, false); });
+    std::printf("figures 1920x1080: filled star %.1f/s, outlined heart (line 40) %.1f/s (target 100/s)\n", star, heart);
+
+    const Resource::Transition& circle = resources->transitionList.transitions[0];
+    const double circles = perSecond(30, [&] { return !!circle.createMask(W, H, 0.6f, 0, false); });
+
+    char dir[] = "/tmp/velmora-bench-XXXXXX";
+    if (!::mkdtemp(dir))
+        return 1;
+    const std::string png = std::string(dir) + "/wipe.png", svg = std::string(dir) + "/paths.svg";
+    if (std::system(("convert -seed 7 -size 1920x1080 plasma:fractal -colorspace gray '" + png + "'").c_str()) != 0) {
+        std::printf("convert is missing: no image wipe figures\n");
+        return 1;
+    }
+    const Resource::Transition image(L"wipe", System::fromLocalPath(png));
+    const double images = perSecond(20, [&] { return !!image.createMask(W, H, 0.5f, 0, false); });
+    auto decoded = Resource::loadTransitionImage(image.filePath);
+    const double imagesDecoded =
+        perSecond(30, [&] { return !!Resource::createLuminanceMask(decoded, W, H, 0.5f, 0, false); });
+    std::printf("wipe masks 1920x1080: circle %.1f/s, image %.1f/s with the PNG decoded each time, %.1f/s from the "
+                "decoded picture (target 100/s)\n",
+                circles, images, imagesDecoded);
+
+    std::ofstream(svg) << makeSvg();
+    const std::wstring svgPath = System::fromLocalPath(svg);
+    // Rounds alternate between the two, so that a change of the shared machine's speed meets both.
+    const int rounds = 5, perRound = 4;
+    double ourSeconds = 0, theirSeconds = 0;
+    if (!Media::SvgDocument::render(svgPath.c_str(), W, H, color, 0) || rsvgSeconds(svg, 1) < 0) {
+        std::printf("SVG: a document was not drawn (is rsvg-convert installed?)\n");
+        return 1;
+    }
+    for (int round = 0; round < rounds; ++round) {
+        ourSeconds += perRound / perSecond(perRound, [&] {
+            return !!Media::SvgDocument::render(svgPath.c_str(), W, H, color, 0);
+        });
+        theirSeconds += rsvgSeconds(svg, perRound);
+    }
+    const double ours = rounds * perRound / ourSeconds, theirs = rounds * perRound / theirSeconds;
+    std::printf("SVG of 200 paths at 1920x1080: %.2f documents/s into working-format GPU pictures; rsvg-convert "
+                "%.2f documents/s to PNG; ratio %.2f (target 2)\n",
+                ours, theirs, ours / theirs);
+
+    std::system(("rm -rf '" + std::string(dir) + "'").c_str());
+    services.releaseAll();
+    Platform::Ui::shutdownApplication();
+    return 0;
+}
