@@ -108,7 +108,9 @@ run() {
     fi
     count=$((count + 1))
   done
-  echo "$target: $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$findings/fuzz.log" | tail -1 | grep -o '[0-9]*$' || echo '?') inputs, $count findings"
+  local last
+  last="$(grep -E '^#[0-9]+:? ' "$findings/fuzz.log" | tail -1 || true)"
+  echo "$target: ${seconds}s, $(echo "$last" | grep -o '^#[0-9]*' | tr -d '#') inputs, $(echo "$last" | grep -o 'cov: [0-9]*'), $count findings"
 }
 
 running=0
