@@ -1,7 +1,7 @@
 #pragma once
 // What the effect targets share: the services effects run under, an effect with
-// one item of most kinds (short names the fuzzer can hit), objects to evaluate
-// number items on, and a check that aborts with a message (a finding).
+// one item of most kinds (short names the fuzzer can hit), and objects to
+// evaluate number items on.
 #include "core/setting_service.h"
 #include "effect/effect_base.h"
 #include "effect/effect_item_button.h"
@@ -16,8 +16,6 @@
 #include "render/render_object.h"
 #include "tests/fuzz/fuzz_services.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -26,12 +24,6 @@ namespace Fuzz {
 inline void startEffectServices()
 {
     startServices<Setting::SettingService, Effect::EffectService>();
-}
-
-[[noreturn]] inline void fail(const std::string& what)
-{
-    std::fprintf(stderr, "fuzz check failed: %s\n", what.c_str());
-    std::abort();
 }
 
 class SampleEffect : public Effect::EffectBase {

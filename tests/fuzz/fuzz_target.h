@@ -11,6 +11,8 @@
 // exception, a hang) is a finding.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <string_view>
@@ -25,6 +27,13 @@ std::map<std::string, Entry>& targets();
 struct Registration {
     Registration(const char* name, Entry entry) { targets()[name] = entry; }
 };
+
+// A property of the parser's result that does not hold: the same finding as a crash.
+[[noreturn]] inline void fail(const std::string& what)
+{
+    std::fprintf(stderr, "fuzz check failed: %s\n", what.c_str());
+    std::abort();
+}
 
 // The input as text (bytes as they are).
 inline std::string_view text(const uint8_t* data, size_t size)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,12 @@ struct Case {
     std::string path;
     std::string name;
 };
+
+// The input as test output names it.
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.target << "/" << c.path.substr(c.path.find_last_of('/') + 1);
+}
 
 std::vector<Case> keptInputs()
 {

@@ -2,6 +2,7 @@
 // <w..>, <c..>): measured, then drawn when the picture is of a sane size,
 // horizontally or in vertical columns, whole or per character.
 #include "core/setting_service.h"
+#include "core/expressions.h"
 #include "core/text.h"
 #include "media/direct2d_service.h"
 #include "media/resource_service.h"
@@ -37,6 +38,16 @@ FUZZ_TARGET(text_tags)
     t.speed = flags & 32 ? 7.5 : 0.0;
     t.time = flags & 64 ? 0.5 : 1000.0;
     t.layout(nullptr);
+
+    // Script blocks ("<?script?>") found in the same text: each lies inside it,
+    // opens with "<?", closes with "?>", and the next search goes on after it.
+    System::Expressions::TextScriptBlock block;
+    for (size_t from = 0; System::Expressions::findTextScriptBlock(text, from, block); from = block.end) {
+        if (block.begin < from || block.end > text.size() || block.end < block.begin + 4 ||
+            text.compare(block.begin, 2, L"<?") != 0 || text.compare(block.end - 2, 2, L"?>") != 0 ||
+            block.scriptBegin != block.begin + 2 || block.scriptBegin + block.scriptLength != block.end - 2)
+            Fuzz::fail("script block out of place");
+    }
 
     // Drawing costs what the picture costs: only pictures a fuzzer can afford.
     const int width = t.individual ? int(std::ceil(t.widestRow)) : t.blockWidth();
