@@ -369,8 +369,10 @@ std::unique_ptr<SvgDocument> SvgDocument::parse(std::string_view text, std::stri
                 leftOutDepth = 1; // pictures come from the file itself, never from other files
                 break;
             }
-            auto element = std::make_unique<SvgElement>(local == "symbol" ? std::string("g")
-                                                                          : toStd(reader.qualifiedName()));
+            // A symbol becomes a group of the same namespace prefix.
+            const std::string prefix = reader.prefix().isEmpty() ? std::string() : toStd(reader.prefix()) + ":";
+            auto element =
+                std::make_unique<SvgElement>(local == "symbol" ? prefix + "g" : toStd(reader.qualifiedName()));
             for (const QXmlStreamNamespaceDeclaration& ns : reader.namespaceDeclarations()) {
                 std::string key = ns.prefix().isEmpty() ? std::string("xmlns") : "xmlns:" + toStd(ns.prefix());
                 element->attributes_.emplace_back(std::move(key), toStd(ns.namespaceUri()));
@@ -383,7 +385,7 @@ std::unique_ptr<SvgDocument> SvgDocument::parse(std::string_view text, std::stri
                 open.push_back(document->root_.get());
             } else if (local == "symbol") {
                 // Never drawn in place: a group inside the definitions, which uses still reach.
-                SvgElement& defs = open.back()->appendChild(std::make_unique<SvgElement>("defs"));
+                SvgElement& defs = open.back()->appendChild(std::make_unique<SvgElement>(prefix + "defs"));
                 open.push_back(&defs);
                 open.push_back(&defs.appendChild(std::move(element)));
                 added = 2;

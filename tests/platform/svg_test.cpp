@@ -124,6 +124,11 @@ TEST(Svg, DocumentsHoldOnlyWhatIsDrawn)
                          R"(<text>a &amp; <![CDATA[<b>]]></text><image href="/etc/x.png"/>)"
                          R"(<image xmlns:l="http://www.w3.org/1999/xlink" l:href="data:image/png;base64,AA"/>)");
     EXPECT_EQ(document->unsupportedElements(), (std::vector<std::string>{"clipPath", "mask"}));
+    // A symbol keeps its namespace prefix when it becomes a group.
+    auto prefixed = SvgDocument::parse(R"(<s:svg xmlns:s="http://www.w3.org/2000/svg"><s:symbol id="a"/></s:svg>)");
+    ASSERT_TRUE(prefixed);
+    const std::string written = prefixed->serialize();
+    EXPECT_NE(written.find(R"(<s:defs><s:g id="a"/></s:defs>)"), std::string::npos) << written;
     const std::string text = document->serialize();
     EXPECT_EQ(text.substr(text.find("<svg")),
               R"(<svg xmlns="http://www.w3.org/2000/svg"><defs/><defs><g id="s"><rect/></g></defs>)"
