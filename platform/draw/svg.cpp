@@ -440,7 +440,8 @@ Rect SvgDocument::viewBoxPlacement() const
         return whole; // no usable viewBox: user units are pixels
     if (box[2] == 0 || box[3] == 0)
         return {0, 0, 0, 0}; // an empty viewBox turns drawing off
-    std::string_view aspect = trim(root_->getAttribute("preserveAspectRatio"));
+    const std::string aspectText = root_->getAttribute("preserveAspectRatio");
+    std::string_view aspect = trim(aspectText);
     if (aspect.substr(0, 5) == "defer")
         aspect = trim(aspect.substr(5));
     const size_t space = aspect.find_first_of(" \t\r\n");
