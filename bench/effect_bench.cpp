@@ -5,7 +5,7 @@
 #include "core/setting_service.h"
 #include "effect/effect_item_number.h"
 #include "effect/effect_service.h"
-#include "project/object.h"
+#include "project/model/object.h"
 #include "render/render_object.h"
 
 #include <atomic>

@@ -19,6 +19,7 @@ File::~File()
     if (!file_->isOpen())
         return;
     if (std::uncaught_exceptions() > unwinding_) {
+        buffer_.clear();
         file_->discard();
         return;
     }
@@ -46,6 +47,15 @@ void File::open(const wchar_t* path, int mode)
     }
     path_ = path;
     unwinding_ = std::uncaught_exceptions();
+    buffer_.clear();
+    bufferLimit_ = 0;
+}
+
+void File::setWriteBuffer(size_t bytes)
+{
+    flushBuffer();
+    bufferLimit_ = bytes;
+    buffer_.reserve(bytes);
 }
 
 void File::readBlock(void* buffer, int size)
@@ -61,17 +71,41 @@ void File::readBlock(void* buffer, int size)
 
 void File::write(const void* data, int size)
 {
+    const size_t length = size > 0 ? static_cast<size_t>(size) : 0;
+    if (bufferLimit_ == 0) {
+        writeThrough(data, length);
+        return;
+    }
+    buffer_.append(static_cast<const char*>(data), length);
+    if (buffer_.size() >= bufferLimit_)
+        flushBuffer();
+}
+
+void File::writeThrough(const void* data, size_t size) const
+{
     size_t done = 0;
-    if (int e = file_->write(data, size > 0 ? static_cast<size_t>(size) : 0, done)) {
+    if (int e = file_->write(data, size, done)) {
         errno = e;
         throw makeLastErrorException("WriteFile", "System::File::write");
     }
-    if (done != static_cast<size_t>(size > 0 ? size : 0))
+    if (done != size)
         throw makeErrorCodeException("System::File::write", ErrorWriteFault);
+}
+
+void File::flushBuffer() const
+{
+    if (buffer_.empty())
+        return;
+    std::string pending;
+    pending.swap(buffer_);
+    writeThrough(pending.data(), pending.size());
+    pending.clear();
+    buffer_.swap(pending); // keeps the capacity
 }
 
 void File::seek(int64_t offset)
 {
+    flushBuffer();
     if (int e = file_->seek(offset)) {
         errno = e;
         throw makeLastErrorException("SetFilePointerEx", "System::File::seek");
@@ -80,6 +114,7 @@ void File::seek(int64_t offset)
 
 uint64_t File::getSize() const
 {
+    flushBuffer();
     uint64_t size = 0;
     if (int e = file_->size(size)) {
         errno = e;
@@ -97,11 +132,24 @@ void File::close()
 {
     if (!file_->isOpen())
         return;
+    try {
+        flushBuffer();
+    } catch (...) {
+        // A file that could not be written whole never replaces its target.
+        buffer_.clear();
+        file_->discard();
+        throw;
+    }
     if (int e = file_->close()) {
         errno = e;
         makeLastErrorException("CloseHandle", "System::File::close");
         throw makeFormatException("System::File::close", "failed to write file.", L"%s", path_.c_str());
     }
+}
+
+bool File::exists(const wchar_t* path)
+{
+    return path && *path && Platform::Os::pathExists(toLocalPath(path));
 }
 
 bool File::read(const wchar_t* path, std::wstring& text)

@@ -23,6 +23,10 @@ public:
     File& operator=(const File&) = delete;
 
     void open(const wchar_t* path, int mode);
+    // Gathers the writes that follow into blocks of that many bytes (0: every
+    // write goes out at once). A failed write then shows at the write that
+    // fills a block, or at close.
+    void setWriteBuffer(size_t bytes);
     void readBlock(void* buffer, int size);
     void write(const void* data, int size);
     void seek(int64_t offset);
@@ -35,6 +39,8 @@ public:
     // Reads a whole text file as UTF-8, or as the ANSI code page when it is not
     // valid UTF-8. Returns false on any failure (logged).
     static bool read(const wchar_t* path, std::wstring& text);
+    // Whether something exists at the path (a backslash counting as a separator).
+    static bool exists(const wchar_t* path);
     // Creates the folder and its missing parents; an existing folder is success.
     static void createDirectory(const wchar_t* path);
     // Whether a file or folder exists at the path.
@@ -43,9 +49,14 @@ public:
     static bool remove(const wchar_t* path);
 
 private:
+    void writeThrough(const void* data, size_t size) const;
+    void flushBuffer() const;
+
     std::unique_ptr<Platform::Os::File> file_;
     std::wstring path_;
     int unwinding_ = 0;
+    mutable std::string buffer_; // writes not yet handed to the system
+    size_t bufferLimit_ = 0;
 };
 
 // A memory block aligned to 32 bytes that never shrinks.

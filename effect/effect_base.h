@@ -121,4 +121,8 @@ public:
     bool lock = false;
 };
 
+// Sizes every number item of the effect for an object of sectionCount
+// sections (sectionCount + 1 section points).
+void setEffectItemValueNum(EffectBase& effect, int sectionCount);
+
 } // namespace Effect

@@ -1,8 +1,8 @@
 #include "effect/effect_item_layer.h"
 
 #include "effect/effect_base.h"
-#include "project/layer.h"
-#include "project/object.h"
+#include "project/model/scene.h"
+#include "project/model/object.h"
 #include "render/render_object.h"
 
 #include <cmath>

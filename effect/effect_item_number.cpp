@@ -8,7 +8,7 @@
 #include "effect/effect_service.h"
 #include "effect/item_text.h"
 #include "effect/movement.h"
-#include "project/object.h"
+#include "project/model/object.h"
 #include "project/tso_convert.h"
 #include "render/render_object.h"
 

@@ -6,6 +6,7 @@
 #include "core/setting_service.h"
 #include "core/text.h"
 #include "effect/effect_base.h"
+#include "effect/effect_item_number.h"
 
 namespace Effect {
 
@@ -122,6 +123,14 @@ void EffectBase::setItemData(EffectBase& effect, const EffectBase& source)
         throw System::makeException("Effect::EffectBase::setItemData", "different number of items.", nullptr);
     for (size_t i = 0; i < effect.items.size(); ++i)
         effect.items[i]->setData(*source.items[i]);
+}
+
+void setEffectItemValueNum(EffectBase& effect, int sectionCount)
+{
+    for (EffectItem* item : effect.items) {
+        if (auto* number = dynamic_cast<EffectItemNumber*>(item))
+            number->resizeValues(sectionCount + 1);
+    }
 }
 
 } // namespace Effect

@@ -3,7 +3,7 @@
 #include "core/curve.h"
 #include "core/failure.h"
 #include "effect/effect_item_number.h"
-#include "project/object.h"
+#include "project/model/object.h"
 #include "render/render_object.h"
 
 #include <algorithm>

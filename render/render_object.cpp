@@ -2,7 +2,7 @@
 
 #include "effect/effect_base.h"
 #include "media/render_buffer.h"
-#include "project/object.h"
+#include "project/model/object.h"
 #include "render/control_view.h"
 
 #include <algorithm>

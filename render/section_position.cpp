@@ -1,6 +1,6 @@
 #include "render/section_position.h"
 
-#include "project/object.h"
+#include "project/model/object.h"
 
 #include <algorithm>
 

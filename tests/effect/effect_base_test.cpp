@@ -2,7 +2,8 @@
 // on a layer and the camera's target-layer item.
 #include "effect/effect_item_layer.h"
 #include "media/resource_buffer.h"
-#include "project/layer.h"
+#include "project/model/layer.h"
+#include "project/model/scene.h"
 #include "tests/effect/effect_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -33,10 +34,9 @@ public:
 std::shared_ptr<Edit::Object> place(Edit::Scene& scene, int layer, int start, int end,
                                     std::vector<std::shared_ptr<EffectBase>> effects)
 {
-    auto object = EffectTest::makeObject(start, end);
-    object->layer = layer;
+    std::shared_ptr<Edit::Object> object = scene.addObject(layer, start, end);
     object->effects = std::move(effects);
-    scene.addObject(object);
+    scene.updateLayerObject();
     return object;
 }
 
@@ -91,7 +91,7 @@ TEST(EffectBaseDefaults, OperationsLeftOutSayWhichOne)
 
 class FindObject : public EffectTest::ServiceTest {
 protected:
-    Edit::Scene scene;
+    Edit::Scene scene{0, 0};
 };
 
 TEST_F(FindObject, FindsTheObjectOverTheFrameWithFittingMedia)

@@ -7,7 +7,7 @@
 #include "effect/effect_item_number.h"
 #include "effect/effect_item_simple.h"
 #include "effect/effect_service.h"
-#include "project/object.h"
+#include "project/model/object.h"
 #include "render/render_object.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,50 @@
+#pragma once
+// The lines of a project file: section names and key=value lines, UTF-8, CRLF.
+#include "core/file.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace Edit::ProjectFileLines {
+
+inline void writeText(System::File& file, std::string_view text)
+{
+    file.write(text.data(), static_cast<int>(text.size()));
+}
+
+inline void writeSection(System::File& file, std::string_view name)
+{
+    std::string line;
+    line.reserve(name.size() + 4);
+    line += '[';
+    line += name;
+    line += "]\r\n";
+    writeText(file, line);
+}
+
+inline void writeValue(System::File& file, std::string_view key, std::string_view value)
+{
+    std::string line;
+    line.reserve(key.size() + value.size() + 3);
+    line += key;
+    line += '=';
+    line += value;
+    line += "\r\n";
+    writeText(file, line);
+}
+
+inline void writeInt(System::File& file, std::string_view key, int value)
+{
+    writeValue(file, key, std::to_string(value));
+}
+
+// "%f": six decimals.
+inline void writeFloat(System::File& file, std::string_view key, double value)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, "%f", value);
+    writeValue(file, key, text);
+}
+
+} // namespace Edit::ProjectFileLines
