@@ -315,6 +315,8 @@ TEST_F(ModelTest, InformationText)
 {
     Scene scene(4, 0);
     scene.name = L"Intro";
+    scene.width = 1920;
+    scene.height = 1080;
     scene.videoRate = 30000;
     scene.videoScale = 1001;
     scene.audioRate = 44100;
