@@ -2,7 +2,7 @@
 // snap targets, hit areas and the events of clicks and drags.
 #include "effect/anchor_control.h"
 #include "effect/effect_base.h"
-#include "project/object.h"
+#include "project/model/object.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // A control effect with matrices the test sets, standing in for the camera and
 // group controls where the drawing state reads them.
 #include "effect/effect_base.h"
-#include "project/object.h"
+#include "project/model/object.h"
 #include "render/control_view.h"
 
 #include <memory>
