@@ -9,8 +9,9 @@
 #include "effect/anchor_list.h"
 #include "effect/effect_service.h"
 #include "media/render_buffer.h"
-#include "project/layer.h"
-#include "project/object.h"
+#include "project/model/scene.h"
+#include "project/model/layer.h"
+#include "project/model/object.h"
 #include "render/render_object.h"
 #include "tests/effect/anchor_effects.h"
 
@@ -39,7 +40,7 @@ int main()
     Effect::MovementBase* curve = Effect::EffectService::Get()->findMovement(L"補間移動").movement.get();
 
     constexpr int Objects = 1000, Frames = 300, Mice = 16;
-    Edit::Scene scene;
+    Edit::Scene scene{0, 0};
     std::mt19937 random(7);
     std::uniform_int_distribution<int> across(-90000, 90000), down(-50000, 50000), turn(-18000, 18000);
     std::vector<Drawn> drawn(Objects + 1);
@@ -47,13 +48,13 @@ int main()
         Drawn& d = drawn[i];
         d.object->start = 0;
         d.object->end = Frames - 1;
-        d.object->layer = i;
         d.object->effects = {d.source, d.output};
         d.output->x.values = {across(random)};
         d.output->y.values = {down(random)};
         d.output->rotation.values = {turn(random)};
-        scene.addObject(d.object);
+        scene.moveObjectLayer(d.object, i);
     }
+    scene.updateLayerObject();
     // The focus object: a curved path through four sections, and a filter point.
     Drawn& focus = drawn[Objects];
     focus.object->midPoints = {60, 150, 220};

@@ -4,8 +4,9 @@
 #include "effect/anchor_host.h"
 #include "effect/anchor_list.h"
 #include "effect/movement.h"
-#include "project/layer.h"
-#include "project/object.h"
+#include "project/model/scene.h"
+#include "project/model/layer.h"
+#include "project/model/object.h"
 #include "render/control_view.h"
 #include "render/render_object.h"
 

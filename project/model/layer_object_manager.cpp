@@ -93,20 +93,21 @@ std::shared_ptr<Object>& LayerObjectManager::createObject(const wchar_t* effectN
 void LayerObjectManager::moveObjectLayer(const std::shared_ptr<Object>& object, int layer)
 {
     ensureLayer(layer);
-    if (object->layer == layer)
+    LayerObjectList& list = *layers[layer];
+    auto listed = [&] {
+        return std::any_of(list.objects.begin(), list.objects.end(), [&](const auto& o) { return o == object; });
+    };
+    if (object->layer == layer && listed())
         return;
-    if (object->layer >= 0 && object->layer < static_cast<int>(layers.size())) {
+    if (object->layer >= 0 && object->layer < static_cast<int>(layers.size()) && object->layer != layer) {
         LayerObjectList& old = *layers[object->layer];
         old.needRemove = true;
         old.needRangeUpdate |= object->layerControl;
     }
-    LayerObjectList& list = *layers[layer];
     object->layer = layer;
     // An object taken off this layer earlier in the transaction may still have
     // its entry here; it is not entered twice.
-    const bool present = list.needRemove && std::any_of(list.objects.begin(), list.objects.end(),
-                                                        [&](const auto& o) { return o == object; });
-    if (!present)
+    if (!(list.needRemove && listed()))
         list.objects.push_back(object);
     list.needSort = true;
     list.needRangeUpdate |= object->layerControl;

@@ -53,7 +53,8 @@ public:
     // As addObject, with the named effect on top carrying its saved defaults.
     // A failure removes the object again and passes on.
     std::shared_ptr<Object>& createObject(const wchar_t* effectName, int layer, int start, int end);
-    // Places the object on the layer, taking it off its old layer when it was placed.
+    // Places the object on the layer (an object not yet listed there is entered),
+    // taking it off its old layer when it was placed.
     void moveObjectLayer(const std::shared_ptr<Object>& object, int layer);
     // Takes a placed object off its layer (layer -1); the re-index drops its entry.
     void removeObject(Object& object);

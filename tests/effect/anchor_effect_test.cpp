@@ -35,8 +35,9 @@ TEST_F(AnchorEffects, LocksAndFocusDecideWhoRegisters)
         list.clear();
         Placed p;
         scene.focusObject = c.focus ? p.object : nullptr;
-        scene.layers.clear();
-        scene.addObject(p.object);
+        scene.clearLayer();
+        scene.moveObjectLayer(p.object, 0);
+        scene.updateLayerObject();
         scene.getLayer(0).layer->lock = c.layerLock;
         p.output->lock = p.filter->lock = c.effectLock;
         registerAt(p, 10);

@@ -5,7 +5,8 @@
 #include "effect/anchor_host.h"
 #include "effect/anchor_list.h"
 #include "media/render_buffer.h"
-#include "project/layer.h"
+#include "project/model/scene.h"
+#include "project/model/layer.h"
 #include "tests/effect/anchor_effects.h"
 #include "tests/effect/effect_fixture.h"
 
@@ -44,7 +45,10 @@ protected:
     // Places the object on the scene; the first placed becomes the focus object.
     Placed& place(Placed& p)
     {
-        scene.addObject(p.object);
+        const int layer = p.object->layer;
+        p.object->layer = -1;
+        scene.moveObjectLayer(p.object, layer);
+        scene.updateLayerObject();
         if (!scene.focusObject)
             scene.focusObject = p.object;
         return p;
@@ -116,7 +120,7 @@ protected:
         control.layoutAnchors();
     }
 
-    Edit::Scene scene;
+    Edit::Scene scene{0, 0};
     Anchor::AnchorList list;
     Anchor::AnchorControl control;
     Media::RenderBuffer target{10};
