@@ -147,11 +147,6 @@ void File::close()
     }
 }
 
-bool File::exists(const wchar_t* path)
-{
-    return path && *path && Platform::Os::pathExists(toLocalPath(path));
-}
-
 bool File::read(const wchar_t* path, std::wstring& text)
 {
     text.clear();

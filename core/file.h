@@ -39,8 +39,6 @@ public:
     // Reads a whole text file as UTF-8, or as the ANSI code page when it is not
     // valid UTF-8. Returns false on any failure (logged).
     static bool read(const wchar_t* path, std::wstring& text);
-    // Whether something exists at the path (a backslash counting as a separator).
-    static bool exists(const wchar_t* path);
     // Creates the folder and its missing parents; an existing folder is success.
     static void createDirectory(const wchar_t* path);
     // Whether a file or folder exists at the path.

@@ -60,8 +60,13 @@ int Project::loadProjectFile(const wchar_t* source)
         bytes.resize(static_cast<size_t>(size));
         file.readBlock(bytes.data(), static_cast<int>(size));
     }
+    return loadProjectText(bytes, source);
+}
+
+int Project::loadProjectText(std::string_view text, const wchar_t* source)
+{
     System::IniFile ini;
-    ini.loadText(bytes, source, false);
+    ini.loadText(text, source, false);
 
     const System::IniFile::SectionRef project = ini.getSection("project");
     setPath(project.findValue("file").toString(L""));

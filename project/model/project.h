@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -40,6 +41,8 @@ public:
     // dropped and logged, the others load. Returns the number of objects
     // dropped (the user has then been told once).
     int loadProjectFile(const wchar_t* path);
+    // The same for the text of a project file already in memory (name for messages).
+    int loadProjectText(std::string_view text, const wchar_t* name);
     // After opening the file from another place than its stored path: moves the
     // missing files under the stored project folder to the same place under
     // newPath's folder, when confirm (a box by default) agrees. Whether anything changed.

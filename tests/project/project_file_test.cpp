@@ -6,6 +6,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/main_thread.h"
 #include "project/files/file_path_rebase.h"
+#include "tests/project/project_file_fuzz.h"
 #include "tests/project/project_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -409,4 +410,21 @@ TEST_F(ProjectFileTest, TheUserIsToldOnceAboutLostObjects)
     Platform::Ui::setMessageBoxAnswerer(nullptr);
     Platform::Ui::shutdownApplication();
     EXPECT_EQ(boxes, std::vector<std::wstring>{L"一部のオブジェクトの読み込みに失敗しました"});
+}
+
+TEST_F(ProjectFileTest, HostileInputsAreRefusedOrReadToAFixedPoint)
+{
+    const std::string inputs[] = {
+        TestKit::readFile(golden),
+        "",
+        "[scene.0]\nscene=1\nvideo.width=1\nvideo.height=1\nvideo.rate=0\nvideo.scale=0\n",
+        projectText("[0]\nlayer=9999\nframe=2000000000,2000000000\n[0.0]\neffect.name=画像ファイル\n"),
+        projectText("[0]\nlayer=0\nframe=0,2,1,9\n[0.0]\neffect.name=画像ファイル\nX=1,2,3,直線移動,0\n"),
+        projectText("[0]\nlayer=0\nframe=0,9\nscene=-7\ngroup=-1\nfocus=1\n[0.0]\neffect.name=カメラ制御\n"
+                    "[1]\nlayer=0\nframe=0,9\nscene=-7\ngroup=-1\nfocus=1\n[1.0]\neffect.name=ぼかし\n"),
+        projectText("", "video.width=64\nvideo.height=48\ndisplay.grid.x=a\ndisplay.camera=1,2,3,inf,5,6\n"),
+    };
+    for (const std::string& input : inputs)
+        EXPECT_NO_THROW(ProjectFuzz::readProjectFile(reinterpret_cast<const uint8_t*>(input.data()), input.size()))
+            << input;
 }
