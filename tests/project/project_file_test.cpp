@@ -2,6 +2,7 @@
 // refusals, an interrupted save and paths of a project that moved.
 #include "core/event_service.h"
 #include "core/file.h"
+#include "core/report.h"
 #include "core/text.h"
 #include "platform/ui/application.h"
 #include "platform/ui/main_thread.h"
@@ -395,21 +396,25 @@ TEST_F(ProjectFileTest, TheUserIsToldOnceAboutLostObjects)
 {
     Platform::Ui::initializeApplication();
     System::ServiceReference<Event::EventService> events;
-    std::vector<std::wstring> boxes;
-    Platform::Ui::setMessageBoxAnswerer([&](const Platform::Ui::MessageBox& box) {
-        boxes.push_back(box.text);
-        return box.defaultAnswer;
-    });
+    // What reaches the interface's error box on the main thread.
+    std::vector<std::wstring> shown;
+    System::Report::Sink sink;
+    sink.wideError = [&](const std::wstring& message) {
+        shown.push_back(message);
+        return 0;
+    };
+    System::Report::setSink(std::move(sink));
     const std::string file = path("two.vmp2");
     TestKit::writeFile(file, projectText(objectSections(0, "layer=0\nframe=5\n") +
                                          objectSections(1, goodObject, "effect.name=無い効果\n")));
     Project project;
     EXPECT_EQ(project.loadProjectFile(wide(file).c_str()), 2);
+    EXPECT_TRUE(shown.empty()); // posted, not shown from the reading thread
     Platform::Ui::postToMainThread([] { Platform::Ui::quitMainLoop(); });
     Platform::Ui::runMainLoop();
-    Platform::Ui::setMessageBoxAnswerer(nullptr);
+    System::Report::setSink({});
     Platform::Ui::shutdownApplication();
-    EXPECT_EQ(boxes, std::vector<std::wstring>{L"一部のオブジェクトの読み込みに失敗しました"});
+    EXPECT_EQ(shown, std::vector<std::wstring>{L"一部のオブジェクトの読み込みに失敗しました"});
 }
 
 TEST_F(ProjectFileTest, HostileInputsAreRefusedOrReadToAFixedPoint)
