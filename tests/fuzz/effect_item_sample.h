@@ -12,7 +12,7 @@
 #include "effect/effect_item_select.h"
 #include "effect/effect_item_simple.h"
 #include "effect/effect_service.h"
-#include "project/object.h"
+#include "project/model/object.h"
 #include "render/render_object.h"
 #include "tests/fuzz/fuzz_services.h"
 
