@@ -23,9 +23,11 @@ static_assert(sizeof(BitmapInfoHeader) == 40, "the DIB header is 40 bytes");
 constexpr uint32_t BitmapCompressionRgb = 0;
 
 // Bytes of one DIB row: width × bitCount / 8 rounded up to a multiple of 4.
-constexpr int dibStride(int width, int bitCount)
+// In 64 bits: a header's width comes from outside and may be as large as int
+// allows (callers check the header's sizes after).
+constexpr int64_t dibStride(int64_t width, int bitCount)
 {
-    return ((width * bitCount / 8) + 3) & ~3;
+    return ((width * bitCount / 8) + 3) & ~int64_t(3);
 }
 
 } // namespace System

@@ -26,9 +26,11 @@ DibImage DibImage::create(int width, int height, bool withAlpha)
     image.header.biHeight = height;
     image.header.biBitCount = withAlpha ? 32 : 24;
     image.header.biCompression = BitmapCompressionRgb;
-    if (width > 0 && height > 0)
-        image.header.biSizeImage = static_cast<uint32_t>(dibStride(width, image.header.biBitCount)) *
-                                   static_cast<uint32_t>(height);
+    if (width > 0 && height > 0) {
+        const uint64_t bytes = uint64_t(dibStride(width, image.header.biBitCount)) * uint64_t(height);
+        if (bytes <= UINT32_MAX)
+            image.header.biSizeImage = static_cast<uint32_t>(bytes);
+    }
     image.bits.assign(image.header.biSizeImage, 0);
     return image;
 }
@@ -64,17 +66,18 @@ bool Clipboard::setImage(const DibImage& image)
 {
     try {
         const BitmapInfoHeader& h = image.header;
+        // A header that promises more rows than the block holds is refused, not read past.
+        const int64_t stride = image.stride();
+        if (h.biWidth <= 0 || h.biHeight <= 0 || stride > INT32_MAX || image.bits.size() < h.biSizeImage ||
+            uint64_t(h.biSizeImage) < uint64_t(stride) * uint64_t(h.biHeight))
+            fail("GlobalAlloc", "System::Clipboard::setImage", EINVAL);
         Platform::Ui::ClipboardPicture picture;
         picture.width = h.biWidth;
         picture.height = h.biHeight;
         picture.bitCount = h.biBitCount;
-        picture.stride = image.stride();
+        picture.stride = static_cast<int>(stride);
         picture.bits = image.bits.data();
         picture.bottomUp = true;
-        // A header that promises more rows than the block holds is refused, not read past.
-        if (h.biWidth <= 0 || h.biHeight <= 0 || image.bits.size() < h.biSizeImage ||
-            h.biSizeImage < static_cast<uint64_t>(picture.stride) * static_cast<uint32_t>(h.biHeight))
-            fail("GlobalAlloc", "System::Clipboard::setImage", EINVAL);
         if (int e = Platform::Ui::setClipboardPicture(picture))
             fail("SetClipboardData", "System::Clipboard::setImage", e);
         return true;

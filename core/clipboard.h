@@ -17,9 +17,10 @@ struct DibImage {
     std::vector<uint8_t> bits;
 
     // The clipboard's form of a width × height picture: 32 bits per pixel (B, G, R, A)
-    // for a picture with alpha (B8G8R8A8), else 24 bits (B, G, R); rows zeroed.
+    // for a picture with alpha (B8G8R8A8), else 24 bits (B, G, R); rows zeroed. A
+    // picture whose bits would pass 4 GiB gets none (and is refused by setImage).
     static DibImage create(int width, int height, bool withAlpha);
-    int stride() const { return dibStride(header.biWidth, header.biBitCount); }
+    int64_t stride() const { return dibStride(header.biWidth, header.biBitCount); }
     // The bytes of the clipboard block: header, then rows.
     size_t blockSize() const { return sizeof(BitmapInfoHeader) + header.biSizeImage; }
 };

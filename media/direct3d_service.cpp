@@ -180,7 +180,7 @@ void Direct3DService::drawVertexBuffer(const VertexBufferCommon& vertices, uint3
 void Direct3DService::drawVertices(const void* vertices)
 {
     VertexBufferCommon buffer;
-    buffer.topology = 5;
+    buffer.topology = Platform::Gpu::Topology::TriangleStrip;
     VertexBufferCommon::create(buffer, vertices, 3, 28);
     drawVertexBuffer(buffer);
 }
@@ -233,6 +233,32 @@ void Direct3DService::bindRasterizerState(Platform::Gpu::RasterState* state)
     currentRasterizerState = state;
     context->setRasterState(state);
     ++bindCounts.rasterizerState;
+}
+
+void Direct3DService::bindShaderResources(std::initializer_list<Platform::Gpu::View*> views, uint32_t firstSlot)
+{
+    context->setShaderResources(Platform::Gpu::Stage::Pixel, firstSlot, static_cast<uint32_t>(views.size()), views.begin());
+}
+
+void Direct3DService::unbindShaderResources(uint32_t count, uint32_t firstSlot)
+{
+    if (count)
+        context->setShaderResources(Platform::Gpu::Stage::Pixel, firstSlot, count, nullptr);
+}
+
+void Direct3DService::bindSampler(uint32_t slot, Platform::Gpu::SamplerState* sampler)
+{
+    context->setSamplers(Platform::Gpu::Stage::Pixel, slot, 1, &sampler);
+}
+
+void Direct3DService::bindConstantBuffer(Platform::Gpu::Stage stage, uint32_t slot, Platform::Gpu::Buffer* buffer)
+{
+    context->setConstantBuffers(stage, slot, 1, &buffer);
+}
+
+void Direct3DService::unbindTargets()
+{
+    context->setRenderTargets(0, nullptr);
 }
 
 } // namespace Media

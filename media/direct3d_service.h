@@ -6,6 +6,7 @@
 #include "core/service.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -14,7 +15,10 @@ class Device;
 class Context;
 class BlendState;
 class RasterState;
+class SamplerState;
+class Buffer;
 class View;
+enum class Stage : uint8_t;
 } // namespace Platform::Gpu
 
 namespace Media {
@@ -95,6 +99,15 @@ public:
     void bindComputeShader(const ComputeShader& shader);
     void bindBlendState(Platform::Gpu::BlendState* state, const float* blendFactor);
     void bindRasterizerState(Platform::Gpu::RasterState* state);
+
+    // Binds that are not cached (each call reaches the context): the pixel
+    // stage's shader resources from a slot on, its samplers, constant buffers
+    // of a stage, and unbinding the targets (with the unordered-access views).
+    void bindShaderResources(std::initializer_list<Platform::Gpu::View*> views, uint32_t firstSlot = 0);
+    void unbindShaderResources(uint32_t count, uint32_t firstSlot = 0);
+    void bindSampler(uint32_t slot, Platform::Gpu::SamplerState* sampler);
+    void bindConstantBuffer(Platform::Gpu::Stage stage, uint32_t slot, Platform::Gpu::Buffer* buffer);
+    void unbindTargets();
 
     // Counts of the calls that reached the context (for tests).
     struct BindCounts {

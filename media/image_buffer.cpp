@@ -111,6 +111,8 @@ void ImageBuffer::getBitmapInfoHeader(BitmapInfoHeader& out, uint32_t format, ui
 void ImageBuffer::copyFromBitmap(const BitmapInfoHeader& header, const void* bits, size_t bitsSize)
 {
     checkBitmap("Media::ImageBuffer::copyFromBitmap", header, width, height, bitsSize);
+    if (width == 0 || height == 0)
+        return; // nothing to copy (and no memory to copy into)
     const uint8_t* src = static_cast<const uint8_t*>(bits);
     const uint32_t stride = getBitmapStride(header.biBitCount, width);
     const uint16_t bc = header.biBitCount;
@@ -158,6 +160,8 @@ void ImageBuffer::copyFromBitmap(const BitmapInfoHeader& header, const void* bit
 void ImageBuffer::copyToBitmap(const BitmapInfoHeader& header, void* bits, size_t bitsSize) const
 {
     checkBitmap("Media::ImageBuffer::copyToBitmap", header, width, height, bitsSize);
+    if (width == 0 || height == 0)
+        return;
     uint8_t* dst = static_cast<uint8_t*>(bits);
     const uint32_t stride = getBitmapStride(header.biBitCount, width);
     const uint16_t bc = header.biBitCount;

@@ -58,32 +58,31 @@ void setConstants(const ObjectConstant& constants)
     Shader::ShaderList* list = Shader::ShaderList::published();
     list->objectConstantBuffer.update(&constants);
     Platform::Gpu::Buffer* buffer = list->objectConstantBuffer.buffer.get();
-    auto* context = Direct3DService::Get()->context;
-    context->setConstantBuffers(Stage::Vertex, 0, 1, &buffer);
-    context->setConstantBuffers(Stage::Pixel, 0, 1, &buffer);
+    Direct3DService* d3d = Direct3DService::Get();
+    d3d->bindConstantBuffer(Stage::Vertex, 0, buffer);
+    d3d->bindConstantBuffer(Stage::Pixel, 0, buffer);
 }
 
 void setSources(ResourceBuffer* picture, Platform::Gpu::SamplerState* sampler, ResourceBuffer* frameCopy)
 {
-    auto* context = Direct3DService::Get()->context;
-    View* views[2] = {shaderView(picture), shaderView(frameCopy)};
-    context->setShaderResources(Stage::Pixel, 0, 2, views);
-    context->setSamplers(Stage::Pixel, 0, 1, &sampler);
+    Direct3DService* d3d = Direct3DService::Get();
+    d3d->bindShaderResources({shaderView(picture), shaderView(frameCopy)});
+    d3d->bindSampler(0, sampler);
 }
 
 void clear()
 {
-    auto* context = Direct3DService::Get()->context;
-    View* none[2] = {nullptr, nullptr};
-    context->setShaderResources(Stage::Pixel, 0, 2, none);
-    context->setRenderTargets(0, nullptr); // also unbinds the companions
+    Direct3DService* d3d = Direct3DService::Get();
+    d3d->unbindShaderResources(2);
+    d3d->unbindTargets(); // also unbinds the companions
 }
 
 void resolveTransparency(RenderBuffer& frame)
 {
     bindCompanions(frame, 3);
-    Shader::ShaderList::published()->transparentShader.drawQuad(Shader::BlendStateList::published()->get(0), nullptr);
-    Direct3DService::Get()->context->setRenderTargets(0, nullptr);
+    Shader::ShaderList::published()->transparentShader.drawQuad(
+        Shader::BlendStateList::published()->get(Shader::BlendStateList::Over), nullptr);
+    Direct3DService::Get()->unbindTargets();
 }
 
 void drawLight(RenderBuffer& frame, const float ambient[3], const float view[4][3], Platform::Gpu::BlendState* blend)
@@ -105,18 +104,15 @@ void drawLight(RenderBuffer& frame, const float ambient[3], const float view[4][
         quad.vertices.push_back({corners[k][0], corners[k][1], 0, view[k][0], view[k][1], view[k][2], 0, 0, 1, 0});
 
     d3d->setRenderBufferTarget(frame);
-    View* normals = shaderView(&frame.getNormalBuffer());
-    d3d->context->setShaderResources(Stage::Pixel, 0, 1, &normals);
-    Platform::Gpu::Buffer* buffer = constants.buffer.get();
-    d3d->context->setConstantBuffers(Stage::Pixel, 0, 1, &buffer);
-    d3d->bindRasterizerState(Shader::RasterizerStateList::published()->get(0));
-    d3d->bindBlendState(blend ? blend : Shader::BlendStateList::published()->get(3), nullptr);
+    d3d->bindShaderResources({shaderView(&frame.getNormalBuffer())});
+    d3d->bindConstantBuffer(Stage::Pixel, 0, constants.buffer.get());
+    d3d->bindRasterizerState(Shader::RasterizerStateList::published()->get(Shader::RasterizerStateList::Solid));
+    d3d->bindBlendState(blend ? blend : Shader::BlendStateList::published()->get(Shader::BlendStateList::Opaque), nullptr);
     d3d->bindVertexShader(list->lightVertexShader);
     d3d->bindPixelShader(list->lightShader);
     quad.drawWithNormal();
-    View* none = nullptr;
-    d3d->context->setShaderResources(Stage::Pixel, 0, 1, &none);
-    d3d->context->setRenderTargets(0, nullptr);
+    d3d->unbindShaderResources(1);
+    d3d->unbindTargets();
 }
 
 } // namespace Media::ObjectDraw

@@ -21,16 +21,16 @@ using Platform::Gpu::Stage;
 
 void noDraw(PixelShader*, Platform::Gpu::BlendState*, const float*) {}
 
-// The quad routines: rasterizer entry 0, the given blend state (entry 3 when
-// none), the quad vertex shader, this pixel shader, four vertices.
+// The quad routines: the solid rasterizer state, the given blend state
+// (blending off when none), the quad vertex shader, this pixel shader, four vertices.
 void drawQuadWith(PixelShader* self, Platform::Gpu::BlendState* blend, const float* factor, bool withUv)
 {
     Shader::ShaderList* list = Shader::ShaderList::published();
     Shader::RasterizerStateList* raster = Shader::RasterizerStateList::published();
     Shader::BlendStateList* blends = Shader::BlendStateList::published();
     Direct3DService* d3d = self->Direct3D;
-    d3d->bindRasterizerState(raster->get(0));
-    d3d->bindBlendState(blend ? blend : blends->get(3), factor);
+    d3d->bindRasterizerState(raster->get(Shader::RasterizerStateList::Solid));
+    d3d->bindBlendState(blend ? blend : blends->get(Shader::BlendStateList::Opaque), factor);
     d3d->bindVertexShader(withUv ? list->quadUvVertexShader : list->quadVertexShader);
     d3d->bindPixelShader(*self);
     d3d->drawVertexBuffer(withUv ? list->quadUvVertexBuffer : list->quadVertexBuffer);
@@ -194,22 +194,19 @@ void PixelShader::setDrawFunction(const void* bytecode, size_t size)
 
 void PixelShader::bindSources(std::initializer_list<Platform::Gpu::View*> views)
 {
-    Direct3D->context->setShaderResources(Stage::Pixel, 0, static_cast<uint32_t>(views.size()), views.begin());
+    Direct3D->bindShaderResources(views);
 }
 
 void PixelShader::unbind(uint32_t sourceCount)
 {
-    Platform::Gpu::View* none[2] = {nullptr, nullptr};
-    if (sourceCount)
-        Direct3D->context->setShaderResources(Stage::Pixel, 0, sourceCount, none);
-    Direct3D->context->setRenderTargets(0, nullptr);
+    Direct3D->unbindShaderResources(sourceCount);
+    Direct3D->unbindTargets();
 }
 
 namespace {
 void bindConstants(Direct3DService* d3d, ConstantBufferCommon* constants)
 {
-    Platform::Gpu::Buffer* buffer = constants ? constants->buffer.get() : nullptr;
-    d3d->context->setConstantBuffers(Stage::Pixel, 0, 1, &buffer);
+    d3d->bindConstantBuffer(Stage::Pixel, 0, constants ? constants->buffer.get() : nullptr);
 }
 } // namespace
 

@@ -110,8 +110,7 @@ std::shared_ptr<ImageBuffer> ResourceConvert::convert(RenderBuffer& frame, uint3
     frame.createShaderResourceView();
     ConstantBufferCommon constants;
     ConstantBufferCommon::create(constants, &block, sizeof(block));
-    Platform::Gpu::Buffer* buffer = constants.buffer.get();
-    direct3d_.context->setConstantBuffers(Platform::Gpu::Stage::Pixel, 0, 1, &buffer);
+    direct3d_.bindConstantBuffer(Platform::Gpu::Stage::Pixel, 0, constants.buffer.get());
     shaders_->rgbToYuvShader.drawViewToRenderBuffer(temporary, frame.shaderResourceView.get());
     if (yc48)
         return temporary.readImageBuffer();

@@ -94,9 +94,9 @@ ShaderList::ShaderList()
     const float withUv[4][7] = {
         {-1, -1, 0, 0, 1, 1, 0}, {1, -1, 0, 1, 1, 1, 0}, {-1, 1, 0, 0, 0, 1, 0}, {1, 1, 0, 1, 0, 1, 0}};
     Media::VertexBufferCommon::create(quadVertexBuffer, positions, 4, 12);
-    quadVertexBuffer.topology = 5;
+    quadVertexBuffer.topology = Platform::Gpu::Topology::TriangleStrip;
     Media::VertexBufferCommon::create(quadUvVertexBuffer, withUv, 4, 28);
-    quadUvVertexBuffer.topology = 5;
+    quadUvVertexBuffer.topology = Platform::Gpu::Topology::TriangleStrip;
     Media::ConstantBufferCommon::create(constantBuffer, nullptr, 16);
     Media::ConstantBufferCommon::create(objectConstantBuffer, nullptr, 160);
 

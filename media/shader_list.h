@@ -76,8 +76,8 @@ public:
     Media::VertexShader colorDepthNormalVertexShader;
     Media::VertexShader lightVertexShader;
     // The vertex lists' single quads: 4 vertices of 28 and of 40 bytes.
-    Media::VertexBuffer singleQuadBuffer{4, 5, 28};
-    Media::VertexBuffer singleQuadNormalBuffer{4, 5, 40};
+    Media::VertexBuffer singleQuadBuffer{4, Platform::Gpu::Topology::TriangleStrip, 28};
+    Media::VertexBuffer singleQuadNormalBuffer{4, Platform::Gpu::Topology::TriangleStrip, 40};
     // "Constant" of the object shaders (160 bytes), bound at b0 of both stages.
     Media::ConstantBufferCommon objectConstantBuffer;
 

@@ -8,10 +8,6 @@
 namespace Shader {
 
 namespace {
-SamplerStateList* samplerInstance = nullptr;
-BlendStateList* blendInstance = nullptr;
-RasterizerStateList* rasterizerInstance = nullptr;
-
 // The platform's enumeration numbers.
 enum Blend : uint8_t {
     Zero = 1,
@@ -49,28 +45,29 @@ Platform::Gpu::BlendDesc same(uint8_t s, uint8_t d, uint8_t op = Add)
 
 Platform::Gpu::BlendDesc blendDesc(uint32_t i)
 {
+    using L = BlendStateList;
     switch (i) {
-    case 0: return same(One, InvSrcAlpha);
-    case 1: return same(InvDestAlpha, One);
-    case 2: return blend(SrcAlpha, InvSrcAlpha, Add, One, InvSrcAlpha, Add);
-    case 3: return Platform::Gpu::BlendDesc{};
-    case 4: return same(InvSrc1Alpha, Src1Alpha);
-    case 5: return same(Src1Alpha, InvSrc1Alpha);
-    case 6: return same(InvSrc1Alpha, Zero);
-    case 7: return same(Zero, SrcAlpha);
-    case 8: return same(Zero, InvSrcAlpha);
-    case 9: return blend(Zero, SrcAlpha, Add, One, Zero, Add);
-    case 10: return blend(Zero, SrcColor, Add, Zero, One, Add);
-    case 11: return blend(One, One, Add, One, InvSrcAlpha, Add);
-    case 12: return blend(One, One, Add, InvDestAlpha, One, Add);
-    case 13: return blend(BlendFactor, One, Add, BlendFactor, InvSrcAlpha, Add);
-    case 14: return same(DestAlpha, Zero);
-    case 15: return same(One, One, Max);
-    case 16: return blend(Zero, SrcAlpha, Add, Zero, One, Add);
-    case 17: return same(One, One);
-    case 18: return blend(DestAlpha, One, Add, Zero, One, Add);
-    case 19: return same(BlendFactor, InvBlendFactor);
-    default: return same(InvBlendFactor, BlendFactor);
+    case L::Over: return same(One, InvSrcAlpha);
+    case L::Behind: return same(InvDestAlpha, One);
+    case L::StraightOver: return blend(SrcAlpha, InvSrcAlpha, Add, One, InvSrcAlpha, Add);
+    case L::Opaque: return Platform::Gpu::BlendDesc{};
+    case L::SecondSourceKeep: return same(InvSrc1Alpha, Src1Alpha);
+    case L::SecondSourceMix: return same(Src1Alpha, InvSrc1Alpha);
+    case L::SecondSourceOnly: return same(InvSrc1Alpha, Zero);
+    case L::MultiplyAlpha: return same(Zero, SrcAlpha);
+    case L::MultiplyInverseAlpha: return same(Zero, InvSrcAlpha);
+    case L::MultiplyColorByAlpha: return blend(Zero, SrcAlpha, Add, One, Zero, Add);
+    case L::MultiplyColor: return blend(Zero, SrcColor, Add, Zero, One, Add);
+    case L::AddColorOver: return blend(One, One, Add, One, InvSrcAlpha, Add);
+    case L::AddColorBehind: return blend(One, One, Add, InvDestAlpha, One, Add);
+    case L::AddByFactor: return blend(BlendFactor, One, Add, BlendFactor, InvSrcAlpha, Add);
+    case L::MultiplyTargetAlpha: return same(DestAlpha, Zero);
+    case L::Maximum: return same(One, One, Max);
+    case L::MultiplyColorKeepAlpha: return blend(Zero, SrcAlpha, Add, Zero, One, Add);
+    case L::Add: return same(One, One);
+    case L::AddInsideTarget: return blend(DestAlpha, One, Add, Zero, One, Add);
+    case L::MixByFactor: return same(BlendFactor, InvBlendFactor);
+    default: return same(InvBlendFactor, BlendFactor); // MixByInverseFactor
     }
 }
 
@@ -82,6 +79,7 @@ Platform::Gpu::SamplerDesc samplerDesc(uint32_t i)
         uint32_t filter;
         uint8_t u, v, w;
     };
+    // In the order of the entries.
     static const Row rows[SamplerStateList::Count] = {
         {Linear, Border, Border, Border}, {Linear, Clamp, Clamp, Clamp},   {Linear, Wrap, Wrap, Wrap},
         {Linear, Mirror, Mirror, Mirror}, {Linear, Mirror, Border, Border}, {Point, Border, Border, Border},
@@ -100,87 +98,59 @@ Platform::Gpu::SamplerDesc samplerDesc(uint32_t i)
 }
 } // namespace
 
-SamplerStateList::SamplerStateList() : entries_(Count)
+template <class State, class List>
+StateList<State, List>::StateList(uint32_t count) : entries_(count)
 {
-    if (!samplerInstance)
-        samplerInstance = this;
+    if (!instance_)
+        instance_ = static_cast<List*>(this);
 }
 
-SamplerStateList::~SamplerStateList()
+template <class State, class List>
+StateList<State, List>::~StateList()
 {
-    if (samplerInstance == this)
-        samplerInstance = nullptr;
+    if (instance_ == static_cast<List*>(this))
+        instance_ = nullptr;
 }
 
-SamplerStateList* SamplerStateList::published() { return samplerInstance; }
-
-Platform::Gpu::SamplerState* SamplerStateList::get(uint32_t index)
+template <class State, class List>
+State* StateList<State, List>::get(uint32_t index)
 {
-    if (index >= Count)
-        return nullptr;
-    std::lock_guard lock(mutex_);
-    if (!entries_[index]) {
-        int32_t hr = Media::Direct3DService::Get()->device->createSamplerState(samplerDesc(index), &entries_[index]);
-        if (hr < 0)
-            throw System::makeHresultException("Direct3DService::Get().device->CreateSamplerState",
-                                               "Shader::SamplerStateList::SamplerStateList", hr);
-    }
-    return entries_[index].get();
-}
-
-BlendStateList::BlendStateList() : entries_(Count)
-{
-    if (!blendInstance)
-        blendInstance = this;
-}
-
-BlendStateList::~BlendStateList()
-{
-    if (blendInstance == this)
-        blendInstance = nullptr;
-}
-
-BlendStateList* BlendStateList::published() { return blendInstance; }
-
-Platform::Gpu::BlendState* BlendStateList::get(uint32_t index)
-{
-    if (index >= Count)
+    if (index >= entries_.size())
         return nullptr;
     std::lock_guard lock(mutex_);
     if (!entries_[index])
-        entries_[index] = std::make_shared<Platform::Gpu::BlendState>(blendDesc(index));
+        entries_[index] = make(index);
     return entries_[index].get();
 }
 
-RasterizerStateList::RasterizerStateList() : entries_(Count)
+template class StateList<Platform::Gpu::SamplerState, SamplerStateList>;
+template class StateList<Platform::Gpu::BlendState, BlendStateList>;
+template class StateList<Platform::Gpu::RasterState, RasterizerStateList>;
+
+std::shared_ptr<Platform::Gpu::SamplerState> SamplerStateList::make(uint32_t index)
 {
-    if (!rasterizerInstance)
-        rasterizerInstance = this;
+    std::shared_ptr<Platform::Gpu::SamplerState> state;
+    int32_t hr = Media::Direct3DService::Get()->device->createSamplerState(samplerDesc(index), &state);
+    if (hr < 0)
+        throw System::makeHresultException("Direct3DService::Get().device->CreateSamplerState",
+                                           "Shader::SamplerStateList::SamplerStateList", hr);
+    return state;
 }
 
-RasterizerStateList::~RasterizerStateList()
+std::shared_ptr<Platform::Gpu::BlendState> BlendStateList::make(uint32_t index)
 {
-    if (rasterizerInstance == this)
-        rasterizerInstance = nullptr;
+    return std::make_shared<Platform::Gpu::BlendState>(blendDesc(index));
 }
 
-RasterizerStateList* RasterizerStateList::published() { return rasterizerInstance; }
-
-Platform::Gpu::RasterState* RasterizerStateList::get(uint32_t index)
+std::shared_ptr<Platform::Gpu::RasterState> RasterizerStateList::make(uint32_t index)
 {
-    if (index >= Count)
-        return nullptr;
-    std::lock_guard lock(mutex_);
-    if (!entries_[index]) {
-        Platform::Gpu::RasterDesc d;
-        d.fill = index == 2 ? 2 : 3;  // wireframe : solid
-        d.cull = index == 1 ? 3 : 1;  // back : none
-        d.frontCounterClockwise = false;
-        d.depthClip = true;
-        d.scissor = false;
-        entries_[index] = std::make_shared<Platform::Gpu::RasterState>(d);
-    }
-    return entries_[index].get();
+    Platform::Gpu::RasterDesc d;
+    d.fill = index == Wireframe ? 2 : 3; // wireframe : solid
+    d.cull = index == SolidCullBack ? 3 : 1; // back : none
+    d.frontCounterClockwise = false;
+    d.depthClip = true;
+    d.scissor = false;
+    return std::make_shared<Platform::Gpu::RasterState>(d);
 }
 
 } // namespace Shader

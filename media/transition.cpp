@@ -32,9 +32,6 @@ const TransitionCores& cores()
     ResourceService* service = ResourceService::Get();
     return service ? service->transitionCores : none;
 }
-
-// The sampler of the image mask: linear filtering, clamped at the edges.
-constexpr uint32_t LinearClampSampler = 1;
 } // namespace
 
 std::shared_ptr<Media::ImageBuffer> loadTransitionImage(const std::wstring& path)
@@ -156,8 +153,8 @@ std::unique_ptr<Media::ResourceBuffer> createLuminanceMask(const std::shared_ptr
     }
     std::memcpy(shaders->constants, constants, sizeof(constants));
     shaders->updateConstants();
-    Platform::Gpu::SamplerState* sampler = samplers->get(LinearClampSampler);
-    Media::Direct3DService::Get()->context->setSamplers(Platform::Gpu::Stage::Pixel, 0, 1, &sampler);
+    // The image mask is sampled with linear filtering, clamped at the edges.
+    Media::Direct3DService::Get()->bindSampler(0, samplers->get(Shader::SamplerStateList::LinearClamp));
     shaders->luminanceMaskShader.draw(*mask, *image, &shaders->constantBuffer);
     return mask;
 }

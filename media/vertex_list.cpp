@@ -262,7 +262,7 @@ void drawQuads(const std::vector<V>& vertices)
             data[6 * i + k] = c[ListOrder[k]];
     }
     VertexBufferCommon record;
-    record.topology = 4;
+    record.topology = Platform::Gpu::Topology::TriangleList;
     VertexBufferCommon::create(record, data.data(), static_cast<uint32_t>(data.size()), sizeof(Out));
     if (!ordered) {
         d3d->drawVertexBuffer(record);

@@ -18,7 +18,7 @@ struct VertexBufferCommon {
     std::shared_ptr<Platform::Gpu::Buffer> buffer;
     uint32_t count = 0;
     uint32_t stride = 0;
-    uint32_t topology = 0; // 4 triangle list, 5 triangle strip
+    uint32_t topology = 0; // Platform::Gpu::Topology
 };
 
 // The staging form of dynamic quads: the record and its vertices on the

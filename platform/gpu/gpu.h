@@ -150,6 +150,15 @@ constexpr uint32_t TextureSlots = 8;
 constexpr uint32_t SamplerSlots = 4;
 constexpr uint32_t UnorderedAccessSlots = 8;
 
+// Primitive topologies (the platform's numbers).
+namespace Topology {
+constexpr uint32_t PointList = 1;
+constexpr uint32_t LineList = 2;
+constexpr uint32_t LineStrip = 3;
+constexpr uint32_t TriangleList = 4;
+constexpr uint32_t TriangleStrip = 5;
+} // namespace Topology
+
 // Specialisation constants the device fills in when a shader declares them.
 // 0: the render target holds alpha only (A8 pictures): write alpha to red.
 // 1: bit n set when texture slot n holds a packed 4:2:2 (YUY2) picture.
@@ -281,8 +290,7 @@ public:
     virtual void setComputeShader(Shader* shader) = 0;
     virtual void setBlendState(BlendState* state, const float factor[4], uint32_t sampleMask) = 0;
     virtual void setRasterState(RasterState* state) = 0;
-    // Topology numbers of the platform: 1 point list, 2 line list, 3 line
-    // strip, 4 triangle list, 5 triangle strip.
+    // One of the Topology numbers.
     virtual void setTopology(uint32_t topology) = 0;
     virtual void setVertexBuffer(Buffer* buffer, uint32_t stride, uint32_t offset) = 0;
 

@@ -661,33 +661,30 @@ void VulkanContext::resolve(Texture& dst, Texture& src)
                       1, &region);
 }
 
-void VulkanContext::clearRenderTarget(View& view, const float color[4])
+void VulkanContext::clear(VulkanTexture* t, const float value[4], bool asColor)
 {
-    Use use(*this);
-    VulkanTexture* t = static_cast<VulkanView&>(view).vk();
     recordUploads();
     endPass();
     prepare(t);
     barrier();
     VkClearColorValue c{};
-    if (formatInfo(t->format()).alphaOnly)
-        c.float32[0] = color[3]; // alpha lives in red
+    if (asColor && formatInfo(t->format()).alphaOnly)
+        c.float32[0] = value[3]; // alpha lives in red
     else
-        std::memcpy(c.float32, color, sizeof(c.float32));
+        std::memcpy(c.float32, value, sizeof(c.float32));
     vkCmdClearColorImage(current_.commands, t->image.image, VK_IMAGE_LAYOUT_GENERAL, &c, 1, &WholeImage);
+}
+
+void VulkanContext::clearRenderTarget(View& view, const float color[4])
+{
+    Use use(*this);
+    clear(static_cast<VulkanView&>(view).vk(), color, true);
 }
 
 void VulkanContext::clearUnorderedAccessFloat(View& view, const float value[4])
 {
     Use use(*this);
-    VulkanTexture* t = static_cast<VulkanView&>(view).vk();
-    recordUploads();
-    endPass();
-    prepare(t);
-    barrier();
-    VkClearColorValue c{};
-    std::memcpy(c.float32, value, sizeof(c.float32));
-    vkCmdClearColorImage(current_.commands, t->image.image, VK_IMAGE_LAYOUT_GENERAL, &c, 1, &WholeImage);
+    clear(static_cast<VulkanView&>(view).vk(), value, false);
 }
 
 void VulkanContext::copyToStaging(Staging& dst, Texture& src)

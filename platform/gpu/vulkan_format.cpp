@@ -114,10 +114,10 @@ VkSamplerAddressMode addressMode(uint8_t a)
 VkPrimitiveTopology topologyOf(uint32_t t)
 {
     switch (t) {
-    case 1: return VK_PRIMITIVE_TOPOLOGY_POINT_LIST;
-    case 2: return VK_PRIMITIVE_TOPOLOGY_LINE_LIST;
-    case 3: return VK_PRIMITIVE_TOPOLOGY_LINE_STRIP;
-    case 5: return VK_PRIMITIVE_TOPOLOGY_TRIANGLE_STRIP;
+    case Topology::PointList: return VK_PRIMITIVE_TOPOLOGY_POINT_LIST;
+    case Topology::LineList: return VK_PRIMITIVE_TOPOLOGY_LINE_LIST;
+    case Topology::LineStrip: return VK_PRIMITIVE_TOPOLOGY_LINE_STRIP;
+    case Topology::TriangleStrip: return VK_PRIMITIVE_TOPOLOGY_TRIANGLE_STRIP;
     default: return VK_PRIMITIVE_TOPOLOGY_TRIANGLE_LIST;
     }
 }

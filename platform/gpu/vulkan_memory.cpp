@@ -40,6 +40,20 @@ int32_t VulkanDevice::findMemory(uint32_t typeBits, VkMemoryPropertyFlags want, 
     return Ok;
 }
 
+int32_t VulkanDevice::allocateMemory(const VkMemoryRequirements& req, VkMemoryPropertyFlags want,
+                                     VkMemoryPropertyFlags prefer, VkDeviceMemory* out, uint32_t* type)
+{
+    int32_t hr = findMemory(req.memoryTypeBits, want, prefer, type);
+    if (hr < 0)
+        return hr;
+    const VkMemoryAllocateInfo mi{
+        .sType = VK_STRUCTURE_TYPE_MEMORY_ALLOCATE_INFO,
+        .allocationSize = req.size,
+        .memoryTypeIndex = *type,
+    };
+    return toResult(vkAllocateMemory(device, &mi, nullptr, out));
+}
+
 int32_t VulkanDevice::createHostBuffer(uint64_t bytes, bool readBack, HostBuffer* out)
 {
     HostBuffer h{.bytes = bytes, .readBack = readBack};
@@ -58,27 +72,17 @@ int32_t VulkanDevice::createHostBuffer(uint64_t bytes, bool readBack, HostBuffer
     uint32_t type = 0;
     // Read-backs want memory the processor caches; uploads write once and need not.
     VkMemoryPropertyFlags prefer = VK_MEMORY_PROPERTY_HOST_COHERENT_BIT | (readBack ? VK_MEMORY_PROPERTY_HOST_CACHED_BIT : 0);
-    int32_t hr = findMemory(req.memoryTypeBits, VK_MEMORY_PROPERTY_HOST_VISIBLE_BIT, prefer, &type);
+    int32_t hr = allocateMemory(req, VK_MEMORY_PROPERTY_HOST_VISIBLE_BIT, prefer, &h.memory, &type);
+    void* mapped = nullptr;
+    if (hr >= 0)
+        hr = toResult(vkBindBufferMemory(device, h.buffer, h.memory, 0));
+    if (hr >= 0)
+        hr = toResult(vkMapMemory(device, h.memory, 0, VK_WHOLE_SIZE, 0, &mapped));
     if (hr < 0) {
         destroyHostBuffer(h);
         return hr;
     }
     h.coherent = (memoryProperties.memoryTypes[type].propertyFlags & VK_MEMORY_PROPERTY_HOST_COHERENT_BIT) != 0;
-    const VkMemoryAllocateInfo mi{
-        .sType = VK_STRUCTURE_TYPE_MEMORY_ALLOCATE_INFO,
-        .allocationSize = req.size,
-        .memoryTypeIndex = type,
-    };
-    r = vkAllocateMemory(device, &mi, nullptr, &h.memory);
-    if (r == VK_SUCCESS)
-        r = vkBindBufferMemory(device, h.buffer, h.memory, 0);
-    void* mapped = nullptr;
-    if (r == VK_SUCCESS)
-        r = vkMapMemory(device, h.memory, 0, VK_WHOLE_SIZE, 0, &mapped);
-    if (r != VK_SUCCESS) {
-        destroyHostBuffer(h);
-        return toResult(r);
-    }
     h.mapped = static_cast<uint8_t*>(mapped);
     *out = h;
     return Ok;
@@ -173,22 +177,12 @@ int32_t VulkanDevice::takeImage(const ImageKey& key, VkFormat format, DeviceImag
     VkMemoryRequirements req;
     vkGetImageMemoryRequirements(device, image.image, &req);
     uint32_t type = 0;
-    int32_t hr = findMemory(req.memoryTypeBits, 0, VK_MEMORY_PROPERTY_DEVICE_LOCAL_BIT, &type);
+    int32_t hr = allocateMemory(req, 0, VK_MEMORY_PROPERTY_DEVICE_LOCAL_BIT, &image.memory, &type);
+    if (hr >= 0)
+        hr = toResult(vkBindImageMemory(device, image.image, image.memory, 0));
     if (hr < 0) {
         destroyImage(image);
         return hr;
-    }
-    const VkMemoryAllocateInfo mi{
-        .sType = VK_STRUCTURE_TYPE_MEMORY_ALLOCATE_INFO,
-        .allocationSize = req.size,
-        .memoryTypeIndex = type,
-    };
-    r = vkAllocateMemory(device, &mi, nullptr, &image.memory);
-    if (r == VK_SUCCESS)
-        r = vkBindImageMemory(device, image.image, image.memory, 0);
-    if (r != VK_SUCCESS) {
-        destroyImage(image);
-        return toResult(r);
     }
     image.bytes = req.size;
     {

@@ -278,6 +278,8 @@ private:
     void endPass();
     void barrier();
     void prepare(VulkanTexture* t);
+    // Clears the whole image; as a colour, an alpha-only picture takes the alpha.
+    void clear(VulkanTexture* t, const float value[4], bool asColor);
     // Records the uploads other threads made since the last command.
     void recordUploads();
     RingSlice allocate(uint32_t size, uint32_t alignment);
@@ -312,7 +314,7 @@ private:
     BlendDesc blend_;
     float blendFactor_[4] = {1, 1, 1, 1};
     RasterDesc raster_;
-    uint32_t topology_ = 4;
+    uint32_t topology_ = Topology::TriangleList;
     BufferPtr vertexBuffer_;
     uint32_t vertexStride_ = 0, vertexOffset_ = 0;
 
@@ -359,6 +361,9 @@ public:
 
     // Memory types and host buffers.
     int32_t findMemory(uint32_t typeBits, VkMemoryPropertyFlags want, VkMemoryPropertyFlags prefer, uint32_t* index) const;
+    // Memory for the requirements with the wanted properties, the preferred ones if any type has them.
+    int32_t allocateMemory(const VkMemoryRequirements& req, VkMemoryPropertyFlags want, VkMemoryPropertyFlags prefer,
+                           VkDeviceMemory* out, uint32_t* type);
     int32_t createHostBuffer(uint64_t bytes, bool readBack, HostBuffer* out);
     void destroyHostBuffer(HostBuffer& host);
     // A host buffer of at least bytes from the pool, else a new one.

@@ -65,6 +65,13 @@ TEST(Clipboard, FailuresAreReportedNotThrown)
     auto image = System::DibImage::create(4, 4, false);
     image.bits.resize(10);
     EXPECT_FALSE(Clipboard::setImage(image));
+    // So is a width whose rows do not fit 32 bits; its row size is computed
+    // without overflowing before the header is checked.
+    auto wide = System::DibImage::create(4, 4, true);
+    wide.header.biWidth = 0x7FFFFFFF;
+    EXPECT_EQ(wide.stride(), int64_t(0x7FFFFFFF) * 4);
+    EXPECT_FALSE(Clipboard::setImage(wide));
+    EXPECT_TRUE(System::DibImage::create(0x7FFFFFFF, 2, true).bits.empty());
     Platform::Ui::shutdownApplication();
     System::Report::setSink({});
 }

@@ -128,3 +128,19 @@ TEST(ImageBuffer, ANegativeHeightMeansTopDownRows)
         EXPECT_EQ(back[2 * stride], 1);
     }
 }
+
+TEST(ImageBuffer, AnEmptyPictureCopiesNothingEitherWay)
+{
+    // No memory behind the picture: nothing may be copied from or to it (a
+    // null pointer given to memcpy, even for no bytes, is undefined).
+    for (uint32_t format : {10u, 87u, 107u}) {
+        SCOPED_TRACE(format);
+        auto image = ImageBuffer::create(format, 0, 0);
+        ASSERT_EQ(image->data(), nullptr);
+        BitmapInfoHeader h;
+        ImageBuffer::getBitmapInfoHeader(h, format, 0, 0);
+        EXPECT_EQ(h.biSizeImage, 0u);
+        image->copyFromBitmap(h, nullptr, 0);
+        image->copyToBitmap(h, nullptr, 0);
+    }
+}
