@@ -19,7 +19,12 @@
 #include "media/xaudio2_service.h"
 #include "platform/os/process.h"
 #include "platform/ui/application.h"
+#include "platform/ui/main_thread.h"
+#include "project/edit/edit_service.h"
+#include "project/edit/undo_service.h"
 #include "ui/menus/dialog.h"
+#include "ui/menus/edit_service_host.h"
+#include "ui/settings/setting_windows.h"
 
 #include <exception>
 #include <memory>
@@ -55,11 +60,35 @@ void startUp(System::ServiceStack& services)
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();
     services.acquire<Effect::EffectService>();
-    // The effects' handles read the edit settings through it; later services replace it.
+    // The effects' handles read the edit settings through it; the edit service replaces it.
     Effect::AnchorHost::install(std::make_unique<Effect::AnchorHost>());
+    services.acquire<Undo::UndoService>();
+    services.acquire<Edit::EditService>();
+    services.acquire<Component::SettingWindows>();
     System::Log::info(Place, "start up");
     // The start-up listeners run once, before the main loop.
     Event::EventService::Get()->startup();
+}
+
+// The main loop. Until the main window exists it runs what is already
+// queued (errors posted while the project loaded) and returns.
+void runMainLoop()
+{
+    Platform::Ui::processMessages(0);
+}
+
+// An exception that escapes the main loop ends the program after the edit
+// service saved an exception backup and told the user.
+void runMainLoopGuarded()
+{
+    try {
+        runMainLoop();
+    } catch (const std::exception& e) {
+        if (Edit::EditService* edit = Edit::EditService::Get())
+            edit->applicationException(e);
+        else
+            Dialog::showException(e);
+    }
 }
 
 void shutDown()
@@ -74,11 +103,14 @@ int run()
     Platform::Ui::initializeApplication();
     logUnansweredBoxes();
     Dialog::installReportSink();
+    static Dialog::EditServiceHost editHost;
+    Edit::EditHost::install(&editHost);
     int exitCode = 0;
     {
         System::ServiceStack services;
         try {
             startUp(services);
+            runMainLoopGuarded();
             shutDown();
         } catch (const std::exception& e) {
             // Shown while the logger still exists, so the failure reaches the log file.
@@ -87,6 +119,7 @@ int run()
         }
         services.releaseAll();
     }
+    Edit::EditHost::install(nullptr);
     System::Report::setSink({});
     Platform::Ui::shutdownApplication();
     return exitCode;

@@ -23,6 +23,35 @@ std::string executablePath()
     return std::string(buffer, static_cast<size_t>(n));
 }
 
+int commandLineArguments(std::vector<std::string>& out)
+{
+    out.clear();
+    // A /proc file tells no size: read until its end.
+    std::FILE* file = std::fopen("/proc/self/cmdline", "rb");
+    if (!file)
+        return errno;
+    std::string bytes;
+    char block[4096];
+    size_t n;
+    while ((n = std::fread(block, 1, sizeof block, file)) > 0)
+        bytes.append(block, n);
+    const int e = std::ferror(file) ? EIO : 0;
+    std::fclose(file);
+    if (e)
+        return e;
+    // Each argument ends with a NUL.
+    size_t begin = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\0') {
+            out.emplace_back(bytes, begin, i - begin);
+            begin = i + 1;
+        }
+    }
+    if (begin < bytes.size())
+        out.emplace_back(bytes, begin);
+    return 0;
+}
+
 std::string userDataHome()
 {
     if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x == '/')

@@ -2,11 +2,15 @@
 // Process, thread and machine facts.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Platform::Os {
 
 // Full path of the running executable (UTF-8), empty when it cannot be read.
 std::string executablePath();
+// The arguments the process was started with, the program first (UTF-8).
+// Returns errno (0 = success).
+int commandLineArguments(std::vector<std::string>& out);
 // The per-user data home: $XDG_DATA_HOME, else ~/.local/share.
 std::string userDataHome();
 

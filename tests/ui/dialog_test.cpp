@@ -41,9 +41,12 @@ TEST_F(Boxes, ReportsOfTheLowerLayersBecomeLoggedErrorBoxes)
     System::Report::showError("Failed to register effect. [%s]", "x");
     System::Report::showError(L"%s 100%%", L"全部");
     System::Report::showException(std::runtime_error("export failed"));
+    // Exception boxes name the version too.
     EXPECT_EQ(shown, (std::vector<std::wstring>{L"Velmora Tessel2|Failed to register effect. [x]",
                                                 L"Velmora Tessel2|全部 100%",
-                                                L"Velmora Tessel2|export failed"}));
+                                                Dialog::exceptionCaption() + L"|export failed"}));
+    EXPECT_EQ(Dialog::exceptionCaption(),
+              std::wstring(L"Velmora Tessel2 [") + Dialog::programVersion() + L"] : Application Exception");
     EXPECT_TRUE(log.contains("ERROR|Dialog::showError|show error dialog.\nFailed to register effect. [x]"));
     EXPECT_TRUE(log.contains("ERROR|Dialog::showException|show exception dialog.\nexport failed"));
 }
@@ -59,5 +62,5 @@ TEST_F(Boxes, WorkersPostErrorsAndExceptionsForTheMainThread)
     worker.wait();
     ASSERT_TRUE(Platform::Ui::processMessagesUntil([&] { return shown.size() == 2; }, 5000));
     EXPECT_EQ(shown[0], L"Velmora Tessel2|disk D: is full (100%)");
-    EXPECT_EQ(shown[1], L"Velmora Tessel2|export failed");
+    EXPECT_EQ(shown[1], Dialog::exceptionCaption() + L"|export failed");
 }

@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "core/translate_service.h"
 #include "platform/ui/application.h"
+#include "project/edit/edit_service.h"
 
 #include <cstdarg>
 #include <string>
@@ -14,11 +15,11 @@ namespace Dialog {
 
 namespace {
 constexpr size_t MessageSize = 1024;
-// The product title, the caption of every box of the program.
 constexpr const wchar_t* Caption = L"Velmora Tessel2";
 
 int showErrorBox(const std::wstring& text)
 {
+    stopPlayback();
     Platform::Ui::MessageBox box;
     box.text = text;
     box.caption = Caption;
@@ -27,14 +28,52 @@ int showErrorBox(const std::wstring& text)
 }
 } // namespace
 
+const wchar_t* const ProductTitle = Caption;
+
+void stopPlayback()
+{
+    if (Edit::EditService* edit = Edit::EditService::Get(); edit && edit->stopPlayback)
+        edit->stopPlayback();
+}
+
+const wchar_t* programVersion()
+{
+    return VELMORA_VERSION;
+}
+
+std::wstring exceptionCaption()
+{
+    return std::wstring(Caption) + L" [" + programVersion() + L"] : Application Exception";
+}
+
 void showException(const std::exception& e)
 {
     System::Log::error("Dialog::showException", "show exception dialog.\n%s", e.what());
+    showApplicationException(System::ansiToWide(e.what()));
+}
+
+void showApplicationException(const std::wstring& message)
+{
+    stopPlayback();
     Platform::Ui::MessageBox box;
-    box.text = System::ansiToWide(e.what());
-    box.caption = Caption;
+    box.text = message;
+    box.caption = exceptionCaption();
     box.icon = Platform::Ui::BoxIcon::Error;
     Platform::Ui::showMessageBox(box);
+}
+
+bool showConfirm(const wchar_t* text)
+{
+    stopPlayback();
+    Platform::Ui::MessageBox box;
+    box.text = text;
+    if (Translate::TranslateService::enabled && Translate::TranslateService::Get())
+        box.text = Translate::TranslateService::Get()->message.translate(text);
+    box.caption = Caption;
+    box.icon = Platform::Ui::BoxIcon::Warning;
+    box.buttons = Platform::Ui::BoxButtons::OkCancel;
+    box.defaultAnswer = Platform::Ui::BoxAnswer::Cancel;
+    return Platform::Ui::showMessageBox(box) == Platform::Ui::BoxAnswer::Ok;
 }
 
 int showError(const char* format, ...)

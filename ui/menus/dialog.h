@@ -1,6 +1,7 @@
 #pragma once
-// Error and exception boxes, and their posted forms for other threads.
+// Error, exception and question boxes, and their posted forms for other threads.
 #include <exception>
+#include <string>
 
 namespace Dialog {
 
@@ -8,8 +9,25 @@ namespace Dialog {
 // (System::Report). Called once when the program starts.
 void installReportSink();
 
+// The product title, the caption of the program's boxes.
+extern const wchar_t* const ProductTitle;
+// The build's version string.
+const wchar_t* programVersion();
+// The caption of exception boxes: the title, the version in brackets and " : Application Exception".
+std::wstring exceptionCaption();
+
+// Stops preview playback: every box and dialog does before it waits for a person.
+void stopPlayback();
+
 // Logs the exception's text and shows it in an error box.
 void showException(const std::exception& e);
+// The box of an exception that ended the main loop (logged by the caller).
+void showApplicationException(const std::wstring& message);
+
+// An OK/Cancel question with a warning icon, the text translated through the
+// "Message" table; playback stops first. True for OK (without a person: false,
+// unless an answerer of message boxes says OK).
+bool showConfirm(const wchar_t* text);
 
 // Formats the message (printf rules, cut at 1023 characters), logs it and shows it
 // in an error box; returns the box's answer. The wide form shows the translation

@@ -1,0 +1,92 @@
+#include "project/edit/edit_host.h"
+
+#include "core/log.h"
+
+namespace Edit {
+
+namespace {
+EditHost* installedEditHost = nullptr;
+SettingHost* installedSettingHost = nullptr;
+
+bool cancelled(const char* place, const wchar_t* title)
+{
+    System::Log::info(place, L"%s", title ? title : L"");
+    return false;
+}
+} // namespace
+
+EditHost::~EditHost() = default;
+
+EditHost& EditHost::get()
+{
+    static EditHost defaultHost;
+    return installedEditHost ? *installedEditHost : defaultHost;
+}
+
+void EditHost::install(EditHost* host)
+{
+    installedEditHost = host;
+}
+
+bool EditHost::showConfirm(const wchar_t* text)
+{
+    return cancelled("Dialog::showConfirm", text);
+}
+
+bool EditHost::showSceneDialog(const wchar_t* title, SceneSettings&, bool)
+{
+    return cancelled("Dialog::SceneDialog::show", title);
+}
+
+bool EditHost::inputString(const wchar_t* title, std::wstring&)
+{
+    return cancelled("Dialog::InputStringDialog::show", title);
+}
+
+bool EditHost::showSaveFileDialog(std::wstring&, const std::wstring& filter)
+{
+    return cancelled("Dialog::showSaveFileDialog", filter.c_str());
+}
+
+void EditHost::showApplicationException(const std::wstring&) {}
+
+void EditHost::setFooterMessage(const std::wstring&, const std::wstring&, float) {}
+
+bool EditHost::isControlKeyDown()
+{
+    return false;
+}
+
+bool EditHost::isMousePending()
+{
+    return false;
+}
+
+int EditHost::getKeyWatch(Window::WindowControl*)
+{
+    return 0;
+}
+
+void EditHost::setKeyWatch(Window::WindowControl*, int) {}
+
+SettingHost::~SettingHost() = default;
+
+SettingHost& SettingHost::get()
+{
+    static SettingHost defaultHost;
+    return installedSettingHost ? *installedSettingHost : defaultHost;
+}
+
+void SettingHost::install(SettingHost* host)
+{
+    installedSettingHost = host;
+}
+
+void SettingHost::resetSettingSection() {}
+void SettingHost::clearSettingList() {}
+void SettingHost::updateSettingValue() {}
+void SettingHost::updateTimeSetting() {}
+void SettingHost::updateColorSetting() {}
+void SettingHost::updateTextSetting() {}
+
+} // namespace Edit

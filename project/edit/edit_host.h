@@ -1,0 +1,89 @@
+#pragma once
+// What the edit service and its transactions ask of the user interface above
+// them: questions and dialogs, the main window's footer and input state, and
+// the settings windows that the end of a transaction refreshes. The interface
+// installs its implementations at start-up (ui/); until then the defaults act
+// as a program without a person: dialogs log their title and cancel, nothing
+// is pending, and there are no settings windows to refresh.
+#include <string>
+
+namespace Window { class WindowControl; }
+
+namespace Edit {
+
+// A scene's settings as the scene dialog edits them.
+struct SceneSettings {
+    std::wstring name;
+    int width = 1920;
+    int height = 1080;
+    int videoRate = 30;
+    int videoScale = 1;
+    int audioRate = 44100;
+};
+
+class EditHost {
+public:
+    EditHost() = default;
+    virtual ~EditHost();
+    EditHost(const EditHost&) = delete;
+    EditHost& operator=(const EditHost&) = delete;
+
+    // The installed host, or the default one.
+    static EditHost& get();
+    // Installs a host that the caller keeps alive until it installs null (the default again).
+    static void install(EditHost* host);
+
+    // ---- questions and dialogs (main thread) ----
+    // An OK/Cancel warning question under the product title; true for OK.
+    virtual bool showConfirm(const wchar_t* text);
+    // The scene dialog under the title; withName adds the name row. True for
+    // OK, the settings then holding what the user chose.
+    virtual bool showSceneDialog(const wchar_t* title, SceneSettings& settings, bool withName);
+    // One line of text under the title; true for OK with the text edited.
+    virtual bool inputString(const wchar_t* title, std::wstring& text);
+    // The save-file dialog starting at path; true with the chosen path.
+    virtual bool showSaveFileDialog(std::wstring& path, const std::wstring& filter);
+    // The box that tells of an exception that ended the main loop.
+    virtual void showApplicationException(const std::wstring& message);
+
+    // ---- the main window ----
+    // Shows the title and detail in the footer, with a progress bar above 0;
+    // an empty title restores the usual footer.
+    virtual void setFooterMessage(const std::wstring& title, const std::wstring& detail, float progress);
+    virtual bool isControlKeyDown();
+    // Whether a mouse press or drag is pending.
+    virtual bool isMousePending();
+    // The watch code of the control's window's key watcher, 0 when it has none.
+    virtual int getKeyWatch(Window::WindowControl* control);
+    // Makes the control its window's key watcher with the code (17 the Ctrl key's
+    // release, 0x10000 the end of a pending press or drag).
+    virtual void setKeyWatch(Window::WindowControl* control, int code);
+};
+
+// The object settings window and its colour, text and time windows, as the
+// end of an edit transaction refreshes them (after the project lock is released).
+class SettingHost {
+public:
+    SettingHost() = default;
+    virtual ~SettingHost();
+    SettingHost(const SettingHost&) = delete;
+    SettingHost& operator=(const SettingHost&) = delete;
+
+    static SettingHost& get();
+    static void install(SettingHost* host);
+
+    // The object settings window forgets its section state.
+    virtual void resetSettingSection();
+    // Its effect panels are dropped and rebuilt for the focus object.
+    virtual void clearSettingList();
+    // Its panels show the effects' enable and lock states and their items' values again.
+    virtual void updateSettingValue();
+    // The time window checks that its target still exists and reloads it.
+    virtual void updateTimeSetting();
+    // The colour window reloads its colour.
+    virtual void updateColorSetting();
+    // The text window checks that its target still exists and reloads its text.
+    virtual void updateTextSetting();
+};
+
+} // namespace Edit

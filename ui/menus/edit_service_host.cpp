@@ -1,0 +1,73 @@
+#include "ui/menus/edit_service_host.h"
+
+#include "ui/menus/dialog.h"
+#include "ui/menus/input_dialog.h"
+#include "ui/window/window_footer.h"
+#include "ui/window/window_mouse.h"
+
+namespace Dialog {
+
+bool EditServiceHost::showConfirm(const wchar_t* text)
+{
+    return Dialog::showConfirm(text);
+}
+
+bool EditServiceHost::showSceneDialog(const wchar_t* title, Edit::SceneSettings& settings, bool withName)
+{
+    SceneDialog dialog;
+    dialog.title = title;
+    dialog.withName = withName;
+    dialog.values = settings;
+    if (!dialog.show())
+        return false;
+    settings = dialog.values;
+    return true;
+}
+
+bool EditServiceHost::inputString(const wchar_t* title, std::wstring& text)
+{
+    InputStringDialog dialog;
+    dialog.title = title;
+    dialog.text = text;
+    if (!dialog.show())
+        return false;
+    text = dialog.text;
+    return true;
+}
+
+bool EditServiceHost::showSaveFileDialog(std::wstring& path, const std::wstring& filter)
+{
+    return Dialog::showSaveFileDialog(path, filter);
+}
+
+void EditServiceHost::showApplicationException(const std::wstring& message)
+{
+    Dialog::showApplicationException(message);
+}
+
+void EditServiceHost::setFooterMessage(const std::wstring& title, const std::wstring& detail, float progress)
+{
+    Window::WindowFooter::get().setMessage(title, detail, progress);
+}
+
+bool EditServiceHost::isControlKeyDown()
+{
+    return Window::WindowMouseService::get().isKeyDown(Window::WindowMouseService::WatchControlKey);
+}
+
+bool EditServiceHost::isMousePending()
+{
+    return Window::WindowMouseService::get().isPending();
+}
+
+int EditServiceHost::getKeyWatch(Window::WindowControl* control)
+{
+    return Window::WindowMouseService::get().getKeyWatch(control);
+}
+
+void EditServiceHost::setKeyWatch(Window::WindowControl* control, int code)
+{
+    Window::WindowMouseService::get().setKeyWatch(control, code);
+}
+
+} // namespace Dialog

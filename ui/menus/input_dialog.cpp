@@ -1,0 +1,75 @@
+#include "ui/menus/input_dialog.h"
+
+#include "core/log.h"
+#include "core/translate_service.h"
+#include "ui/menus/dialog.h"
+
+#include <algorithm>
+
+namespace Dialog {
+
+namespace {
+
+SceneDialog::Answerer sceneAnswerer;
+InputStringDialog::Answerer stringAnswerer;
+SaveFileAnswerer saveFileAnswerer;
+
+// The dialog's caption as shown, through the "Dialog" table.
+std::wstring caption(const std::wstring& title)
+{
+    if (Translate::TranslateService::enabled && Translate::TranslateService::Get())
+        return Translate::TranslateService::Get()->dialog.translate(title.c_str());
+    return title;
+}
+
+} // namespace
+
+bool SceneDialog::show()
+{
+    stopPlayback();
+    System::Log::info("Dialog::SceneDialog::show", L"%s", caption(title).c_str());
+    if (!sceneAnswerer || !sceneAnswerer(*this))
+        return false;
+    Edit::SceneSettings& v = values;
+    v.width = std::clamp(v.width, 32, 16384);
+    v.height = std::clamp(v.height, 32, 16384);
+    v.videoRate = std::max(v.videoRate, 1);
+    v.videoScale = std::max(v.videoScale, 1);
+    v.audioRate = std::max(v.audioRate, 1);
+    return true;
+}
+
+void SceneDialog::setAnswerer(Answerer answerer)
+{
+    sceneAnswerer = std::move(answerer);
+}
+
+bool InputStringDialog::show()
+{
+    stopPlayback();
+    System::Log::info("Dialog::InputStringDialog::show", L"%s", caption(title).c_str());
+    return stringAnswerer && stringAnswerer(*this);
+}
+
+void InputStringDialog::setAnswerer(Answerer answerer)
+{
+    stringAnswerer = std::move(answerer);
+}
+
+bool showSaveFileDialog(std::wstring& path, const std::wstring& filter, const wchar_t* title)
+{
+    stopPlayback();
+    System::Log::info("Dialog::showSaveFileDialog", L"%s", title ? caption(title).c_str() : filter.c_str());
+    std::wstring chosen = path;
+    if (!saveFileAnswerer || !saveFileAnswerer(chosen, filter) || chosen.empty())
+        return false;
+    path = chosen;
+    return true;
+}
+
+void setSaveFileAnswerer(SaveFileAnswerer answerer)
+{
+    saveFileAnswerer = std::move(answerer);
+}
+
+} // namespace Dialog

@@ -1,0 +1,119 @@
+#include "ui/settings/effect_sub_windows.h"
+
+#include "effect/effect_base.h"
+#include "effect/effect_item_number.h"
+#include "effect/effect_item_simple.h"
+#include "effect/movement.h"
+#include "project/edit/undo_items.h"
+#include "project/model/object.h"
+
+#include <algorithm>
+
+namespace Component {
+
+namespace {
+// Whether the object is placed and the effect still stands in its chain.
+bool inChain(const Edit::Object* object, const Effect::EffectBase* effect)
+{
+    if (!object || object->layer == -1)
+        return false;
+    return std::any_of(object->effects.begin(), object->effects.end(),
+                       [effect](const auto& e) { return e.get() == effect; });
+}
+} // namespace
+
+EffectColorSettingComponent::EffectColorSettingComponent() : colors(std::make_shared<ColorSetting>()) {}
+
+EffectColorSettingComponent::~EffectColorSettingComponent() = default;
+
+void EffectColorSettingComponent::updateColor()
+{
+    for (int c = 0; c < 2; ++c) {
+        for (int k = 0; k < 4; ++k)
+            shown[c][k] = colors->colors[c][k];
+    }
+}
+
+void EffectTextSettingControl::setTarget(std::shared_ptr<Edit::Object> targetObject,
+                                         std::shared_ptr<Effect::EffectBase> targetEffect,
+                                         Effect::EffectItemText* targetItem)
+{
+    object = std::move(targetObject);
+    effect = std::move(targetEffect);
+    item = targetItem;
+    caret = 0;
+    reloadText();
+}
+
+void EffectTextSettingControl::clearTarget()
+{
+    object.reset();
+    effect.reset();
+    item = nullptr;
+    editText.clear();
+    caret = 0;
+}
+
+void EffectTextSettingControl::reloadText()
+{
+    if (!item)
+        return;
+    editText = item->text;
+    caret = std::min(caret, editText.size());
+}
+
+void EffectTextSettingComponent::update()
+{
+    if (!control.hasTarget())
+        return;
+    if (inChain(control.object.get(), control.effect.get()))
+        control.reloadText();
+    else
+        control.clearTarget();
+}
+
+void EffectTimeSettingControl::loadControlAnchors()
+{
+    anchors = item ? item->curve : std::vector<double>();
+}
+
+bool EffectTimeSettingControl::clearTarget()
+{
+    const bool had = item != nullptr;
+    object.reset();
+    effect.reset();
+    item = nullptr;
+    anchors.clear();
+    return had;
+}
+
+void EffectTimeSettingComponent::setTarget(std::shared_ptr<Edit::Object> object,
+                                           std::shared_ptr<Effect::EffectBase> effect, Effect::EffectItemNumber* item)
+{
+    control.object = std::move(object);
+    control.effect = std::move(effect);
+    control.item = item;
+    control.loadControlAnchors();
+    shown = true;
+    updateHeader();
+}
+
+void EffectTimeSettingComponent::updateHeader()
+{
+    header = control.item ? control.item->name : std::wstring();
+}
+
+void EffectTimeSettingComponent::update()
+{
+    if (!control.item)
+        return;
+    const Effect::EffectItemNumber* item = control.item;
+    if (inChain(control.object.get(), control.effect.get()) && item->movement && item->movement->timeControl) {
+        control.loadControlAnchors();
+        updateHeader();
+    } else if (control.clearTarget()) {
+        updateHeader();
+    }
+}
+
+} // namespace Component
