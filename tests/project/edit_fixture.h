@@ -5,12 +5,15 @@
 #include "core/event_service.h"
 #include "core/file.h"
 #include "core/text.h"
+#include "core/report.h"
 #include "platform/ui/application.h"
+#include "platform/ui/main_thread.h"
 #include "project/edit/edit_service.h"
 #include "project/edit/undo_service.h"
 #include "project/edit/update_section.h"
 #include "tests/project/project_fixture.h"
 #include "tests/support/test_support.h"
+#include "ui/menus/dialog.h"
 #include "ui/menus/edit_service_host.h"
 #include "ui/menus/input_dialog.h"
 #include "ui/settings/setting_windows.h"
@@ -24,6 +27,7 @@ protected:
     EditFixture()
     {
         Platform::Ui::initializeApplication();
+        Dialog::installReportSink();
         Edit::EditHost::install(&host_);
         services_.acquire<Event::EventService>();
         services_.acquire<Undo::UndoService>();
@@ -33,6 +37,7 @@ protected:
     {
         services_.releaseAll();
         Edit::EditHost::install(nullptr);
+        System::Report::setSink({});
         Platform::Ui::setMessageBoxAnswerer(nullptr);
         Dialog::SceneDialog::setAnswerer(nullptr);
         Dialog::InputStringDialog::setAnswerer(nullptr);
@@ -71,6 +76,14 @@ protected:
         const std::string path = TestKit::tempDir() + "/text.vmp2";
         edit().project.saveProjectFile(System::utf8ToWide(path).c_str());
         return TestKit::readFile(path);
+    }
+
+    // Releases the edit, undo and event services (they write their settings back).
+    void releaseServices() { services_.releaseAll(); }
+    // Runs the main thread's queue until a box was asked.
+    bool waitForBox()
+    {
+        return Platform::Ui::processMessagesUntil([this] { return !boxes.empty(); }, 5000);
     }
 
     std::vector<std::wstring> boxes;

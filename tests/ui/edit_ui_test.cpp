@@ -1,0 +1,241 @@
+// The headless forms of the windows the editing code talks to: dialogs that
+// cancel without a person, the scene menu and tooltip, popup menus, key
+// watchers, and the settings windows an edit refreshes.
+#include "effect/effect_define.h"
+#include "effect/effect_item_simple.h"
+#include "effect/movement.h"
+#include "project/edit/undo_items.h"
+#include "project/model/object.h"
+#include "project/model/scene.h"
+#include "tests/project/edit_fixture.h"
+#include "ui/menus/scene_menu.h"
+#include "ui/window/base_menu.h"
+#include "ui/window/window_footer.h"
+#include "ui/window/window_mouse.h"
+
+using namespace EditTest;
+
+namespace {
+
+class EditUi : public EditFixture {
+protected:
+    EditUi() { windows_.acquire<Component::SettingWindows>(); }
+    ~EditUi() override
+    {
+        windows_.releaseAll();
+        Window::PopupMenu::setChooser(nullptr);
+    }
+    Component::SettingWindows& windows() { return *Component::SettingWindows::Get(); }
+
+private:
+    System::ServiceStack windows_;
+};
+
+// A text item beside a number item, as the text and time windows edit them.
+class TextEffect : public Effect::EffectBase {
+public:
+    TextEffect() : EffectBase(L"テキスト", 1, 1, 1, L"テスト") {}
+    std::shared_ptr<EffectBase> create() override { return std::make_shared<TextEffect>(); }
+    Effect::EffectItemNumber size{items, L"サイズ", 34.0, 0.0, 1000.0, 1.0};
+    Effect::EffectItemText text{items, L"テキスト", L"Hello"};
+};
+
+} // namespace
+
+TEST_F(EditUi, DialogsWithoutAPersonCancelAndAnswersKeepToTheRows)
+{
+    TestKit::LogCapture log;
+    Dialog::SceneDialog dialog;
+    dialog.title = L"シーンの設定";
+    EXPECT_FALSE(dialog.show());
+    EXPECT_TRUE(log.contains("INFO|Dialog::SceneDialog::show|" + System::wideToAnsi(L"シーンの設定")));
+    Dialog::SceneDialog::setAnswerer([](Dialog::SceneDialog& d) {
+        d.values = {L"x", 8, 99999, 0, -1, 0};
+        return true;
+    });
+    ASSERT_TRUE(dialog.show());
+    EXPECT_EQ(dialog.values.width, 32);
+    EXPECT_EQ(dialog.values.height, 16384);
+    EXPECT_EQ(dialog.values.videoRate, 1);
+    EXPECT_EQ(dialog.values.videoScale, 1);
+    EXPECT_EQ(dialog.values.audioRate, 1);
+
+    Dialog::InputStringDialog input;
+    input.title = L"名前";
+    input.text = L"元";
+    EXPECT_FALSE(input.show());
+    EXPECT_EQ(input.text, L"元");
+    std::wstring path = L"/keep.vmp2";
+    EXPECT_FALSE(Dialog::showSaveFileDialog(path, L"F\0*.x\0\0"));
+    EXPECT_EQ(path, L"/keep.vmp2");
+    EXPECT_FALSE(Dialog::showConfirm(L"消しますか？")) << "a question nobody answers is Cancel";
+
+    // Every box and dialog stops the preview first.
+    int stops = 0;
+    edit().stopPlayback = [&] { ++stops; };
+    dialog.show();
+    input.show();
+    Dialog::showConfirm(L"消しますか？");
+    EXPECT_EQ(stops, 3);
+}
+
+TEST_F(EditUi, TheSceneMenuRunsTheServicesCommandsForItsScene)
+{
+    Window::PopupMenu menu;
+    Dialog::insertSceneMenu(*edit().project.getScene(0), menu);
+    ASSERT_EQ(menu.items.size(), 5u);
+    EXPECT_EQ(menu.items[0]->text, L"シーンを新規作成");
+    EXPECT_FALSE(menu.items[1]->enabled) << "scene 0 cannot be deleted";
+    EXPECT_TRUE(menu.items[2]->separator);
+    EXPECT_FALSE(menu.runItem(1));
+    EXPECT_FALSE(menu.runItem(2));
+
+    Dialog::InputStringDialog::setAnswerer([](Dialog::InputStringDialog& d) {
+        d.text = L"夕方";
+        return true;
+    });
+    Window::PopupMenu::setChooser([](const Window::PopupMenu&) { return 3; });
+    EXPECT_TRUE(menu.show());
+    EXPECT_EQ(edit().project.getScene(0)->name, L"夕方");
+
+    Window::PopupMenu other;
+    Dialog::insertSceneMenu(*edit().project.getScene(2), other);
+    EXPECT_TRUE(other.items[1]->enabled);
+    EXPECT_TRUE(other.runItem(1)); // empty: deleted unasked
+    EXPECT_EQ(edit().project.scenes.count(2), 0u);
+
+    Dialog::showSceneToolTip(scene(), {100, 200});
+    const Window::ToolTips& tips = Window::ToolTips::get();
+    EXPECT_TRUE(tips.visible);
+    EXPECT_EQ(tips.point.x, 100);
+    EXPECT_GT(tips.point.y, 200) << "below the mouse cursor";
+    EXPECT_EQ(tips.text, scene().getInformationText());
+}
+
+TEST_F(EditUi, AWatcherHearsOnceWhenItsKeyIsReleased)
+{
+    struct Watcher : Window::WindowControl {
+        using WindowControl::WindowControl;
+        void procKeyWatch(int code) override { heard.push_back(code); }
+        std::vector<int> heard;
+    };
+    Window::WindowClient window;
+    Watcher watcher(&window);
+    Window::WindowMouseService& mouse = Window::WindowMouseService::get();
+    mouse.setKeyWatch(&watcher, 17);
+    EXPECT_EQ(mouse.getKeyWatch(&watcher), 17);
+    mouse.endKeyWatch(window);
+    mouse.endKeyWatch(window);
+    EXPECT_EQ(watcher.heard, std::vector<int>{17});
+    EXPECT_EQ(mouse.getKeyWatch(&watcher), 0);
+
+    Window::WindowFooter& footer = Window::WindowFooter::get();
+    footer.setMessage(L"Loading...", L"a.vmp2", 0.5f);
+    EXPECT_EQ(footer.message(), L"Loading... a.vmp2");
+    footer.setMessage(L"", L"ignored", 0.5f);
+    EXPECT_EQ(footer.message(), L"");
+    EXPECT_EQ(footer.progress, 0.0f);
+}
+
+TEST_F(EditUi, AnEditRefreshesThePanelsOfTheShownObject)
+{
+    auto object = scene().createObject(L"画像ファイル", 0, 0, 9);
+    edit().setFocusObject(object);
+    Component::SettingComponent& setting = windows().setting;
+    ASSERT_EQ(setting.panels.size(), 2u) << "input and output";
+    Component::EffectSetting& panel = *setting.panels[0];
+    EXPECT_EQ(panel.controls.size(), panel.effect->items.size());
+    setting.sectionState = 3;
+    {
+        Edit::UpdateSection update;
+        update.updateSettingValue = true;
+        update.updateSettingSection = true;
+        object->effects[0]->disable = true;
+        object->effects[0]->lock = true;
+        dynamic_cast<Effect::EffectItemNumber*>(object->effects[0]->items[0])->setValue(12.5, 0);
+    }
+    EXPECT_EQ(setting.sectionState, 0);
+    EXPECT_FALSE(panel.enabled);
+    EXPECT_TRUE(panel.locked);
+    EXPECT_EQ(panel.controls[0]->shown, object->effects[0]->items[0]->toString());
+
+    // A changed chain: the panels are built again for the focus object.
+    {
+        Edit::UpdateSection update;
+        update.updateSettingList = true;
+        object->setFilterEffect(effects().findEffect(L"ぼかし"));
+    }
+    EXPECT_EQ(setting.panels.size(), 3u);
+}
+
+TEST_F(EditUi, TheTextAndTimeWindowsDropTargetsThatAreGone)
+{
+    auto object = scene().createObject(L"画像ファイル", 0, 0, 9);
+    auto effect = std::make_shared<TextEffect>();
+    object->effects.push_back(effect);
+    Component::EffectTextSettingComponent& text = windows().text;
+    Component::EffectTimeSettingComponent& time = windows().time;
+    text.control.setTarget(object, effect, &effect->text);
+    time.setTarget(object, effect, &effect->size);
+    EXPECT_TRUE(time.shown);
+    EXPECT_EQ(time.header, L"サイズ");
+
+    // The size's movement has no curve to edit: the time window lets go.
+    {
+        Edit::UpdateSection update;
+        update.updateTextSetting = true;
+        update.updateTimeSetting = true;
+        effect->text.text = L"Hello again";
+    }
+    EXPECT_EQ(text.control.editText, L"Hello again");
+    EXPECT_EQ(time.control.item, nullptr);
+    EXPECT_EQ(time.header, L"");
+
+    Effect::MovementBase* curved = nullptr;
+    for (auto& [name, define] : effects().movements)
+        if (define.movement->timeControl)
+            curved = define.movement.get();
+    ASSERT_NE(curved, nullptr);
+    effect->size.setMovement(curved);
+    effect->size.curve = {0.25, 0.75};
+    time.setTarget(object, effect, &effect->size);
+    effect->size.curve = {0.5, 0.5};
+    {
+        Edit::UpdateSection update;
+        update.updateTimeSetting = true;
+    }
+    EXPECT_EQ(time.control.anchors, (std::vector<double>{0.5, 0.5}));
+
+    // The effect leaves the chain, then the object leaves the scene.
+    {
+        Edit::UpdateSection update;
+        update.updateTimeSetting = true;
+        object->effects.pop_back();
+    }
+    EXPECT_EQ(time.control.item, nullptr);
+    object->effects.push_back(effect);
+    {
+        Edit::UpdateSection update;
+        update.updateTextSetting = true;
+        update.updateLayerObject = true;
+        scene().removeObject(*object);
+    }
+    EXPECT_FALSE(text.control.hasTarget());
+    EXPECT_EQ(text.control.editText, L"");
+}
+
+TEST_F(EditUi, UndoWritesTheColourWindowBack)
+{
+    Component::EffectColorSettingComponent& colour = windows().color;
+    {
+        Edit::UpdateSection update;
+        update.openUndoStep();
+        update.updateColorSetting = true;
+        undo().addColorSettingUpdate(colour.colors);
+        colour.colors->colors[0][2] = 0.75f;
+    }
+    EXPECT_EQ(colour.shown[0][2], 0.75f);
+    ASSERT_TRUE(undo().undo());
+    EXPECT_EQ(colour.colors->colors[0][2], 0.0f);
+    EXPECT_EQ(colour.shown[0][2], 0.0f);
+}
