@@ -55,10 +55,26 @@ std::vector<std::wstring> findSortedFiles(const wchar_t* pattern)
     return paths;
 }
 
+namespace {
+std::function<void(int&, int&)>& sceneSizeSource()
+{
+    static std::function<void(int&, int&)> source;
+    return source;
+}
+} // namespace
+
+void setSceneSizeSource(std::function<void(int& width, int& height)> source)
+{
+    sceneSizeSource() = std::move(source);
+}
+
 void getSceneSize(int& width, int& height)
 {
-    // The "Edit" defaults of new projects stand for the current scene until
-    // the project model provides it.
+    if (const auto& source = sceneSizeSource()) {
+        source(width, height);
+        return;
+    }
+    // The "Edit" defaults of new projects stand for a scene without an edit service.
     const Setting::SettingService* settings = Setting::SettingService::Get();
     width = settings ? settings->projectWidth : 1920;
     height = settings ? settings->projectHeight : 1080;

@@ -6,6 +6,7 @@
 #include "media/path_data.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,8 +50,11 @@ public:
     std::vector<Figure> figures;
 };
 
-// The size of the scene the background figure fills.
+// The size of the scene the background figure fills: the current scene's once
+// the edit service installed its source, else the new-project defaults.
 void getSceneSize(int& width, int& height);
+// Installs where that size comes from (empty: the defaults again).
+void setSceneSizeSource(std::function<void(int& width, int& height)> source);
 
 // The files matching a pattern that may begin with a path variable, ordered
 // by the UTF-16 code units of their paths.

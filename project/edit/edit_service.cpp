@@ -5,6 +5,7 @@
 #include "core/ini_file.h"
 #include "core/log.h"
 #include "core/translate_service.h"
+#include "media/figure.h"
 #include "project/edit/edit_anchor_host.h"
 #include "project/edit/edit_host.h"
 #include "project/edit/undo_service.h"
@@ -100,12 +101,23 @@ EditService::EditService() : eventService(Event::EventService::Get()), undoServi
                 service->shutdown();
         });
     }
-    UpdateSection update(*this);
-    setCurrentScene(0);
+    {
+        UpdateSection update(*this);
+        setCurrentScene(0);
+    }
+    // The background figure fills the current scene. Figures are drawn while
+    // a frame renders, under the project lock held shared, so the scene
+    // cannot be replaced while it is read.
+    Resource::setSceneSizeSource([this](int& width, int& height) {
+        const std::shared_ptr<Scene> scene = currentScene;
+        width = scene->width;
+        height = scene->height;
+    });
 }
 
 EditService::~EditService()
 {
+    Resource::setSceneSizeSource(nullptr);
     currentScene.reset();
     if (undoService)
         undoService->history = nullptr;

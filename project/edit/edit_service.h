@@ -83,6 +83,14 @@ public:
     bool saveProjectAs();
     bool overwriteSaveProject();
 
+    // ---- placing object lists in the current scene, each as one undoable edit ----
+    // Copies of the list with their layers and frames moved by the offsets;
+    // see Edit::placeObjectList. With focusFirst the first copy gets the focus.
+    ObjectList placeObjectList(const ObjectList& list, int layerOffset, int frameOffset, bool focusFirst);
+    // The list placed from layer and frame on, moved later until it overlaps
+    // nothing; see Edit::pasteObjectList.
+    ObjectList pasteObjectList(const ObjectList& list, int layer, int frame, bool focusFirst);
+
     // ---- the current scene's selection, focus and cursor (no transaction) ----
     void setFocusObject(const std::shared_ptr<Object>& object);
     void setCursorFrame(int frame);

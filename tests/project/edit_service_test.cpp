@@ -4,6 +4,7 @@
 #include "core/file_name.h"
 #include "core/ini_file.h"
 #include "effect/anchor_host.h"
+#include "media/figure.h"
 #include "project/edit/edit_anchor_host.h"
 #include "project/model/layer.h"
 #include "project/model/object.h"
@@ -466,4 +467,61 @@ TEST_F(EditServiceTest, BothOwnersOfTheEditSectionKeepTheirKeys)
     EXPECT_EQ(section.findValue("CustomMoveFrameA").text, "12f");
     EXPECT_EQ(section.findValue("AnchorObjectMoveSnap").text, "0");
     EXPECT_EQ(section.findValue("ProjectWidth").text, "800");
+}
+
+TEST_F(EditServiceTest, APasteIsOneUndoableEditWithGroupsOfItsOwn)
+{
+    auto a = scene().createObject(L"画像ファイル", 0, 0, 9);
+    auto b = scene().createObject(L"画像ファイル", 1, 0, 9);
+    auto group = std::make_shared<Edit::Group>();
+    for (auto* o : {a.get(), b.get()}) {
+        o->group = group;
+        group->members.insert(o);
+    }
+    {
+        Edit::UpdateSection update;
+        update.updateLayerObject = true;
+    }
+    Edit::ObjectList clipboard;
+    Edit::pushObjectCopy(clipboard, *a);
+    Edit::pushObjectCopy(clipboard, *b);
+    const std::string before = projectText();
+    int focusChanges = 0;
+    events().focusObjectChanged.push_back([&](std::shared_ptr<Edit::Object>&) { ++focusChanges; });
+
+    const Edit::ObjectList placed = edit().pasteObjectList(clipboard, 0, 0, true);
+    ASSERT_EQ(placed.size(), 2u);
+    EXPECT_EQ(placed[0]->start, 10) << "moved past what the layers hold";
+    ASSERT_NE(placed[0]->group, nullptr);
+    EXPECT_NE(placed[0]->group, group);
+    EXPECT_EQ(placed[0]->group, placed[1]->group);
+    EXPECT_EQ(scene().focusObject, placed[0]);
+    EXPECT_EQ(focusChanges, 1);
+    ASSERT_EQ(history().steps.size(), 1u);
+    const std::string after = projectText();
+
+    ASSERT_TRUE(undo().undo());
+    EXPECT_EQ(placed[0]->layer, -1);
+    EXPECT_EQ(placed[0]->group, nullptr);
+    EXPECT_EQ(scene().focusObject, nullptr);
+    EXPECT_EQ(projectText(), before);
+    ASSERT_TRUE(undo().redo());
+    EXPECT_EQ(placed[1]->group, placed[0]->group);
+    // The focus is not part of the step: once given back, the project is as pasted.
+    edit().setFocusObject(placed[0]);
+    EXPECT_EQ(projectText(), after);
+}
+
+TEST_F(EditServiceTest, TheBackgroundFigureFillsTheCurrentScene)
+{
+    answerScenes({L"", 320, 240, 30, 1, 44100});
+    ASSERT_TRUE(edit().newScene());
+    int width = 0;
+    int height = 0;
+    Resource::getSceneSize(width, height);
+    EXPECT_EQ(width, 320);
+    EXPECT_EQ(height, 240);
+    edit().updateScene(0);
+    Resource::getSceneSize(width, height);
+    EXPECT_EQ(width, Setting::SettingService::Get()->projectWidth);
 }
