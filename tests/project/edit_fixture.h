@@ -5,6 +5,7 @@
 #include "core/event_service.h"
 #include "core/file.h"
 #include "core/text.h"
+#include "effect/effect_item_simple.h"
 #include "core/report.h"
 #include "platform/ui/application.h"
 #include "platform/ui/main_thread.h"
@@ -21,6 +22,15 @@
 #include <string>
 
 namespace EditTest {
+
+// A number and a text parameter, as the text and time windows edit them.
+class TextEffect : public Effect::EffectBase {
+public:
+    TextEffect() : EffectBase(L"テキスト", 1, 1, 1, L"テスト") {}
+    std::shared_ptr<EffectBase> create() override { return std::make_shared<TextEffect>(); }
+    Effect::EffectItemNumber size{items, L"サイズ", 34.0, 0.0, 1000.0, 1.0};
+    Effect::EffectItemText text{items, L"テキスト", L"Hello"};
+};
 
 class EditFixture : public ProjectTest::ModelTest {
 protected:

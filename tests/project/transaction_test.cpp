@@ -223,6 +223,25 @@ void waitUntilBlocked(uint64_t tid)
     }
 }
 
+// A writer thread that opens a transaction; started() returns once it waits for the lock.
+struct BlockedWriter {
+    std::atomic<uint64_t> tid{0};
+    std::atomic<bool> in{false};
+    std::thread thread;
+
+    void start()
+    {
+        thread = std::thread([this] {
+            tid = Platform::Os::currentThreadId();
+            Edit::UpdateSection update;
+            in = true;
+        });
+        while (!tid)
+            std::this_thread::yield();
+        waitUntilBlocked(tid);
+    }
+};
+
 } // namespace
 
 TEST_F(Transaction, AWriterWaitsForAReaderThread)
@@ -230,30 +249,22 @@ TEST_F(Transaction, AWriterWaitsForAReaderThread)
     TestKit::finishWithin(10000, [&] {
         std::latch readerIn(1);
         std::latch release(1);
-        std::atomic<bool> writerIn{false};
-        std::atomic<uint64_t> writerTid{0};
+        BlockedWriter writer;
         std::atomic<bool> writerWasInWhileReading{true};
         std::thread reader([&] {
             Edit::ReadSection read;
             readerIn.count_down();
             release.wait();
-            writerWasInWhileReading = writerIn.load();
+            writerWasInWhileReading = writer.in.load();
         });
         readerIn.wait();
-        std::thread writer([&] {
-            writerTid = Platform::Os::currentThreadId();
-            Edit::UpdateSection update;
-            writerIn = true;
-        });
-        while (!writerTid)
-            std::this_thread::yield();
-        waitUntilBlocked(writerTid);
-        EXPECT_FALSE(writerIn);
+        writer.start();
+        EXPECT_FALSE(writer.in);
         release.count_down();
         reader.join();
-        writer.join();
+        writer.thread.join();
         EXPECT_FALSE(writerWasInWhileReading);
-        EXPECT_TRUE(writerIn);
+        EXPECT_TRUE(writer.in);
     }, "a writer behind a reader");
 }
 
@@ -264,31 +275,23 @@ TEST_F(Transaction, ASecondReaderGetsInWhileAWriterWaits)
     TestKit::finishWithin(10000, [&] {
         std::latch firstIn(1);
         std::latch secondIn(1);
-        std::atomic<uint64_t> writerTid{0};
-        std::atomic<bool> writerIn{false};
         std::thread first([&] {
             Edit::ReadSection read;
             firstIn.count_down();
             secondIn.wait();
         });
         firstIn.wait();
-        std::thread writer([&] {
-            writerTid = Platform::Os::currentThreadId();
-            Edit::UpdateSection update;
-            writerIn = true;
-        });
-        while (!writerTid)
-            std::this_thread::yield();
-        waitUntilBlocked(writerTid);
+        BlockedWriter writer;
+        writer.start();
         std::thread second([&] {
             Edit::ReadSection read;
-            EXPECT_FALSE(writerIn);
+            EXPECT_FALSE(writer.in);
             secondIn.count_down();
         });
         second.join();
         first.join();
-        writer.join();
-        EXPECT_TRUE(writerIn);
+        writer.thread.join();
+        EXPECT_TRUE(writer.in);
     }, "a reader behind a waiting writer");
 }
 

@@ -214,15 +214,6 @@ protected:
     }
 };
 
-// A text parameter, as the text window edits it.
-class TextEffect : public Effect::EffectBase {
-public:
-    TextEffect() : EffectBase(L"テキスト", 1, 1, 1, L"テスト") {}
-    std::shared_ptr<EffectBase> create() override { return std::make_shared<TextEffect>(); }
-    Effect::EffectItemNumber size{items, L"サイズ", 34.0, 0.0, 1000.0, 1.0};
-    Effect::EffectItemText text{items, L"テキスト", L"Hello"};
-};
-
 } // namespace
 
 TEST_F(History, AStepWhoseItemsAllEndEqualKeepsTheRedoStepsAndTheModifiedFlag)

@@ -31,15 +31,6 @@ private:
     System::ServiceStack windows_;
 };
 
-// A text item beside a number item, as the text and time windows edit them.
-class TextEffect : public Effect::EffectBase {
-public:
-    TextEffect() : EffectBase(L"テキスト", 1, 1, 1, L"テスト") {}
-    std::shared_ptr<EffectBase> create() override { return std::make_shared<TextEffect>(); }
-    Effect::EffectItemNumber size{items, L"サイズ", 34.0, 0.0, 1000.0, 1.0};
-    Effect::EffectItemText text{items, L"テキスト", L"Hello"};
-};
-
 } // namespace
 
 TEST_F(EditUi, DialogsWithoutAPersonCancelAndAnswersKeepToTheRows)
