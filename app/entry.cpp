@@ -9,7 +9,6 @@
 #include "core/setting_service.h"
 #include "core/text.h"
 #include "core/translate_service.h"
-#include "effect/anchor_host.h"
 #include "effect/effect_service.h"
 #include "effect/item_sources.h"
 #include "media/direct2d_service.h"
@@ -60,8 +59,6 @@ void startUp(System::ServiceStack& services)
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();
     services.acquire<Effect::EffectService>();
-    // The effects' handles read the edit settings through it; the edit service replaces it.
-    Effect::AnchorHost::install(std::make_unique<Effect::AnchorHost>());
     services.acquire<Undo::UndoService>();
     services.acquire<Edit::EditService>();
     services.acquire<Component::SettingWindows>();
