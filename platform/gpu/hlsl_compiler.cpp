@@ -176,7 +176,8 @@ CompileResult compileHlsl(const std::string& source, const std::string& sourceNa
                 result.ok = m.fields[0] == "1";
                 result.log = m.fields[1];
                 result.spirv.resize(m.fields[2].size() / 4);
-                std::memcpy(result.spirv.data(), m.fields[2].data(), m.fields[2].size());
+                if (!result.spirv.empty()) // a failed compile sends no words, and memcpy takes no null
+                    std::memcpy(result.spirv.data(), m.fields[2].data(), m.fields[2].size());
                 done = true;
             } else {
                 break; // not the protocol
