@@ -94,7 +94,8 @@ run() {
   [ -f "$root/tests/fuzz/$target.dict" ] && dict=("-dict=$root/tests/fuzz/$target.dict")
   echo "fuzzing $target for ${seconds}s (log: $findings/fuzz.log)"
   # Fork mode goes on after a finding, so one run reports every fault it meets.
-  (cd "$findings" && XDG_DATA_HOME="$build/data/$target" nice -n 10 "$build/bin/fuzz_$target" \
+  (cd "$findings" && XDG_DATA_HOME="$build/data/$target" LSAN_OPTIONS="suppressions=$root/tests/fuzz/lsan.supp" \
+      nice -n 10 "$build/bin/fuzz_$target" \
       -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
       -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -max_len=131072 \
       -artifact_prefix="$findings/" -print_final_stats=1 "${dict[@]}" "$corpus" > fuzz.log 2>&1) || true
