@@ -64,7 +64,7 @@ void AnchorHost::toggleVisibleClippingObject()
 
 int AnchorHost::getCurrentSection(const Render::RenderObject& object) const
 {
-    return object.sectionPosition.section;
+    return object.sectionPosition.sectionIndex;
 }
 
 void AnchorHost::showSectionAtFrame(int frame)

@@ -142,12 +142,12 @@ int frameOfTime(double time)
 
 void wholeObjectPosition(Render::SectionPosition& position, const Edit::Object& object, double time)
 {
-    position.section = 0;
-    position.count = 1;
-    position.offset = time - object.start;
+    position.sectionIndex = 0;
+    position.sectionCount = 1;
+    position.sectionTime = time - object.start;
     const int length = object.end - object.start;
-    position.length = length >= 2 ? length : 1;
-    position.progress = position.offset / position.length;
+    position.sectionLength = length >= 2 ? length : 1;
+    position.progress = position.sectionTime / position.sectionLength;
 }
 
 // Number items start with the registered "移動無し"; checked before the item joins its list.
@@ -330,10 +330,10 @@ double EffectItemNumber::getSectionPosition(const Render::RenderObject& object, 
     Render::SectionPosition position;
     if (flags & FlagIgnoreMidPoints) {
         wholeObjectPosition(position, *object.object, time);
-        return position.offset / position.length;
+        return position.sectionTime / position.sectionLength;
     }
     position.setPosition(*object.object, frameOfTime(time), time);
-    return position.section + position.offset / position.length;
+    return position.sectionIndex + position.sectionTime / position.sectionLength;
 }
 
 double EffectItemNumber::applyCurve(double x) const
@@ -434,12 +434,12 @@ namespace {
 bool editableAt(const Render::RenderObject& object, size_t valueCount)
 {
     const Render::SectionPosition& position = object.sectionPosition;
-    const int mids = position.count - 1;
+    const int mids = position.sectionCount - 1;
     int point;
     if (object.object && object.frame == object.object->end)
         point = mids + 1;
-    else if (position.offset == 0.0)
-        point = position.section;
+    else if (position.sectionTime == 0.0)
+        point = position.sectionIndex;
     else
         return valueCount < 2;
     if (point < 0)

@@ -51,7 +51,7 @@ int pointUnderFrame(const Render::RenderObject& object)
     const int mids = static_cast<int>(drawn.midPoints.size());
     if (object.frame == drawn.end)
         return mids + 1;
-    const int section = object.sectionPosition.section;
+    const int section = object.sectionPosition.sectionIndex;
     if (section < 0 || section > mids)
         return Anchor::Id::AllPoints;
     const int sectionStart = section == 0 ? drawn.start : drawn.start + drawn.midPoints[section - 1];

@@ -94,7 +94,7 @@ void walkSections(int count, double x, Length length, int& k, double& u)
 void linearSpeedSection(const EffectItemNumber& item, const Render::SectionPosition& position, int& k, double& u)
 {
     const Coordinates coords(item);
-    const int count = position.count;
+    const int count = position.sectionCount;
     const bool accelerate = item.flags & EffectItemNumber::FlagAccelerate;
     const bool decelerate = item.flags & EffectItemNumber::FlagDecelerate;
     auto length = [&](int b) {
@@ -131,7 +131,7 @@ struct SpeedCurve {
 void interpolationSpeedSection(const EffectItemNumber& item, const Render::SectionPosition& position,
                                const SpeedCurve& curve, int& k, double& u)
 {
-    walkSections(position.count, item.applyCurve(position.progress), [&](int b) { return curve.gap(b + 1); }, k,
+    walkSections(position.sectionCount, item.applyCurve(position.progress), [&](int b) { return curve.gap(b + 1); }, k,
                  u);
 }
 
@@ -209,15 +209,15 @@ LinearMove::LinearMove() : MovementBase(L"直線移動")
 double LinearMove::getValue(const EffectItemNumber& item, const Render::SectionPosition& position,
                             const Render::RenderObject&) const
 {
-    const int s = position.section;
+    const int s = position.sectionIndex;
     const double a = item.getIndexValue(s);
     const double b = item.getIndexValue(s + 1);
     const bool easeIn = s == 0 && (item.flags & EffectItemNumber::FlagAccelerate);
-    const bool easeOut = s == position.count - 1 && (item.flags & EffectItemNumber::FlagDecelerate);
+    const bool easeOut = s == position.sectionCount - 1 && (item.flags & EffectItemNumber::FlagDecelerate);
     if (!easeIn && !easeOut)
-        return (b - a) * position.offset / position.length + a;
+        return (b - a) * position.sectionTime / position.sectionLength + a;
     const double m = (a + b) * 0.5;
-    return bezier(a, easeIn ? a : m, easeOut ? b : m, b, position.offset / position.length);
+    return bezier(a, easeIn ? a : m, easeOut ? b : m, b, position.sectionTime / position.sectionLength);
 }
 
 // ---- 直線移動(時間制御) ----
@@ -240,7 +240,7 @@ double LinearSpeed::getValue(const EffectItemNumber& item, const Render::Section
     const double a = item.getIndexValue(k);
     const double b = item.getIndexValue(k + 1);
     const bool easeIn = k == 0 && (item.flags & EffectItemNumber::FlagAccelerate);
-    const bool easeOut = k == position.count - 1 && (item.flags & EffectItemNumber::FlagDecelerate);
+    const bool easeOut = k == position.sectionCount - 1 && (item.flags & EffectItemNumber::FlagDecelerate);
     if (!easeIn && !easeOut)
         return a + (b - a) * u;
     const double m = (a + b) * 0.5;
@@ -268,8 +268,8 @@ double InterpolationMove::getValue(const EffectItemNumber& item, const Render::S
                                    const Render::RenderObject& object) const
 {
     const Coordinates coords(item);
-    const int s = position.section;
-    const int count = position.count;
+    const int s = position.sectionIndex;
+    const int count = position.sectionCount;
     double prev[3], cur[3], next[3], next2[3];
     for (int c = 0; c < 3; ++c) {
         prev[c] = coords.value(c, s - 1);
@@ -287,7 +287,7 @@ double InterpolationMove::getValue(const EffectItemNumber& item, const Render::S
     }
 
     // Lengths in frames of this section and its neighbours, for the time warp.
-    const double F = position.length;
+    const double F = position.sectionLength;
     double G = F, H = F;
     if (const Edit::Object* o = object.object.get()) {
         const std::vector<int>& m = o->midPoints;
@@ -300,7 +300,7 @@ double InterpolationMove::getValue(const EffectItemNumber& item, const Render::S
             H = M == 0 ? E - S : s < 0 ? m[0] : s + 1 < M ? m[s + 1] - m[s] : E - m[M - 1] - S;
         }
     }
-    const double x = position.offset / F;
+    const double x = position.sectionTime / F;
     double g = F + G, h = F + H;
     if (g < 2.0)
         g = 1.0;
@@ -328,7 +328,7 @@ double InterpolationSpeed::getValue(const EffectItemNumber& item, const Render::
                                     const Render::RenderObject&) const
 {
     const Coordinates coords(item);
-    const SpeedCurve curve{coords, position.count + 2};
+    const SpeedCurve curve{coords, position.sectionCount + 2};
     int k;
     double u;
     interpolationSpeedSection(item, position, curve, k, u);
@@ -346,7 +346,7 @@ int InterpolationSpeed::getCurrentSection(const EffectItemNumber& item,
                                           const Render::SectionPosition& position) const
 {
     const Coordinates coords(item);
-    const SpeedCurve curve{coords, position.count + 2};
+    const SpeedCurve curve{coords, position.sectionCount + 2};
     int k;
     double u;
     interpolationSpeedSection(item, position, curve, k, u);
@@ -369,7 +369,7 @@ double RandomMove::getValue(const EffectItemNumber& item, const Render::SectionP
     // a time of 1e12 frames): both are range-checked before the conversions to
     // int, and the random index n stays where n - 1 .. n + 2 are ints.
     const double period = params.empty() ? 15.0 : std::trunc(params[0]);
-    const double x = position.offset / (period >= 1.0 ? std::min(period, 2147483647.0) : 1.0);
+    const double x = position.sectionTime / (period >= 1.0 ? std::min(period, 2147483647.0) : 1.0);
     const bool known = x == x;
     const int n = known ? static_cast<int>(std::clamp(x, -2147483647.0, 2147483645.0)) : 0;
     const double f = known ? std::clamp(x - n, -1.0, 1.0) : 0.0;
@@ -407,7 +407,7 @@ TeleportationMove::TeleportationMove() : MovementBase(L"瞬間移動")
 double TeleportationMove::getValue(const EffectItemNumber& item, const Render::SectionPosition& position,
                                    const Render::RenderObject&) const
 {
-    return item.getIndexValue(position.section);
+    return item.getIndexValue(position.sectionIndex);
 }
 
 bool TeleportationMove::usesPointValue(const EffectItemNumber& item, int point) const

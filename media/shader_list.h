@@ -50,6 +50,13 @@ public:
     // The quad shader by index (0 to 25).
     Media::PixelShader& quadShader(uint32_t index);
 
+    // The render plan's clipping passes. The clipping composite writes the
+    // picture at t0 as the first colour and the mask at t1 as the second,
+    // blended with dual-source factors (one minus and the second colour's
+    // alpha, blend state 4). The colour mask is "color" x the alpha at t0.
+    Media::PixelShader& clipCompositeShader = copyTwoTargetsShader;
+    Media::PixelShader& colorMaskShader = fillColorByAlphaShader;
+
     Media::VertexShader quadVertexShader;
     Media::VertexShader quadUvVertexShader;
     Media::VertexBufferCommon quadVertexBuffer;

@@ -24,6 +24,11 @@ public:
     // rotation, z 0), so handles of its objects may snap.
     virtual bool isPlainTransform() const = 0;
 
+    // Group: the layer of the enclosing group control, -1 for none. The render
+    // plan writes it before the group's control task; the objects' task reads
+    // it back to find the enclosing groups.
+    int parentLayer = -1;
+
 protected:
     ~ControlView() = default;
 };
@@ -31,5 +36,6 @@ protected:
 // The interface of the control effect on top of a camera or group object;
 // null for an empty reference or another kind of top effect.
 const ControlView* findControlView(const std::shared_ptr<Edit::Object>& control);
+ControlView* findControlView(Edit::Object& control);
 
 } // namespace Render

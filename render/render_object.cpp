@@ -2,8 +2,12 @@
 
 #include "effect/effect_base.h"
 #include "media/render_buffer.h"
+#include "media/resource_buffer.h"
 #include "project/model/object.h"
+#include "project/model/scene.h"
 #include "render/control_view.h"
+#include "render/effect_names.h"
+#include "render/render_video_worker.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +21,11 @@ const ControlView* findControlView(const std::shared_ptr<Edit::Object>& control)
     if (!control || control->effects.empty())
         return nullptr;
     return dynamic_cast<const ControlView*>(control->effects.front().get());
+}
+
+ControlView* findControlView(Edit::Object& control)
+{
+    return control.effects.empty() ? nullptr : dynamic_cast<ControlView*>(control.effects.front().get());
 }
 
 float4x4 RenderObject::DrawState::getObjectMatrix() const
@@ -78,26 +87,261 @@ float4x4 RenderObject::DrawState::getWorldViewMatrix() const
     return getWorldMatrix() * getViewMatrix();
 }
 
-void RenderObject::setObject(const std::shared_ptr<Edit::Object>& entry)
+// ---- the frame part ----
+
+void RenderFramePart::setObject(const std::shared_ptr<Edit::Object>& entry)
 {
     if (object == entry)
         return;
     resetObject(entry);
 }
 
-void RenderObject::resetObject(const std::shared_ptr<Edit::Object>& entry)
+void RenderFramePart::resetObject(const std::shared_ptr<Edit::Object>& entry)
 {
     object = entry;
     if (object)
         sectionPosition.setPosition(*object, frame, time);
 }
 
-void RenderObject::setTime(double t)
+void RenderFramePart::setTime(double t)
 {
     time = t;
     frame = static_cast<int>(std::floor(t));
     if (object)
         sectionPosition.setPosition(*object, frame, time);
+}
+
+void RenderFramePart::releaseFramePart()
+{
+    objectList.reset();
+    object.reset();
+}
+
+RenderFramePart::FrameAudioRange RenderFramePart::getFrameAudioRange() const
+{
+    FrameAudioRange range{0, 0, 0, 0};
+    if (!scene)
+        return range;
+    const double a = scene->audioRate;
+    const double perFrame = static_cast<double>(scene->videoScale) / std::max(scene->videoRate, 1);
+    range.audioRate = scene->audioRate;
+    range.first = std::llround(a * frame * perFrame);
+    range.count = static_cast<int>(std::llround(a * (frame + 1) * perFrame) - range.first);
+    range.offset = range.first - (object ? std::llround(a * object->start * perFrame) : 0);
+    return range;
+}
+
+void RenderFramePart::collectFilterObjects(uint8_t media)
+{
+    auto list = std::make_shared<ObjectList>();
+    if (object) {
+        list->push_back(object);
+        const int last = scene ? scene->lastLayer : -1;
+        for (int j = object->layer + 1; j <= last; ++j) {
+            const std::shared_ptr<Edit::Object>& found = scene->findObject(j, frame, media);
+            if (!found)
+                continue;
+            if (found->effects.front()->effectType != Effect::EffectType::Filter)
+                break;
+            list->push_back(found);
+        }
+    }
+    objectList = std::move(list);
+}
+
+template <class Visit>
+void RenderFramePart::walkObjectList(Visit&& visit)
+{
+    if (!objectList)
+        return;
+    // The object current before the walk comes back however the walk ends.
+    struct Restore {
+        RenderFramePart& self;
+        std::shared_ptr<Edit::Object> previous;
+        ~Restore()
+        {
+            if (self.object != previous)
+                self.resetObject(previous);
+        }
+    } restore{*this, object};
+    // The list is held for the walk: an effect may replace the object list.
+    const std::shared_ptr<ObjectList> list = objectList;
+    for (const std::shared_ptr<Edit::Object>& entry : *list) {
+        setObject(entry);
+        if (!visit(*entry))
+            return;
+    }
+}
+
+// ---- the chain driver ----
+
+namespace {
+
+using Effect::EffectType;
+using Effect::MediaType;
+
+bool emptyPicture(const std::unique_ptr<Media::ResourceBuffer>& picture)
+{
+    return !picture || picture->empty();
+}
+
+bool videoFilter(const Effect::EffectBase& effect)
+{
+    return !effect.disable && effect.effectType == EffectType::Filter &&
+           (effect.mediaType == MediaType::Video || effect.mediaType == MediaType::VideoAudio);
+}
+
+// The output effect of an object (its second effect), or null.
+Effect::EffectBase* outputEffect(const Edit::Object& object)
+{
+    return object.effects.size() >= 2 ? object.effects[1].get() : nullptr;
+}
+
+} // namespace
+
+void RenderObject::collectGroupControls()
+{
+    const std::shared_ptr<Edit::Object>& group = drawState.groupControl;
+    if (!group)
+        return;
+    if (!objectList)
+        objectList = std::make_shared<ObjectList>();
+    if (group->effects.size() >= 2)
+        objectList->push_back(group);
+    const ControlView* view = findControlView(group);
+    if (!view || !scene)
+        return;
+    const wchar_t* groupName = EffectName::registered(EffectName::GroupControl);
+    int parent = view->parentLayer;
+    while (parent != -1) {
+        const std::shared_ptr<Edit::Object>& found = scene->findObject(parent, frame, MediaType::Video);
+        if (!found || !EffectName::is(*found->effects.front(), groupName))
+            break;
+        if (found->effects.size() >= 2)
+            objectList->push_back(found);
+        const ControlView* outer = findControlView(found);
+        parent = outer ? outer->parentLayer : -1;
+        // A parent link never points down: that would loop.
+        if (parent >= found->layer)
+            break;
+    }
+}
+
+void RenderObject::prepareEffects()
+{
+    walkObjectList([&](Edit::Object& entry) {
+        for (const auto& effect : entry.effects)
+            if (!effect->disable && (effect->effectType == EffectType::Input || effect->effectType == EffectType::Filter))
+                effect->preInputVideo(*this);
+        return true;
+    });
+}
+
+std::unique_ptr<Media::ResourceBuffer> RenderObject::applyFilterEffects(std::unique_ptr<Media::ResourceBuffer> picture,
+                                                                        const Effect::EffectBase* after)
+{
+    bool skipping = after != nullptr;
+    walkObjectList([&](Edit::Object& entry) {
+        for (const auto& effect : entry.effects) {
+            if (skipping) {
+                skipping = effect.get() != after;
+                continue;
+            }
+            if (!videoFilter(*effect))
+                continue;
+            picture = effect->filterVideo(*this, std::move(picture));
+            if (emptyPicture(picture))
+                return false;
+        }
+        return true;
+    });
+    return picture;
+}
+
+std::unique_ptr<Media::ResourceBuffer> RenderObject::applyFilterEffectsWithoutAnchor(
+    std::unique_ptr<Media::ResourceBuffer> picture, const Effect::EffectBase* after, RenderObject* caller)
+{
+    struct Restore {
+        RenderObject& self;
+        Anchor::AnchorList* anchors;
+        ~Restore() { self.anchors = anchors; }
+    } restore{*this, anchors};
+    anchors = nullptr;
+    picture = applyFilterEffects(std::move(picture), after);
+    if (caller && focusFixedSize)
+        caller->focusFixedSize = true;
+    return picture;
+}
+
+void RenderObject::controlFilterEffects()
+{
+    walkObjectList([&](Edit::Object& entry) {
+        for (const auto& effect : entry.effects)
+            if (!effect->disable && effect->effectType == EffectType::Filter)
+                effect->controlVideo(*this);
+        return true;
+    });
+}
+
+void RenderObject::setFilterAnchor(int width, int height)
+{
+    if (!anchors)
+        return;
+    walkObjectList([&](Edit::Object& entry) {
+        for (const auto& effect : entry.effects)
+            if (videoFilter(*effect))
+                effect->createAnchor(*this, width, height);
+        return true;
+    });
+}
+
+void RenderObject::outputVideo(std::unique_ptr<Media::ResourceBuffer>& picture)
+{
+    if (emptyPicture(picture) || !objectList || objectList->empty() || !drawState.target)
+        return;
+    setObject(objectList->front());
+    if (Effect::EffectBase* output = outputEffect(*object))
+        output->outputVideo(*this, *drawState.target, picture);
+}
+
+void RenderObject::setOutputAnchor(int width, int height)
+{
+    if (!anchors || !objectList || objectList->empty())
+        return;
+    setObject(objectList->front());
+    if (Effect::EffectBase* output = outputEffect(*object))
+        output->createAnchor(*this, width, height);
+}
+
+void RenderObject::renderObject()
+{
+    if (!object || object->effects.empty())
+        return;
+    if (object->clipping)
+        drawState.cameraControl.reset(); // clipping objects are drawn flat into the mask
+    if (objectList) {
+        const wchar_t* expandedColor = EffectName::registered(EffectName::ExpandedColor);
+        for (const auto& entry : *objectList)
+            for (const auto& effect : entry->effects)
+                extendedColor |= !effect->disable && EffectName::is(*effect, expandedColor);
+    }
+    std::unique_ptr<Media::ResourceBuffer> picture = object->effects.front()->inputVideo(*this);
+    if (emptyPicture(picture))
+        return;
+    if (videoWorker)
+        videoWorker->spareImage.reset();
+    picture = applyFilterEffects(std::move(picture), nullptr);
+    if (emptyPicture(picture))
+        return;
+    outputVideo(picture);
+    // An output may consume the picture; the handles then have no size.
+    const int width = picture ? static_cast<int>(picture->width) : 0;
+    const int height = picture ? static_cast<int>(picture->height) : 0;
+    if (!offscreenDrawn)
+        setFilterAnchor(width, height);
+    setOutputAnchor(width, height);
+    if (videoWorker)
+        videoWorker->spareImage = std::move(picture);
 }
 
 RenderObject::DrawState RenderObject::getOutputView()

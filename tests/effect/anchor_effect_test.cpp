@@ -63,7 +63,7 @@ TEST_F(AnchorEffects, LocksAndFocusDecideWhoRegisters)
     moving.filter->createAnchor(back, 200, 100);
     EXPECT_DOUBLE_EQ(back.time, 12.5);
     EXPECT_EQ(back.frame, 12);
-    EXPECT_EQ(back.sectionPosition.section, 0);
+    EXPECT_EQ(back.sectionPosition.sectionIndex, 0);
     EXPECT_FLOAT_EQ(back.drawState.x, 7);
 }
 

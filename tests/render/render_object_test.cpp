@@ -143,7 +143,7 @@ public:
     {
         RenderObject::DrawState s = object.drawState;
         s.x = mark;
-        s.y = static_cast<float>(object.sectionPosition.section);
+        s.y = static_cast<float>(object.sectionPosition.sectionIndex);
         seen = object.object.get();
         return s;
     }
@@ -191,7 +191,7 @@ TEST(RenderObject, OutputViewComesFromTheControlOrTheObjectsOwnOutput)
     EXPECT_EQ(view.y, 1); // frame 60 lies in the drawn object's second section
     EXPECT_EQ(output->seen, drawn.get());
     EXPECT_EQ(r.object, filterObject);
-    EXPECT_EQ(r.sectionPosition.section, 0);
+    EXPECT_EQ(r.sectionPosition.sectionIndex, 0);
 
     r.resetObject(controlOwner);
     EXPECT_EQ(r.getOutputView().x, 4);
@@ -204,6 +204,6 @@ TEST(RenderObject, SetTimeMovesFrameAndSectionPosition)
     r.setTime(55.75);
     EXPECT_EQ(r.frame, 55);
     EXPECT_DOUBLE_EQ(r.time, 55.75);
-    EXPECT_EQ(r.sectionPosition.section, 1);
-    EXPECT_DOUBLE_EQ(r.sectionPosition.offset, 5.75);
+    EXPECT_EQ(r.sectionPosition.sectionIndex, 1);
+    EXPECT_DOUBLE_EQ(r.sectionPosition.sectionTime, 5.75);
 }

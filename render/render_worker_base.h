@@ -1,0 +1,31 @@
+#pragma once
+// What the video and audio workers share: the set of scenes the planning
+// thread is planning, which guards against a scene that shows itself. Only
+// the planning thread (the worker's request thread) touches the set.
+#include <atomic>
+#include <thread>
+#include <unordered_set>
+
+namespace Render {
+
+class RenderWorkerBase {
+public:
+    class RenderSection;
+
+    // A pre-rendered frame of a scene is keyed apart from the scene itself, so
+    // a scene may show one earlier frame of itself once.
+    static constexpr int PreRenderKey = 1000000000;
+
+    // Throws unless the caller is the planning thread.
+    void checkPlanningThread(const char* place) const;
+    bool onPlanningThread() const { return planningThread.load() == std::this_thread::get_id(); }
+
+    // Scene ids (+ PreRenderKey for pre-rendered frames) being planned.
+    std::unordered_set<int> planningScenes;
+
+protected:
+    // Set once by the request thread's first task.
+    std::atomic<std::thread::id> planningThread{};
+};
+
+} // namespace Render
