@@ -199,6 +199,17 @@ TEST(RenderObject, OutputViewComesFromTheControlOrTheObjectsOwnOutput)
 
 TEST(RenderObject, SetTimeMovesFrameAndSectionPosition)
 {
+    // A frame on a mid-point belongs to the section that starts there.
+    RenderObject m;
+    m.frame = 50;
+    m.time = 50;
+    m.resetObject(objectWith({}, 10, 109, {40, 70}));
+    EXPECT_EQ(m.sectionPosition.sectionIndex, 1);
+    EXPECT_EQ(m.sectionPosition.sectionCount, 3);
+    EXPECT_DOUBLE_EQ(m.sectionPosition.sectionTime, 0.0);
+    EXPECT_EQ(m.sectionPosition.sectionLength, 30);
+    EXPECT_DOUBLE_EQ(m.sectionPosition.progress, 40.0 / 99);
+
     RenderObject r;
     r.resetObject(objectWith({}, 10, 109, {40}));
     r.setTime(55.75);
