@@ -8,6 +8,7 @@
 #include "platform/gpu/gpu.h"
 
 #include <cstring>
+#include <initializer_list>
 
 namespace Render::FramePass {
 
@@ -16,8 +17,6 @@ namespace {
 using Platform::Gpu::Stage;
 
 constexpr float Transparent[4] = {0, 0, 0, 0};
-constexpr uint32_t PremultipliedOver = 0;
-constexpr uint32_t DualSourceMix = 4; // one minus and the second colour's alpha
 
 Platform::Gpu::View* shaderView(Media::RenderBuffer& buffer)
 {
@@ -34,16 +33,15 @@ Platform::Gpu::View* shaderView(Media::ResourceBuffer& buffer)
 
 // Draws one full-frame pass of the shader with the sources at t0.. and
 // unbinds them and the target afterwards.
-void drawPass(Media::RenderBuffer& target, Media::PixelShader& shader, Platform::Gpu::View* const* sources,
-              uint32_t count, uint32_t blend)
+void drawPass(Media::RenderBuffer& target, Media::PixelShader& shader, std::initializer_list<Platform::Gpu::View*> sources,
+              uint32_t blend)
 {
     Media::Direct3DService* d3d = Media::Direct3DService::Get();
     d3d->setRenderBufferTarget(target);
-    d3d->context->setShaderResources(Stage::Pixel, 0, count, sources);
+    d3d->bindShaderResources(sources);
     shader.drawQuad(Shader::BlendStateList::published()->get(blend), nullptr);
-    Platform::Gpu::View* none[2] = {nullptr, nullptr};
-    d3d->context->setShaderResources(Stage::Pixel, 0, count, none);
-    d3d->context->setRenderTargets(0, nullptr);
+    d3d->unbindShaderResources(static_cast<uint32_t>(sources.size()));
+    d3d->unbindTargets();
 }
 
 } // namespace
@@ -76,8 +74,8 @@ void compositeClip(Media::RenderBuffer& frame, Media::RenderBuffer& mask, Media:
 {
     if (!frame.texture || !mask.texture || !snapshot.buffer)
         return;
-    Platform::Gpu::View* sources[2] = {shaderView(snapshot), shaderView(mask)};
-    drawPass(frame, Shader::ShaderList::published()->clipCompositeShader, sources, 2, DualSourceMix);
+    drawPass(frame, Shader::ShaderList::published()->clipCompositeShader, {shaderView(snapshot), shaderView(mask)},
+             Shader::BlendStateList::SecondSourceKeep);
 }
 
 void tintClip(Media::RenderBuffer& frame, Media::RenderBuffer& mask, const float colour[4])
@@ -87,10 +85,8 @@ void tintClip(Media::RenderBuffer& frame, Media::RenderBuffer& mask, const float
     Shader::ShaderList& list = *Shader::ShaderList::published();
     std::memcpy(list.constants, colour, 16);
     list.updateConstants();
-    Platform::Gpu::Buffer* constants = list.constantBuffer.buffer.get();
-    Media::Direct3DService::Get()->context->setConstantBuffers(Stage::Pixel, 0, 1, &constants);
-    Platform::Gpu::View* source = shaderView(mask);
-    drawPass(frame, list.colorMaskShader, &source, 1, PremultipliedOver);
+    Media::Direct3DService::Get()->bindConstantBuffer(Stage::Pixel, 0, list.constantBuffer.buffer.get());
+    drawPass(frame, list.colorMaskShader, {shaderView(mask)}, Shader::BlendStateList::Over);
 }
 
 } // namespace Render::FramePass

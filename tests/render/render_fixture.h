@@ -120,9 +120,9 @@ public:
         auto quad = Media::VertexListQuadPosUvCommon::getCenteredQuad(picture->width, picture->height);
         Media::ObjectDraw::setTarget(target, Media::ObjectDraw::Companions::None);
         Media::ObjectDraw::setConstants(c);
-        Media::ObjectDraw::setSources(picture.get(), Shader::SamplerStateList::published()->get(6), nullptr);
-        d3d->bindRasterizerState(Shader::RasterizerStateList::published()->get(0));
-        d3d->bindBlendState(Shader::BlendStateList::published()->get(0), nullptr);
+        Media::ObjectDraw::setSources(picture.get(), Shader::SamplerStateList::published()->get(Shader::SamplerStateList::PointClamp), nullptr);
+        d3d->bindRasterizerState(Shader::RasterizerStateList::published()->get(Shader::RasterizerStateList::Solid));
+        d3d->bindBlendState(Shader::BlendStateList::published()->get(Shader::BlendStateList::Over), nullptr);
         quad->setShader();
         quad->draw();
         Media::ObjectDraw::clear();
