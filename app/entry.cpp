@@ -21,6 +21,7 @@
 #include "platform/ui/main_thread.h"
 #include "project/edit/edit_service.h"
 #include "project/edit/undo_service.h"
+#include "render/render_service.h"
 #include "ui/menus/dialog.h"
 #include "ui/menus/edit_service_host.h"
 #include "ui/settings/setting_windows.h"
@@ -62,6 +63,7 @@ void startUp(System::ServiceStack& services)
     services.acquire<Undo::UndoService>();
     services.acquire<Edit::EditService>();
     services.acquire<Component::SettingWindows>();
+    services.acquire<Render::RenderService>();
     System::Log::info(Place, "start up");
     // The start-up listeners run once, before the main loop.
     Event::EventService::Get()->startup();

@@ -4,6 +4,7 @@
 #include "core/ini_file.h"
 #include "core/log.h"
 #include "render/render_object.h"
+#include "render/render_service.h"
 
 namespace Effect {
 
@@ -52,6 +53,9 @@ void AnchorHost::install(std::unique_ptr<AnchorHost> host)
 
 bool AnchorHost::isVisibleClippingObject() const
 {
+    // The video worker owns the setting once the render service runs.
+    if (const Render::RenderService* render = Render::RenderService::Get())
+        return render->videoWorker.visibleClippingObject != 0;
     return visibleClippingObject;
 }
 

@@ -2,12 +2,20 @@
 
 #include "core/failure.h"
 #include "core/ini_file.h"
+#include "core/log.h"
+#include "core/performance_counter.h"
 #include "core/setting_service.h"
 #include "media/direct3d_service.h"
 #include "media/image_buffer.h"
 #include "media/resource_buffer.h"
+#include "platform/gpu/gpu.h"
+#include "project/edit/edit_service.h"
+#include "project/edit/update_section.h"
 #include "render/render_section.h"
 #include "render/resource_cache.h"
+
+#include <climits>
+#include <optional>
 
 namespace Render {
 
@@ -27,7 +35,7 @@ RenderVideoWorker::RenderingBuffer::RenderingBuffer()
 RenderVideoWorker::RenderingBuffer::~RenderingBuffer() = default;
 
 RenderVideoWorker::RenderVideoWorker(Edit::EditService* editService)
-    : direct3d(Media::Direct3DService::Get()), edit(editService)
+    : direct3d(Media::Direct3DService::Get()), edit(editService ? editService : Edit::EditService::Get())
 {
     Setting::SettingService* setting = Setting::SettingService::Get();
     temporaryImageCacheSize = setting->system.config.get("TemporaryImageCacheSize").toInt();
@@ -52,6 +60,44 @@ RenderVideoWorker::~RenderVideoWorker()
     if (System::Config::iniFile)
         settings.save(*System::Config::iniFile);
     spareImage.reset();
+}
+
+void RenderVideoWorker::requestRenderingFrame(RenderTaskType type, int frame, FrameCallback callback)
+{
+    const int key = static_cast<int>(type);
+    if (type == RenderTaskType::Preview)
+        requestThread.cancel(key);
+    requestThread.request(key, [this, type, frame, callback = std::move(callback)] { renderFrame(type, frame, callback); });
+}
+
+void RenderVideoWorker::renderFrame(RenderTaskType type, int frame, const FrameCallback& callback)
+{
+    if (type == RenderTaskType::Playback && frame < playbackFrame.load())
+        return;
+    System::PerformanceCounter counter;
+    counter.start();
+    Media::RenderBuffer buffer(direct3d->PixelFormat, direct3d->sampleDesc);
+    ResourceCache cache(temporaryImageCacheSize);
+    anchors.clear();
+    if (!edit)
+        throw System::makeException("Render::RenderVideoWorker::renderFrame", "edit service not running.", nullptr);
+    std::optional<Edit::ReadSection> section(std::in_place, *edit);
+    planningScenes.clear();
+    try {
+        RenderSection(*this, section->scene.get(), frame, &buffer, &cache,
+                      type == RenderTaskType::Preview ? &anchors : nullptr, 0, INT_MAX, false);
+    } catch (...) {
+        // Queued tasks draw into the buffer and read the project: they run
+        // before the plan's locals and the lock go.
+        objectThread.wait();
+        throw;
+    }
+    objectThread.wait();
+    direct3d->context->flush();
+    section.reset();
+    callback(frame, buffer, anchors);
+    System::Log::verbose("Render::RenderVideoWorker::renderFrame", "rendered video frame [%d] %1.3lf ms", frame,
+                         counter.time());
 }
 
 void RenderVideoWorker::renderSceneFrame(Edit::Scene* scene, int frame, ImageCallback callback)

@@ -2,6 +2,7 @@
 
 #include "core/log.h"
 #include "project/edit/edit_service.h"
+#include "project/edit/preview_commands.h"
 #include "project/edit/update_section.h"
 
 namespace Edit {
@@ -10,12 +11,9 @@ EditAnchorHost::EditAnchorHost(EditService& service) : service_(service) {}
 
 void EditAnchorHost::toggleVisibleClippingObject()
 {
-    const bool visible = !visibleClippingObject;
-    System::Log::info("Edit::EditCommand::setVisibleClippingObjectView", L"set visible clipping object enable=%d",
-                      visible ? 1 : 0);
-    UpdateSection update(service_);
-    update.notifyEdit = true;
-    visibleClippingObject = visible;
+    const bool visible = !isVisibleClippingObject();
+    visibleClippingObject = visible; // what answers while no render service runs
+    EditCommand::setVisibleClippingObjectView(visible);
 }
 
 void EditAnchorHost::setCursorFrame(int frame)

@@ -9,6 +9,7 @@
 // matrices through the object shaders, a filter, group, camera and time
 // controls on the control view, a scene change that pre-renders the frame
 // before it, and a scene input that renders another scene.
+#include "core/event_service.h"
 #include "core/service.h"
 #include "effect/effect_base.h"
 #include "effect/effect_item_layer.h"
@@ -19,10 +20,14 @@
 #include "project/model/object.h"
 #include "project/model/project.h"
 #include "project/model/scene.h"
+#include "platform/ui/application.h"
+#include "project/edit/edit_service.h"
+#include "project/edit/undo_service.h"
 #include "render/control_view.h"
 #include "render/pre_input_buffer.h"
 #include "render/render_object.h"
 #include "render/render_section.h"
+#include "render/render_service.h"
 #include "render/render_video_worker.h"
 #include "render/resource_cache.h"
 #include "tests/media/gpu_fixture.h"
@@ -72,6 +77,8 @@ public:
     std::unique_ptr<Media::ResourceBuffer> inputVideo(Render::RenderObject& r) override
     {
         effectLog().add("input" + at(r) + " o" + std::to_string(r.preRenderOffset));
+        if (onInput)
+            onInput();
         if (width == 0)
             return nullptr;
         auto image = Media::ImageBuffer::create(Media::Format::R16G16B16A16Float, width, height);
@@ -85,6 +92,7 @@ public:
     }
     int width = 8, height = 8;
     TestKit::Pixel colour = {1, 0, 0, 1};
+    std::function<void()> onInput; // runs on the object thread as the input is asked
 };
 
 // The standard output: places the picture at its own position added to the
@@ -324,25 +332,43 @@ class RenderFixture : public TestKit::GpuFixture {
 protected:
     static constexpr int Width = 64, Height = 36;
 
+    // The services in their start-up order after the graphics device: events,
+    // effects, undo, edit and render; the current scene is the tiny one.
     void SetUp() override
     {
         GpuFixture::SetUp();
+        Platform::Ui::initializeApplication();
+        services.acquire<Event::EventService>();
         Effect::EffectService::builtInEffects = {registerRenderEffects, nullptr};
-        effects = std::make_unique<System::ServiceReference<Effect::EffectService>>();
+        services.acquire<Effect::EffectService>();
         Effect::EffectService::builtInEffects = {};
-        project = std::make_unique<Edit::Project>();
-        scene = project->getScene(0).get();
-        scene->width = Width;
-        scene->height = Height;
-        worker = std::make_unique<Render::RenderVideoWorker>();
+        services.acquire<Undo::UndoService>();
+        edit = services.acquire<Edit::EditService>();
+        services.acquire<Render::RenderService>();
+        worker = &Render::RenderService::Get()->videoWorker;
+        project = &edit->project;
+        useScene(edit->currentScene.get());
         effectLog().take();
     }
     void TearDown() override
     {
-        worker.reset();
-        project.reset();
-        effects.reset();
+        services.releaseAll();
         GpuFixture::TearDown();
+    }
+
+    void useScene(Edit::Scene* s)
+    {
+        scene = s;
+        scene->width = Width;
+        scene->height = Height;
+    }
+    // An empty current scene again.
+    void clearScene()
+    {
+        for (int layer = 0; layer < scene->layerCount(); ++layer)
+            for (const auto& object : std::vector(scene->getLayer(layer).objects))
+                scene->removeObject(*object);
+        scene->updateLayerObject();
     }
 
     // A picture object with the standard output; its effects for the test to set.
@@ -420,10 +446,11 @@ protected:
         return out;
     }
 
-    std::unique_ptr<System::ServiceReference<Effect::EffectService>> effects;
-    std::unique_ptr<Edit::Project> project;
+    System::ServiceStack services;
+    Edit::EditService* edit = nullptr;
+    Edit::Project* project = nullptr;
     Edit::Scene* scene = nullptr;
-    std::unique_ptr<Render::RenderVideoWorker> worker;
+    Render::RenderVideoWorker* worker = nullptr;
 };
 
 } // namespace RenderTest

@@ -61,10 +61,7 @@ TEST_F(RenderPlan, GroupControlsGovernTheirRangeOfLayers)
     };
     for (const Case c : {Case{3, false}, Case{0, true}}) {
         SCOPED_TRACE(c.range);
-        project->clear();
-        scene = project->getScene(0).get();
-        scene->width = Width;
-        scene->height = Height;
+        clearScene();
         control<RenderTest::TestGroup>(2, 0, 99, c.range)->dx = 10;
         for (int layer = 3; layer <= 6; ++layer)
             image(layer, 0, 99, Red, -20, -14 + 7 * (layer - 3), 6);
@@ -103,10 +100,7 @@ TEST_F(RenderPlan, TimeControlShiftsItsLayersThenTheFrameComesBack)
     EXPECT_EQ(only(effectLog().take(), "input"), (Lines{"input L2 f55 o0", "input L3 f10 o0"}));
 
     // A second time control restores the requested frame before shifting again.
-    project->clear();
-    scene = project->getScene(0).get();
-    scene->width = Width;
-    scene->height = Height;
+    clearScene();
     control<RenderTest::TestTime>(0, 0, 99, 0)->shift = 45;
     control<RenderTest::TestTime>(1, 0, 99, 0)->shift = 5;
     image(2, 0, 99, Red);

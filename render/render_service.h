@@ -1,0 +1,29 @@
+#pragma once
+// The render service: the one way to ask for a rendered frame of the current
+// scene. It owns the video worker (the audio worker and the player join it).
+// Made by the program's entry after the edit service.
+#include "core/service.h"
+#include "render/render_video_worker.h"
+
+namespace Render {
+
+class RenderService : public System::Singleton<RenderService> {
+public:
+    RenderService();
+    ~RenderService();
+    RenderService(const RenderService&) = delete;
+    RenderService& operator=(const RenderService&) = delete;
+
+    RenderVideoWorker videoWorker;
+};
+
+// Gives an interface class the render service it was built with.
+class RenderInstance {
+public:
+    RenderInstance() : renderService(RenderService::Get()) {}
+
+protected:
+    RenderService* renderService;
+};
+
+} // namespace Render
