@@ -269,5 +269,7 @@ int main()
                 double(after.draws - before.draws) / Frames, double(after.submits - before.submits) / Frames);
     std::printf("request to callback on an idle worker: median %.2f ms, worst %.2f ms (target: median under 20 ms)\n",
                 latency[latency.size() / 2], latency.back());
+    services.releaseAll();
+    Platform::Ui::shutdownApplication();
     return 0;
 }
