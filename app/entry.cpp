@@ -11,6 +11,7 @@
 #include "core/translate_service.h"
 #include "effect/effect_service.h"
 #include "effect/item_sources.h"
+#include "io/input/input_service.h"
 #include "media/direct2d_service.h"
 #include "media/image_service.h"
 #include "media/resource_service.h"
@@ -21,6 +22,7 @@
 #include "platform/ui/main_thread.h"
 #include "project/edit/edit_service.h"
 #include "project/edit/undo_service.h"
+#include "render/cache/cache_service.h"
 #include "render/render_service.h"
 #include "ui/menus/dialog.h"
 #include "ui/menus/edit_service_host.h"
@@ -59,6 +61,9 @@ void startUp(System::ServiceStack& services)
     services.acquire<Media::XAudio2Service>();
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();
+    services.acquire<Plugin::InputService>();
+    // Its scratch buffers serve the readers' reads.
+    services.acquire<Cache::CacheService>();
     services.acquire<Effect::EffectService>();
     services.acquire<Undo::UndoService>();
     services.acquire<Edit::EditService>();

@@ -31,6 +31,9 @@ TEST(Entry, StartsAndStopsWritingTheMainIniAndTheLog)
     EXPECT_NE(ini.find("[Logger]\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("[Edit]\r\n"), std::string::npos);
     EXPECT_NE(ini.find("FileLogLevel=2\r\n"), std::string::npos);
+    // The input service keeps its cache size and each reader its priority.
+    EXPECT_NE(ini.find("[Input]\r\nFileHandleMax=20\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("[Input.Wave File Reader]\r\npriority=2\r\next=\r\n"), std::string::npos) << ini;
     // Menu entries keep their arrangement in the main ini.
     EXPECT_NE(ini.find("[Movement.移動無し]\r\nlabel=\r\norder=0\r\nhide=0\r\n"), std::string::npos) << ini;
 
@@ -45,6 +48,8 @@ TEST(Entry, StartsAndStopsWritingTheMainIniAndTheLog)
 )+\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Media::Direct3DService::Direct3DService\] D3D feature level : 0x0000b100
 (\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Media::Direct3DService::Direct3DService\] [^\n]+
 ){9}(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Media::YUVformat::InitializeColorTable\] \[(YUV2RGB|RGB2YUV)\] \d+: [^\n]+
+)+(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Plugin::InputService::registerPlugin\] register input plugin \[[^\n]+\]
+){3}(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Plugin::InputService::updateExtTypeList\] \[(Video|Audio|Image)\] [a-z0-9]+ -> \[[^\n]+\]
 )+(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Effect::EffectService::registerMovement\] register movement \[[^\n]+\]
 ){8}\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[App::run\] start up
 \[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[App::run\] shut down
