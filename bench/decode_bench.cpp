@@ -2,6 +2,7 @@
 // files to the same format, measured side by side: 1080p MJPEG and MPEG-4
 // Part 2 frames to YUY2, MP3 and MS ADPCM to 16-bit PCM.
 #include "bench/audio_bench.h"
+#include "bench/peer_tool.h"
 #include "core/file.h"
 #include "media/audio_decompressor.h"
 #include "media/video_decompressor.h"
@@ -17,7 +18,8 @@
 #include <unistd.h>
 
 namespace {
-using Clock = std::chrono::steady_clock;
+using Bench::ffmpegRate;
+using Bench::timeCommand;
 
 std::string readAll(const std::string& path)
 {
@@ -25,30 +27,6 @@ std::string readAll(const std::string& path)
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-double timeCommand(const std::string& command)
-{
-    auto start = Clock::now();
-    if (std::system(command.c_str()) != 0)
-        return -1;
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// ffmpeg's rate in units per second, its start-up taken out: the whole file
-// against its first part only (best of three each).
-double ffmpegRate(const std::string& input, const std::string& output, const std::string& firstPart, double units,
-                  double firstUnits)
-{
-    auto best = [&](const std::string& limit) {
-        double t = 1e30;
-        for (int i = 0; i < 3; ++i)
-            t = std::min(t, timeCommand("ffmpeg -v error -nostdin -threads 1 -i '" + input + "' " + limit + " " +
-                                        output + " -y /dev/null"));
-        return t;
-    };
-    double whole = best(""), first = best(firstPart);
-    return whole > first ? (units - firstUnits) / (whole - first) : -1;
 }
 
 void setBytes(System::DataBuffer& b, const std::string& bytes)
