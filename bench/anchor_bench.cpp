@@ -68,9 +68,8 @@ int main()
     focus.output->y.values = {-30000, 25000, -10000, 35000, 0};
     scene.focusObject = focus.object;
 
-    Media::RenderBuffer target(10);
-    target.width = 1920;
-    target.height = 1080;
+    Media::RenderBuffer target(Media::Format::R16G16B16A16Float);
+    target.setSize(1920, 1080);
     auto list = std::make_shared<Anchor::AnchorList>();
     Anchor::AnchorControl control;
     control.viewRect = {0, 0, 1280, 720};

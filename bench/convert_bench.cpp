@@ -139,7 +139,7 @@ int main()
     // Ours: the frame into memory pictures.
     const int conversions = 40;
     double rates[2];
-    const uint32_t formats[2] = {Media::Format::Yuy2, Media::Format::B8G8R8X8Unorm};
+    const Media::Format formats[2] = {Media::Format::Yuy2, Media::Format::B8G8R8X8Unorm};
     for (int k = 0; k < 2; ++k) {
         frame.createImageBuffer(formats[k], false); // warm up
         auto start = Clock::now();

@@ -135,13 +135,13 @@ int main()
     // Rounds alternate between the two, so that a change of the shared machine's speed meets both.
     const int rounds = 5, perRound = 4;
     double ourSeconds = 0, theirSeconds = 0;
-    if (!Media::SvgDocument::render(svgPath.c_str(), W, H, color, 0) || rsvgSeconds(svg, 1) < 0) {
+    if (!Media::SvgDocument::render(svgPath.c_str(), W, H, color, Media::Format::Unknown) || rsvgSeconds(svg, 1) < 0) {
         std::printf("SVG: a document was not drawn (is rsvg-convert installed?)\n");
         return 1;
     }
     for (int round = 0; round < rounds; ++round) {
         ourSeconds += perRound / perSecond(perRound, [&] {
-            return !!Media::SvgDocument::render(svgPath.c_str(), W, H, color, 0);
+            return !!Media::SvgDocument::render(svgPath.c_str(), W, H, color, Media::Format::Unknown);
         });
         theirSeconds += rsvgSeconds(svg, perRound);
     }

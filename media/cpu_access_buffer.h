@@ -1,19 +1,26 @@
 #pragma once
-// A processor-readable copy of a picture (a staging texture). Mapping it
-// waits for the graphics processor.
+// A processor-readable copy of a picture (a staging texture). The copy into
+// it is submitted at once; mapping it waits for that copy only, so the work
+// recorded after it can run meanwhile.
+#include "media/direct3d_service.h"
+
 #include <cstdint>
 #include <memory>
 
 namespace Platform::Gpu {
 class Staging;
-}
+class Texture;
+} // namespace Platform::Gpu
 
 namespace Media {
 
 class CpuAccessBuffer {
 public:
-    CpuAccessBuffer(uint32_t width, uint32_t height, uint32_t format);
+    CpuAccessBuffer(uint32_t width, uint32_t height, Format format);
     ~CpuAccessBuffer();
+
+    // Copies the picture into this buffer (CopyResource).
+    void copyFrom(Platform::Gpu::Texture& source);
 
     // A scoped mapping of the copy.
     struct Mapping {

@@ -24,14 +24,14 @@ namespace {
 constexpr const char* Place = "Media::Direct3DService::Direct3DService";
 constexpr const wchar_t* PipelineCacheFile = L"%AppData%/PipelineCache.bin";
 
-uint32_t configFormat(const char* key, uint32_t defaultValue)
+Format configFormat(const char* key, Format defaultValue)
 {
     auto* settings = Setting::SettingService::Get();
     if (!settings)
         return defaultValue;
     try {
-        int value = settings->system.config.get(key).toInt(static_cast<int>(defaultValue));
-        return value > 0 ? static_cast<uint32_t>(value) : defaultValue;
+        int value = settings->system.config.get(key).toInt(static_cast<int>(dxgiNumber(defaultValue)));
+        return value > 0 ? static_cast<Format>(value) : defaultValue;
     } catch (const std::exception&) {
         return defaultValue;
     }
@@ -84,18 +84,13 @@ Direct3DService::Direct3DService()
         Platform::Ui::showMessageBox(box);
     }
 
-    static const struct {
-        const char* name;
-        uint32_t format;
-    } formats[] = {
-        {"DXGI_FORMAT_R8G8B8A8_UNORM", 28},      {"DXGI_FORMAT_B8G8R8A8_UNORM", 87},
-        {"DXGI_FORMAT_A8_UNORM", 65},            {"DXGI_FORMAT_R16G16B16A16_FLOAT", 10},
-        {"DXGI_FORMAT_G8R8_G8B8_UNORM", 69},     {"DXGI_FORMAT_R16G16B16A16_UNORM", 11},
-        {"DXGI_FORMAT_R16G16B16A16_SNORM", 13},
-    };
-    for (const auto& f : formats) {
-        uint32_t support = device->formatSupport(f.format);
-        System::Log::info(Place, "D3D %s Texture2D Supported : %d", f.name,
+    // The formats the log names, in this order (their names from the format table).
+    static const Format logged[] = {Format::R8G8B8A8Unorm,    Format::B8G8R8A8Unorm,     Format::A8Unorm,
+                                    Format::R16G16B16A16Float, Format::G8R8G8B8Unorm,     Format::R16G16B16A16Unorm,
+                                    Format::R16G16B16A16Snorm};
+    for (Format f : logged) {
+        uint32_t support = device->formatSupport(f);
+        System::Log::info(Place, "D3D %s Texture2D Supported : %d", Platform::Gpu::formatInfo(f).name,
                           (support & Platform::Gpu::SupportTexture2D) ? 1 : 0);
     }
 
@@ -128,38 +123,30 @@ void Direct3DService::setViewport(uint32_t width, uint32_t height)
 
 void Direct3DService::setRenderTarget(ResourceBuffer& target)
 {
-    if (!target.renderTargetView)
-        target.createRenderTargetView();
-    Platform::Gpu::View* view = target.renderTargetView.get();
+    Platform::Gpu::View* view = target.getRenderTargetView();
     context->setRenderTargets(1, &view);
-    setViewport(target.width, target.height);
+    setViewport(target.getWidth(), target.getHeight());
 }
 
 void Direct3DService::setRenderBufferTarget(RenderBuffer& target)
 {
-    if (!target.renderTargetView)
-        target.createRenderTargetView();
-    Platform::Gpu::View* view = target.renderTargetView.get();
+    Platform::Gpu::View* view = target.getRenderTargetView();
     context->setRenderTargets(1, &view);
-    setViewport(target.width, target.height);
+    setViewport(target.getWidth(), target.getHeight());
 }
 
 void Direct3DService::setRenderBufferTargetAndUnorderedAccessViews(RenderBuffer& target, uint32_t count,
                                                                    Platform::Gpu::View* const* views)
 {
-    if (!target.renderTargetView)
-        target.createRenderTargetView();
-    Platform::Gpu::View* view = target.renderTargetView.get();
+    Platform::Gpu::View* view = target.getRenderTargetView();
     context->setRenderTargets(1, &view);
     context->setPixelUnorderedAccessViews(1, count, views);
-    setViewport(target.width, target.height);
+    setViewport(target.getWidth(), target.getHeight());
 }
 
 void Direct3DService::setComputeUnorderedAccessView(uint32_t slot, ResourceBuffer& buffer)
 {
-    if (!buffer.unorderedAccessView)
-        buffer.createUnorderedAccessView();
-    Platform::Gpu::View* view = buffer.unorderedAccessView.get();
+    Platform::Gpu::View* view = buffer.getUnorderedAccessView();
     context->setComputeUnorderedAccessViews(slot, 1, &view);
 }
 

@@ -4,6 +4,7 @@
 // cache of shaders and states bound to the immediate context.
 #include "core/config.h"
 #include "core/service.h"
+#include "platform/gpu/format.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -35,20 +36,10 @@ struct SampleDesc {
     uint32_t quality = 0;
 };
 
-// DXGI format numbers used by the media layer.
-namespace Format {
-constexpr uint32_t R32G32B32A32Float = 2;
-constexpr uint32_t R16G16B16A16Float = 10;
-constexpr uint32_t R16G16B16A16Unorm = 11;
-constexpr uint32_t R16G16B16A16Snorm = 13;
-constexpr uint32_t R8G8B8A8Unorm = 28;
-constexpr uint32_t R32Float = 41;
-constexpr uint32_t A8Unorm = 65;
-constexpr uint32_t G8R8G8B8Unorm = 69;
-constexpr uint32_t B8G8R8A8Unorm = 87;
-constexpr uint32_t B8G8R8X8Unorm = 88;
-constexpr uint32_t Yuy2 = 107;
-} // namespace Format
+// Pixel formats by their DXGI numbers, with every fact of each in
+// Platform::Gpu::formatInfo (platform/gpu/format.h).
+using Format = Platform::Gpu::Format;
+using Platform::Gpu::dxgiNumber;
 
 class Direct3DService : public System::Singleton<Direct3DService> {
 public:
@@ -59,8 +50,8 @@ public:
 
     std::unique_ptr<Platform::Gpu::Device> device;
     Platform::Gpu::Context* context = nullptr;
-    uint32_t PixelFormat = Format::R16G16B16A16Float;
-    uint32_t MaskFormat = Format::A8Unorm;
+    Format PixelFormat = Format::R16G16B16A16Float;
+    Format MaskFormat = Format::A8Unorm;
     SampleDesc sampleDesc;
 
     System::Config::Section section{"Direct3D"};

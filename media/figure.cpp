@@ -88,7 +88,7 @@ Figure::Figure(std::wstring name, const PathData* outline, int32_t kind)
 }
 
 std::unique_ptr<Media::ResourceBuffer> Figure::createImage(int width, int height, const ColorF& color,
-                                                           float lineWidth, bool roundCorners, uint32_t format) const
+                                                           float lineWidth, bool roundCorners, Media::Format format) const
 {
     if (kind == Background)
         getSceneSize(width, height);
@@ -96,7 +96,7 @@ std::unique_ptr<Media::ResourceBuffer> Figure::createImage(int width, int height
         return nullptr;
     if (!outline)
         return Media::SvgDocument::render(filePath.c_str(), width, height, color, format);
-    if (!format)
+    if (format == Media::Format::Unknown)
         format = Media::Direct3DService::Get()->PixelFormat;
     auto buffer = Media::ResourceBuffer::create(width, height, format);
 

@@ -4,6 +4,7 @@
 // outline of a given line width.
 #include "core/color.h"
 #include "media/path_data.h"
+#include "platform/gpu/format.h"
 
 #include <cstdint>
 #include <functional>
@@ -24,10 +25,11 @@ struct Figure {
     Figure(std::wstring name, std::wstring path);
     Figure(std::wstring name, const PathData* outline, int32_t kind);
 
-    // The figure in a new picture of width x height in format (0: the working
-    // format). A background takes the scene's size instead. Null for a side of 0.
+    // The figure in a new picture of width x height in format (Unknown: the
+    // working format). A background takes the scene's size instead. Null for a side of 0.
     std::unique_ptr<Media::ResourceBuffer> createImage(int width, int height, const ColorF& color, float lineWidth,
-                                                       bool roundCorners, uint32_t format = 0) const;
+                                                       bool roundCorners,
+                                                       Platform::Gpu::Format format = Platform::Gpu::Format::Unknown) const;
 
     std::wstring name;
     const PathData* outline = nullptr; // null for SVG figures

@@ -1,6 +1,7 @@
 #include "media/image_buffer.h"
 
 #include "core/failure.h"
+#include "platform/gpu/format.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -8,41 +9,6 @@
 namespace Media {
 
 namespace {
-uint32_t bytesPerPixel(uint32_t format)
-{
-    switch (format) {
-    case 10:
-    case 11:
-    case 13: return 8;
-    case 28:
-    case 87:
-    case 88: return 4;
-    case 107: return 2;
-    // Memory copies of the masks and depth pictures of the graphics processor.
-    case 41: return 4;
-    case 65: return 1;
-    default: return 0;
-    }
-}
-
-struct DibForm {
-    uint16_t bitCount;
-    uint32_t compression;
-};
-
-bool dibForm(uint32_t format, DibForm& out)
-{
-    switch (format) {
-    case 10: out = {64, makeFourCC('H', 'F', '6', '4')}; return true;
-    case 11: out = {64, makeFourCC('P', 'A', '6', '4')}; return true;
-    case 13: out = {48, makeFourCC('Y', 'C', '4', '8')}; return true;
-    case 87: out = {32, 0}; return true;
-    case 88: out = {24, 0}; return true;
-    case 107: out = {16, makeFourCC('Y', 'U', 'Y', '2')}; return true;
-    default: return false;
-    }
-}
-
 void checkBitmap(const char* place, const BitmapInfoHeader& h, uint32_t width, uint32_t height, size_t bitsSize)
 {
     int64_t rows = h.biHeight < 0 ? -int64_t(h.biHeight) : int64_t(h.biHeight);
@@ -57,7 +23,7 @@ void checkBitmap(const char* place, const BitmapInfoHeader& h, uint32_t width, u
 }
 } // namespace
 
-std::shared_ptr<ImageBuffer> ImageBuffer::create(uint32_t format, uint32_t width, uint32_t height)
+std::shared_ptr<ImageBuffer> ImageBuffer::create(Format format, uint32_t width, uint32_t height)
 {
     auto image = std::make_shared<ImageBuffer>();
     image->format = format;
@@ -65,12 +31,13 @@ std::shared_ptr<ImageBuffer> ImageBuffer::create(uint32_t format, uint32_t width
     return image;
 }
 
-uint32_t ImageBuffer::getDefaultPitchSize(uint32_t format, uint32_t width)
+uint32_t ImageBuffer::getDefaultPitchSize(Format format, uint32_t width)
 {
-    uint32_t bpp = bytesPerPixel(format);
+    // External formats, and the memory copies of the masks and depth pictures.
+    const uint32_t bpp = Platform::Gpu::formatInfo(format).bytesPerPixel;
     if (!bpp)
         throw System::makeFormatException("Media::ImageBuffer::getDefaultPitchSize", "image format not supported.",
-                                          L"dxgi format = %d", format);
+                                          L"dxgi format = %d", dxgiNumber(format));
     uint64_t bytes = uint64_t(width) * bpp;
     return static_cast<uint32_t>((bytes + 31) & ~uint64_t(31));
 }
@@ -93,19 +60,19 @@ uint32_t ImageBuffer::getBitmapStride(uint32_t bitCount, uint32_t width)
     return static_cast<uint32_t>(((uint64_t(bitCount) / 8 * width) + 3) & ~uint64_t(3));
 }
 
-void ImageBuffer::getBitmapInfoHeader(BitmapInfoHeader& out, uint32_t format, uint32_t width, uint32_t height)
+void ImageBuffer::getBitmapInfoHeader(BitmapInfoHeader& out, Format format, uint32_t width, uint32_t height)
 {
-    DibForm form;
-    if (!dibForm(format, form))
+    const Platform::Gpu::FormatInfo form = Platform::Gpu::formatInfo(format);
+    if (!form.bitmapBitCount)
         throw System::makeFormatException("Media::ImageBuffer::getBitmapInfoHeader", "image format not supported.",
-                                          L"dxgi format = %d", format);
+                                          L"dxgi format = %d", dxgiNumber(format));
     out.biSize = 40;
     out.biWidth = static_cast<int32_t>(width);
     out.biHeight = static_cast<int32_t>(height);
     out.biPlanes = 1;
-    out.biBitCount = form.bitCount;
-    out.biCompression = form.compression;
-    out.biSizeImage = getBitmapStride(form.bitCount, width) * height;
+    out.biBitCount = form.bitmapBitCount;
+    out.biCompression = form.bitmapCompression;
+    out.biSizeImage = getBitmapStride(form.bitmapBitCount, width) * height;
 }
 
 void ImageBuffer::copyFromBitmap(const BitmapInfoHeader& header, const void* bits, size_t bitsSize)
@@ -118,10 +85,10 @@ void ImageBuffer::copyFromBitmap(const BitmapInfoHeader& header, const void* bit
     const uint16_t bc = header.biBitCount;
     // RGB bitmaps are stored bottom-up unless the height is negative.
     auto rgbRow = [&](uint32_t y) { return size_t(header.biHeight < 0 ? y : height - 1 - y) * stride; };
-    if (bc == 16 && format == 107) {
+    if (bc == 16 && format == Format::Yuy2) {
         for (uint32_t y = 0; y < height; ++y)
             std::memcpy(row(y), src + size_t(y) * stride, size_t(width) * 2);
-    } else if (bc == 24 && format == 88) {
+    } else if (bc == 24 && format == Format::B8G8R8X8Unorm) {
         for (uint32_t y = 0; y < height; ++y) {
             const uint8_t* s = src + rgbRow(y);
             uint8_t* d = row(y);
@@ -132,10 +99,10 @@ void ImageBuffer::copyFromBitmap(const BitmapInfoHeader& header, const void* bit
                 d[4 * x + 3] = 0;
             }
         }
-    } else if (bc == 32 && format == 87) {
+    } else if (bc == 32 && format == Format::B8G8R8A8Unorm) {
         for (uint32_t y = 0; y < height; ++y)
             std::memcpy(row(y), src + rgbRow(y), size_t(width) * 4);
-    } else if (bc == 48 && format == 13) {
+    } else if (bc == 48 && format == Format::R16G16B16A16Snorm) {
         for (uint32_t y = 0; y < height; ++y) {
             const uint16_t* s = reinterpret_cast<const uint16_t*>(src + size_t(y) * stride);
             uint16_t* d = reinterpret_cast<uint16_t*>(row(y));
@@ -146,7 +113,7 @@ void ImageBuffer::copyFromBitmap(const BitmapInfoHeader& header, const void* bit
                 d[4 * x + 3] = 0;
             }
         }
-    } else if (bc == 64 && (format == 10 || format == 11)) {
+    } else if (bc == 64 && (format == Format::R16G16B16A16Float || format == Format::R16G16B16A16Unorm)) {
         if (stride == pitch)
             std::memcpy(data(), src, size_t(stride) * height);
         else
@@ -166,10 +133,10 @@ void ImageBuffer::copyToBitmap(const BitmapInfoHeader& header, void* bits, size_
     const uint32_t stride = getBitmapStride(header.biBitCount, width);
     const uint16_t bc = header.biBitCount;
     auto rgbRow = [&](uint32_t y) { return size_t(header.biHeight < 0 ? y : height - 1 - y) * stride; };
-    if (bc == 16 && format == 107) {
+    if (bc == 16 && format == Format::Yuy2) {
         for (uint32_t y = 0; y < height; ++y)
             std::memcpy(dst + size_t(y) * stride, row(y), size_t(width) * 2);
-    } else if (bc == 24 && format == 88) {
+    } else if (bc == 24 && format == Format::B8G8R8X8Unorm) {
         for (uint32_t y = 0; y < height; ++y) {
             uint8_t* d = dst + rgbRow(y);
             const uint8_t* s = row(y);
@@ -179,10 +146,10 @@ void ImageBuffer::copyToBitmap(const BitmapInfoHeader& header, void* bits, size_
                 d[3 * x + 2] = s[4 * x + 2];
             }
         }
-    } else if (bc == 32 && format == 87) {
+    } else if (bc == 32 && format == Format::B8G8R8A8Unorm) {
         for (uint32_t y = 0; y < height; ++y)
             std::memcpy(dst + rgbRow(y), row(y), size_t(width) * 4);
-    } else if (bc == 48 && format == 13) {
+    } else if (bc == 48 && format == Format::R16G16B16A16Snorm) {
         for (uint32_t y = 0; y < height; ++y) {
             uint16_t* d = reinterpret_cast<uint16_t*>(dst + size_t(y) * stride);
             const uint16_t* s = reinterpret_cast<const uint16_t*>(row(y));
@@ -192,7 +159,7 @@ void ImageBuffer::copyToBitmap(const BitmapInfoHeader& header, void* bits, size_
                 d[3 * x + 2] = s[4 * x + 2];
             }
         }
-    } else if (bc == 64 && (format == 10 || format == 11)) {
+    } else if (bc == 64 && (format == Format::R16G16B16A16Float || format == Format::R16G16B16A16Unorm)) {
         if (stride == pitch)
             std::memcpy(dst, data(), size_t(stride) * height);
         else

@@ -1,8 +1,9 @@
 #pragma once
-// A picture in memory in one of the external pixel formats (DXGI numbers):
+// A picture in memory in one of the external pixel formats:
 // rows top-down, each padded to 32 bytes, memory aligned to 32 bytes.
 #include "core/bitmap_info.h"
 #include "core/file.h"
+#include "platform/gpu/format.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,22 +11,22 @@
 
 namespace Media {
 
+using Format = Platform::Gpu::Format;
+using Platform::Gpu::dxgiNumber;
+using Platform::Gpu::makeFourCC;
+
 // The device-independent bitmap header of plug-ins and the clipboard.
 using BitmapInfoHeader = System::BitmapInfoHeader;
 
-constexpr uint32_t makeFourCC(char a, char b, char c, char d)
-{
-    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 | uint32_t(uint8_t(d)) << 24;
-}
 
 class ImageBuffer {
 public:
-    static std::shared_ptr<ImageBuffer> create(uint32_t format, uint32_t width, uint32_t height);
+    static std::shared_ptr<ImageBuffer> create(Format format, uint32_t width, uint32_t height);
 
     // Pitch 0 means the format's default pitch. Contents are not cleared.
     void setSize(uint32_t width, uint32_t height, uint32_t pitch);
-    static uint32_t getDefaultPitchSize(uint32_t format, uint32_t width);
-    static void getBitmapInfoHeader(BitmapInfoHeader& out, uint32_t format, uint32_t width, uint32_t height);
+    static uint32_t getDefaultPitchSize(Format format, uint32_t width);
+    static void getBitmapInfoHeader(BitmapInfoHeader& out, Format format, uint32_t width, uint32_t height);
     // Bytes of one DIB row of the given bit count and width (rounded to 4).
     static uint32_t getBitmapStride(uint32_t bitCount, uint32_t width);
 
@@ -46,7 +47,7 @@ public:
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t pitch = 0;
-    uint32_t format = 0;
+    Format format = Format::Unknown;
     System::AlignedBuffer buffer;
 };
 

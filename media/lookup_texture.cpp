@@ -66,11 +66,8 @@ std::shared_ptr<Media::ResourceBuffer> uploadLookupTexture(const std::vector<flo
     image->setSize(LookupTextureSize, LookupTextureSize, pitch);
     for (uint32_t y = 0; y < LookupTextureSize; ++y)
         std::memcpy(image->row(y), values.data() + size_t(y) * LookupTextureSize, pitch);
-    auto texture = std::make_shared<Media::ResourceBuffer>(0, 0, Media::Format::R32Float);
-    texture->width = image->width;
-    texture->height = image->height;
-    texture->createTexture2D(image->data(), image->pitch);
-    return texture;
+    return std::make_shared<Media::ResourceBuffer>(int(LookupTextureSize), int(LookupTextureSize), Media::Format::R32Float,
+                                                   image->data(), image->pitch);
 }
 
 std::shared_ptr<Media::ResourceBuffer> LookupTexture::get()

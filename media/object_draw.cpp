@@ -19,18 +19,12 @@ using Platform::Gpu::View;
 
 View* unorderedView(ResourceBuffer& buffer)
 {
-    if (!buffer.unorderedAccessView)
-        buffer.createUnorderedAccessView();
-    return buffer.unorderedAccessView.get();
+    return buffer.getUnorderedAccessView();
 }
 
 View* shaderView(ResourceBuffer* buffer)
 {
-    if (!buffer || !buffer->buffer)
-        return nullptr;
-    if (!buffer->shaderResourceView)
-        buffer->createShaderResourceView();
-    return buffer->shaderResourceView.get();
+    return buffer ? buffer->getShaderResourceView() : nullptr;
 }
 
 void bindCompanions(RenderBuffer& frame, uint32_t count)
@@ -90,9 +84,9 @@ void drawLight(RenderBuffer& frame, const float ambient[3], const float view[4][
     Direct3DService* d3d = Direct3DService::Get();
     Shader::ShaderList* list = Shader::ShaderList::published();
     LightConstant lights;
-    lights.lightNum = static_cast<int32_t>(std::min<size_t>(frame.lights.size(), 8));
+    lights.lightNum = static_cast<int32_t>(std::min<size_t>(frame.getLights().size(), 8));
     for (int32_t i = 0; i < lights.lightNum; ++i)
-        std::memcpy(&lights.source[i], frame.lights[size_t(i)].data(), sizeof(LightSource));
+        std::memcpy(&lights.source[i], frame.getLights()[size_t(i)].data(), sizeof(LightSource));
     std::memcpy(lights.ambient, ambient, sizeof(lights.ambient));
     ConstantBufferCommon constants;
     ConstantBufferCommon::create(constants, &lights, sizeof(lights));

@@ -46,22 +46,9 @@ void drawUvQuad(PixelShader* self, Platform::Gpu::BlendState* blend, const float
     drawQuadWith(self, blend, factor, true);
 }
 
-Platform::Gpu::View* sourceView(ResourceBuffer& source)
+Platform::Gpu::View* sourceView(TextureViews& source)
 {
-    if (!source.buffer)
-        return nullptr;
-    if (!source.shaderResourceView)
-        source.createShaderResourceView();
-    return source.shaderResourceView.get();
-}
-
-Platform::Gpu::View* sourceView(RenderBuffer& source)
-{
-    if (!source.texture)
-        return nullptr;
-    if (!source.shaderResourceView)
-        source.createShaderResourceView();
-    return source.shaderResourceView.get();
+    return source.getShaderResourceView();
 }
 
 std::string folderOf(const std::string& path)

@@ -18,27 +18,26 @@ PreviewImage::PreviewImage()
 
 void PreviewImage::setRenderBuffer(RenderBuffer& frame)
 {
-    if (!frame.texture)
+    if (!frame.getTexture())
         return;
     std::unique_ptr<ResourceBuffer> resolved;
     Platform::Gpu::View* view = nullptr;
-    if (frame.sampleCount == 1) {
-        frame.createShaderResourceView();
-        view = frame.shaderResourceView.get();
+    if (frame.getSampleCount() == 1) {
+        view = frame.getShaderResourceView();
     } else {
         resolved = frame.createResourceBuffer(true);
-        resolved->createShaderResourceView();
-        view = resolved->shaderResourceView.get();
+        view = resolved->getShaderResourceView();
     }
+    const uint32_t width = frame.getWidth(), height = frame.getHeight();
     RenderBuffer copy(Format::R8G8B8A8Unorm);
-    copy.createTexture2D(frame.width, frame.height);
+    copy.createTexture2D(width, height);
     shaderList->copyShader.drawViewToRenderBuffer(copy, view);
-    CpuAccessBuffer staging(frame.width, frame.height, Format::R8G8B8A8Unorm);
-    Direct3D->context->copyToStaging(*staging.texture, *copy.texture);
+    CpuAccessBuffer staging(width, height, Format::R8G8B8A8Unorm);
+    staging.copyFrom(*copy.getTexture());
     CpuAccessBuffer::Mapping map(staging);
     std::lock_guard<std::mutex> lock(mutex);
-    picture.setSize(frame.width, frame.height, map.rowPitch);
-    std::memcpy(picture.data(), map.data, size_t(frame.height) * map.rowPitch);
+    picture.setSize(width, height, map.rowPitch);
+    std::memcpy(picture.data(), map.data, size_t(height) * map.rowPitch);
 }
 
 } // namespace Media

@@ -12,79 +12,49 @@
 
 namespace Media {
 
-RenderBuffer::RenderBuffer(uint32_t fmt, SampleDesc samples)
-    : format(fmt), sampleCount(samples.count ? samples.count : 1), sampleQuality(samples.quality)
+RenderBuffer::RenderBuffer(Format fmt, SampleDesc samples)
+    : TextureViews("Media::RenderBuffer"), format_(fmt), sampleCount_(samples.count ? samples.count : 1),
+      sampleQuality_(samples.quality)
 {
 }
 
 RenderBuffer::~RenderBuffer() = default;
 
-void RenderBuffer::releaseViews()
+void RenderBuffer::setSize(uint32_t w, uint32_t h)
 {
-    renderTargetView.reset();
-    shaderResourceView.reset();
-    unorderedAccessView.reset();
+    if (w == width_ && h == height_)
+        return;
+    width_ = w;
+    height_ = h;
+    releaseTexture();
 }
 
 void RenderBuffer::createTexture2D(uint32_t w, uint32_t h)
 {
-    if (texture && w == width && h == height)
+    if (getTexture() && w == width_ && h == height_)
         return;
-    width = w;
-    height = h;
-    releaseViews();
-    texture.reset();
+    width_ = w;
+    height_ = h;
     Platform::Gpu::TextureDesc desc;
     desc.width = w;
     desc.height = h;
-    desc.format = format;
-    desc.samples = sampleCount;
+    desc.format = format_;
+    desc.samples = sampleCount_;
     desc.bind = Platform::Gpu::BindRenderTarget;
-    if (sampleCount == 1)
+    if (sampleCount_ == 1)
         desc.bind |= Platform::Gpu::BindShaderResource;
     // Unordered access exists for single-sampled pictures only.
-    if (format == Direct3D->PixelFormat && sampleCount == 1)
+    if (format_ == Direct3D->PixelFormat && sampleCount_ == 1)
         desc.bind |= Platform::Gpu::BindUnorderedAccess;
-    int32_t hr = Direct3D->device->createTexture(desc, nullptr, 0, &texture);
-    if (hr < 0)
-        throw System::makeHresultException("Direct3D.device->CreateTexture2D", "Media::RenderBuffer::createTexture2D", hr);
-}
-
-void RenderBuffer::createRenderTargetView()
-{
-    renderTargetView.reset();
-    int32_t hr = Direct3D->device->createView(texture, Platform::Gpu::ViewKind::RenderTarget, &renderTargetView);
-    if (hr < 0)
-        throw System::makeHresultException("Direct3D.device->CreateRenderTargetView",
-                                           "Media::RenderBuffer::createRenderTargetView", hr);
-}
-
-void RenderBuffer::createShaderResourceView()
-{
-    if (shaderResourceView)
-        return;
-    int32_t hr = Direct3D->device->createView(texture, Platform::Gpu::ViewKind::ShaderResource, &shaderResourceView);
-    if (hr < 0)
-        throw System::makeHresultException("Direct3D.device->CreateShaderResourceView",
-                                           "Media::RenderBuffer::createShaderResourceView", hr);
-}
-
-void RenderBuffer::createUnorderedAccessView()
-{
-    if (unorderedAccessView)
-        return;
-    int32_t hr = Direct3D->device->createView(texture, Platform::Gpu::ViewKind::UnorderedAccess, &unorderedAccessView);
-    if (hr < 0)
-        throw System::makeHresultException("Direct3D.device->CreateUnorderedAccessView",
-                                           "Media::RenderBuffer::createUnorderedAccessView", hr);
+    makeTexture(desc, nullptr, 0);
 }
 
 namespace {
-ResourceBuffer& companion(std::unique_ptr<ResourceBuffer>& slot, const RenderBuffer& frame, uint32_t format,
+ResourceBuffer& companion(std::unique_ptr<ResourceBuffer>& slot, const RenderBuffer& frame, Format format,
                           const float clear[4], bool unorderedClear)
 {
     if (!slot) {
-        slot = ResourceBuffer::create(static_cast<int>(frame.width), static_cast<int>(frame.height), format);
+        slot = ResourceBuffer::create(static_cast<int>(frame.getWidth()), static_cast<int>(frame.getHeight()), format);
         if (unorderedClear)
             slot->clearUnorderedAccessView(clear[0]);
         else
@@ -97,30 +67,30 @@ const float Zero[4] = {0, 0, 0, 0};
 const float NoNormal[4] = {0, 0, 0, -1};
 } // namespace
 
-ResourceBuffer& RenderBuffer::getDepthBuffer() { return companion(depth, *this, Format::R32Float, FarDepth, true); }
-ResourceBuffer& RenderBuffer::getTransparentBuffer() { return companion(transparent, *this, format, Zero, false); }
+ResourceBuffer& RenderBuffer::getDepthBuffer() { return companion(depth_, *this, Format::R32Float, FarDepth, true); }
+ResourceBuffer& RenderBuffer::getTransparentBuffer() { return companion(transparent_, *this, format_, Zero, false); }
 ResourceBuffer& RenderBuffer::getTransparentDepthBuffer()
 {
-    return companion(transparentDepth, *this, Format::R32Float, FarDepth, true);
+    return companion(transparentDepth_, *this, Format::R32Float, FarDepth, true);
 }
 ResourceBuffer& RenderBuffer::getNormalBuffer()
 {
-    return companion(normal, *this, Format::R16G16B16A16Float, NoNormal, false);
+    return companion(normal_, *this, Format::R16G16B16A16Float, NoNormal, false);
 }
 ResourceBuffer& RenderBuffer::getNormalTransparentBuffer()
 {
-    return companion(normalTransparent, *this, Format::R16G16B16A16Float, NoNormal, false);
+    return companion(normalTransparent_, *this, Format::R16G16B16A16Float, NoNormal, false);
 }
 
 std::unique_ptr<ResourceBuffer> RenderBuffer::createResourceBuffer(bool copy)
 {
-    auto result = std::make_unique<ResourceBuffer>(static_cast<int>(width), static_cast<int>(height), Direct3D->PixelFormat);
-    if (!texture || !result->buffer)
+    auto result = std::make_unique<ResourceBuffer>(static_cast<int>(width_), static_cast<int>(height_), Direct3D->PixelFormat);
+    if (!getTexture() || result->empty())
         return result;
-    if (sampleCount != 1)
-        Direct3D->context->resolve(*result->buffer, *texture);
+    if (sampleCount_ != 1)
+        Direct3D->context->resolve(*result->getTexture(), *getTexture());
     else if (copy)
-        Direct3D->context->copyTexture(*result->buffer, *texture);
+        Direct3D->context->copyTexture(*result->getTexture(), *getTexture());
     else
         Shader::ShaderList::published()->copyOpaqueShader.drawFromRenderBuffer(*result, *this);
     return result;
@@ -128,31 +98,31 @@ std::unique_ptr<ResourceBuffer> RenderBuffer::createResourceBuffer(bool copy)
 
 std::unique_ptr<RenderBuffer> RenderBuffer::resolved()
 {
-    auto single = std::make_unique<RenderBuffer>(format);
-    single->createTexture2D(width, height);
-    Direct3D->context->resolve(*single->texture, *texture);
+    auto single = std::make_unique<RenderBuffer>(format_);
+    single->createTexture2D(width_, height_);
+    Direct3D->context->resolve(*single->getTexture(), *getTexture());
     return single;
 }
 
 std::shared_ptr<ImageBuffer> RenderBuffer::readImageBuffer()
 {
-    if (!texture)
+    if (!getTexture())
         return nullptr;
     // A multi-sampled frame is read through a resolved copy.
-    if (sampleCount != 1)
+    if (sampleCount_ != 1)
         return resolved()->readImageBuffer();
-    CpuAccessBuffer staging(width, height, format);
-    Direct3D->context->copyToStaging(*staging.texture, *texture);
+    CpuAccessBuffer staging(width_, height_, format_);
+    staging.copyFrom(*getTexture());
     CpuAccessBuffer::Mapping map(staging);
-    auto image = ImageBuffer::create(format, width, height);
-    image->setSize(width, height, map.rowPitch);
-    std::memcpy(image->data(), map.data, size_t(height) * map.rowPitch);
+    auto image = ImageBuffer::create(format_, width_, height_);
+    image->setSize(width_, height_, map.rowPitch);
+    std::memcpy(image->data(), map.data, size_t(height_) * map.rowPitch);
     return image;
 }
 
-std::shared_ptr<ImageBuffer> RenderBuffer::createImageBuffer(uint32_t target, bool straightAlpha)
+std::shared_ptr<ImageBuffer> RenderBuffer::createImageBuffer(Format target, bool straightAlpha)
 {
-    if (sampleCount != 1)
+    if (sampleCount_ != 1)
         return resolved()->createImageBuffer(target, straightAlpha);
     Shader::ShaderList* list = Shader::ShaderList::published();
     if (target == Format::Yuy2 || target == Format::R16G16B16A16Snorm)
@@ -163,9 +133,8 @@ std::shared_ptr<ImageBuffer> RenderBuffer::createImageBuffer(uint32_t target, bo
     else if (target == Format::B8G8R8X8Unorm)
         shader = &list->copyOpaqueShader;
     RenderBuffer temporary(target);
-    temporary.createTexture2D(width, height);
-    createShaderResourceView();
-    shader->drawViewToRenderBuffer(temporary, shaderResourceView.get());
+    temporary.createTexture2D(width_, height_);
+    shader->drawViewToRenderBuffer(temporary, getShaderResourceView());
     return temporary.readImageBuffer();
 }
 

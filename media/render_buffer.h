@@ -2,41 +2,49 @@
 // A frame or scene render target (optionally multi-sampled) with five
 // companion pictures made on demand for 3D drawing, and the frame's lights.
 #include "media/direct3d_service.h"
+#include "media/texture_views.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-namespace Platform::Gpu {
-class Texture;
-class View;
-} // namespace Platform::Gpu
-
 namespace Media {
 
 class ResourceBuffer;
 class ImageBuffer;
 
-class RenderBuffer : public Direct3DInstance {
+class RenderBuffer : public TextureViews {
 public:
-    explicit RenderBuffer(uint32_t format, SampleDesc samples = SampleDesc{});
+    explicit RenderBuffer(Format format, SampleDesc samples = SampleDesc{});
     ~RenderBuffer();
-    RenderBuffer(const RenderBuffer&) = delete;
-    RenderBuffer& operator=(const RenderBuffer&) = delete;
 
-    uint32_t getFormat() const { return format; }
+    uint32_t getWidth() const { return width_; }
+    uint32_t getHeight() const { return height_; }
+    Format getFormat() const { return format_; }
+    uint32_t getSampleCount() const { return sampleCount_; }
+    uint32_t getSampleQuality() const { return sampleQuality_; }
     // Does nothing when the size is unchanged; companions keep their size.
     void createTexture2D(uint32_t width, uint32_t height);
-    void createRenderTargetView();
-    void createShaderResourceView();
-    void createUnorderedAccessView();
+    // The size alone, for a frame that is measured before it is drawn; a
+    // texture of another size is released (createTexture2D makes it again).
+    void setSize(uint32_t width, uint32_t height);
 
     ResourceBuffer& getDepthBuffer();
     ResourceBuffer& getTransparentBuffer();
     ResourceBuffer& getTransparentDepthBuffer();
     ResourceBuffer& getNormalBuffer();
     ResourceBuffer& getNormalTransparentBuffer();
+
+    // The five companions in the order above; null where not made yet.
+    std::array<ResourceBuffer*, 5> getCompanions() const
+    {
+        return {depth_.get(), transparent_.get(), transparentDepth_.get(), normal_.get(), normalTransparent_.get()};
+    }
+
+    // 32-byte light records appended by the camera light effects.
+    using Light = std::array<uint8_t, 32>;
+    std::vector<Light>& getLights() { return lights_; }
 
     // The frame as a new working-format picture: resolved when multi-sampled;
     // copied, or drawn opaque (alpha 1) when copy is false.
@@ -46,25 +54,18 @@ public:
     std::shared_ptr<ImageBuffer> readImageBuffer();
     // The frame in a memory format, un-premultiplied when straightAlpha is set
     // (8-bit formats).
-    std::shared_ptr<ImageBuffer> createImageBuffer(uint32_t format, bool straightAlpha);
-
-    uint32_t width = 0;
-    uint32_t height = 0;
-    uint32_t format = 0;
-    uint32_t sampleCount = 1;
-    uint32_t sampleQuality = 0;
-    std::shared_ptr<Platform::Gpu::Texture> texture;
-    std::shared_ptr<Platform::Gpu::View> renderTargetView;
-    std::shared_ptr<Platform::Gpu::View> shaderResourceView;
-    std::shared_ptr<Platform::Gpu::View> unorderedAccessView;
-    std::unique_ptr<ResourceBuffer> depth, transparent, transparentDepth, normal, normalTransparent;
-    // 32-byte light records appended by the camera light effects.
-    std::vector<std::array<uint8_t, 32>> lights;
+    std::shared_ptr<ImageBuffer> createImageBuffer(Format format, bool straightAlpha);
 
 private:
-    void releaseViews();
     // A single-sampled copy of this multi-sampled frame.
     std::unique_ptr<RenderBuffer> resolved();
+    uint32_t width_ = 0;
+    uint32_t height_ = 0;
+    Format format_;
+    uint32_t sampleCount_ = 1;
+    uint32_t sampleQuality_ = 0;
+    std::unique_ptr<ResourceBuffer> depth_, transparent_, transparentDepth_, normal_, normalTransparent_;
+    std::vector<Light> lights_;
 };
 
 } // namespace Media

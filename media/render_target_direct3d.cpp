@@ -54,7 +54,7 @@ const uint16_t* halfTable()
 }
 } // namespace
 
-bool convertBgraToFormat(const uint8_t* source, int sourceStride, int width, int height, uint32_t format,
+bool convertBgraToFormat(const uint8_t* source, int sourceStride, int width, int height, Format format,
                          std::vector<uint8_t>& out, uint32_t& outPitch)
 {
     int bytes;
@@ -135,7 +135,7 @@ std::vector<std::vector<uint8_t>>& spareMemory()
 
 RenderTargetDirect3D::RenderTargetDirect3D(ResourceBuffer& buffer) : buffer_(&buffer)
 {
-    const int width = static_cast<int>(buffer.width), height = static_cast<int>(buffer.height);
+    const int width = static_cast<int>(buffer.getWidth()), height = static_cast<int>(buffer.getHeight());
     const size_t bytes = size_t(width) * size_t(height) * 4;
     auto& spare = spareMemory();
     for (auto it = spare.begin(); it != spare.end(); ++it)
@@ -192,10 +192,8 @@ void RenderTargetDirect3D::upload(Widening widening)
     if (widening == Widening::OnDevice && buffer_->getFormat() == Format::R16G16B16A16Float && buffer_->shaderList) {
         // The drawing is premultiplied 8-bit BGRA already: upload it as it is
         // and let the copy shader widen it into the picture.
-        ResourceBuffer drawn(0, 0, Format::B8G8R8A8Unorm);
-        drawn.width = buffer_->width;
-        drawn.height = buffer_->height;
-        drawn.createTexture2D(target_->bits(), static_cast<uint32_t>(target_->stride()));
+        ResourceBuffer drawn(static_cast<int>(buffer_->getWidth()), static_cast<int>(buffer_->getHeight()),
+                             Format::B8G8R8A8Unorm, target_->bits(), static_cast<uint32_t>(target_->stride()));
         buffer_->shaderList->copyShader.drawNoConstant(*buffer_, drawn);
         return;
     }
@@ -206,7 +204,7 @@ void RenderTargetDirect3D::upload(Widening widening)
     if (!convertBgraToFormat(target_->bits(), target_->stride(), target_->width(), target_->height(),
                              buffer_->getFormat(), memory, pitch))
         throw System::makeFormatException("Media::RenderTargetDirect3D::upload", "image format not supported.",
-                                          L"dxgi format = %d", static_cast<int>(buffer_->getFormat()));
+                                          L"dxgi format = %d", dxgiNumber(buffer_->getFormat()));
     buffer_->updateFromMemory(memory.data(), pitch);
 }
 

@@ -5,6 +5,7 @@
 // buffer before drawing into it, so nothing is lost). The section holds the
 // Direct2D service's drawing lock while it rasterises, not while it uploads.
 #include "platform/draw/resources.h"
+#include "platform/gpu/format.h"
 
 #include <cstdint>
 #include <memory>
@@ -74,8 +75,8 @@ private:
 };
 
 // Converts premultiplied BGRA rows into the memory form of a picture format
-// (10 half-float RGBA, 28 RGBA, 87 BGRA, 88 BGRX, 65 alpha); false for others.
-bool convertBgraToFormat(const uint8_t* source, int sourceStride, int width, int height, uint32_t format,
+// (half-float RGBA, RGBA, BGRA, BGRX, alpha); false for others.
+bool convertBgraToFormat(const uint8_t* source, int sourceStride, int width, int height, Platform::Gpu::Format format,
                          std::vector<uint8_t>& out, uint32_t& outPitch);
 
 } // namespace Media

@@ -12,7 +12,9 @@
 namespace Media {
 
 namespace {
-uint32_t bindFlagsFor(const Direct3DService& d3d, uint32_t format)
+constexpr const char* Owner = "Media::ResourceBuffer";
+
+uint32_t bindFlagsFor(const Direct3DService& d3d, Format format)
 {
     if (format == d3d.PixelFormat || format == d3d.MaskFormat || format == Format::R32Float)
         return Platform::Gpu::BindShaderResource | Platform::Gpu::BindRenderTarget | Platform::Gpu::BindUnorderedAccess;
@@ -32,27 +34,29 @@ void ResourceBuffer::setClampedSize(int w, int h)
     // A negative side is an empty request, never a huge one.
     if (w < 0 || h < 0)
         w = h = 0;
-    width = clampSide(w);
-    height = clampSide(h);
+    width_ = clampSide(w);
+    height_ = clampSide(h);
 }
 
 ResourceBuffer::ResourceBuffer(int w, int h) : ResourceBuffer(w, h, Direct3DService::Get()->PixelFormat) {}
 
-ResourceBuffer::ResourceBuffer(int w, int h, uint32_t fmt)
+ResourceBuffer::ResourceBuffer(int w, int h, Format fmt) : ResourceBuffer(w, h, fmt, nullptr, 0) {}
+
+ResourceBuffer::ResourceBuffer(int w, int h, Format fmt, const void* initialData, uint32_t rowPitch)
+    : TextureViews(Owner), format_(fmt == Format::Yuy2 ? Format::G8R8G8B8Unorm : fmt)
 {
-    format = fmt == Format::Yuy2 ? Format::G8R8G8B8Unorm : fmt;
     setClampedSize(w, h);
-    if (width != 0 || height != 0)
-        createTexture2D();
+    if (width_ != 0 || height_ != 0)
+        createTexture2D(initialData, rowPitch);
 }
 
 ResourceBuffer::ResourceBuffer(const ImageBuffer& picture, const int options[2])
+    : TextureViews(Owner), format_(Direct3D->PixelFormat)
 {
-    format = Direct3D->PixelFormat;
-    if (picture.format == format) {
+    if (picture.format == format_) {
         setClampedSize(static_cast<int>(std::min<uint32_t>(picture.width, 0x7FFFFFFF)),
                        static_cast<int>(std::min<uint32_t>(picture.height, 0x7FFFFFFF)));
-        if (width != picture.width || height != picture.height)
+        if (width_ != picture.width || height_ != picture.height)
             throw System::makeFormatException("Media::ResourceBuffer::ResourceBuffer", "image too large.",
                                               L"%u x %u", picture.width, picture.height);
         createTexture2D(picture.data(), picture.pitch);
@@ -63,7 +67,7 @@ ResourceBuffer::ResourceBuffer(const ImageBuffer& picture, const int options[2])
 
 ResourceBuffer::~ResourceBuffer() = default;
 
-std::unique_ptr<ResourceBuffer> ResourceBuffer::create(int w, int h, uint32_t fmt)
+std::unique_ptr<ResourceBuffer> ResourceBuffer::create(int w, int h, Format fmt)
 {
     return std::make_unique<ResourceBuffer>(w, h, fmt);
 }
@@ -78,147 +82,108 @@ std::unique_ptr<ResourceBuffer> ResourceBuffer::createFromImage(const std::share
 
 void ResourceBuffer::release()
 {
-    unorderedAccessView.reset();
-    renderTargetView.reset();
-    shaderResourceView.reset();
-    buffer.reset();
+    releaseTexture();
 }
 
 void ResourceBuffer::resize(int w, int h)
 {
     setClampedSize(w, h);
     release();
-    if (width != 0 || height != 0)
+    if (width_ != 0 || height_ != 0)
         createTexture2D();
 }
 
 void ResourceBuffer::createTexture2D(const void* initialData, uint32_t rowPitch)
 {
-    release();
     Platform::Gpu::TextureDesc desc;
-    desc.width = width;
-    desc.height = height;
-    desc.format = format;
-    desc.bind = bindFlagsFor(*Direct3D, format);
-    int32_t hr = Direct3D->device->createTexture(desc, initialData, rowPitch, &buffer);
-    if (hr < 0)
-        throw System::makeHresultException("Direct3D.device->CreateTexture2D", "Media::ResourceBuffer::createTexture2D", hr);
-}
-
-void ResourceBuffer::createShaderResourceView()
-{
-    shaderResourceView.reset();
-    int32_t hr = Direct3D->device->createView(buffer, Platform::Gpu::ViewKind::ShaderResource, &shaderResourceView);
-    if (hr < 0)
-        throw System::makeHresultException("Direct3D.device->CreateShaderResourceView",
-                                           "Media::ResourceBuffer::createShaderResourceView", hr);
-}
-
-void ResourceBuffer::createRenderTargetView()
-{
-    renderTargetView.reset();
-    int32_t hr = Direct3D->device->createView(buffer, Platform::Gpu::ViewKind::RenderTarget, &renderTargetView);
-    if (hr < 0)
-        throw System::makeHresultException("Direct3D.device->CreateRenderTargetView",
-                                           "Media::ResourceBuffer::createRenderTargetView", hr);
-}
-
-void ResourceBuffer::createUnorderedAccessView()
-{
-    unorderedAccessView.reset();
-    int32_t hr = Direct3D->device->createView(buffer, Platform::Gpu::ViewKind::UnorderedAccess, &unorderedAccessView);
-    if (hr < 0)
-        throw System::makeHresultException("Direct3D.device->CreateUnorderedAccessView",
-                                           "Media::ResourceBuffer::createUnorderedAccessView", hr);
+    desc.width = width_;
+    desc.height = height_;
+    desc.format = format_;
+    desc.bind = bindFlagsFor(*Direct3D, format_);
+    makeTexture(desc, initialData, rowPitch);
 }
 
 void ResourceBuffer::updateFromMemory(const void* data, uint32_t rowPitch)
 {
-    if (buffer)
-        Direct3D->context->updateTexture(*buffer, nullptr, data, rowPitch);
+    if (!empty())
+        Direct3D->context->updateTexture(*getTexture(), nullptr, data, rowPitch);
 }
 
 void ResourceBuffer::clearUnorderedAccessView(float value)
 {
-    if (!buffer)
+    if (empty())
         return;
-    if (!unorderedAccessView)
-        createUnorderedAccessView();
     const float v[4] = {value, value, value, value};
-    Direct3D->context->clearUnorderedAccessFloat(*unorderedAccessView, v);
+    Direct3D->context->clearUnorderedAccessFloat(*getUnorderedAccessView(), v);
 }
 
 void ResourceBuffer::clearRenderTargetView(const float color[4])
 {
-    if (!buffer)
-        return;
-    if (!renderTargetView)
-        createRenderTargetView();
-    Direct3D->context->clearRenderTarget(*renderTargetView, color);
+    if (!empty())
+        Direct3D->context->clearRenderTarget(*getRenderTargetView(), color);
 }
 
 void ResourceBuffer::copyRegion(const ResourceBuffer& source, int x, int y, int w, int h)
 {
-    if (!buffer || !source.buffer || w <= 0 || h <= 0)
+    if (empty() || source.empty() || w <= 0 || h <= 0)
         return;
     // Keep the box inside the source and the copy inside this buffer.
     int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
-    int64_t right = std::min<int64_t>(int64_t(x) + w, source.width);
-    int64_t bottom = std::min<int64_t>(int64_t(y) + h, source.height);
-    right = std::min<int64_t>(right, left + width);
-    bottom = std::min<int64_t>(bottom, top + height);
+    int64_t right = std::min<int64_t>(int64_t(x) + w, source.width_);
+    int64_t bottom = std::min<int64_t>(int64_t(y) + h, source.height_);
+    right = std::min<int64_t>(right, left + width_);
+    bottom = std::min<int64_t>(bottom, top + height_);
     if (left >= right || top >= bottom)
         return;
     // A box that starts left of or above the source lands where it would have.
     uint32_t dx = static_cast<uint32_t>(left - x), dy = static_cast<uint32_t>(top - y);
-    if (dx >= width || dy >= height)
+    if (dx >= width_ || dy >= height_)
         return;
     Platform::Gpu::Box box{static_cast<uint32_t>(left), static_cast<uint32_t>(top), static_cast<uint32_t>(right),
                            static_cast<uint32_t>(bottom)};
-    Direct3D->context->copyRegion(*buffer, dx, dy, *source.buffer, box);
+    Direct3D->context->copyRegion(*getTexture(), dx, dy, *source.getTexture(), box);
 }
 
 std::unique_ptr<ResourceBuffer> ResourceBuffer::clone() const
 {
-    auto copy = std::make_unique<ResourceBuffer>(static_cast<int>(width), static_cast<int>(height), Direct3D->PixelFormat);
-    if (buffer && copy->buffer)
-        Direct3D->context->copyTexture(*copy->buffer, *buffer);
+    auto copy = std::make_unique<ResourceBuffer>(static_cast<int>(width_), static_cast<int>(height_), Direct3D->PixelFormat);
+    if (!empty() && !copy->empty())
+        Direct3D->context->copyTexture(*copy->getTexture(), *getTexture());
     return copy;
 }
 
 std::unique_ptr<ResourceBuffer> ResourceBuffer::copyToCanvas(int newWidth, int newHeight, int x, int y) const
 {
     auto canvas = std::make_unique<ResourceBuffer>(newWidth, newHeight, Direct3D->PixelFormat);
-    if (!canvas->buffer)
+    if (canvas->empty())
         return canvas;
     const float zero[4] = {0, 0, 0, 0};
     canvas->clearRenderTargetView(zero);
     int64_t srcLeft = std::max<int64_t>(-int64_t(x), 0), srcTop = std::max<int64_t>(-int64_t(y), 0);
     int64_t dstX = std::max(x, 0), dstY = std::max(y, 0);
-    int64_t srcRight = std::min<int64_t>(width, srcLeft + canvas->width - dstX);
-    int64_t srcBottom = std::min<int64_t>(height, srcTop + canvas->height - dstY);
-    if (buffer && dstX < canvas->width && dstY < canvas->height && srcLeft < srcRight && srcTop < srcBottom) {
+    int64_t srcRight = std::min<int64_t>(width_, srcLeft + canvas->width_ - dstX);
+    int64_t srcBottom = std::min<int64_t>(height_, srcTop + canvas->height_ - dstY);
+    if (!empty() && dstX < canvas->width_ && dstY < canvas->height_ && srcLeft < srcRight && srcTop < srcBottom) {
         Platform::Gpu::Box box{static_cast<uint32_t>(srcLeft), static_cast<uint32_t>(srcTop),
                                static_cast<uint32_t>(srcRight), static_cast<uint32_t>(srcBottom)};
-        Direct3D->context->copyRegion(*canvas->buffer, static_cast<uint32_t>(dstX), static_cast<uint32_t>(dstY),
-                                      *buffer, box);
+        Direct3D->context->copyRegion(*canvas->getTexture(), static_cast<uint32_t>(dstX), static_cast<uint32_t>(dstY),
+                                      *getTexture(), box);
     }
     return canvas;
 }
 
 std::shared_ptr<ImageBuffer> ResourceBuffer::readImageBuffer() const
 {
-    if (!buffer)
+    if (empty())
         return nullptr;
-    CpuAccessBuffer staging(width, height, format);
-    Direct3D->context->copyToStaging(*staging.texture, *buffer);
+    CpuAccessBuffer staging(width_, height_, format_);
+    staging.copyFrom(*getTexture());
     CpuAccessBuffer::Mapping map(staging);
-    auto image = ImageBuffer::create(format == Format::G8R8G8B8Unorm ? Format::Yuy2 : format, width, height);
-    uint32_t rowBytes = std::min(map.rowPitch, image->pitch);
-    uint32_t used = Platform::Gpu::formatInfo(format).texelBytes * ((width + Platform::Gpu::formatInfo(format).blockWidth - 1) /
-                                                                     Platform::Gpu::formatInfo(format).blockWidth);
-    rowBytes = std::min(rowBytes, used);
-    for (uint32_t row = 0; row < height; ++row)
+    auto image = ImageBuffer::create(format_ == Format::G8R8G8B8Unorm ? Format::Yuy2 : format_, width_, height_);
+    const Platform::Gpu::FormatInfo fi = Platform::Gpu::formatInfo(format_);
+    const uint32_t used = fi.texelBytes * ((width_ + fi.blockWidth - 1) / fi.blockWidth);
+    const uint32_t rowBytes = std::min({map.rowPitch, image->pitch, used});
+    for (uint32_t row = 0; row < height_; ++row)
         std::memcpy(image->row(row), map.data + size_t(row) * map.rowPitch, rowBytes);
     return image;
 }

@@ -18,9 +18,10 @@ namespace Media {
 namespace {
 constexpr const char* Place = "Media::ResourceConvert::convert";
 
-[[noreturn]] void unsupported(uint32_t source, uint32_t target)
+[[noreturn]] void unsupported(Format source, Format target)
 {
-    throw System::makeFormatException(Place, "unsupported convert format.", L"DXGI format %d -> %d", source, target);
+    throw System::makeFormatException(Place, "unsupported convert format.", L"DXGI format %d -> %d", dxgiNumber(source),
+                                      dxgiNumber(target));
 }
 
 // Packs rows of (Y, Cb, Cr, A) bytes into Y0 Cb0 Y1 Cr0 per pixel pair: the
@@ -51,12 +52,12 @@ void packYuy2(const uint8_t* source, uint32_t sourcePitch, ImageBuffer& out)
 
 void ResourceConvert::convert(const ImageBuffer& picture, ResourceBuffer& target, const int options[2])
 {
-    const uint32_t source = picture.format == Format::Yuy2 ? Format::G8R8G8B8Unorm : picture.format;
+    const Format source = picture.format == Format::Yuy2 ? Format::G8R8G8B8Unorm : picture.format;
     PixelShader* shader = nullptr;
     const YUVformat::Block* block = nullptr;
     const int requested = options ? options[0] - 1 : -1;
     const bool fullRange = options && options[1] != 0;
-    if (shaders_ && target.format == Format::R16G16B16A16Float) {
+    if (shaders_ && target.getFormat() == Format::R16G16B16A16Float) {
         switch (source) {
         case Format::R16G16B16A16Float:
         case Format::R16G16B16A16Unorm: shader = &shaders_->copyShader; break;
@@ -77,14 +78,12 @@ void ResourceConvert::convert(const ImageBuffer& picture, ResourceBuffer& target
         }
     }
     if (!shader)
-        unsupported(source, target.format);
-    if (target.width != picture.width || target.height != picture.height || !target.buffer)
-        target.resize(static_cast<int>(std::min<uint32_t>(picture.width, ResourceBuffer::MaxSize)),
-                      static_cast<int>(std::min<uint32_t>(picture.height, ResourceBuffer::MaxSize)));
-    ResourceBuffer upload(0, 0, source);
-    upload.width = std::min<uint32_t>(picture.width, ResourceBuffer::MaxSize);
-    upload.height = std::min<uint32_t>(picture.height, ResourceBuffer::MaxSize);
-    upload.createTexture2D(picture.data(), picture.pitch);
+        unsupported(source, target.getFormat());
+    const int width = static_cast<int>(std::min<uint32_t>(picture.width, ResourceBuffer::MaxSize));
+    const int height = static_cast<int>(std::min<uint32_t>(picture.height, ResourceBuffer::MaxSize));
+    if (target.getWidth() != picture.width || target.getHeight() != picture.height || target.empty())
+        target.resize(width, height);
+    ResourceBuffer upload(width, height, source, picture.data(), picture.pitch);
     if (block) {
         ConstantBufferCommon constants;
         ConstantBufferCommon::create(constants, block, sizeof(*block));
@@ -94,31 +93,31 @@ void ResourceConvert::convert(const ImageBuffer& picture, ResourceBuffer& target
     }
 }
 
-std::shared_ptr<ImageBuffer> ResourceConvert::convert(RenderBuffer& frame, uint32_t format)
+std::shared_ptr<ImageBuffer> ResourceConvert::convert(RenderBuffer& frame, Format format)
 {
-    if (!shaders_ || frame.format != Format::R16G16B16A16Float ||
+    if (!shaders_ || frame.getFormat() != Format::R16G16B16A16Float ||
         (format != Format::R16G16B16A16Snorm && format != Format::Yuy2))
-        unsupported(frame.format, format);
+        unsupported(frame.getFormat(), format);
+    const uint32_t width = frame.getWidth(), height = frame.getHeight();
     const std::vector<YUVformat::Entry>& table = YUVformat::rgbToYuvTable();
     const int requested = YUVformat::findColorSpace(direct3d_.OutputYUVColorSpace) - 1;
-    const YUVformat::Entry& entry = YUVformat::select(table, requested, frame.height);
+    const YUVformat::Entry& entry = YUVformat::select(table, requested, height);
     const bool yc48 = format == Format::R16G16B16A16Snorm;
     const YUVformat::Block& block = yc48 ? entry.yc48 : direct3d_.OutputYUVColorRange ? entry.full : entry.limited;
 
     RenderBuffer temporary(yc48 ? Format::R16G16B16A16Snorm : Format::R8G8B8A8Unorm);
-    temporary.createTexture2D(frame.width, frame.height);
-    frame.createShaderResourceView();
+    temporary.createTexture2D(width, height);
     ConstantBufferCommon constants;
     ConstantBufferCommon::create(constants, &block, sizeof(block));
     direct3d_.bindConstantBuffer(Platform::Gpu::Stage::Pixel, 0, constants.buffer.get());
-    shaders_->rgbToYuvShader.drawViewToRenderBuffer(temporary, frame.shaderResourceView.get());
+    shaders_->rgbToYuvShader.drawViewToRenderBuffer(temporary, frame.getShaderResourceView());
     if (yc48)
         return temporary.readImageBuffer();
 
-    CpuAccessBuffer staging(frame.width, frame.height, Format::R8G8B8A8Unorm);
-    direct3d_.context->copyToStaging(*staging.texture, *temporary.texture);
+    CpuAccessBuffer staging(width, height, Format::R8G8B8A8Unorm);
+    staging.copyFrom(*temporary.getTexture());
     CpuAccessBuffer::Mapping map(staging);
-    auto picture = ImageBuffer::create(Format::Yuy2, frame.width, frame.height);
+    auto picture = ImageBuffer::create(Format::Yuy2, width, height);
     packYuy2(map.data, map.rowPitch, *picture);
     return picture;
 }

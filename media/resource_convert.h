@@ -3,6 +3,8 @@
 // built-in quad shaders: uploads a memory picture and converts it into a
 // working-format picture, and renders a frame into a YC48 or YUY2 picture
 // with the output colour space and range of the Direct3D service.
+#include "platform/gpu/format.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -23,9 +25,8 @@ public:
     // Sets the target's size to the picture's and fills it. options[0]: YUV
     // colour table entry + 1 (0 = by height); options[1]: full-range YUY2.
     void convert(const ImageBuffer& picture, ResourceBuffer& target, const int options[2]);
-    // The frame (working format, single-sampled) as a YC48 (13) or YUY2 (107)
-    // memory picture.
-    std::shared_ptr<ImageBuffer> convert(RenderBuffer& frame, uint32_t format);
+    // The frame (working format, single-sampled) as a YC48 or YUY2 memory picture.
+    std::shared_ptr<ImageBuffer> convert(RenderBuffer& frame, Platform::Gpu::Format format);
 
 private:
     Direct3DService& direct3d_;

@@ -132,11 +132,11 @@ void SvgDocument::setSize(float width, float height)
 }
 
 std::unique_ptr<ResourceBuffer> SvgDocument::render(const wchar_t* path, int width, int height, const ColorF& color,
-                                                    uint32_t format)
+                                                    Format format)
 {
     if (width <= 0 || height <= 0)
         return nullptr;
-    if (!format)
+    if (format == Format::Unknown)
         format = Direct3DService::Get()->PixelFormat;
     auto buffer = ResourceBuffer::create(std::min<int>(width, ResourceBuffer::MaxSize),
                                          std::min<int>(height, ResourceBuffer::MaxSize), format);
@@ -148,8 +148,8 @@ std::unique_ptr<ResourceBuffer> SvgDocument::render(const wchar_t* path, int wid
         if (svg.monochrome)
             setColor(svg.document->root(), color);
         if (svg.sized)
-            svg.setSize(static_cast<float>(buffer->width), static_cast<float>(buffer->height));
-        svg.document->setViewportSize(static_cast<float>(buffer->width), static_cast<float>(buffer->height));
+            svg.setSize(static_cast<float>(buffer->getWidth()), static_cast<float>(buffer->getHeight()));
+        svg.document->setViewportSize(static_cast<float>(buffer->getWidth()), static_cast<float>(buffer->getHeight()));
         surface.target().drawSvgDocument(*svg.document);
         section.end();
     } catch (const std::exception&) {

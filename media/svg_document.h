@@ -2,6 +2,7 @@
 // User figures: SVG files drawn into pictures, recoloured when every fill
 // they give is one colour.
 #include "core/color.h"
+#include "platform/gpu/format.h"
 
 #include <cstdint>
 #include <memory>
@@ -24,10 +25,10 @@ public:
     SvgDocument& operator=(const SvgDocument&) = delete;
 
     // The file drawn into a new picture of width x height (sides limited to
-    // 16384) in format (0: the working format); a monochrome document takes the
-    // colour. Null when the file cannot be loaded or drawn.
+    // 16384) in format (Unknown: the working format); a monochrome document
+    // takes the colour. Null when the file cannot be loaded or drawn.
     static std::unique_ptr<ResourceBuffer> render(const wchar_t* path, int width, int height, const ColorF& color,
-                                                  uint32_t format);
+                                                  Platform::Gpu::Format format);
     // True when the file loads as an SVG document that can be drawn.
     static bool checkFile(const wchar_t* path);
     // True for the extension "svg" in any case.

@@ -577,8 +577,8 @@ void TextDraw::drawToBuffer(ResourceBuffer& buffer)
 void TextDraw::splitCharacters(ResourceBuffer& atlas, const CharacterCallback& callback)
 {
     for (const CharacterRecord& r : characters) {
-        if (r.cellX + r.cellWidth > static_cast<int32_t>(atlas.width) ||
-            r.cellY + r.cellHeight > static_cast<int32_t>(atlas.height) || r.cellWidth <= 0 || r.cellHeight <= 0)
+        if (r.cellX + r.cellWidth > static_cast<int32_t>(atlas.getWidth()) ||
+            r.cellY + r.cellHeight > static_cast<int32_t>(atlas.getHeight()) || r.cellWidth <= 0 || r.cellHeight <= 0)
             continue;
         auto picture = std::make_unique<ResourceBuffer>(r.cellWidth, r.cellHeight);
         picture->copyRegion(atlas, r.cellX, r.cellY, r.cellWidth, r.cellHeight);

@@ -65,7 +65,7 @@ float4x4 RenderObject::DrawState::getViewMatrix() const
         return camera->getViewProjectionMatrix();
     if (const ControlView* group = findControlView(groupControl))
         return group->getGroupViewMatrix();
-    return target ? getScreenMatrix(static_cast<int>(target->width), static_cast<int>(target->height))
+    return target ? getScreenMatrix(static_cast<int>(target->getWidth()), static_cast<int>(target->getHeight()))
                   : getScreenMatrix(1, 1);
 }
 

@@ -7,6 +7,8 @@
 // an immediate context with bind points that keep their contents between
 // draws. Failing creation calls return an HRESULT-style code (negative on
 // failure) so that callers can report the call they made.
+#include "platform/gpu/format.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -36,28 +38,11 @@ constexpr uint32_t SupportRenderTarget = 0x4000;
 constexpr uint32_t SupportShaderLoad = 0x100;
 constexpr uint32_t SupportUnorderedAccess = 0x400000;
 
-// Every fact of a pixel format, one row per format (platform/gpu/format.cpp).
-struct FormatInfo {
-    uint32_t format = 0;        // DXGI number; 0 for an unknown format
-    const char* name = "";      // DXGI name, "DXGI_FORMAT_R8G8B8A8_UNORM"
-    uint32_t bytesPerPixel = 0; // of the memory form (YUY2: 2)
-    uint32_t blockWidth = 1;    // pixels per stored texel (packed 4:2:2: 2)
-    uint32_t texelBytes = 0;    // bytes of one stored texel
-    bool gpu = false;           // has a texture form
-    bool alphaOnly = false;     // holds alpha alone (stored in red, read as (0, 0, 0, a))
-    bool opaqueAlpha = false;   // the fourth byte is padding: alpha reads as one
-    bool packed422 = false;     // YUY2: Y0 U Y1 V per pixel pair
-    uint32_t storageFormat = 0; // SPIR-V image format when bound as a storage image; 0: none
-    uint16_t bitmapBitCount = 0;    // DIB form for plug-ins and the clipboard; 0: none
-    uint32_t bitmapCompression = 0; // DIB compression: 0 (RGB) or a FourCC
-};
-// The row of a DXGI format number; a row of zeros when unknown.
-FormatInfo formatInfo(uint32_t format);
 
 struct TextureDesc {
     uint32_t width = 0;
     uint32_t height = 0;
-    uint32_t format = 0;
+    Format format = Format::Unknown;
     uint32_t bind = BindShaderResource;
     uint32_t samples = 1;
 };
@@ -68,7 +53,7 @@ public:
     const TextureDesc& desc() const { return desc_; }
     uint32_t width() const { return desc_.width; }
     uint32_t height() const { return desc_.height; }
-    uint32_t format() const { return desc_.format; }
+    Format format() const { return desc_.format; }
     // Unique for the life of the process: a picture made where a dropped one
     // stood gets another id.
     uint64_t id() const { return id_; }
@@ -253,11 +238,12 @@ public:
     virtual ~Staging() = default;
     uint32_t width() const { return width_; }
     uint32_t height() const { return height_; }
-    uint32_t format() const { return format_; }
+    Format format() const { return format_; }
     uint32_t rowPitch() const { return rowPitch_; }
 
 protected:
-    uint32_t width_ = 0, height_ = 0, format_ = 0, rowPitch_ = 0;
+    uint32_t width_ = 0, height_ = 0, rowPitch_ = 0;
+    Format format_ = Format::Unknown;
 };
 using StagingPtr = std::shared_ptr<Staging>;
 
@@ -370,7 +356,7 @@ public:
     static int32_t create(const DeviceOptions& options, std::unique_ptr<Device>* out);
 
     virtual const DeviceFacts& facts() const = 0;
-    virtual uint32_t formatSupport(uint32_t format) const = 0;
+    virtual uint32_t formatSupport(Format format) const = 0;
 
     // Thread-safe. With data, the texture starts with it (rowPitch bytes per
     // row of the memory form; the copy is recorded into the context's command
@@ -382,7 +368,7 @@ public:
     virtual int32_t createView(const TexturePtr& texture, ViewKind kind, ViewPtr* out) = 0;
     virtual int32_t createShader(Stage stage, const void* spirv, size_t bytes, ShaderPtr* out) = 0;
     virtual int32_t createSamplerState(const SamplerDesc& desc, SamplerStatePtr* out) = 0;
-    virtual int32_t createStaging(uint32_t width, uint32_t height, uint32_t format, StagingPtr* out) = 0;
+    virtual int32_t createStaging(uint32_t width, uint32_t height, Format format, StagingPtr* out) = 0;
 
     virtual Context& context() = 0;
 

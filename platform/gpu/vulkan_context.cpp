@@ -491,7 +491,7 @@ void VulkanContext::draw(uint32_t vertexCount, uint32_t firstVertex)
     std::memcpy(&key.raster, &raster_, sizeof(raster_));
     key.targetCount = targetCount_;
     for (uint32_t i = 0; i < targetCount_; ++i) {
-        key.formats[i] = targets[i] ? targets[i]->format() : 0;
+        key.formats[i] = targets[i] ? targets[i]->format() : Format::Unknown;
         key.samples = targets[i] ? targets[i]->desc().samples : 1;
     }
     key.topology = topology_;

@@ -371,7 +371,7 @@ Context& VulkanDevice::context()
     return *immediate;
 }
 
-uint32_t VulkanDevice::formatSupport(uint32_t format) const
+uint32_t VulkanDevice::formatSupport(Format format) const
 {
     VkFormat f = vkFormat(format);
     if (f == VK_FORMAT_UNDEFINED || !formatInfo(format).gpu)
@@ -395,7 +395,7 @@ int32_t VulkanDevice::createTexture(const TextureDesc& desc, const void* data, u
     const FormatInfo fi = formatInfo(desc.format);
     const VkFormat format = vkFormat(desc.format);
     const bool samplesValid = desc.samples == 1 || desc.samples == 2 || desc.samples == 4 || desc.samples == 8;
-    if (format == VK_FORMAT_UNDEFINED || desc.width == 0 || desc.height == 0 || desc.width > MaxSide ||
+    if (!fi.gpu || format == VK_FORMAT_UNDEFINED || desc.width == 0 || desc.height == 0 || desc.width > MaxSide ||
         desc.height > MaxSide || !samplesValid || (desc.samples != 1 && (desc.bind & BindUnorderedAccess)))
         return ErrorInvalidArg; // no unordered access to multi-sampled pictures
     auto t = std::make_shared<VulkanTexture>(*this, desc);
@@ -539,7 +539,7 @@ int32_t VulkanDevice::createSamplerState(const SamplerDesc& desc, SamplerStatePt
     return Ok;
 }
 
-int32_t VulkanDevice::createStaging(uint32_t width, uint32_t height, uint32_t format, StagingPtr* out)
+int32_t VulkanDevice::createStaging(uint32_t width, uint32_t height, Format format, StagingPtr* out)
 {
     out->reset();
     const FormatInfo fi = formatInfo(format);

@@ -29,25 +29,27 @@ void check(VkResult r, const char* what)
         throw std::runtime_error(std::string(what) + " failed (" + std::to_string(static_cast<int>(r)) + ")");
 }
 
-VkFormat vkFormat(uint32_t format)
+// The Vulkan column of the format table: formats Vulkan lacks are held in
+// another (A8 as R8, packed 4:2:2 as RGBA8 of half width, X8 as A8). Formats
+// with no texture form have none.
+VkFormat vkFormat(Format format)
 {
     switch (format) {
-    case 2: return VK_FORMAT_R32G32B32A32_SFLOAT;
-    case 10: return VK_FORMAT_R16G16B16A16_SFLOAT;
-    case 11: return VK_FORMAT_R16G16B16A16_UNORM;
-    case 13: return VK_FORMAT_R16G16B16A16_SNORM;
-    case 28: return VK_FORMAT_R8G8B8A8_UNORM;
-    case 41: return VK_FORMAT_R32_SFLOAT;
-    case 65: return VK_FORMAT_R8_UNORM;
-    case 69:
-    case 107: return VK_FORMAT_R8G8B8A8_UNORM;
-    case 87:
-    case 88: return VK_FORMAT_B8G8R8A8_UNORM;
+    case Format::R32G32B32A32Float: return VK_FORMAT_R32G32B32A32_SFLOAT;
+    case Format::R16G16B16A16Float: return VK_FORMAT_R16G16B16A16_SFLOAT;
+    case Format::R16G16B16A16Unorm: return VK_FORMAT_R16G16B16A16_UNORM;
+    case Format::R16G16B16A16Snorm: return VK_FORMAT_R16G16B16A16_SNORM;
+    case Format::R8G8B8A8Unorm: return VK_FORMAT_R8G8B8A8_UNORM;
+    case Format::R32Float: return VK_FORMAT_R32_SFLOAT;
+    case Format::A8Unorm: return VK_FORMAT_R8_UNORM;
+    case Format::G8R8G8B8Unorm: return VK_FORMAT_R8G8B8A8_UNORM;
+    case Format::B8G8R8A8Unorm:
+    case Format::B8G8R8X8Unorm: return VK_FORMAT_B8G8R8A8_UNORM;
     default: return VK_FORMAT_UNDEFINED;
     }
 }
 
-VkComponentMapping readSwizzle(uint32_t format)
+VkComponentMapping readSwizzle(Format format)
 {
     constexpr VkComponentSwizzle Same = VK_COMPONENT_SWIZZLE_IDENTITY;
     const FormatInfo fi = formatInfo(format);
@@ -58,7 +60,7 @@ VkComponentMapping readSwizzle(uint32_t format)
     return {Same, Same, Same, Same};
 }
 
-uint32_t texelWidth(uint32_t format, uint32_t width)
+uint32_t texelWidth(Format format, uint32_t width)
 {
     const uint32_t block = formatInfo(format).blockWidth;
     return block > 1 ? (width + block - 1) / block : width;

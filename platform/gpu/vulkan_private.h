@@ -36,11 +36,11 @@ void report(const char* message);
 // ---------------------------------------------------------------------------
 // Formats and states (vulkan_format.cpp).
 
-VkFormat vkFormat(uint32_t format);
+VkFormat vkFormat(Format format);
 // How a shader-resource view reads the stored channels (A8 from red, X8 alpha one).
-VkComponentMapping readSwizzle(uint32_t format);
+VkComponentMapping readSwizzle(Format format);
 // Stored texels of a row of width pixels (packed 4:2:2 pictures hold two per texel).
-uint32_t texelWidth(uint32_t format, uint32_t width);
+uint32_t texelWidth(Format format, uint32_t width);
 VkBlendFactor blendFactor(uint8_t factor, bool alphaTarget);
 VkBlendOp blendOp(uint8_t op);
 VkSamplerAddressMode addressMode(uint8_t mode);
@@ -73,7 +73,9 @@ struct DeviceImage {
 
 // What the pool of dropped pictures is keyed by.
 struct ImageKey {
-    uint32_t width = 0, height = 0, format = 0, bind = 0, samples = 1;
+    uint32_t width = 0, height = 0;
+    Format format = Format::Unknown;
+    uint32_t bind = 0, samples = 1;
     bool operator==(const ImageKey&) const = default;
 };
 struct ImageKeyHash {
@@ -157,7 +159,7 @@ public:
 
 class VulkanStaging final : public Staging {
 public:
-    VulkanStaging(VulkanDevice& device, uint32_t width, uint32_t height, uint32_t format, uint32_t pitch)
+    VulkanStaging(VulkanDevice& device, uint32_t width, uint32_t height, Format format, uint32_t pitch)
         : device(device)
     {
         width_ = width;
@@ -181,7 +183,7 @@ struct PipelineKey {
     uint64_t layoutHash;
     BlendDesc blend;
     RasterDesc raster;
-    uint32_t formats[2];
+    Format formats[2];
     uint32_t targetCount;
     uint32_t samples;
     uint32_t topology;
@@ -348,12 +350,12 @@ public:
     int32_t initialise(const DeviceOptions& options);
 
     const DeviceFacts& facts() const override { return facts_; }
-    uint32_t formatSupport(uint32_t format) const override;
+    uint32_t formatSupport(Format format) const override;
     int32_t createTexture(const TextureDesc& desc, const void* data, uint32_t rowPitch, TexturePtr* out) override;
     int32_t createView(const TexturePtr& texture, ViewKind kind, ViewPtr* out) override;
     int32_t createShader(Stage stage, const void* spirv, size_t bytes, ShaderPtr* out) override;
     int32_t createSamplerState(const SamplerDesc& desc, SamplerStatePtr* out) override;
-    int32_t createStaging(uint32_t width, uint32_t height, uint32_t format, StagingPtr* out) override;
+    int32_t createStaging(uint32_t width, uint32_t height, Format format, StagingPtr* out) override;
     Context& context() override;
     MemoryCounters memory() const override;
     void resetMemoryPeak() override;

@@ -32,8 +32,7 @@ class AnchorEffectTest : public EffectTest::ServiceTest {
 protected:
     AnchorEffectTest()
     {
-        target.width = 1920;
-        target.height = 1080;
+        target.setSize(1920, 1080);
         Effect::AnchorHost::get().edit = {};
     }
 
@@ -123,7 +122,7 @@ protected:
     Edit::Scene scene{0, 0};
     Anchor::AnchorList list;
     Anchor::AnchorControl control;
-    Media::RenderBuffer target{10};
+    Media::RenderBuffer target{Media::Format::R16G16B16A16Float};
     std::shared_ptr<Edit::Object> groupControl, cameraControl;
 };
 

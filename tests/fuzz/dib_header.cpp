@@ -22,8 +22,11 @@ FUZZ_TARGET(dib_header)
     std::memcpy(&header, in.rest(), sizeof header);
     std::vector<uint8_t> bits(in.rest() + sizeof header, in.rest() + in.restSize());
 
-    static const uint32_t formats[] = {10, 11, 13, 28, 41, 65, 87, 88, 107};
-    const uint32_t format = formats[choice % std::size(formats)];
+    using Media::Format;
+    static const Format formats[] = {Format::R16G16B16A16Float, Format::R16G16B16A16Unorm, Format::R16G16B16A16Snorm,
+                                     Format::R8G8B8A8Unorm,     Format::R32Float,          Format::A8Unorm,
+                                     Format::B8G8R8A8Unorm,     Format::B8G8R8X8Unorm,     Format::Yuy2};
+    const Format format = formats[choice % std::size(formats)];
     // The picture the header names when it is small, else a small one it does not match.
     int64_t width = header.biWidth, height = header.biHeight < 0 ? -int64_t(header.biHeight) : header.biHeight;
     if (width < 0 || width > 4096 || height > 4096 || width * height > (1 << 20) || (choice & 0x80))

@@ -25,8 +25,8 @@ TEST(Direct3DService, StartUpLogsTheDeviceWarnsOnceAndStoresItsSettings)
         TestKit::LogCapture log;
         {
             System::ServiceReference<Direct3DService> d3d;
-            EXPECT_EQ(Direct3DService::Get()->PixelFormat, 10u); // the installed system.conf
-            EXPECT_EQ(Direct3DService::Get()->MaskFormat, 65u);
+            EXPECT_EQ(Direct3DService::Get()->PixelFormat, Format::R16G16B16A16Float); // the installed system.conf
+            EXPECT_EQ(Direct3DService::Get()->MaskFormat, Format::A8Unorm);
             EXPECT_EQ(Direct3DService::Get()->sampleDesc.count, 1u);
         }
         EXPECT_TRUE(log.contains("D3D feature level : 0x0000b100"));
@@ -60,10 +60,10 @@ TEST(Direct3DService, WorkingAndMaskFormatsComeFromTheSystemConfiguration)
     TestKit::UserFile conf("system.conf", "[Config]\nPixelFormat=28\nMaskFormat=x\n");
     System::ServiceReference<Setting::SettingService> settings;
     System::ServiceReference<Direct3DService> d3d;
-    EXPECT_EQ(Direct3DService::Get()->PixelFormat, 28u);
-    EXPECT_EQ(Direct3DService::Get()->MaskFormat, 65u); // unreadable: the default
+    EXPECT_EQ(Direct3DService::Get()->PixelFormat, Format::R8G8B8A8Unorm);
+    EXPECT_EQ(Direct3DService::Get()->MaskFormat, Format::A8Unorm); // unreadable: the default
     ResourceBuffer buffer(4, 4);
-    EXPECT_EQ(buffer.getFormat(), 28u);
+    EXPECT_EQ(buffer.getFormat(), Format::R8G8B8A8Unorm);
 }
 
 using BoundStateCache = TestKit::GpuFixture;
@@ -135,9 +135,7 @@ TEST_F(BoundStateCache, PixelShadersWriteUnorderedAccessPicturesBesideTheTarget)
     ResourceBuffer& depth = frame.getDepthBuffer();
     depth.clearUnorderedAccessView(0.0f);
     ResourceBuffer& normals = frame.getNormalBuffer();
-    depth.createUnorderedAccessView();
-    normals.createUnorderedAccessView();
-    Platform::Gpu::View* views[2] = {depth.unorderedAccessView.get(), normals.unorderedAccessView.get()};
+    Platform::Gpu::View* views[2] = {depth.getUnorderedAccessView(), normals.getUnorderedAccessView()};
     // Each draw sees what the one before it wrote.
     for (int i = 0; i < 3; ++i) {
         d3d->setRenderBufferTargetAndUnorderedAccessViews(frame, 2, views);

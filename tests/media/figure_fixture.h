@@ -35,12 +35,12 @@ protected:
     // The alpha of every pixel of a picture in the working or the mask format.
     std::vector<float> alphaOf(const Media::ResourceBuffer& buffer)
     {
-        std::vector<float> alpha(size_t(buffer.width) * buffer.height);
+        std::vector<float> alpha(size_t(buffer.getWidth()) * buffer.getHeight());
         if (buffer.getFormat() == Media::Format::A8Unorm) {
             auto image = buffer.readImageBuffer();
-            for (uint32_t y = 0; y < buffer.height; ++y)
-                for (uint32_t x = 0; x < buffer.width; ++x)
-                    alpha[size_t(y) * buffer.width + x] = image->row(y)[x] / 255.0f;
+            for (uint32_t y = 0; y < buffer.getHeight(); ++y)
+                for (uint32_t x = 0; x < buffer.getWidth(); ++x)
+                    alpha[size_t(y) * buffer.getWidth() + x] = image->row(y)[x] / 255.0f;
         } else {
             Picture p = download(buffer);
             for (size_t i = 0; i < p.size(); ++i)

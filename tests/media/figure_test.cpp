@@ -124,8 +124,8 @@ TEST_F(FigureFixture, FiguresAreFilledOrOutlinedByTheirLineWidth)
         auto picture = resources->figureList.createFigureImage(c.figure, c.width, c.height, ColorF{1, 0, 0, 1}, c.line,
                                                                c.round);
         ASSERT_TRUE(picture);
-        ASSERT_EQ(picture->width, static_cast<uint32_t>(c.width));
-        ASSERT_EQ(picture->height, static_cast<uint32_t>(c.height));
+        ASSERT_EQ(picture->getWidth(), static_cast<uint32_t>(c.width));
+        ASSERT_EQ(picture->getHeight(), static_cast<uint32_t>(c.height));
         const std::vector<float> alpha = alphaOf(*picture);
         EXPECT_NEAR(coverage(alpha), c.area, 0.01 * c.area + 4);
         if (c.leftBand >= 0) {
@@ -162,8 +162,8 @@ TEST_F(FigureFixture, TheBackgroundHasTheSceneSizeAndTheMaskTheMaskFormat)
     for (int asked : {0, 10, 500}) {
         auto background = resources->figureList.createFigureImage(0, asked, asked, ColorF{0, 1, 0, 1}, 4000, false);
         ASSERT_TRUE(background);
-        EXPECT_EQ(background->width, 64u);
-        EXPECT_EQ(background->height, 48u);
+        EXPECT_EQ(background->getWidth(), 64u);
+        EXPECT_EQ(background->getHeight(), 48u);
         EXPECT_EQ(coverage(alphaOf(*background)), 64 * 48);
     }
 
@@ -317,7 +317,7 @@ TEST_F(FigureFixture, SvgFiguresMatchAnIndependentRendererAtTheSameSize)
             }
 
         EXPECT_TRUE(Media::SvgDocument::checkFile(System::fromLocalPath(file).c_str()));
-        auto drawn = Media::SvgDocument::render(System::fromLocalPath(file).c_str(), W, H, color, 0);
+        auto drawn = Media::SvgDocument::render(System::fromLocalPath(file).c_str(), W, H, color, Media::Format::Unknown);
         ASSERT_TRUE(drawn);
         const std::vector<Region> got = regions(download(*drawn), W, H, 4, 4), expected = regions(want, W, H, 4, 4);
         for (size_t i = 0; i < got.size(); ++i) {
@@ -337,8 +337,8 @@ TEST_F(FigureFixture, SvgFiguresMatchAnIndependentRendererAtTheSameSize)
         const std::string file = dir + "/broken.svg";
         TestKit::writeFile(file, text);
         EXPECT_FALSE(Media::SvgDocument::checkFile(System::fromLocalPath(file).c_str()));
-        EXPECT_FALSE(Media::SvgDocument::render(System::fromLocalPath(file).c_str(), W, H, color, 0));
+        EXPECT_FALSE(Media::SvgDocument::render(System::fromLocalPath(file).c_str(), W, H, color, Media::Format::Unknown));
     }
     EXPECT_FALSE(Media::SvgDocument::checkFile(L"/no/such/figure.svg"));
-    EXPECT_FALSE(Media::SvgDocument::render(L"/no/such/figure.svg", W, H, color, 0));
+    EXPECT_FALSE(Media::SvgDocument::render(L"/no/such/figure.svg", W, H, color, Media::Format::Unknown));
 }

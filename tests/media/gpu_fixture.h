@@ -152,12 +152,12 @@ protected:
     Picture download(const Media::ResourceBuffer& buffer)
     {
         auto image = buffer.readImageBuffer();
-        Picture out(size_t(buffer.width) * buffer.height);
-        for (uint32_t y = 0; y < buffer.height; ++y) {
+        Picture out(size_t(buffer.getWidth()) * buffer.getHeight());
+        for (uint32_t y = 0; y < buffer.getHeight(); ++y) {
             const auto* row = reinterpret_cast<const uint16_t*>(image->row(y));
-            for (uint32_t x = 0; x < buffer.width; ++x)
+            for (uint32_t x = 0; x < buffer.getWidth(); ++x)
                 for (int c = 0; c < 4; ++c)
-                    out[size_t(y) * buffer.width + x][c] = halfToFloat(row[4 * x + c]);
+                    out[size_t(y) * buffer.getWidth() + x][c] = halfToFloat(row[4 * x + c]);
         }
         return out;
     }

@@ -10,34 +10,34 @@ using namespace Media;
 
 TEST(ImageBuffer, PitchIsPaddedTo32BytesAndUnknownFormatsAreRefused)
 {
-    auto image = ImageBuffer::create(87, 100, 2);
+    auto image = ImageBuffer::create(Format::B8G8R8A8Unorm, 100, 2);
     EXPECT_EQ(image->pitch, 416u);
     EXPECT_EQ(image->buffer.size, 832u);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(image->data()) % 32, 0u);
-    EXPECT_EQ(ImageBuffer::getDefaultPitchSize(107, 3), 32u);
+    EXPECT_EQ(ImageBuffer::getDefaultPitchSize(Format::Yuy2, 3), 32u);
     try {
-        ImageBuffer::getDefaultPitchSize(99, 4);
+        ImageBuffer::getDefaultPitchSize(Format(99), 4);
         FAIL();
     } catch (const std::exception& e) {
         EXPECT_NE(std::string(e.what()).find("image format not supported."), std::string::npos);
         EXPECT_NE(std::string(e.what()).find("dxgi format = 99"), std::string::npos);
     }
     BitmapInfoHeader h;
-    EXPECT_THROW(ImageBuffer::getBitmapInfoHeader(h, 28, 4, 4), std::exception);
-    ImageBuffer::getBitmapInfoHeader(h, 88, 3, 2);
+    EXPECT_THROW(ImageBuffer::getBitmapInfoHeader(h, Format::R8G8B8A8Unorm, 4, 4), std::exception);
+    ImageBuffer::getBitmapInfoHeader(h, Format::B8G8R8X8Unorm, 3, 2);
     EXPECT_EQ(h.biSize, 40u);
     EXPECT_EQ(h.biBitCount, 24);
     EXPECT_EQ(h.biCompression, 0u);
     EXPECT_EQ(h.biSizeImage, 24u); // rows of 9 bytes rounded to 12
-    ImageBuffer::getBitmapInfoHeader(h, 13, 3, 2);
+    ImageBuffer::getBitmapInfoHeader(h, Format::R16G16B16A16Snorm, 3, 2);
     EXPECT_EQ(h.biCompression, makeFourCC('Y', 'C', '4', '8'));
 }
 
 TEST(ImageBuffer, TwentyFourBitBitmapsAreBottomUpWithAZeroFourthByte)
 {
-    auto image = ImageBuffer::create(88, 3, 2);
+    auto image = ImageBuffer::create(Format::B8G8R8X8Unorm, 3, 2);
     BitmapInfoHeader h;
-    ImageBuffer::getBitmapInfoHeader(h, 88, 3, 2);
+    ImageBuffer::getBitmapInfoHeader(h, Format::B8G8R8X8Unorm, 3, 2);
     std::vector<uint8_t> dib(24);
     for (size_t i = 0; i < dib.size(); ++i)
         dib[i] = static_cast<uint8_t>(i + 1);
@@ -55,14 +55,14 @@ TEST(ImageBuffer, TwentyFourBitBitmapsAreBottomUpWithAZeroFourthByte)
 
 TEST(ImageBuffer, EveryBitmapFormRoundTrips)
 {
-    for (uint32_t format : {10u, 11u, 13u, 87u, 107u}) {
-        SCOPED_TRACE(format);
+    for (Format format : {Format::R16G16B16A16Float, Format::R16G16B16A16Unorm, Format::R16G16B16A16Snorm, Format::B8G8R8A8Unorm, Format::Yuy2}) {
+        SCOPED_TRACE(dxgiNumber(format));
         const uint32_t w = 6, h = 3;
         BitmapInfoHeader header;
         ImageBuffer::getBitmapInfoHeader(header, format, w, h);
         std::vector<uint8_t> dib(header.biSizeImage);
         for (size_t i = 0; i < dib.size(); ++i)
-            dib[i] = static_cast<uint8_t>(i * 7 + format);
+            dib[i] = static_cast<uint8_t>(i * 7 + dxgiNumber(format));
         auto image = ImageBuffer::create(format, w, h);
         image->copyFromBitmap(header, dib.data(), dib.size());
         std::vector<uint8_t> back(dib.size());
@@ -70,9 +70,9 @@ TEST(ImageBuffer, EveryBitmapFormRoundTrips)
         EXPECT_EQ(back, dib);
     }
     // 48-bit pixels gain a zero fourth value.
-    auto yc = ImageBuffer::create(13, 1, 1);
+    auto yc = ImageBuffer::create(Format::R16G16B16A16Snorm, 1, 1);
     BitmapInfoHeader header;
-    ImageBuffer::getBitmapInfoHeader(header, 13, 1, 1);
+    ImageBuffer::getBitmapInfoHeader(header, Format::R16G16B16A16Snorm, 1, 1);
     const uint16_t px[4] = {100, 200, 300, 0xFFFF};
     yc->copyFromBitmap(header, px, 8);
     const auto* got = reinterpret_cast<const uint16_t*>(yc->data());
@@ -82,10 +82,10 @@ TEST(ImageBuffer, EveryBitmapFormRoundTrips)
 
 TEST(ImageBuffer, BitmapsThatDoNotCoverThePictureAreRefused)
 {
-    auto image = ImageBuffer::create(87, 4, 4);
+    auto image = ImageBuffer::create(Format::B8G8R8A8Unorm, 4, 4);
     std::memset(image->data(), 0x55, image->buffer.size);
     BitmapInfoHeader h;
-    ImageBuffer::getBitmapInfoHeader(h, 87, 4, 4);
+    ImageBuffer::getBitmapInfoHeader(h, Format::B8G8R8A8Unorm, 4, 4);
     std::vector<uint8_t> dib(h.biSizeImage, 1);
     // Too short a buffer, a narrower or a shorter bitmap: nothing is read.
     EXPECT_THROW(image->copyFromBitmap(h, dib.data(), dib.size() - 1), std::exception);
@@ -106,8 +106,8 @@ TEST(ImageBuffer, BitmapsThatDoNotCoverThePictureAreRefused)
 
 TEST(ImageBuffer, ANegativeHeightMeansTopDownRows)
 {
-    for (uint32_t format : {87u, 88u}) {
-        SCOPED_TRACE(format);
+    for (Format format : {Format::B8G8R8A8Unorm, Format::B8G8R8X8Unorm}) {
+        SCOPED_TRACE(dxgiNumber(format));
         BitmapInfoHeader up;
         ImageBuffer::getBitmapInfoHeader(up, format, 2, 3);
         BitmapInfoHeader down = up;
@@ -133,8 +133,8 @@ TEST(ImageBuffer, AnEmptyPictureCopiesNothingEitherWay)
 {
     // No memory behind the picture: nothing may be copied from or to it (a
     // null pointer given to memcpy, even for no bytes, is undefined).
-    for (uint32_t format : {10u, 87u, 107u}) {
-        SCOPED_TRACE(format);
+    for (Format format : {Format::R16G16B16A16Float, Format::B8G8R8A8Unorm, Format::Yuy2}) {
+        SCOPED_TRACE(dxgiNumber(format));
         auto image = ImageBuffer::create(format, 0, 0);
         ASSERT_EQ(image->data(), nullptr);
         BitmapInfoHeader h;

@@ -23,12 +23,12 @@ protected:
     Picture readFrame(Media::RenderBuffer& frame)
     {
         auto image = frame.readImageBuffer();
-        Picture out(size_t(frame.width) * frame.height);
-        for (uint32_t y = 0; y < frame.height; ++y) {
+        Picture out(size_t(frame.getWidth()) * frame.getHeight());
+        for (uint32_t y = 0; y < frame.getHeight(); ++y) {
             const auto* row = reinterpret_cast<const uint16_t*>(image->row(y));
-            for (uint32_t x = 0; x < frame.width; ++x)
+            for (uint32_t x = 0; x < frame.getWidth(); ++x)
                 for (int c = 0; c < 4; ++c)
-                    out[size_t(y) * frame.width + x][c] = halfToFloat(row[4 * x + c]);
+                    out[size_t(y) * frame.getWidth() + x][c] = halfToFloat(row[4 * x + c]);
         }
         return out;
     }
@@ -36,9 +36,9 @@ protected:
     std::vector<float> readFloats(const Media::ResourceBuffer& buffer)
     {
         auto image = buffer.readImageBuffer();
-        std::vector<float> out(size_t(buffer.width) * buffer.height);
-        for (uint32_t y = 0; y < buffer.height; ++y)
-            std::memcpy(&out[size_t(y) * buffer.width], image->row(y), buffer.width * 4);
+        std::vector<float> out(size_t(buffer.getWidth()) * buffer.getHeight());
+        for (uint32_t y = 0; y < buffer.getHeight(); ++y)
+            std::memcpy(&out[size_t(y) * buffer.getWidth()], image->row(y), buffer.getWidth() * 4);
         return out;
     }
 
@@ -50,8 +50,7 @@ protected:
             bytes.append(reinterpret_cast<const char*>(image->data()), image->buffer.size);
         };
         add(frame.readImageBuffer());
-        for (auto* companion : {frame.depth.get(), frame.transparent.get(), frame.transparentDepth.get(),
-                                frame.normal.get(), frame.normalTransparent.get()})
+        for (auto* companion : frame.getCompanions())
             if (companion)
                 add(companion->readImageBuffer());
         return bytes;

@@ -280,7 +280,7 @@ TEST_F(ObjectShaderTest, LightPassShadesFromTheNormalBuffer)
         std::memcpy(r.data(), &s, 32);
         return r;
     };
-    frame->lights = {light(1, {0.3f, -0.5f, -1}, {1, 0.9f, 0.8f, 1}), light(0, {0, 0, -1}, {9, 9, 9, 9}),
+    frame->getLights() = {light(1, {0.3f, -0.5f, -1}, {1, 0.9f, 0.8f, 1}), light(0, {0, 0, -1}, {9, 9, 9, 9}),
                      light(1, {-0.7f, 0.2f, -0.4f}, {0.2f, 0.3f, 0.6f, 0.5f})};
     const float ambient[3] = {0.1f, 0.05f, 0.02f};
     // View directions varying linearly over the frame.
@@ -317,7 +317,7 @@ TEST_F(ObjectShaderTest, LightPassShadesFromTheNormalBuffer)
             double r = 1 - n[3], a = r * r, a2 = a * a, k = 1 - a2;
             double NdotV = sat(dot(N, V)), gv = std::sqrt(NdotV * NdotV * k + a2);
             double acc[4] = {ambient[0], ambient[1], ambient[2], 0};
-            for (const auto& record : frame->lights) {
+            for (const auto& record : frame->getLights()) {
                 LightSource s;
                 std::memcpy(&s, record.data(), 32);
                 if (s.type != 1)

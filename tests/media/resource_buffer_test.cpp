@@ -6,6 +6,7 @@
 using namespace Media;
 using TestKit::Picture;
 using TestKit::Pixel;
+using TestKit::errorText;
 
 using ResourceBufferTest = TestKit::GpuFixture;
 
@@ -24,15 +25,15 @@ Picture coordinates(int w, int h)
 TEST_F(ResourceBufferTest, SizesAreClampedAndNegativeSizesAreEmpty)
 {
     ResourceBuffer wide(20000, 10);
-    EXPECT_EQ(wide.width, 16384u);
-    EXPECT_EQ(wide.height, 10u);
-    EXPECT_TRUE(wide.buffer);
+    EXPECT_EQ(wide.getWidth(), 16384u);
+    EXPECT_EQ(wide.getHeight(), 10u);
+    EXPECT_FALSE(wide.empty());
     ResourceBuffer none(0, 0);
-    EXPECT_FALSE(none.buffer);
+    EXPECT_TRUE(none.empty());
     // A negative side used to wrap to the largest size.
     ResourceBuffer negative(-3, 10);
-    EXPECT_FALSE(negative.buffer);
-    EXPECT_EQ(negative.width, 0u);
+    EXPECT_TRUE(negative.empty());
+    EXPECT_EQ(negative.getWidth(), 0u);
     try {
         ResourceBuffer thin(0, 5);
         FAIL();
@@ -42,19 +43,46 @@ TEST_F(ResourceBufferTest, SizesAreClampedAndNegativeSizesAreEmpty)
     }
 }
 
+TEST_F(ResourceBufferTest, ViewsAreMadeOnceAndAFailedOneNamesItsOwner)
+{
+    // Both kinds of picture make their views the same way: on first use, kept
+    // until the texture goes; a view the texture cannot have is reported with
+    // the call and the owning class's method.
+    ResourceBuffer picture(4, 4, Format::B8G8R8A8Unorm); // shader resource only
+    Platform::Gpu::View* view = picture.getShaderResourceView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(picture.getShaderResourceView(), view);
+    std::string text = errorText([&] { picture.getRenderTargetView(); });
+    EXPECT_NE(text.find("Direct3D.device->CreateRenderTargetView() failed."), std::string::npos) << text;
+    EXPECT_NE(text.find("Media::ResourceBuffer::createRenderTargetView()"), std::string::npos) << text;
+    picture.resize(2, 2);
+    EXPECT_NE(picture.getShaderResourceView(), nullptr); // a new texture, a new view
+
+    RenderBuffer frame(Format::R16G16B16A16Float, SampleDesc{4, 0}); // multi-sampled: a target only
+    frame.createTexture2D(4, 4);
+    EXPECT_NE(frame.getRenderTargetView(), nullptr);
+    text = errorText([&] { frame.getShaderResourceView(); });
+    EXPECT_NE(text.find("Direct3D.device->CreateShaderResourceView() failed."), std::string::npos) << text;
+    EXPECT_NE(text.find("Media::RenderBuffer::createShaderResourceView()"), std::string::npos) << text;
+    RenderBuffer empty(Format::R16G16B16A16Float);
+    EXPECT_EQ(empty.getRenderTargetView(), nullptr); // no texture, no view
+}
+
 TEST_F(ResourceBufferTest, EveryFormatRoundTripsThroughUploadAndReadBack)
 {
-    for (uint32_t format : {10u, 11u, 13u, 28u, 41u, 65u, 87u, 88u, 107u}) {
-        SCOPED_TRACE(format);
+    for (Format format : {Format::R16G16B16A16Float, Format::R16G16B16A16Unorm, Format::R16G16B16A16Snorm,
+                          Format::R8G8B8A8Unorm, Format::R32Float, Format::A8Unorm, Format::B8G8R8A8Unorm,
+                          Format::B8G8R8X8Unorm, Format::Yuy2}) {
+        SCOPED_TRACE(dxgiNumber(format));
         const int w = 10, h = 3;
         auto image = ImageBuffer::create(format, w, h);
         for (uint32_t i = 0; i < image->buffer.size; ++i)
-            image->data()[i] = static_cast<uint8_t>((i * 37 + format) & 0x3F); // no NaN or -32768 patterns
+            image->data()[i] = static_cast<uint8_t>((i * 37 + dxgiNumber(format)) & 0x3F); // no NaN or -32768 patterns
         auto buffer = ResourceBuffer::create(w, h, format);
         buffer->updateFromMemory(image->data(), image->pitch);
         auto back = buffer->readImageBuffer();
         ASSERT_EQ(back->format, format);
-        uint32_t rowBytes = format == 107 ? w * 2 : w * Platform::Gpu::formatInfo(format).texelBytes;
+        uint32_t rowBytes = format == Format::Yuy2 ? w * 2 : w * Platform::Gpu::formatInfo(format).texelBytes;
         for (int y = 0; y < h; ++y)
             EXPECT_EQ(0, std::memcmp(back->row(y), image->row(y), rowBytes)) << "row " << y;
     }
@@ -64,23 +92,23 @@ TEST_F(ResourceBufferTest, PicturesInOtherFormatsAreConvertedIntoTheWorkingForma
 {
     const int options[2] = {0, 0};
     struct Case {
-        uint32_t format;
+        Format format;
         std::vector<uint8_t> pixel;
         Pixel want;
     };
     const Case cases[] = {
-        {28, {255, 0, 102, 128}, {128 / 255.f, 0, 102 / 255.f * 128 / 255.f, 128 / 255.f}}, // premultiplied
-        {87, {0, 51, 255, 255}, {1, 0.2f, 0, 1}},                                        // B, G, R, A
-        {88, {0, 51, 255, 0}, {1, 0.2f, 0, 1}},                                          // alpha becomes one
+        {Format::R8G8B8A8Unorm, {255, 0, 102, 128}, {128 / 255.f, 0, 102 / 255.f * 128 / 255.f, 128 / 255.f}}, // premultiplied
+        {Format::B8G8R8A8Unorm, {0, 51, 255, 255}, {1, 0.2f, 0, 1}}, // B, G, R, A
+        {Format::B8G8R8X8Unorm, {0, 51, 255, 0}, {1, 0.2f, 0, 1}},   // alpha becomes one
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.format);
+        SCOPED_TRACE(dxgiNumber(c.format));
         auto image = ImageBuffer::create(c.format, 2, 2);
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 2; ++x)
                 std::memcpy(image->row(y) + 4 * x, c.pixel.data(), 4);
         ResourceBuffer buffer(*image, options);
-        EXPECT_EQ(buffer.getFormat(), 10u);
+        EXPECT_EQ(buffer.getFormat(), Format::R16G16B16A16Float);
         EXPECT_TRUE(TestKit::nearPicture(download(buffer), Picture(4, c.want), 2));
     }
 }
@@ -143,12 +171,11 @@ TEST_F(ResourceBufferTest, RenderBuffersKeepTheirTextureAndMakeCompanionsOnDeman
 {
     RenderBuffer frame(Format::R16G16B16A16Float);
     frame.createTexture2D(6, 4);
-    frame.createRenderTargetView();
-    auto texture = frame.texture;
-    auto view = frame.renderTargetView;
+    auto* texture = frame.getTexture();
+    auto* view = frame.getRenderTargetView();
     frame.createTexture2D(6, 4);
-    EXPECT_EQ(frame.texture, texture);
-    EXPECT_EQ(frame.renderTargetView, view);
+    EXPECT_EQ(frame.getTexture(), texture);
+    EXPECT_EQ(frame.getRenderTargetView(), view);
 
     auto readFloat = [&](ResourceBuffer& b) {
         auto image = b.readImageBuffer();
@@ -157,11 +184,11 @@ TEST_F(ResourceBufferTest, RenderBuffersKeepTheirTextureAndMakeCompanionsOnDeman
         return v;
     };
     EXPECT_EQ(readFloat(frame.getDepthBuffer()), 1e10f);
-    EXPECT_EQ(frame.getDepthBuffer().getFormat(), 41u);
+    EXPECT_EQ(frame.getDepthBuffer().getFormat(), Format::R32Float);
     EXPECT_EQ(readFloat(frame.getTransparentDepthBuffer()), 1e10f);
     EXPECT_EQ(download(frame.getNormalBuffer())[0], (Pixel{0, 0, 0, -1}));
     EXPECT_EQ(download(frame.getTransparentBuffer())[0], (Pixel{0, 0, 0, 0}));
-    EXPECT_EQ(&frame.getDepthBuffer(), frame.depth.get()); // made once
+    EXPECT_EQ(&frame.getDepthBuffer(), frame.getCompanions()[0]); // made once
 }
 
 TEST_F(ResourceBufferTest, FramesComeBackInMemoryFormats)
@@ -173,7 +200,7 @@ TEST_F(ResourceBufferTest, FramesComeBackInMemoryFormats)
 
     // The picture's pitch is the driver's row pitch.
     auto raw = frame.readImageBuffer();
-    CpuAccessBuffer staging(1000, 2, 10);
+    CpuAccessBuffer staging(1000, 2, Format::R16G16B16A16Float);
     EXPECT_EQ(raw->pitch, staging.texture->rowPitch());
     EXPECT_EQ(TestKit::halfToFloat(reinterpret_cast<const uint16_t*>(raw->row(1))[4 * 999 + 1]), 0.5f);
 

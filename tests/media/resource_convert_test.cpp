@@ -52,7 +52,7 @@ int code(double v) { return static_cast<int>(std::lround(std::clamp(v, 0.0, 255.
 std::unique_ptr<RenderBuffer> frameOf(Shader::ShaderList& shaders, std::unique_ptr<ResourceBuffer> content)
 {
     auto frame = std::make_unique<RenderBuffer>(Format::R16G16B16A16Float);
-    frame->createTexture2D(content->width, content->height);
+    frame->createTexture2D(content->getWidth(), content->getHeight());
     shaders.copyShader.copyToRenderBuffer(*frame, *content);
     return frame;
 }
@@ -142,19 +142,19 @@ TEST_F(ResourceConvertTest, EveryMemoryFormatComesIntoTheWorkingFormat)
     const uint8_t rgba[w * h][4] = {{255, 0, 0, 255}, {0, 128, 255, 128}, {10, 20, 30, 0},    {255, 255, 255, 51},
                                     {64, 32, 16, 204}, {1, 2, 3, 255},    {200, 100, 50, 25}, {0, 0, 0, 255}};
     const int options[2] = {0, 0};
-    for (uint32_t format : {28u, 87u, 88u}) {
-        SCOPED_TRACE(format);
+    for (Format format : {Format::R8G8B8A8Unorm, Format::B8G8R8A8Unorm, Format::B8G8R8X8Unorm}) {
+        SCOPED_TRACE(dxgiNumber(format));
         auto image = ImageBuffer::create(format, w, h);
         Picture want(w * h);
         for (int i = 0; i < w * h; ++i) {
             const uint8_t* c = rgba[i];
             uint8_t* p = image->row(i / w) + 4 * (i % w);
-            const bool bgr = format != 28;
+            const bool bgr = format != Format::R8G8B8A8Unorm;
             p[0] = bgr ? c[2] : c[0];
             p[1] = c[1];
             p[2] = bgr ? c[0] : c[2];
-            p[3] = format == 88 ? 0 : c[3]; // the fourth byte of RGB24 is padding
-            float a = format == 88 ? 1.0f : c[3] / 255.0f;
+            p[3] = format == Format::B8G8R8X8Unorm ? 0 : c[3]; // the fourth byte of RGB24 is padding
+            float a = format == Format::B8G8R8X8Unorm ? 1.0f : c[3] / 255.0f;
             want[i] = {TestKit::toHalf(c[0] / 255.0f * a), TestKit::toHalf(c[1] / 255.0f * a),
                        TestKit::toHalf(c[2] / 255.0f * a), TestKit::toHalf(a)};
         }
@@ -162,15 +162,15 @@ TEST_F(ResourceConvertTest, EveryMemoryFormatComesIntoTheWorkingFormat)
         EXPECT_TRUE(TestKit::nearPicture(download(buffer), want, w, 2e-3f));
     }
     // 16-bit pictures are premultiplied already and copied.
-    for (uint32_t format : {10u, 11u}) {
-        SCOPED_TRACE(format);
+    for (Format format : {Format::R16G16B16A16Float, Format::R16G16B16A16Unorm}) {
+        SCOPED_TRACE(dxgiNumber(format));
         auto image = ImageBuffer::create(format, w, h);
         Picture want(w * h);
         for (int i = 0; i < w * h; ++i) {
             auto* p = reinterpret_cast<uint16_t*>(image->row(i / w)) + 4 * (i % w);
             for (int c = 0; c < 4; ++c) {
                 float v = rgba[i][c] / 255.0f * (c == 3 ? 1.0f : rgba[i][3] / 255.0f);
-                p[c] = format == 10 ? TestKit::floatToHalf(v) : static_cast<uint16_t>(std::lround(v * 65535));
+                p[c] = format == Format::R16G16B16A16Float ? TestKit::floatToHalf(v) : static_cast<uint16_t>(std::lround(v * 65535));
                 want[i][c] = TestKit::toHalf(v);
             }
         }
@@ -179,7 +179,7 @@ TEST_F(ResourceConvertTest, EveryMemoryFormatComesIntoTheWorkingFormat)
     }
     // YC48: Y 0..4096 for 0..1, Cb and Cr -2048..2048, through the first entry
     // of [YUV2RGB] (BT.601) for a short picture; alpha becomes 1.
-    auto yc = ImageBuffer::create(13, w, h);
+    auto yc = ImageBuffer::create(Format::R16G16B16A16Snorm, w, h);
     const int16_t ycc[w * h][3] = {{4096, 0, 0},      {0, 0, 0},       {2048, 1000, -500}, {1200, -2048, 2047},
                                    {3000, 300, 300}, {4800, -100, 0}, {-200, 0, 0},       {2048, -600, 900}};
     Picture want(w * h);
@@ -208,8 +208,8 @@ TEST_F(ResourceConvertTest, FramesGoOutToEveryMemoryFormat)
     auto sat = [](float v) { return std::clamp(v, 0.0f, 1.0f); };
 
     for (bool straightAlpha : {true, false})
-        for (uint32_t format : {28u, 87u}) {
-            SCOPED_TRACE(testing::Message() << format << (straightAlpha ? " straight" : " premultiplied"));
+        for (Format format : {Format::R8G8B8A8Unorm, Format::B8G8R8A8Unorm}) {
+            SCOPED_TRACE(testing::Message() << dxgiNumber(format) << (straightAlpha ? " straight" : " premultiplied"));
             auto image = frame->createImageBuffer(format, straightAlpha);
             ASSERT_EQ(image->format, format);
             for (int i = 0; i < w * h; ++i) {
@@ -217,15 +217,15 @@ TEST_F(ResourceConvertTest, FramesGoOutToEveryMemoryFormat)
                 const uint8_t* got = image->row(i / w) + 4 * (i % w);
                 for (int c = 0; c < 4; ++c) {
                     float v = c == 3 ? p[3] : straightAlpha ? (p[3] > 0 ? p[c] / p[3] : 0.0f) : std::min(p[c], p[3]);
-                    int byte = format == 87 && c != 3 ? 2 - c : c;
+                    int byte = format == Format::B8G8R8A8Unorm && c != 3 ? 2 - c : c;
                     EXPECT_NEAR(got[byte], std::lround(sat(v) * 255), 1) << "pixel " << i << " channel " << c;
                 }
             }
         }
-    auto rgb24 = frame->createImageBuffer(88, false);
-    auto pa64 = frame->createImageBuffer(11, false);
-    auto yc48 = frame->createImageBuffer(13, false);
-    ASSERT_EQ(yc48->format, 13u);
+    auto rgb24 = frame->createImageBuffer(Format::B8G8R8X8Unorm, false);
+    auto pa64 = frame->createImageBuffer(Format::R16G16B16A16Unorm, false);
+    auto yc48 = frame->createImageBuffer(Format::R16G16B16A16Snorm, false);
+    ASSERT_EQ(yc48->format, Format::R16G16B16A16Snorm);
     for (int i = 0; i < w * h; ++i) {
         SCOPED_TRACE(i);
         const Pixel& p = premultiplied[i];

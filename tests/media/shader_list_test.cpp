@@ -267,15 +267,10 @@ TEST_F(ShaderListTest, TwoTargetsAndTwoSourcesAreBoundAndReleased)
     Picture p0 = fixture(W, H, 1), p1 = fixture(W, H, 2);
     auto s0 = upload(p0, W, H), s1 = upload(p1, W, H);
     auto t0 = target(W, H), t1 = target(W, H);
-    t0->createRenderTargetView();
-    t1->createRenderTargetView();
-    Platform::Gpu::View* targets[2] = {t0->renderTargetView.get(), t1->renderTargetView.get()};
+    Platform::Gpu::View* targets[2] = {t0->getRenderTargetView(), t1->getRenderTargetView()};
     d3d->context->setRenderTargets(2, targets);
     d3d->context->setViewport({0, 0, W, H, 0, 1});
-    s0->createShaderResourceView();
-    s1->createShaderResourceView();
-    Platform::Gpu::View* sources[2] = {s0->shaderResourceView.get(), s1->shaderResourceView.get()};
-    d3d->context->setShaderResources(Platform::Gpu::Stage::Pixel, 0, 2, sources);
+    d3d->bindShaderResources({s0->getShaderResourceView(), s1->getShaderResourceView()});
     shaders->copyTwoTargetsShader.drawQuad(nullptr, nullptr);
     d3d->context->setRenderTargets(0, nullptr);
     EXPECT_TRUE(TestKit::nearPicture(download(*t0), p0, W));

@@ -90,13 +90,9 @@ TEST_F(StateLists, EveryBlendEntryCompositesAsItsFactorsSay)
         auto start = upload(dst, w, h);
         shaders->copyShader.copyToRenderBuffer(frame, *start);
         d3d->setRenderBufferTarget(frame);
-        source->createShaderResourceView();
-        source1->createShaderResourceView();
-        Platform::Gpu::View* views[2] = {source->shaderResourceView.get(), source1->shaderResourceView.get()};
-        d3d->context->setShaderResources(Platform::Gpu::Stage::Pixel, 0, 2, views);
+        d3d->bindShaderResources({source->getShaderResourceView(), source1->getShaderResourceView()});
         shader.drawQuad(blends->get(i), k);
-        Platform::Gpu::View* none[2] = {nullptr, nullptr};
-        d3d->context->setShaderResources(Platform::Gpu::Stage::Pixel, 0, 2, none);
+        d3d->unbindShaderResources(2);
         auto result = frame.createResourceBuffer(true);
         Picture want(src.size());
         for (size_t p = 0; p < want.size(); ++p)

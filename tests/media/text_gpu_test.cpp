@@ -86,7 +86,7 @@ TEST_F(TextOnGpu, EveryControlTagRendersIntoAWorkingFormatPicture)
         again.layout(nullptr);
         auto memory = Platform::Draw::Target::createPicture(again.blockWidth(), again.blockHeight());
         again.drawToTarget(*memory);
-        EXPECT_TRUE(holdsDrawing(gpu, picture->width, *memory));
+        EXPECT_TRUE(holdsDrawing(gpu, picture->getWidth(), *memory));
         long covered = 0, green = 0;
         for (const TestKit::Pixel& p : gpu) {
             covered += p[3] > 0;
@@ -112,7 +112,7 @@ TEST_F(TextOnGpu, BothWideningsReplaceThePictureWithTheDrawing)
         const float red[4] = {1, 0, 0, 1};
         picture->clearRenderTargetView(red); // every pixel is replaced, transparent ones too
         surface.upload(widening);
-        EXPECT_TRUE(holdsDrawing(download(*picture), picture->width, surface.target()));
+        EXPECT_TRUE(holdsDrawing(download(*picture), picture->getWidth(), surface.target()));
     }
 }
 

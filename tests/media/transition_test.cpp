@@ -23,9 +23,9 @@ namespace {
 std::vector<float> readFloats(const Media::ResourceBuffer& texture)
 {
     auto image = texture.readImageBuffer();
-    std::vector<float> out(size_t(texture.width) * texture.height);
-    for (uint32_t y = 0; y < texture.height; ++y)
-        std::memcpy(out.data() + size_t(y) * texture.width, image->row(y), texture.width * sizeof(float));
+    std::vector<float> out(size_t(texture.getWidth()) * texture.getHeight());
+    for (uint32_t y = 0; y < texture.getHeight(); ++y)
+        std::memcpy(out.data() + size_t(y) * texture.getWidth(), image->row(y), texture.getWidth() * sizeof(float));
     return out;
 }
 
@@ -82,8 +82,8 @@ TEST_F(FigureFixture, LookupTexturesHoldTheirValuesOnTheGpuAndAreMadeOnce)
     ASSERT_TRUE(permutation);
     EXPECT_EQ(permutation, resources->permutationTexture.get());
     EXPECT_EQ(permutation->getFormat(), Media::Format::R32Float);
-    EXPECT_EQ(permutation->width, 256u);
-    EXPECT_EQ(permutation->height, 256u);
+    EXPECT_EQ(permutation->getWidth(), 256u);
+    EXPECT_EQ(permutation->getHeight(), 256u);
     std::vector<float> values = readFloats(*permutation);
     std::sort(values.begin(), values.end());
     for (size_t i = 0; i < values.size(); ++i)
@@ -267,7 +267,7 @@ TEST_F(FigureFixture, FilterWipesUseTheInstalledCoresAndThrowWithoutThem)
     auto describe = [&](const Resource::TransitionCores::Picture& p, const char* format, auto... values) {
         char text[160];
         std::snprintf(text, sizeof text, format, values...);
-        calls.push_back(std::string(text) + " on " + std::to_string(p->width) + "x" + std::to_string(p->height) +
+        calls.push_back(std::string(text) + " on " + std::to_string(p->getWidth()) + "x" + std::to_string(p->getHeight()) +
                         " alpha " + std::to_string(alphaOf(*p)[0]));
     };
     cores.angleClip = [&](auto& p, float base, float range, float x, float y, int blur, bool centre) {

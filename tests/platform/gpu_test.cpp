@@ -81,20 +81,22 @@ std::vector<uint8_t> pattern(size_t n, uint32_t seed)
 TEST_F(GpuLayer, EveryFormatRoundTripsExactlyThroughUploadAndReadBack)
 {
     // Widths chosen so that rows are not multiples of any alignment.
-    for (uint32_t format : {2u, 10u, 11u, 13u, 28u, 41u, 65u, 69u, 87u, 88u}) {
-        SCOPED_TRACE(format);
+    for (Format format : {Format::R32G32B32A32Float, Format::R16G16B16A16Float, Format::R16G16B16A16Unorm,
+                          Format::R16G16B16A16Snorm, Format::R8G8B8A8Unorm, Format::R32Float, Format::A8Unorm,
+                          Format::G8R8G8B8Unorm, Format::B8G8R8A8Unorm, Format::B8G8R8X8Unorm}) {
+        SCOPED_TRACE(formatInfo(format).name);
         FormatInfo fi = formatInfo(format);
         const uint32_t width = 18, height = 7;
         uint32_t rowBytes = (width + fi.blockWidth - 1) / fi.blockWidth * fi.texelBytes;
         uint32_t pitch = rowBytes + 12; // padded rows in memory
-        std::vector<uint8_t> data = pattern(size_t(pitch) * height, format);
-        if (format == 2 || format == 10 || format == 41) {
+        std::vector<uint8_t> data = pattern(size_t(pitch) * height, dxgiNumber(format));
+        if (format == Format::R32G32B32A32Float || format == Format::R16G16B16A16Float || format == Format::R32Float) {
             // Keep float patterns free of NaN payloads, which need not survive.
             for (size_t i = 0; i < data.size(); ++i)
-                if ((format == 10 ? i % 2 == 1 : i % 4 == 3))
+                if ((format == Format::R16G16B16A16Float ? i % 2 == 1 : i % 4 == 3))
                     data[i] &= 0x3F;
         }
-        if (format == 13) // -32768 and -32767 both mean -1
+        if (format == Format::R16G16B16A16Snorm) // -32768 and -32767 both mean -1
             for (size_t i = 1; i < data.size(); i += 2)
                 if (data[i] == 0x80)
                     data[i] = 0x81;
@@ -116,16 +118,17 @@ TEST_F(GpuLayer, EveryFormatRoundTripsExactlyThroughUploadAndReadBack)
 TEST_F(GpuLayer, RejectsSizesAndFormatsItCannotHold)
 {
     TexturePtr t;
-    EXPECT_EQ(device->createTexture({0, 5, 10, BindShaderResource}, nullptr, 0, &t), ErrorInvalidArg);
-    EXPECT_EQ(device->createTexture({16385, 5, 10, BindShaderResource}, nullptr, 0, &t), ErrorInvalidArg);
-    EXPECT_EQ(device->createTexture({4, 4, 107 + 1000, BindShaderResource}, nullptr, 0, &t), ErrorInvalidArg);
+    EXPECT_EQ(device->createTexture({0, 5, Format::R16G16B16A16Float, BindShaderResource}, nullptr, 0, &t), ErrorInvalidArg);
+    EXPECT_EQ(device->createTexture({16385, 5, Format::R16G16B16A16Float, BindShaderResource}, nullptr, 0, &t), ErrorInvalidArg);
+    EXPECT_EQ(device->createTexture({4, 4, Format(1107), BindShaderResource}, nullptr, 0, &t), ErrorInvalidArg);
+    EXPECT_EQ(device->createTexture({4, 4, Format::Yuy2, BindShaderResource}, nullptr, 0, &t), ErrorInvalidArg);
     // Unordered access to a multi-sampled picture is refused, as the platform does.
-    EXPECT_EQ(device->createTexture({4, 4, 10, BindRenderTarget | BindUnorderedAccess, 4}, nullptr, 0, &t), ErrorInvalidArg);
-    EXPECT_EQ(device->createTexture({4, 4, 10, BindRenderTarget, 4}, nullptr, 0, &t), Ok);
+    EXPECT_EQ(device->createTexture({4, 4, Format::R16G16B16A16Float, BindRenderTarget | BindUnorderedAccess, 4}, nullptr, 0, &t), ErrorInvalidArg);
+    EXPECT_EQ(device->createTexture({4, 4, Format::R16G16B16A16Float, BindRenderTarget, 4}, nullptr, 0, &t), Ok);
     t.reset();
     EXPECT_FALSE(t);
     StagingPtr s;
-    EXPECT_EQ(device->createStaging(0, 1, 10, &s), ErrorInvalidArg);
+    EXPECT_EQ(device->createStaging(0, 1, Format::R16G16B16A16Float, &s), ErrorInvalidArg);
 }
 
 TEST_F(GpuLayer, CompileErrorsReportTheirLine)
@@ -192,12 +195,12 @@ TEST_F(GpuLayer, ObjectsDroppedWhileTheDeviceUsesThemAreFreedSafely)
     Context& c = device->context();
     std::vector<uint8_t> ones(8 * 8 * 4, 200);
     TexturePtr target;
-    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
+    ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
     ViewPtr rtv;
     ASSERT_EQ(device->createView(target, ViewKind::RenderTarget, &rtv), Ok);
     for (int i = 0; i < 3; ++i) {
         TexturePtr source;
-        ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource}, ones.data(), 32, &source), Ok);
+        ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource}, ones.data(), 32, &source), Ok);
         ViewPtr srv;
         ASSERT_EQ(device->createView(source, ViewKind::ShaderResource, &srv), Ok);
         View* views[] = {rtv.get()};
@@ -233,7 +236,7 @@ TEST_F(GpuLayer, PicturesCanBeMadeOnAnyThread)
         threads.emplace_back([&, t] {
             for (int i = 0; i < PerThread; ++i) {
                 std::vector<uint8_t> bytes(16 * 16 * 4, static_cast<uint8_t>(t * PerThread + i));
-                EXPECT_EQ(device->createTexture({16, 16, 28, BindShaderResource}, bytes.data(), 64,
+                EXPECT_EQ(device->createTexture({16, 16, Format::R8G8B8A8Unorm, BindShaderResource}, bytes.data(), 64,
                                                 &made[size_t(t) * PerThread + i]),
                           Ok);
             }
@@ -259,7 +262,7 @@ TEST_F(GpuLayer, EveryDrawUsesTheViewportSetBeforeIt)
     VertexLayout layout;
     layout.attributes.push_back({0, AttributeFormat::RGB32, ComponentType::Float32, 0});
     TexturePtr target;
-    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
+    ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
     ViewPtr rtv;
     ASSERT_EQ(device->createView(target, ViewKind::RenderTarget, &rtv), Ok);
     Context& c = device->context();
@@ -301,7 +304,7 @@ TEST_F(GpuLayer, InitialDataIsReadOnlyUpToTheLastRowsPixels)
         std::vector<uint8_t> bytes = pattern(used, pitch);
         std::memcpy(data, bytes.data(), used);
         TexturePtr texture;
-        ASSERT_EQ(device->createTexture({width, height, 28, BindShaderResource}, data, pitch, &texture), Ok);
+        ASSERT_EQ(device->createTexture({width, height, Format::R8G8B8A8Unorm, BindShaderResource}, data, pitch, &texture), Ok);
         std::vector<uint8_t> back = readBack(*texture);
         for (uint32_t y = 0; y < height; ++y)
             ASSERT_EQ(0, std::memcmp(back.data() + size_t(y) * rowBytes, data + size_t(y) * pitch, rowBytes)) << y;
@@ -320,7 +323,7 @@ TEST_F(GpuLayer, BoundShadersStayAliveUntilReplaced)
     VertexLayout layout;
     layout.attributes.push_back({0, AttributeFormat::RGB32, ComponentType::Float32, 0});
     TexturePtr target;
-    ASSERT_EQ(device->createTexture({4, 4, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
+    ASSERT_EQ(device->createTexture({4, 4, Format::R8G8B8A8Unorm, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
     ViewPtr rtv;
     ASSERT_EQ(device->createView(target, ViewKind::RenderTarget, &rtv), Ok);
     Context& c = device->context();
@@ -384,7 +387,7 @@ TEST_F(GpuLayer, ADrawIntoAPictureMadeWhereADroppedOneStoodReachesTheNewPicture)
     for (int round = 0; round < 8; ++round) {
         SCOPED_TRACE(round);
         TexturePtr first;
-        ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &first), Ok);
+        ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource | BindRenderTarget}, nullptr, 0, &first), Ok);
         const uint64_t firstId = first->id();
         ViewPtr firstView;
         ASSERT_EQ(device->createView(first, ViewKind::RenderTarget, &firstView), Ok);
@@ -395,7 +398,7 @@ TEST_F(GpuLayer, ADrawIntoAPictureMadeWhereADroppedOneStoodReachesTheNewPicture)
         // Made with contents, so it needs no first layout change (which would end the pass anyway).
         const std::vector<uint8_t> blue(8 * 8 * 4, 0);
         TexturePtr second;
-        ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, blue.data(), 32, &second), Ok);
+        ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource | BindRenderTarget}, blue.data(), 32, &second), Ok);
         EXPECT_NE(second->id(), firstId);
         ViewPtr secondView;
         ASSERT_EQ(device->createView(second, ViewKind::RenderTarget, &secondView), Ok);
@@ -427,8 +430,8 @@ TEST_F(GpuLayer, ADrawSamplesWhatAnEarlierDrawStoredThroughAStorageView)
         float4 main(float4 p : SV_Position) : SV_Target { return stored.Load(int3(p.xy, 0)); })",
                                Stage::Pixel);
     TexturePtr target, picture;
-    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
-    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindUnorderedAccess}, nullptr, 0, &picture), Ok);
+    ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
+    ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource | BindUnorderedAccess}, nullptr, 0, &picture), Ok);
     ViewPtr rtv, uav, srv;
     ASSERT_EQ(device->createView(target, ViewKind::RenderTarget, &rtv), Ok);
     ASSERT_EQ(device->createView(picture, ViewKind::UnorderedAccess, &uav), Ok);
@@ -500,7 +503,7 @@ TEST_F(GpuLayer, ADroppedPicturesImageServesTheNextWhileEarlierWorkStillReadsIt)
                              Stage::Pixel);
     Context& c = device->context();
     TexturePtr target;
-    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
+    ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource | BindRenderTarget}, nullptr, 0, &target), Ok);
     ViewPtr rtv;
     ASSERT_EQ(device->createView(target, ViewKind::RenderTarget, &rtv), Ok);
     const std::vector<uint8_t> red = [] {
@@ -516,7 +519,7 @@ TEST_F(GpuLayer, ADroppedPicturesImageServesTheNextWhileEarlierWorkStillReadsIt)
         return v;
     }();
     TexturePtr first;
-    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource}, red.data(), 32, &first), Ok);
+    ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource}, red.data(), 32, &first), Ok);
     ViewPtr srv;
     ASSERT_EQ(device->createView(first, ViewKind::ShaderResource, &srv), Ok);
     View* sources[] = {srv.get()};
@@ -528,7 +531,7 @@ TEST_F(GpuLayer, ADroppedPicturesImageServesTheNextWhileEarlierWorkStillReadsIt)
 
     const uint64_t before = device->memory().images;
     TexturePtr second;
-    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource}, green.data(), 32, &second), Ok);
+    ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource}, green.data(), 32, &second), Ok);
     EXPECT_EQ(device->memory().images, before) << "the dropped picture's image was not taken";
     EXPECT_EQ(readBack(*target), red);
     EXPECT_EQ(readBack(*second), green);
@@ -546,12 +549,12 @@ TEST_F(GpuLayer, AChainOfNewPicturesKeepsTwoImagesAlive)
     Context& c = device->context();
     const std::vector<uint8_t> zero(8 * 8 * 4, 0);
     TexturePtr current;
-    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, zero.data(), 32, &current), Ok);
+    ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource | BindRenderTarget}, zero.data(), 32, &current), Ok);
     const uint64_t picture = device->memory().images;
     device->resetMemoryPeak();
     for (int pass = 0; pass < 20; ++pass) {
         TexturePtr next;
-        ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &next), Ok);
+        ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource | BindRenderTarget}, nullptr, 0, &next), Ok);
         ViewPtr srv, rtv;
         ASSERT_EQ(device->createView(current, ViewKind::ShaderResource, &srv), Ok);
         ASSERT_EQ(device->createView(next, ViewKind::RenderTarget, &rtv), Ok);
@@ -574,12 +577,12 @@ TEST_F(GpuLayer, AReadBackWaitsOnlyForItsOwnCopy)
     ShaderPtr white = compile("float4 main(float4 p : SV_Position) : SV_Target { return float4(1, 1, 1, 1); }", Stage::Pixel);
     std::vector<uint8_t> bytes = pattern(8 * 8 * 4, 3);
     TexturePtr picture, other;
-    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource}, bytes.data(), 32, &picture), Ok);
-    ASSERT_EQ(device->createTexture({8, 8, 28, BindShaderResource | BindRenderTarget}, nullptr, 0, &other), Ok);
+    ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource}, bytes.data(), 32, &picture), Ok);
+    ASSERT_EQ(device->createTexture({8, 8, Format::R8G8B8A8Unorm, BindShaderResource | BindRenderTarget}, nullptr, 0, &other), Ok);
     ViewPtr rtv;
     ASSERT_EQ(device->createView(other, ViewKind::RenderTarget, &rtv), Ok);
     StagingPtr staging;
-    ASSERT_EQ(device->createStaging(8, 8, 28, &staging), Ok);
+    ASSERT_EQ(device->createStaging(8, 8, Format::R8G8B8A8Unorm, &staging), Ok);
     Context& c = device->context();
     c.copyToStaging(*staging, *picture);
     kit.draw(c, rtv.get(), white.get()); // the next frame's work
@@ -594,7 +597,7 @@ TEST_F(GpuLayer, AReadBackWaitsOnlyForItsOwnCopy)
 TEST_F(GpuLayer, PooledImagesNobodyAsksForAreFreedAfterAFewSubmissions)
 {
     TexturePtr picture;
-    ASSERT_EQ(device->createTexture({64, 64, 10, BindShaderResource}, nullptr, 0, &picture), Ok);
+    ASSERT_EQ(device->createTexture({64, 64, Format::R16G16B16A16Float, BindShaderResource}, nullptr, 0, &picture), Ok);
     const uint64_t alive = device->memory().images;
     picture.reset();
     EXPECT_EQ(device->memory().pooled, alive);
@@ -621,7 +624,7 @@ TEST_F(GpuLayer, ThePipelineCacheIsKeptInItsFileAndAForeignFileIsIgnored)
         VertexLayout layout;
         layout.attributes.push_back({0, AttributeFormat::RGB32, ComponentType::Float32, 0});
         TexturePtr target;
-        ASSERT_EQ(d.createTexture({4, 4, 28, BindRenderTarget}, nullptr, 0, &target), Ok);
+        ASSERT_EQ(d.createTexture({4, 4, Format::R8G8B8A8Unorm, BindRenderTarget}, nullptr, 0, &target), Ok);
         ViewPtr rtv;
         ASSERT_EQ(d.createView(target, ViewKind::RenderTarget, &rtv), Ok);
         Context& c = d.context();

@@ -84,9 +84,8 @@ TEST(DrawState, ScreenMatrixPutsTheFramePlaneOnItsPixels)
 
 TEST(DrawState, ControlReferencesChooseTheMatrices)
 {
-    Media::RenderBuffer target(10);
-    target.width = 640;
-    target.height = 360;
+    Media::RenderBuffer target(Media::Format::R16G16B16A16Float);
+    target.setSize(640, 360);
     auto camera = std::make_shared<FixedControl>();
     camera->viewProjection = marked(2);
     auto group = std::make_shared<FixedControl>();
