@@ -113,6 +113,8 @@ bool convertBgraToFormat(const uint8_t* source, int sourceStride, int width, int
             for (int x = 0; x < width; ++x, s += 4)
                 *d++ = s[3];
             break;
+        default: // refused above
+            break;
         }
     }
     return true;

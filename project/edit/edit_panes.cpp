@@ -23,7 +23,7 @@ std::function<bool(const Scene&)> otherSceneThan(int id)
     return [id](const Scene& scene) { return scene.id != 0 && scene.id != id; };
 }
 
-std::function<void(Media::RenderBuffer& frame, int frameNumber)> makeFrameToClipboard(uint32_t format,
+std::function<void(Media::RenderBuffer& frame, int frameNumber)> makeFrameToClipboard(Platform::Gpu::Format format,
                                                                                        bool straightAlpha)
 {
     return [format, straightAlpha](Media::RenderBuffer& frame, int) {

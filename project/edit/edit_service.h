@@ -9,6 +9,7 @@
 // project lock, which render threads take shared (Edit::ReadSection).
 #include "core/config.h"
 #include "core/service.h"
+#include "platform/gpu/format.h"
 #include "platform/os/rwlock.h"
 #include "project/files/file_history.h"
 #include "project/model/object_list.h"
@@ -160,7 +161,7 @@ std::vector<std::shared_ptr<Scene>> filterSceneList(const std::vector<std::share
 std::function<bool(const Scene&)> otherSceneThan(int id);
 // The render callback that puts a rendered frame on the clipboard: the frame
 // read back in the format (and alpha form) given here, posted to the main thread.
-std::function<void(Media::RenderBuffer& frame, int frameNumber)> makeFrameToClipboard(uint32_t format,
+std::function<void(Media::RenderBuffer& frame, int frameNumber)> makeFrameToClipboard(Platform::Gpu::Format format,
                                                                                        bool straightAlpha);
 
 } // namespace Edit
