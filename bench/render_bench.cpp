@@ -109,7 +109,7 @@ public:
         for (int i = 0; i < 4; ++i)
             c.normalWorld[i][i] = 1;
         Media::Direct3DService* d3d = Media::Direct3DService::Get();
-        auto quad = Media::VertexListQuadPosUvCommon::getCenteredQuad(picture->width, picture->height);
+        auto quad = Media::VertexListQuadPosUvCommon::getCenteredQuad(picture->getWidth(), picture->getHeight());
         Media::ObjectDraw::setTarget(target, Media::ObjectDraw::Companions::None);
         Media::ObjectDraw::setConstants(c);
         Media::ObjectDraw::setSources(picture.get(), Shader::SamplerStateList::published()->get(1), nullptr);

@@ -18,19 +18,6 @@ using Platform::Gpu::Stage;
 
 constexpr float Transparent[4] = {0, 0, 0, 0};
 
-Platform::Gpu::View* shaderView(Media::RenderBuffer& buffer)
-{
-    buffer.createShaderResourceView();
-    return buffer.shaderResourceView.get();
-}
-
-Platform::Gpu::View* shaderView(Media::ResourceBuffer& buffer)
-{
-    if (!buffer.shaderResourceView)
-        buffer.createShaderResourceView();
-    return buffer.shaderResourceView.get();
-}
-
 // Draws one full-frame pass of the shader with the sources at t0.. and
 // unbinds them and the target afterwards.
 void drawPass(Media::RenderBuffer& target, Media::PixelShader& shader, std::initializer_list<Platform::Gpu::View*> sources,
@@ -51,42 +38,41 @@ void clearTarget(Media::RenderBuffer& target, int width, int height)
     if (width <= 0 || height <= 0)
         return;
     target.createTexture2D(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
-    if (!target.renderTargetView)
-        target.createRenderTargetView();
-    Media::Direct3DService::Get()->context->clearRenderTarget(*target.renderTargetView, Transparent);
+    Media::Direct3DService::Get()->context->clearRenderTarget(*target.getRenderTargetView(), Transparent);
 }
 
 void prepareClip(Media::RenderBuffer& frame, Media::RenderBuffer& mask, Media::ResourceBuffer& snapshot)
 {
-    if (!frame.texture)
+    if (!frame.getTexture())
         return;
     Platform::Gpu::Context& context = *Media::Direct3DService::Get()->context;
-    if (snapshot.width != frame.width || snapshot.height != frame.height || !snapshot.buffer)
-        snapshot.resize(static_cast<int>(frame.width), static_cast<int>(frame.height));
-    if (frame.sampleCount != 1)
-        context.resolve(*snapshot.buffer, *frame.texture);
+    const uint32_t width = frame.getWidth(), height = frame.getHeight();
+    if (snapshot.getWidth() != width || snapshot.getHeight() != height || snapshot.empty())
+        snapshot.resize(static_cast<int>(width), static_cast<int>(height));
+    if (frame.getSampleCount() != 1)
+        context.resolve(*snapshot.getTexture(), *frame.getTexture());
     else
-        context.copyTexture(*snapshot.buffer, *frame.texture);
-    clearTarget(mask, static_cast<int>(frame.width), static_cast<int>(frame.height));
+        context.copyTexture(*snapshot.getTexture(), *frame.getTexture());
+    clearTarget(mask, static_cast<int>(width), static_cast<int>(height));
 }
 
 void compositeClip(Media::RenderBuffer& frame, Media::RenderBuffer& mask, Media::ResourceBuffer& snapshot)
 {
-    if (!frame.texture || !mask.texture || !snapshot.buffer)
+    if (!frame.getTexture() || !mask.getTexture() || snapshot.empty())
         return;
-    drawPass(frame, Shader::ShaderList::published()->clipCompositeShader, {shaderView(snapshot), shaderView(mask)},
-             Shader::BlendStateList::SecondSourceKeep);
+    drawPass(frame, Shader::ShaderList::published()->clipCompositeShader,
+             {snapshot.getShaderResourceView(), mask.getShaderResourceView()}, Shader::BlendStateList::SecondSourceKeep);
 }
 
 void tintClip(Media::RenderBuffer& frame, Media::RenderBuffer& mask, const float colour[4])
 {
-    if (!frame.texture || !mask.texture)
+    if (!frame.getTexture() || !mask.getTexture())
         return;
     Shader::ShaderList& list = *Shader::ShaderList::published();
     std::memcpy(list.constants, colour, 16);
     list.updateConstants();
     Media::Direct3DService::Get()->bindConstantBuffer(Stage::Pixel, 0, list.constantBuffer.buffer.get());
-    drawPass(frame, list.colorMaskShader, {shaderView(mask)}, Shader::BlendStateList::Over);
+    drawPass(frame, list.colorMaskShader, {mask.getShaderResourceView()}, Shader::BlendStateList::Over);
 }
 
 } // namespace Render::FramePass

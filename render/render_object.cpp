@@ -335,8 +335,8 @@ void RenderObject::renderObject()
         return;
     outputVideo(picture);
     // An output may consume the picture; the handles then have no size.
-    const int width = picture ? static_cast<int>(picture->width) : 0;
-    const int height = picture ? static_cast<int>(picture->height) : 0;
+    const int width = picture ? static_cast<int>(picture->getWidth()) : 0;
+    const int height = picture ? static_cast<int>(picture->getHeight()) : 0;
     if (!offscreenDrawn)
         setFilterAnchor(width, height);
     setOutputAnchor(width, height);

@@ -114,7 +114,7 @@ public:
     void outputVideo(Render::RenderObject& r, Media::RenderBuffer& target,
                      std::unique_ptr<Media::ResourceBuffer>& picture) override
     {
-        effectLog().add("draw" + at(r) + (target.format == Media::Format::A8Unorm ? " mask" : ""));
+        effectLog().add("draw" + at(r) + (target.getFormat() == Media::Format::A8Unorm ? " mask" : ""));
         const Render::RenderObject::DrawState s = getOutputView(r);
         const Math::float4x4 m = s.getWorldViewMatrix();
         Media::ObjectConstant c;
@@ -125,7 +125,7 @@ public:
         for (int i = 0; i < 4; ++i)
             c.normalWorld[i][i] = 1;
         Media::Direct3DService* d3d = Media::Direct3DService::Get();
-        auto quad = Media::VertexListQuadPosUvCommon::getCenteredQuad(picture->width, picture->height);
+        auto quad = Media::VertexListQuadPosUvCommon::getCenteredQuad(picture->getWidth(), picture->getHeight());
         Media::ObjectDraw::setTarget(target, Media::ObjectDraw::Companions::None);
         Media::ObjectDraw::setConstants(c);
         Media::ObjectDraw::setSources(picture.get(), Shader::SamplerStateList::published()->get(Shader::SamplerStateList::PointClamp), nullptr);
@@ -433,15 +433,15 @@ protected:
 
     TestKit::Picture readBuffer(Media::RenderBuffer& buffer)
     {
-        TestKit::Picture out(size_t(buffer.width) * buffer.height);
-        if (!buffer.texture)
+        TestKit::Picture out(size_t(buffer.getWidth()) * buffer.getHeight());
+        if (!buffer.getTexture())
             return {};
         auto image = buffer.readImageBuffer();
-        for (uint32_t y = 0; y < buffer.height; ++y) {
+        for (uint32_t y = 0; y < buffer.getHeight(); ++y) {
             const auto* row = reinterpret_cast<const uint16_t*>(image->row(y));
-            for (uint32_t x = 0; x < buffer.width; ++x)
+            for (uint32_t x = 0; x < buffer.getWidth(); ++x)
                 for (int c = 0; c < 4; ++c)
-                    out[size_t(y) * buffer.width + x][c] = TestKit::halfToFloat(row[4 * x + c]);
+                    out[size_t(y) * buffer.getWidth() + x][c] = TestKit::halfToFloat(row[4 * x + c]);
         }
         return out;
     }

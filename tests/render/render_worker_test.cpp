@@ -26,7 +26,7 @@ struct Rendered {
         return [this](int frame, Media::RenderBuffer& buffer, Anchor::AnchorList&) {
             std::lock_guard<std::mutex> lock(mutex);
             frames.push_back(frame);
-            pixels.push_back(size_t(buffer.width) * buffer.height);
+            pixels.push_back(size_t(buffer.getWidth()) * buffer.getHeight());
         };
     }
 };
