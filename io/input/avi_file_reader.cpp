@@ -134,7 +134,7 @@ std::shared_ptr<Media::ImageBuffer> AviFileInput::readVideo(int frame)
     const int target = std::clamp(frame, 0, frameCount - 1);
     Cache::FrameScratchBuffer& scratch = Cache::ScratchBuffers::inputFrameBuffer();
     std::lock_guard lock(scratch.mutex);
-    auto image = Media::ImageBuffer::create(uint32_t(pixelFormat), uint32_t(width), uint32_t(height));
+    auto image = Media::ImageBuffer::create(static_cast<Media::Format>(pixelFormat), uint32_t(width), uint32_t(height));
 
     if (!useCodec) {
         // Every stored frame is a whole picture: read only the one shown, and

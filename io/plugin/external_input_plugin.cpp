@@ -281,7 +281,7 @@ std::shared_ptr<Media::ImageBuffer> ExternalInputPlugin::ExternalInputFile::read
         return nullptr;
     Cache::FrameScratchBuffer& scratch = Cache::ScratchBuffers::inputFrameBuffer();
     std::lock_guard scratchLock(scratch.mutex);
-    Media::ImageBuffer::getBitmapInfoHeader(scratch.header, uint32_t(pixelFormat), uint32_t(width), uint32_t(height));
+    Media::ImageBuffer::getBitmapInfoHeader(scratch.header, static_cast<Media::Format>(pixelFormat), uint32_t(width), uint32_t(height));
     const uint32_t bytes = scratch.header.biSizeImage;
     scratch.memory.allocMemory(bytes);
     // A module that writes nothing leaves black, not an earlier picture of another file.
@@ -292,7 +292,7 @@ std::shared_ptr<Media::ImageBuffer> ExternalInputPlugin::ExternalInputFile::read
         System::guardedCall("table.func_read_video", "Plugin::ExternalInputPlugin::ExternalInputFile::readVideo",
                             [&] { table->func_read_video(handle, frame, buffer); }, plugin->information.c_str());
     }
-    auto image = Media::ImageBuffer::create(uint32_t(pixelFormat), uint32_t(width), uint32_t(height));
+    auto image = Media::ImageBuffer::create(static_cast<Media::Format>(pixelFormat), uint32_t(width), uint32_t(height));
     image->copyFromBitmap(scratch.header, buffer, bytes);
     return image;
 }
