@@ -7,6 +7,7 @@
 #include "project/model/scene.h"
 #include "render/control_view.h"
 #include "render/effect_names.h"
+#include "render/object_walk.h"
 #include "render/render_video_worker.h"
 
 #include <algorithm>
@@ -147,30 +148,6 @@ void RenderFramePart::collectFilterObjects(uint8_t media)
         }
     }
     objectList = std::move(list);
-}
-
-template <class Visit>
-void RenderFramePart::walkObjectList(Visit&& visit)
-{
-    if (!objectList)
-        return;
-    // The object current before the walk comes back however the walk ends.
-    struct Restore {
-        RenderFramePart& self;
-        std::shared_ptr<Edit::Object> previous;
-        ~Restore()
-        {
-            if (self.object != previous)
-                self.resetObject(previous);
-        }
-    } restore{*this, object};
-    // The list is held for the walk: an effect may replace the object list.
-    const std::shared_ptr<ObjectList> list = objectList;
-    for (const std::shared_ptr<Edit::Object>& entry : *list) {
-        setObject(entry);
-        if (!visit(*entry))
-            return;
-    }
 }
 
 // ---- the chain driver ----

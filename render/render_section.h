@@ -1,17 +1,21 @@
 #pragma once
-// The render plan of one scene at one frame: which objects are drawn, in
-// which order, with which camera, group and time controls. Building it queues
-// every drawing step as a task on the video worker's object thread, in
-// drawing order; it draws nothing itself. It runs on the planning thread with
-// the project lock held shared.
+// The render plan of one scene at one frame: which objects are drawn (or
+// sound), in which order, with which camera, group and time controls.
+// Building it queues every drawing or mixing step as a task on the worker's
+// object thread, in order; it draws and mixes nothing itself. It runs on the
+// planning thread with the project lock held shared.
 #include "render/render_worker_base.h"
 
 namespace Anchor { class AnchorList; }
 namespace Edit { class Scene; }
-namespace Media { class RenderBuffer; }
+namespace Media {
+class AudioBlockBuffer;
+class RenderBuffer;
+}
 
 namespace Render {
 
+class RenderAudioWorker;
 class RenderVideoWorker;
 class ResourceCache;
 
@@ -25,6 +29,10 @@ public:
     RenderSection(RenderVideoWorker& worker, Edit::Scene* scene, int frame, Media::RenderBuffer* target,
                   ResourceCache* cache, Anchor::AnchorList* anchors, int preRenderOffset, int lastLayer,
                   bool preRender);
+    // Plans the sound of the scene's frame into the block, which the plan's
+    // first task makes stereo, frame-sized and silent. As above when an effect
+    // throws.
+    RenderSection(RenderAudioWorker& worker, Edit::Scene* scene, int frame, Media::AudioBlockBuffer* block);
 };
 
 } // namespace Render

@@ -52,6 +52,8 @@ void EditHost::showApplicationException(const std::wstring&) {}
 
 void EditHost::setFooterMessage(const std::wstring&, const std::wstring&, float) {}
 
+void EditHost::setBusyCursor(bool) {}
+
 bool EditHost::isControlKeyDown()
 {
     return false;

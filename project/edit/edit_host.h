@@ -50,6 +50,9 @@ public:
     // Shows the title and detail in the footer, with a progress bar above 0;
     // an empty title restores the usual footer.
     virtual void setFooterMessage(const std::wstring& title, const std::wstring& detail, float progress);
+    // The mouse cursor over the main window: the application-starting cursor
+    // while busy (the preview plays), the arrow otherwise.
+    virtual void setBusyCursor(bool busy);
     virtual bool isControlKeyDown();
     // Whether a mouse press or drag is pending.
     virtual bool isMousePending();

@@ -55,6 +55,14 @@ bool EditServiceHost::isControlKeyDown()
     return Window::WindowMouseService::get().isKeyDown(Window::WindowMouseService::WatchControlKey);
 }
 
+void EditServiceHost::setBusyCursor(bool busy)
+{
+    auto& cursor = Window::WindowMouseService::get().mouseCursor;
+    cursor.cursor = busy ? Window::WindowMouseService::MouseCursor::AppStarting
+                         : Window::WindowMouseService::MouseCursor::Arrow;
+    cursor.updateWindowCursor();
+}
+
 bool EditServiceHost::isMousePending()
 {
     return Window::WindowMouseService::get().isPending();

@@ -13,6 +13,7 @@ public:
     bool showSaveFileDialog(std::wstring& path, const std::wstring& filter) override;
     void showApplicationException(const std::wstring& message) override;
     void setFooterMessage(const std::wstring& title, const std::wstring& detail, float progress) override;
+    void setBusyCursor(bool busy) override;
     bool isControlKeyDown() override;
     bool isMousePending() override;
     int getKeyWatch(Window::WindowControl* control) override;
