@@ -3,6 +3,8 @@
 // a decoded picture), and SVG documents of 200 paths drawn per second beside
 // rsvg-convert on the same file and size, with the ratio. Every figure counts
 // the whole road into a GPU picture, waiting for the device at the end.
+// Arguments name the cases to run (star, heart, circle, image, decoded, svg;
+// all when none), for profiling one of them.
 #include "core/service.h"
 #include "core/setting_service.h"
 #include "core/text.h"
@@ -18,10 +20,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <random>
 #include <string>
+#include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -33,20 +38,54 @@ double seconds(Clock::time_point a, Clock::time_point b)
     return std::chrono::duration<double>(b - a).count();
 }
 
+struct Rate {
+    double perSecond = 0;    // wall clock
+    double cpuMs = 0;        // processor time of the whole process (driver threads too) per item
+    double pageFaults = 0;   // minor page faults per item
+};
+
+double processSeconds()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+long pageFaults()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
 // Runs make three times to warm up (the device's picture pool fills), then runs
-// times; the device finishes before the clock stops.
-double perSecond(int runs, const std::function<bool()>& make)
+// times; the device finishes before the clocks stop.
+Rate measure(int runs, const std::function<bool()>& make)
 {
     for (int i = 0; i < 3; ++i)
         if (!make())
-            return 0;
+            return {};
     Media::Direct3DService::Get()->context->finish();
     const Clock::time_point start = Clock::now();
+    const double cpuStart = processSeconds();
+    const long faultsStart = pageFaults();
     for (int i = 0; i < runs; ++i)
         if (!make())
-            return 0;
+            return {};
     Media::Direct3DService::Get()->context->finish();
-    return runs / seconds(start, Clock::now());
+    return {runs / seconds(start, Clock::now()), (processSeconds() - cpuStart) * 1000 / runs,
+            static_cast<double>(pageFaults() - faultsStart) / runs};
+}
+
+double perSecond(int runs, const std::function<bool()>& make)
+{
+    return measure(runs, make).perSecond;
+}
+
+void print(const char* what, const Rate& rate)
+{
+    std::printf("%-52s %7.1f/s  %6.2f ms processor time and %6.0f page faults each (target 100/s)\n", what,
+                rate.perSecond, rate.cpuMs, rate.pageFaults);
 }
 
 // 200 closed curves of three cubic segments, random colours, partly see-through and stroked.
@@ -85,8 +124,16 @@ double rsvgSeconds(const std::string& file, int runs)
 }
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    auto wanted = [&](const char* name) {
+        if (argc < 2)
+            return true;
+        for (int i = 1; i < argc; ++i)
+            if (std::strcmp(argv[i], name) == 0)
+                return true;
+        return false;
+    };
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     System::ServiceStack services;
     services.acquire<Setting::SettingService>();
@@ -106,12 +153,15 @@ int main()
     const ColorF color{1, 0.8f, 0.2f, 1};
     // The first pictures of a run fill the memory pools of the process and the device: not counted.
     perSecond(40, [&] { return !!figures.createFigureImage(2, W, H, color, 65536, false); });
-    const double star = perSecond(30, [&] { return !!figures.createFigureImage(6, W, H, color, 65536, false); });
-    const double heart = perSecond(30, [&] { return !!figures.createFigureImage(7, W, H, color, 40, false); });
-    std::printf("figures 1920x1080: filled star %.1f/s, outlined heart (line 40) %.1f/s (target 100/s)\n", star, heart);
-
+    if (wanted("star"))
+        print("figures 1920x1080, filled star:",
+              measure(30, [&] { return !!figures.createFigureImage(6, W, H, color, 65536, false); }));
+    if (wanted("heart"))
+        print("figures 1920x1080, outlined heart (line 40):",
+              measure(30, [&] { return !!figures.createFigureImage(7, W, H, color, 40, false); }));
     const Resource::Transition& circle = resources->transitionList.transitions[0];
-    const double circles = perSecond(30, [&] { return !!circle.createMask(W, H, 0.6f, 0, false); });
+    if (wanted("circle"))
+        print("wipe masks 1920x1080, circle:", measure(30, [&] { return !!circle.createMask(W, H, 0.6f, 0, false); }));
 
     char dir[] = "/tmp/velmora-bench-XXXXXX";
     if (!::mkdtemp(dir))
@@ -122,34 +172,36 @@ int main()
         return 1;
     }
     const Resource::Transition image(L"wipe", System::fromLocalPath(png));
-    const double images = perSecond(20, [&] { return !!image.createMask(W, H, 0.5f, 0, false); });
+    if (wanted("image"))
+        print("wipe masks 1920x1080, image, its PNG decoded each time:",
+              measure(20, [&] { return !!image.createMask(W, H, 0.5f, 0, false); }));
     auto decoded = Resource::loadTransitionImage(image.filePath);
-    const double imagesDecoded =
-        perSecond(30, [&] { return !!Resource::createLuminanceMask(decoded, W, H, 0.5f, 0, false); });
-    std::printf("wipe masks 1920x1080: circle %.1f/s, image %.1f/s with the PNG decoded each time, %.1f/s from the "
-                "decoded picture (target 100/s)\n",
-                circles, images, imagesDecoded);
+    if (wanted("decoded"))
+        print("wipe masks 1920x1080, image, from the decoded picture:",
+              measure(30, [&] { return !!Resource::createLuminanceMask(decoded, W, H, 0.5f, 0, false); }));
 
-    std::ofstream(svg) << makeSvg();
-    const std::wstring svgPath = System::fromLocalPath(svg);
-    // Rounds alternate between the two, so that a change of the shared machine's speed meets both.
-    const int rounds = 5, perRound = 4;
-    double ourSeconds = 0, theirSeconds = 0;
-    if (!Media::SvgDocument::render(svgPath.c_str(), W, H, color, Media::Format::Unknown) || rsvgSeconds(svg, 1) < 0) {
-        std::printf("SVG: a document was not drawn (is rsvg-convert installed?)\n");
-        return 1;
+    if (wanted("svg")) {
+        std::ofstream(svg) << makeSvg();
+        const std::wstring svgPath = System::fromLocalPath(svg);
+        // Rounds alternate between the two, so that a change of the shared machine's speed meets both.
+        const int rounds = 5, perRound = 4;
+        double ourSeconds = 0, theirSeconds = 0;
+        if (!Media::SvgDocument::render(svgPath.c_str(), W, H, color, Media::Format::Unknown) || rsvgSeconds(svg, 1) < 0) {
+            std::printf("SVG: a document was not drawn (is rsvg-convert installed?)\n");
+            std::system(("rm -rf '" + std::string(dir) + "'").c_str());
+            return 1;
+        }
+        for (int round = 0; round < rounds; ++round) {
+            ourSeconds += perRound / perSecond(perRound, [&] {
+                return !!Media::SvgDocument::render(svgPath.c_str(), W, H, color, Media::Format::Unknown);
+            });
+            theirSeconds += rsvgSeconds(svg, perRound);
+        }
+        const double ours = rounds * perRound / ourSeconds, theirs = rounds * perRound / theirSeconds;
+        std::printf("SVG of 200 paths at 1920x1080: %.2f documents/s into working-format GPU pictures; rsvg-convert "
+                    "%.2f documents/s to PNG; ratio %.2f (target 2)\n",
+                    ours, theirs, ours / theirs);
     }
-    for (int round = 0; round < rounds; ++round) {
-        ourSeconds += perRound / perSecond(perRound, [&] {
-            return !!Media::SvgDocument::render(svgPath.c_str(), W, H, color, Media::Format::Unknown);
-        });
-        theirSeconds += rsvgSeconds(svg, perRound);
-    }
-    const double ours = rounds * perRound / ourSeconds, theirs = rounds * perRound / theirSeconds;
-    std::printf("SVG of 200 paths at 1920x1080: %.2f documents/s into working-format GPU pictures; rsvg-convert "
-                "%.2f documents/s to PNG; ratio %.2f (target 2)\n",
-                ours, theirs, ours / theirs);
-
     std::system(("rm -rf '" + std::string(dir) + "'").c_str());
     services.releaseAll();
     Platform::Ui::shutdownApplication();
