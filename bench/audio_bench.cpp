@@ -1,10 +1,12 @@
 // Measures in one run:
 // - each sample-format conversion of audio blocks on one second of 48 kHz
-//   stereo, in samples per second and GB/s of output, beside memcpy of the same
-//   bytes;
+//   stereo, in samples per second and GB/s of the bytes it reads and writes,
+//   beside memcpy moving as many bytes (a copy reads and writes each of its
+//   bytes, so it copies half the conversion's total);
 // - 2048-point transforms per second, and display bands of one second of 48 kHz
 //   stereo as a multiple of real time;
 // - decoding rates beside ffmpeg -threads 1 (decode_bench.cpp).
+// Arguments name the parts to run (conversions, spectra, decoding; all when none).
 #include "bench/audio_bench.h"
 #include "media/audio_buffer.h"
 #include "media/audio_fft.h"
@@ -69,20 +71,22 @@ void fillRaw(Media::RawAudioBuffer& raw, uint32_t tag, uint32_t bits, uint32_t s
         std::memcpy(p, noise(samples * 2, 5).data(), raw.buffer.size);
 }
 
-void reportConversion(const char* name, uint32_t samples, size_t bytes, double seconds)
+// read and written: the bytes of the conversion's input and output.
+void reportConversion(const char* name, uint32_t samples, size_t read, size_t written, double seconds)
 {
     static std::vector<char> from, to;
-    from.assign(bytes, 1);
-    to.assign(bytes, 0);
-    double copy = secondsPerRun([&] { std::memcpy(to.data(), from.data(), bytes); }, 0.3);
-    double rate = bytes / seconds / 1e9, copyRate = bytes / copy / 1e9;
-    std::printf("  %-30s %8.1f M samples/s  %6.2f GB/s   memcpy %6.2f GB/s   %5.0f%% of memcpy\n", name,
-                samples / seconds / 1e6, rate, copyRate, 100 * rate / copyRate);
+    const size_t copied = (read + written) / 2;
+    from.assign(copied, 1);
+    to.assign(copied, 0);
+    double copy = secondsPerRun([&] { std::memcpy(to.data(), from.data(), copied); }, 0.3);
+    double rate = double(read + written) / seconds / 1e9, copyRate = double(2 * copied) / copy / 1e9;
+    std::printf("  %-26s %7.1f M samples/s  %6.2f GB/s   memcpy of %3zu KB %6.2f GB/s   %4.0f%% of memcpy\n", name,
+                samples / seconds / 1e6, rate, copied >> 10, copyRate, 100 * rate / copyRate);
 }
 
 void conversions()
 {
-    std::printf("conversions, 1 s of %u Hz stereo (%u sample frames), bytes counted on the output:\n", Rate, Rate);
+    std::printf("conversions, 1 s of %u Hz stereo (%u sample frames), bytes read and written:\n", Rate, Rate);
     struct In {
         const char* name;
         uint32_t tag, bits;
@@ -91,7 +95,7 @@ void conversions()
         Media::RawAudioBuffer raw;
         fillRaw(raw, in.tag, in.bits, Rate);
         double s = secondsPerRun([&] { Media::AudioBlockBuffer block(raw); }, 0.3);
-        reportConversion(in.name, Rate, size_t(Rate) * 8, s);
+        reportConversion(in.name, Rate, size_t(Rate) * 2 * (in.bits / 8), size_t(Rate) * 8, s);
     }
     Media::AudioBlockBuffer block;
     block.allocate(Rate, 2);
@@ -111,7 +115,7 @@ void conversions()
         out.channels = o.channels;
         out.blockAlign = o.align;
         double s = secondsPerRun([&] { out.convertTo(block); }, 0.3);
-        reportConversion(o.name, Rate, size_t(Rate) * o.align, s);
+        reportConversion(o.name, Rate, size_t(Rate) * 8, size_t(Rate) * o.align, s);
     }
 }
 
@@ -143,10 +147,21 @@ void spectra()
 }
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
-    conversions();
-    spectra();
-    AudioBench::decoding();
+    auto wanted = [&](const char* part) {
+        if (argc < 2)
+            return true;
+        for (int i = 1; i < argc; ++i)
+            if (std::strcmp(argv[i], part) == 0)
+                return true;
+        return false;
+    };
+    if (wanted("conversions"))
+        conversions();
+    if (wanted("spectra"))
+        spectra();
+    if (wanted("decoding"))
+        AudioBench::decoding();
     return 0;
 }

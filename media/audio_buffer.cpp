@@ -1,6 +1,7 @@
 #include "media/audio_buffer.h"
 
 #include "core/failure.h"
+#include "media/audio_vector.h"
 
 #include <algorithm>
 #include <cstring>
@@ -30,9 +31,6 @@ void allocateArray(System::AlignedBuffer& array, uint32_t samples)
         std::fill(p + samples, p + size_t(roundUpGroup(samples)), 0.0f);
 }
 
-// Float to 16-bit is × 32768, rounded to nearest even and saturated. Adding
-// and taking away 1.5 × 2^23 rounds to even in float arithmetic (a NaN
-// saturates low, as the processor's packing does).
 inline float readFloat(const uint8_t* p)
 {
     float v;
@@ -51,30 +49,114 @@ inline float readPcm24(const uint8_t* p)
     return static_cast<float>(v) * Scale24;
 }
 
-// Interleaved samples of `width` bytes into planar floats: left (the second
-// array) and right (the first), or one mono array when right is null. Whole
-// groups of eight frames go through a group buffer the compiler vectorises;
-// the tail reads only the frames that exist.
+// The kernels work on whole groups of eight frames. The arithmetic per sample
+// is that of the scalar readers above, so results do not depend on the path.
+using namespace AudioVector;
+
+inline Float8 evens(const Float8& a, const Float8& b)
+{
+    return __builtin_shufflevector(a, b, 0, 2, 4, 6, 8, 10, 12, 14);
+}
+
+inline Float8 odds(const Float8& a, const Float8& b)
+{
+    return __builtin_shufflevector(a, b, 1, 3, 5, 7, 9, 11, 13, 15);
+}
+
+inline Float8 fromPcm16(Short8 v)
+{
+    return __builtin_convertvector(v, Float8) * Scale16;
+}
+
+// Two halves of 16 loaded bytes holding four 24-bit samples each, from byte
+// lo of the first half and byte hi of the second, as eight floats: each
+// sample goes to the top three bytes of a 32-bit lane (as readPcm24 does).
+template <int lo, int hi>
+inline Float8 fromPcm24(const uint8_t* first, const uint8_t* second)
+{
+    const Bytes32 bytes = __builtin_shufflevector(load<Bytes16>(first), load<Bytes16>(second), 0, 1, 2, 3, 4, 5, 6, 7,
+                                                  8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24,
+                                                  25, 26, 27, 28, 29, 30, 31);
+    // Each lane takes its sample's bytes one place up; the byte below is cleared.
+    const Bytes32 lanes = __builtin_shufflevector(
+        bytes, bytes, lo, lo, lo + 1, lo + 2, lo + 3, lo + 3, lo + 4, lo + 5, lo + 6, lo + 6, lo + 7, lo + 8, lo + 9,
+        lo + 9, lo + 10, lo + 11, 16 + hi, 16 + hi, 17 + hi, 18 + hi, 19 + hi, 19 + hi, 20 + hi, 21 + hi, 22 + hi,
+        22 + hi, 23 + hi, 24 + hi, 25 + hi, 25 + hi, 26 + hi, 27 + hi);
+    Int8 v;
+    std::memcpy(&v, &lanes, sizeof v);
+    return __builtin_convertvector(v & int32_t(0xFFFFFF00), Float8) * Scale24;
+}
+
+// Interleaved raw frames into planar floats. Stereo goes to left (the second
+// array) and right (the first); mono to left only.
+VELMORA_AUDIO_KERNEL
+void readFloatStereo(const uint8_t* in, float* __restrict left, float* __restrict right, uint32_t groups)
+{
+    for (uint32_t g = 0; g < groups; ++g, in += 64) {
+        const Float8 a = load<Float8>(in), b = load<Float8>(in + 32);
+        store(left + Group * g, evens(a, b));
+        store(right + Group * g, odds(a, b));
+    }
+}
+
+void readFloatMono(const uint8_t* in, float* __restrict left, uint32_t groups)
+{
+    std::memcpy(left, in, size_t(groups) * Group * 4);
+}
+
+// A frame is one 32-bit lane: left in its low half, right in its high half.
+VELMORA_AUDIO_KERNEL
+void readPcm16Stereo(const uint8_t* in, float* __restrict left, float* __restrict right, uint32_t groups)
+{
+    for (uint32_t g = 0; g < groups; ++g, in += 32) {
+        const Int8 frames = load<Int8>(in);
+        store(left + Group * g, __builtin_convertvector((frames << 16) >> 16, Float8) * Scale16);
+        store(right + Group * g, __builtin_convertvector(frames >> 16, Float8) * Scale16);
+    }
+}
+
+VELMORA_AUDIO_KERNEL
+void readPcm16Mono(const uint8_t* in, float* __restrict left, uint32_t groups)
+{
+    for (uint32_t g = 0; g < groups; ++g, in += 16)
+        store(left + Group * g, fromPcm16(load<Short8>(in)));
+}
+
+// 48 bytes per group, loaded as 16 bytes at 0, 12, 24 and 32 (the last one
+// ends at the group's end: its samples start at its byte 4). The halves are
+// paired so that one in-lane shuffle each splits the frames: a holds frames
+// 0, 1 | 4, 5 and b frames 2, 3 | 6, 7.
+VELMORA_AUDIO_KERNEL
+void readPcm24Stereo(const uint8_t* in, float* __restrict left, float* __restrict right, uint32_t groups)
+{
+    for (uint32_t g = 0; g < groups; ++g, in += 48) {
+        const Float8 a = fromPcm24<0, 0>(in, in + 24), b = fromPcm24<0, 4>(in + 12, in + 32);
+        store(left + Group * g, __builtin_shufflevector(a, b, 0, 2, 8, 10, 4, 6, 12, 14));
+        store(right + Group * g, __builtin_shufflevector(a, b, 1, 3, 9, 11, 5, 7, 13, 15));
+    }
+}
+
+VELMORA_AUDIO_KERNEL
+void readPcm24Mono(const uint8_t* in, float* __restrict left, uint32_t groups)
+{
+    for (uint32_t g = 0; g < groups; ++g, in += 24)
+        store(left + Group * g, fromPcm24<0, 4>(in, in + 8));
+}
+
+using StereoKernel = void (*)(const uint8_t*, float* __restrict, float* __restrict, uint32_t);
+using MonoKernel = void (*)(const uint8_t*, float* __restrict, uint32_t);
+
+// Whole groups through the kernel; the tail reads only the frames that exist.
 template <uint32_t width, float (*read)(const uint8_t*)>
-void readInterleaved(const uint8_t* src, uint32_t samples, float* __restrict left, float* __restrict right)
+void readInterleaved(const uint8_t* src, uint32_t samples, float* left, float* right, StereoKernel stereo,
+                     MonoKernel mono)
 {
     const uint32_t perFrame = right ? 2 : 1;
-    const uint32_t whole = samples / Group * Group;
-    for (uint32_t g = 0; g < whole; g += Group) {
-        const uint8_t* in = src + size_t(g) * perFrame * width;
-        float t[2 * Group];
-        for (uint32_t j = 0; j < perFrame * Group; ++j)
-            t[j] = read(in + j * width);
-        if (right) {
-            for (uint32_t i = 0; i < Group; ++i) {
-                left[g + i] = t[2 * i];
-                right[g + i] = t[2 * i + 1];
-            }
-        } else {
-            for (uint32_t i = 0; i < Group; ++i)
-                left[g + i] = t[i];
-        }
-    }
+    const uint32_t groups = samples / Group, whole = groups * Group;
+    if (right)
+        stereo(src, left, right, groups);
+    else
+        mono(src, left, groups);
     for (uint32_t i = whole; i < samples; ++i) {
         const uint8_t* in = src + size_t(i) * perFrame * width;
         left[i] = read(in);
@@ -83,39 +165,30 @@ void readInterleaved(const uint8_t* src, uint32_t samples, float* __restrict lef
     }
 }
 
-// The output loops: whole groups of eight frames, padding included. Each has
-// a second build for processors with AVX2, chosen when the program loads.
-#define VELMORA_AUDIO_KERNEL __attribute__((target_clones("avx2", "default")))
-
-// Four floats to four 16-bit samples. Written with vector types: the compiler
-// does not vectorise the clamps and the narrowing of the plain loop well.
-typedef float Float4 __attribute__((vector_size(16)));
-typedef int32_t Int4 __attribute__((vector_size(16)));
-typedef int16_t Short4 __attribute__((vector_size(8)));
-typedef int16_t Short8 __attribute__((vector_size(16)));
-
-inline Short4 toPcm16(Float4 v)
+// Eight floats to eight 16-bit values in 32-bit lanes: × 32768, rounded to
+// even, saturated; a NaN saturates low, as the processor's packing does.
+// Values above the top are cut in float first (a NaN stays NaN there), then
+// adding and taking away 1.5 × 2^23 rounds to even, and the conversion turns
+// NaN and values below -2^31 into -2^31, which the integer clamp saturates.
+inline Int8 toPcm16(const Float8& in)
 {
-    const Float4 lo = {-32768.0f, -32768.0f, -32768.0f, -32768.0f};
-    const Float4 hi = {32767.0f, 32767.0f, 32767.0f, 32767.0f};
-    const Float4 magic = {12582912.0f, 12582912.0f, 12582912.0f, 12582912.0f};
-    v *= 32768.0f;
-    v = v > lo ? v : lo;
-    v = v < hi ? v : hi;
-    v = (v + magic) - magic;
-    return __builtin_convertvector(__builtin_convertvector(v, Int4), Short4);
+    const Float8 top = {32767.0f, 32767.0f, 32767.0f, 32767.0f, 32767.0f, 32767.0f, 32767.0f, 32767.0f};
+    const Int8 lo = {-32768, -32768, -32768, -32768, -32768, -32768, -32768, -32768};
+    const float magic = 12582912.0f;
+    Float8 v = in * 32768.0f;
+    v = v > top ? top : v;
+    const Int8 i = __builtin_convertvector((v + magic) - magic, Int8);
+    return i > lo ? i : lo;
 }
 
+// A frame is one 32-bit lane: left in its low half, right in its high half.
 VELMORA_AUDIO_KERNEL
 void interleavePcm16(const float* __restrict left, const float* __restrict right, int16_t* __restrict out,
                      uint32_t groups)
 {
-    for (uint32_t q = 0; q < 2 * groups; ++q) {
-        Float4 l, r;
-        std::memcpy(&l, left + 4 * q, sizeof l);
-        std::memcpy(&r, right + 4 * q, sizeof r);
-        Short8 o = __builtin_shufflevector(toPcm16(l), toPcm16(r), 0, 4, 1, 5, 2, 6, 3, 7);
-        std::memcpy(out + 8 * q, &o, sizeof o);
+    for (uint32_t g = 0; g < groups; ++g) {
+        const Int8 l = toPcm16(load<Float8>(left + Group * g)), r = toPcm16(load<Float8>(right + Group * g));
+        store(out + 2 * Group * g, (r << 16) | (l & 0xFFFF));
     }
 }
 
@@ -124,13 +197,9 @@ void interleaveFloat(const float* __restrict left, const float* __restrict right
                      uint32_t groups)
 {
     for (uint32_t g = 0; g < groups; ++g) {
-        const float* l = left + Group * g;
-        const float* r = right + Group * g;
-        float* o = out + 2 * Group * g;
-        for (uint32_t i = 0; i < Group; ++i) {
-            o[2 * i] = l[i];
-            o[2 * i + 1] = r[i];
-        }
+        const Float8 l = load<Float8>(left + Group * g), r = load<Float8>(right + Group * g);
+        store(out + 2 * Group * g, __builtin_shufflevector(l, r, 0, 8, 1, 9, 2, 10, 3, 11));
+        store(out + 2 * Group * g + Group, __builtin_shufflevector(l, r, 4, 12, 5, 13, 6, 14, 7, 15));
     }
 }
 
@@ -138,8 +207,7 @@ VELMORA_AUDIO_KERNEL
 void mixMono(const float* __restrict a, const float* __restrict b, float* __restrict out, uint32_t groups)
 {
     for (uint32_t g = 0; g < groups; ++g)
-        for (uint32_t i = 0; i < Group; ++i)
-            out[Group * g + i] = a[Group * g + i] + b[Group * g + i];
+        store(out + Group * g, load<Float8>(a + Group * g) + load<Float8>(b + Group * g));
 }
 
 [[noreturn]] void invalidFormat(const RawAudioBuffer& raw)
@@ -158,23 +226,23 @@ AudioBlockBuffer::AudioBlockBuffer(const RawAudioBuffer& raw)
     const int32_t ch = raw.channels;
     if (tag == WaveFormatIeeeFloat && bits == 32 && ch == 2) {
         allocate(n / 8, 2);
-        readInterleaved<4, readFloat>(src, samples, getChannel(0), getChannel(1));
+        readInterleaved<4, readFloat>(src, samples, getChannel(0), getChannel(1), readFloatStereo, readFloatMono);
     } else if (tag == WaveFormatIeeeFloat && bits == 32 && ch == 1) {
         allocate(n / 4, 1);
-        readInterleaved<4, readFloat>(src, samples, getChannel(0), nullptr);
+        readInterleaved<4, readFloat>(src, samples, getChannel(0), nullptr, readFloatStereo, readFloatMono);
     } else if (tag == WaveFormatPcm && bits == 16 && ch == 2) {
         allocate(n / 4, 2);
-        readInterleaved<2, readPcm16>(src, samples, getChannel(0), getChannel(1));
+        readInterleaved<2, readPcm16>(src, samples, getChannel(0), getChannel(1), readPcm16Stereo, readPcm16Mono);
     } else if (tag == WaveFormatPcm && bits == 24 && ch == 2) {
         allocate(n / 6, 2);
-        readInterleaved<3, readPcm24>(src, samples, getChannel(0), getChannel(1));
+        readInterleaved<3, readPcm24>(src, samples, getChannel(0), getChannel(1), readPcm24Stereo, readPcm24Mono);
     } else if (tag == WaveFormatPcm && (bits == 16 || bits == 24) && ch == 1) {
         // Mono PCM becomes a stereo block whose channels are equal.
         allocate(n / (bits / 8), 2);
         if (bits == 16)
-            readInterleaved<2, readPcm16>(src, samples, getChannel(0), nullptr);
+            readInterleaved<2, readPcm16>(src, samples, getChannel(0), nullptr, readPcm16Stereo, readPcm16Mono);
         else
-            readInterleaved<3, readPcm24>(src, samples, getChannel(0), nullptr);
+            readInterleaved<3, readPcm24>(src, samples, getChannel(0), nullptr, readPcm24Stereo, readPcm24Mono);
         std::memcpy(getChannel(1), getChannel(0), size_t(samples) * 4);
     } else {
         invalidFormat(raw);

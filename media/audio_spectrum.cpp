@@ -3,6 +3,7 @@
 // smoothing) that scripts and the waveform picture show.
 #include "media/audio_buffer.h"
 #include "media/audio_fft.h"
+#include "media/audio_vector.h"
 
 #include <algorithm>
 #include <cmath>
@@ -150,6 +151,41 @@ void smooth(const float* in, float* out, int count, int r, const float* weight)
         out[j] = sum / weights;
     }
 }
+
+// One group: u' = u + v, v' = (u − v) × (c + i s) over half pairs.
+inline void butterflies(float* __restrict ur, float* __restrict ui, int half, float c, float s)
+{
+    float* __restrict vr = ur + half;
+    float* __restrict vi = ui + half;
+    for (int k = 0; k < half; ++k) {
+        const float xr = ur[k], xi = ui[k], yr = vr[k], yi = vi[k];
+        ur[k] = xr + yr;
+        ui[k] = xi + yi;
+        const float dr = xr - yr, di = xi - yi;
+        vr[k] = dr * c - di * s;
+        vi[k] = dr * s + di * c;
+    }
+}
+
+// A whole stage of groups of half pairs, half a multiple of eight, in vectors
+// of eight pairs.
+VELMORA_AUDIO_KERNEL
+void butterflyStage(float* __restrict re, float* __restrict im, int half, const float* cosine, const float* sine)
+{
+    using namespace AudioVector;
+    for (int g = 0, base = 0; base < Size; ++g, base += 2 * half) {
+        const float c = cosine[g], s = sine[g];
+        for (int k = base; k < base + half; k += 8) {
+            const Float8 xr = load<Float8>(re + k), xi = load<Float8>(im + k);
+            const Float8 yr = load<Float8>(re + k + half), yi = load<Float8>(im + k + half);
+            store(re + k, xr + yr);
+            store(im + k, xi + yi);
+            const Float8 dr = xr - yr, di = xi - yi;
+            store(re + k + half, dr * c - di * s);
+            store(im + k + half, dr * s + di * c);
+        }
+    }
+}
 } // namespace
 
 void AudioFft::transform(float* re, float* im)
@@ -162,33 +198,13 @@ void AudioFft::transform(float* re, float* im)
             std::swap(im[i], im[r]);
         }
     }
-    // First stage: pairs, each with its own group angle.
-    for (int g = 0; g < Size / 2; ++g) {
-        float* a = re + 2 * g;
-        float* b = im + 2 * g;
-        float dr = a[0] - a[1], di = b[0] - b[1];
-        a[0] += a[1];
-        b[0] += b[1];
-        a[1] = dr * t.cosine[g] - di * t.sine[g];
-        b[1] = dr * t.sine[g] + di * t.cosine[g];
-    }
-    for (int half = 2; half < Size; half *= 2) {
-        for (int g = 0, base = 0; base < Size; ++g, base += 2 * half) {
-            const float c = t.cosine[g], s = t.sine[g];
-            float* __restrict ur = re + base;
-            float* __restrict ui = im + base;
-            float* __restrict vr = re + base + half;
-            float* __restrict vi = im + base + half;
-            for (int k = 0; k < half; ++k) {
-                float xr = ur[k], xi = ui[k], yr = vr[k], yi = vi[k];
-                ur[k] = xr + yr;
-                ui[k] = xi + yi;
-                float dr = xr - yr, di = xi - yi;
-                vr[k] = dr * c - di * s;
-                vi[k] = dr * s + di * c;
-            }
-        }
-    }
+    // Groups of one, two and four pairs element by element, wider ones eight at
+    // a time with the same arithmetic (so the results do not depend on the path).
+    for (int half = 1; half < 8; half *= 2)
+        for (int g = 0, base = 0; base < Size; ++g, base += 2 * half)
+            butterflies(re + base, im + base, half, t.cosine[g], t.sine[g]);
+    for (int half = 8; half < Size; half *= 2)
+        butterflyStage(re, im, half, t.cosine, t.sine);
 }
 
 std::vector<float> AudioBlockBuffer::getSpectrum() const

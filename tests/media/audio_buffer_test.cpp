@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -61,6 +62,86 @@ TEST(AudioBlock, RawFormatsConvertByTheirScales)
             EXPECT_EQ(block.getChannel(0)[i], c.left[i]) << i;
             EXPECT_EQ(block.getChannel(1)[i], c.right[i]) << i;
         }
+    }
+}
+
+// Long buffers go through the eight-frame group kernels, short ones only
+// through the per-frame tail: every byte pattern in every position of a group
+// must give what the per-sample formula gives.
+TEST(AudioBlock, GroupKernelsMatchThePerSampleFormulas)
+{
+    const uint32_t frames = 8 * 37 + 5;
+    uint32_t seed = 5;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    struct Case {
+        const char* name;
+        uint32_t tag, bits;
+        int channels;
+    };
+    const Case inputs[] = {{"16-bit stereo", 1, 16, 2}, {"16-bit mono", 1, 16, 1}, {"24-bit stereo", 1, 24, 2},
+                           {"24-bit mono", 1, 24, 1},   {"float stereo", 3, 32, 2}, {"float mono", 3, 32, 1}};
+    for (const Case& c : inputs) {
+        SCOPED_TRACE(c.name);
+        const uint32_t width = c.bits / 8;
+        std::vector<uint8_t> bytes(frames * width * uint32_t(c.channels));
+        for (uint8_t& b : bytes)
+            b = uint8_t(next() >> 24);
+        auto sample = [&](uint32_t index) {
+            const uint8_t* p = bytes.data() + size_t(index) * width;
+            if (c.tag == 3) {
+                float v;
+                std::memcpy(&v, p, 4);
+                return v;
+            }
+            if (c.bits == 16)
+                return float(int16_t(p[0] | p[1] << 8)) / 32768.0f;
+            return float(int32_t(uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24)) / 2147483648.0f;
+        };
+        AudioBlockBuffer block(*makeRaw(c.tag, c.bits, c.channels, bytes));
+        ASSERT_EQ(block.samples, frames);
+        for (uint32_t i = 0; i < frames; ++i) {
+            const float left = sample(c.channels == 2 ? 2 * i : i), right = c.channels == 2 ? sample(2 * i + 1) : left;
+            // Same bits (NaN patterns of float input included).
+            ASSERT_EQ(std::memcmp(&block.getChannel(0)[i], &left, 4), 0) << i;
+            ASSERT_EQ(std::memcmp(&block.getChannel(1)[i], &right, 4), 0) << i;
+        }
+    }
+
+    // Outputs: values around every rounding and saturation edge, NaN and infinities.
+    const float specials[] = {0.0f, -0.0f, 0.5f / 32768, 1.5f / 32768, -2.5f / 32768, 32766.5f / 32768, 1.0f,
+                              -1.0f, -1.00002f, 2.0f, -2.0f, 70000.0f, -70000.0f, 1e30f, -1e30f,
+                              std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                              std::numeric_limits<float>::quiet_NaN()};
+    std::vector<float> left(frames), right(frames);
+    for (uint32_t i = 0; i < frames; ++i) {
+        left[i] = i % 3 == 0 ? specials[next() % std::size(specials)] : float(int32_t(next())) / 1.5e9f;
+        right[i] = i % 5 == 0 ? specials[next() % std::size(specials)] : float(int32_t(next())) / 1.5e9f;
+    }
+    auto pcm16 = [](float v) -> int16_t {
+        if (std::isnan(v))
+            return -32768;
+        return int16_t(std::clamp(std::nearbyint(double(v) * 32768.0), -32768.0, 32767.0));
+    };
+    auto block = makeBlock(left, right);
+    AudioBuffer pcm;
+    pcm.formatTag = 1;
+    pcm.bitsPerSample = 16;
+    pcm.channels = 2;
+    pcm.blockAlign = 4;
+    pcm.convertTo(*block);
+    AudioBuffer mix;
+    mix.formatTag = 3;
+    mix.bitsPerSample = 32;
+    mix.channels = 1;
+    mix.blockAlign = 4;
+    mix.convertTo(*block);
+    const auto* out = static_cast<const int16_t*>(pcm.data.data);
+    const auto* sum = static_cast<const float*>(mix.data.data);
+    for (uint32_t i = 0; i < frames; ++i) {
+        ASSERT_EQ(out[2 * i], pcm16(left[i])) << i << " " << left[i];
+        ASSERT_EQ(out[2 * i + 1], pcm16(right[i])) << i << " " << right[i];
+        const float expected = right[i] + left[i];
+        ASSERT_EQ(std::memcmp(&sum[i], &expected, 4), 0) << i;
     }
 }
 
