@@ -9,8 +9,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
+#include <iterator>
+#include <latch>
 #include <mutex>
 #include <pthread.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,6 +71,21 @@ private:
     std::mutex mutex_;
     std::vector<int> values_;
 };
+
+// Returns once the kernel reports the thread asleep (blocked in a wait).
+void waitUntilAsleep(pid_t thread)
+{
+    const std::string path = "/proc/self/task/" + std::to_string(thread) + "/stat";
+    for (;;) {
+        std::ifstream stat(path);
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        // "tid (name) S ...": the state follows the name's closing parenthesis.
+        const size_t close = text.rfind(')');
+        if (close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'S')
+            return;
+        std::this_thread::yield();
+    }
+}
 
 std::string threadName()
 {
@@ -196,11 +216,31 @@ TEST(WorkerThread, StopReleasesWaitersAndBlockedProducers)
     gate.entered.wait();
     Probe probe;
     worker.request(0, probe.task()); // fills the queue
-    std::thread waiter([&] { worker.wait(); });        // its marker cannot even be queued yet
-    std::thread producer([&] { worker.request(0, probe.task()); });
-    std::this_thread::sleep_for(50ms);
-    std::thread stopper([&] { worker.stop(); });
-    std::this_thread::sleep_for(20ms);
+    std::atomic<pid_t> waiterId{0}, producerId{0};
+    std::latch arrived(2);
+    std::thread waiter([&] { // its marker cannot even be queued yet
+        waiterId = static_cast<pid_t>(::syscall(SYS_gettid));
+        arrived.count_down();
+        worker.wait();
+    });
+    std::thread producer([&] {
+        std::function<void()> task = probe.task();
+        producerId = static_cast<pid_t>(::syscall(SYS_gettid));
+        arrived.count_down();
+        worker.request(0, std::move(task));
+    });
+    std::thread stopper;
+    TestKit::finishWithin(5000, [&] {
+        // Both block for room in the queue before the worker is stopped, and
+        // the stop has begun before the running task ends: otherwise the
+        // queued probe would run.
+        arrived.wait();
+        waitUntilAsleep(waiterId);
+        waitUntilAsleep(producerId);
+        stopper = std::thread([&] { worker.stop(); });
+        while (worker.isRunning())
+            std::this_thread::yield();
+    }, "the waiter and the producer block, the stop begins");
     gate.open.set();
     TestKit::finishWithin(5000, [&] {
         stopper.join();
