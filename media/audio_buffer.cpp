@@ -53,30 +53,17 @@ inline float readPcm24(const uint8_t* p)
 // is that of the scalar readers above, so results do not depend on the path.
 using namespace AudioVector;
 
-inline Float8 evens(const Float8& a, const Float8& b)
-{
-    return __builtin_shufflevector(a, b, 0, 2, 4, 6, 8, 10, 12, 14);
-}
-
-inline Float8 odds(const Float8& a, const Float8& b)
-{
-    return __builtin_shufflevector(a, b, 1, 3, 5, 7, 9, 11, 13, 15);
-}
-
-inline Float8 fromPcm16(Short8 v)
-{
-    return __builtin_convertvector(v, Float8) * Scale16;
-}
-
 // Two halves of 16 loaded bytes holding four 24-bit samples each, from byte
 // lo of the first half and byte hi of the second, as eight floats: each
 // sample goes to the top three bytes of a 32-bit lane (as readPcm24 does).
 template <int lo, int hi>
-inline Float8 fromPcm24(const uint8_t* first, const uint8_t* second)
+inline void fromPcm24(Float8& out, const uint8_t* first, const uint8_t* second)
 {
-    const Bytes32 bytes = __builtin_shufflevector(load<Bytes16>(first), load<Bytes16>(second), 0, 1, 2, 3, 4, 5, 6, 7,
-                                                  8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24,
-                                                  25, 26, 27, 28, 29, 30, 31);
+    Bytes16 a, b;
+    load(a, first);
+    load(b, second);
+    const Bytes32 bytes = __builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17,
+                                                  18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
     // Each lane takes its sample's bytes one place up; the byte below is cleared.
     const Bytes32 lanes = __builtin_shufflevector(
         bytes, bytes, lo, lo, lo + 1, lo + 2, lo + 3, lo + 3, lo + 4, lo + 5, lo + 6, lo + 6, lo + 7, lo + 8, lo + 9,
@@ -84,7 +71,7 @@ inline Float8 fromPcm24(const uint8_t* first, const uint8_t* second)
         22 + hi, 23 + hi, 24 + hi, 25 + hi, 25 + hi, 26 + hi, 27 + hi);
     Int8 v;
     std::memcpy(&v, &lanes, sizeof v);
-    return __builtin_convertvector(v & int32_t(0xFFFFFF00), Float8) * Scale24;
+    out = __builtin_convertvector(v & int32_t(0xFFFFFF00), Float8) * Scale24;
 }
 
 // Interleaved raw frames into planar floats. Stereo goes to left (the second
@@ -93,9 +80,11 @@ VELMORA_AUDIO_KERNEL
 void readFloatStereo(const uint8_t* in, float* __restrict left, float* __restrict right, uint32_t groups)
 {
     for (uint32_t g = 0; g < groups; ++g, in += 64) {
-        const Float8 a = load<Float8>(in), b = load<Float8>(in + 32);
-        store(left + Group * g, evens(a, b));
-        store(right + Group * g, odds(a, b));
+        Float8 a, b;
+        load(a, in);
+        load(b, in + 32);
+        store(left + Group * g, __builtin_shufflevector(a, b, 0, 2, 4, 6, 8, 10, 12, 14));
+        store(right + Group * g, __builtin_shufflevector(a, b, 1, 3, 5, 7, 9, 11, 13, 15));
     }
 }
 
@@ -109,7 +98,8 @@ VELMORA_AUDIO_KERNEL
 void readPcm16Stereo(const uint8_t* in, float* __restrict left, float* __restrict right, uint32_t groups)
 {
     for (uint32_t g = 0; g < groups; ++g, in += 32) {
-        const Int8 frames = load<Int8>(in);
+        Int8 frames;
+        load(frames, in);
         store(left + Group * g, __builtin_convertvector((frames << 16) >> 16, Float8) * Scale16);
         store(right + Group * g, __builtin_convertvector(frames >> 16, Float8) * Scale16);
     }
@@ -118,8 +108,11 @@ void readPcm16Stereo(const uint8_t* in, float* __restrict left, float* __restric
 VELMORA_AUDIO_KERNEL
 void readPcm16Mono(const uint8_t* in, float* __restrict left, uint32_t groups)
 {
-    for (uint32_t g = 0; g < groups; ++g, in += 16)
-        store(left + Group * g, fromPcm16(load<Short8>(in)));
+    for (uint32_t g = 0; g < groups; ++g, in += 16) {
+        Short8 v;
+        load(v, in);
+        store(left + Group * g, __builtin_convertvector(v, Float8) * Scale16);
+    }
 }
 
 // 48 bytes per group, loaded as 16 bytes at 0, 12, 24 and 32 (the last one
@@ -130,7 +123,9 @@ VELMORA_AUDIO_KERNEL
 void readPcm24Stereo(const uint8_t* in, float* __restrict left, float* __restrict right, uint32_t groups)
 {
     for (uint32_t g = 0; g < groups; ++g, in += 48) {
-        const Float8 a = fromPcm24<0, 0>(in, in + 24), b = fromPcm24<0, 4>(in + 12, in + 32);
+        Float8 a, b;
+        fromPcm24<0, 0>(a, in, in + 24);
+        fromPcm24<0, 4>(b, in + 12, in + 32);
         store(left + Group * g, __builtin_shufflevector(a, b, 0, 2, 8, 10, 4, 6, 12, 14));
         store(right + Group * g, __builtin_shufflevector(a, b, 1, 3, 9, 11, 5, 7, 13, 15));
     }
@@ -139,8 +134,11 @@ void readPcm24Stereo(const uint8_t* in, float* __restrict left, float* __restric
 VELMORA_AUDIO_KERNEL
 void readPcm24Mono(const uint8_t* in, float* __restrict left, uint32_t groups)
 {
-    for (uint32_t g = 0; g < groups; ++g, in += 24)
-        store(left + Group * g, fromPcm24<0, 4>(in, in + 8));
+    for (uint32_t g = 0; g < groups; ++g, in += 24) {
+        Float8 v;
+        fromPcm24<0, 4>(v, in, in + 8);
+        store(left + Group * g, v);
+    }
 }
 
 using StereoKernel = void (*)(const uint8_t*, float* __restrict, float* __restrict, uint32_t);
@@ -170,7 +168,7 @@ void readInterleaved(const uint8_t* src, uint32_t samples, float* left, float* r
 // Values above the top are cut in float first (a NaN stays NaN there), then
 // adding and taking away 1.5 × 2^23 rounds to even, and the conversion turns
 // NaN and values below -2^31 into -2^31, which the integer clamp saturates.
-inline Int8 toPcm16(const Float8& in)
+inline void toPcm16(Int8& out, const Float8& in)
 {
     const Float8 top = {32767.0f, 32767.0f, 32767.0f, 32767.0f, 32767.0f, 32767.0f, 32767.0f, 32767.0f};
     const Int8 lo = {-32768, -32768, -32768, -32768, -32768, -32768, -32768, -32768};
@@ -178,7 +176,7 @@ inline Int8 toPcm16(const Float8& in)
     Float8 v = in * 32768.0f;
     v = v > top ? top : v;
     const Int8 i = __builtin_convertvector((v + magic) - magic, Int8);
-    return i > lo ? i : lo;
+    out = i > lo ? i : lo;
 }
 
 // A frame is one 32-bit lane: left in its low half, right in its high half.
@@ -187,7 +185,12 @@ void interleavePcm16(const float* __restrict left, const float* __restrict right
                      uint32_t groups)
 {
     for (uint32_t g = 0; g < groups; ++g) {
-        const Int8 l = toPcm16(load<Float8>(left + Group * g)), r = toPcm16(load<Float8>(right + Group * g));
+        Float8 a, b;
+        load(a, left + Group * g);
+        load(b, right + Group * g);
+        Int8 l, r;
+        toPcm16(l, a);
+        toPcm16(r, b);
         store(out + 2 * Group * g, (r << 16) | (l & 0xFFFF));
     }
 }
@@ -197,7 +200,9 @@ void interleaveFloat(const float* __restrict left, const float* __restrict right
                      uint32_t groups)
 {
     for (uint32_t g = 0; g < groups; ++g) {
-        const Float8 l = load<Float8>(left + Group * g), r = load<Float8>(right + Group * g);
+        Float8 l, r;
+        load(l, left + Group * g);
+        load(r, right + Group * g);
         store(out + 2 * Group * g, __builtin_shufflevector(l, r, 0, 8, 1, 9, 2, 10, 3, 11));
         store(out + 2 * Group * g + Group, __builtin_shufflevector(l, r, 4, 12, 5, 13, 6, 14, 7, 15));
     }
@@ -206,8 +211,12 @@ void interleaveFloat(const float* __restrict left, const float* __restrict right
 VELMORA_AUDIO_KERNEL
 void mixMono(const float* __restrict a, const float* __restrict b, float* __restrict out, uint32_t groups)
 {
-    for (uint32_t g = 0; g < groups; ++g)
-        store(out + Group * g, load<Float8>(a + Group * g) + load<Float8>(b + Group * g));
+    for (uint32_t g = 0; g < groups; ++g) {
+        Float8 x, y;
+        load(x, a + Group * g);
+        load(y, b + Group * g);
+        store(out + Group * g, x + y);
+    }
 }
 
 [[noreturn]] void invalidFormat(const RawAudioBuffer& raw)

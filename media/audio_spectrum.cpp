@@ -176,8 +176,11 @@ void butterflyStage(float* __restrict re, float* __restrict im, int half, const 
     for (int g = 0, base = 0; base < Size; ++g, base += 2 * half) {
         const float c = cosine[g], s = sine[g];
         for (int k = base; k < base + half; k += 8) {
-            const Float8 xr = load<Float8>(re + k), xi = load<Float8>(im + k);
-            const Float8 yr = load<Float8>(re + k + half), yi = load<Float8>(im + k + half);
+            Float8 xr, xi, yr, yi;
+            load(xr, re + k);
+            load(xi, im + k);
+            load(yr, re + k + half);
+            load(yi, im + k + half);
             store(re + k, xr + yr);
             store(im + k, xi + yi);
             const Float8 dr = xr - yr, di = xi - yi;

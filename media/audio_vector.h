@@ -6,10 +6,6 @@
 #include <cstdint>
 #include <cstring>
 
-// The helpers are inline and file-local to the audio loops: no call of them
-// crosses the calling convention the compiler warns about for 32-byte vectors.
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 #define VELMORA_AUDIO_KERNEL __attribute__((target_clones("avx2", "default")))
 
 namespace Media::AudioVector {
@@ -23,12 +19,13 @@ typedef int16_t Short16 __attribute__((vector_size(32)));
 typedef uint8_t Bytes16 __attribute__((vector_size(16)));
 typedef uint8_t Bytes32 __attribute__((vector_size(32)));
 
+// Helpers take and give vectors by reference: a 32-byte vector passed by
+// value between a kernel's AVX2 build and a helper built for the default
+// processor would change the calling convention.
 template <class V>
-inline V load(const void* p)
+inline void load(V& v, const void* p)
 {
-    V v;
     std::memcpy(&v, p, sizeof v);
-    return v;
 }
 
 template <class V>
