@@ -1,20 +1,14 @@
 #pragma once
-// FNV-1a, 64-bit: a fast hash of short byte strings, the same on every run and
-// machine (stored values may depend on it). Inline: the callers hash short
-// names in tight loops, where a call costs as much as the hash.
-#include <cstdint>
-#include <string_view>
+// FNV-1a, 64-bit (platform/os/hash.h): a fast hash of short byte strings, the
+// same on every run and machine (stored values may depend on it).
+#include "platform/os/hash.h"
 
 namespace System {
 
-inline constexpr uint64_t Fnv1aBasis = 14695981039346656037ull;
-
-// Continues the hash h over the bytes; start a new hash with Fnv1aBasis.
-constexpr uint64_t fnv1a(std::string_view bytes, uint64_t h = Fnv1aBasis)
-{
-    for (char c : bytes)
-        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    return h;
-}
+using Platform::Os::Fnv1aBasis;
+// fnv1a(bytes, h = Fnv1aBasis) continues the hash h over a string view,
+// fnv1aBytes(data, size, h) over memory.
+using Platform::Os::fnv1a;
+using Platform::Os::fnv1aBytes;
 
 } // namespace System

@@ -286,9 +286,9 @@ void VulkanContext::setVertexShader(Shader* shader, const VertexLayout* layout)
     Use use(*this);
     vs_ = std::static_pointer_cast<VulkanShader>(keep(shader));
     layout_ = layout ? *layout : VertexLayout{};
-    layoutHash_ = hashBytes(&layout_.stride, sizeof(layout_.stride));
+    layoutHash_ = Os::fnv1aBytes(&layout_.stride, sizeof(layout_.stride));
     for (const VertexAttribute& a : layout_.attributes)
-        layoutHash_ = hashBytes(&a, sizeof(a), layoutHash_);
+        layoutHash_ = Os::fnv1aBytes(&a, sizeof(a), layoutHash_);
 }
 
 void VulkanContext::setViewport(const Viewport& viewport)

@@ -16,7 +16,7 @@ constexpr uint64_t ImageIdleSubmissions = 8;
 
 size_t ImageKeyHash::operator()(const ImageKey& k) const
 {
-    return static_cast<size_t>(hashBytes(&k, sizeof(k)));
+    return static_cast<size_t>(Os::fnv1aBytes(&k, sizeof(k)));
 }
 
 int32_t VulkanDevice::findMemory(uint32_t typeBits, VkMemoryPropertyFlags want, VkMemoryPropertyFlags prefer,

@@ -11,16 +11,6 @@
 
 namespace Platform::Gpu {
 
-uint64_t hashBytes(const void* data, size_t size, uint64_t h)
-{
-    const uint8_t* p = static_cast<const uint8_t*>(data);
-    for (size_t i = 0; i < size; ++i) {
-        h ^= p[i];
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
 PipelineKey::PipelineKey()
 {
     std::memset(static_cast<void*>(this), 0, sizeof(*this));
@@ -34,7 +24,7 @@ bool PipelineKey::operator==(const PipelineKey& o) const
 
 size_t PipelineKeyHash::operator()(const PipelineKey& k) const
 {
-    return static_cast<size_t>(hashBytes(&k, sizeof(k)));
+    return static_cast<size_t>(Os::fnv1aBytes(&k, sizeof(k)));
 }
 
 namespace {

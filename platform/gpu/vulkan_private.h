@@ -15,6 +15,7 @@
 #include <vulkan/vulkan.h>
 
 #include "platform/gpu/gpu.h"
+#include "platform/os/hash.h"
 
 #include <array>
 #include <atomic>
@@ -196,8 +197,6 @@ struct PipelineKey {
 struct PipelineKeyHash {
     size_t operator()(const PipelineKey& k) const;
 };
-
-uint64_t hashBytes(const void* data, size_t size, uint64_t h = 1469598103934665603ull);
 
 struct StageBindings {
     std::array<ViewPtr, TextureSlots> textures;

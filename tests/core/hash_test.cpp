@@ -12,4 +12,7 @@ TEST(Hash, Fnv1aGivesThePublishedValuesAndContinues)
     EXPECT_EQ(System::fnv1a(std::string_view("\xff\0", 2)),
               System::fnv1a(std::string_view("\0", 1), System::fnv1a("\xff")));
     EXPECT_NE(System::fnv1a(std::string_view("\0", 1)), System::fnv1a(""));
+    // The memory form (the graphics layer's keys) is the same hash.
+    EXPECT_EQ(System::fnv1aBytes("foobar", 6), 0x85944171f73967e8ull);
+    EXPECT_EQ(System::fnv1aBytes("bar", 3, System::fnv1aBytes("foo", 3)), System::fnv1a("foobar"));
 }
