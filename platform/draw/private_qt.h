@@ -15,6 +15,7 @@
 #include <QRawFont>
 #include <QTextLayout>
 
+#include <functional>
 #include <mutex>
 #include <unordered_map>
 
@@ -53,6 +54,12 @@ class SvgDocument;
 // Draws the document at its viewport size (svg.cpp); false when the drawing
 // library refuses it.
 bool drawSvgDocument(const SvgDocument& document, QPainter& painter);
+
+// Runs a drawing of many primitives on one thread of the toolkit's own pool
+// and waits for it (target.cpp). The toolkit splits each large blended fill
+// across that pool unless it already runs on one of its threads; on a busy
+// machine those hand-offs cost several times the drawing itself.
+void drawOnPoolThread(const std::function<void()>& draw);
 
 // One face of an installed font file. The toolkit's font engine behind the raw
 // font is not safe to use from two threads at once: every use holds the mutex.

@@ -1,9 +1,13 @@
 #include "platform/draw/private_qt.h"
 
 #include <QGlyphRun>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <vector>
 
 namespace Platform::Draw {
@@ -278,12 +282,41 @@ void Target::drawColorGlyph(const FontFace& face, float size, uint16_t glyph, Po
     d.painter.drawGlyphRun(QPointF(origin.x, origin.y), run);
 }
 
+void drawOnPoolThread(const std::function<void()>& draw)
+{
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (!pool || pool->contains(QThread::currentThread())) {
+        draw();
+        return;
+    }
+    std::exception_ptr failure;
+    QSemaphore done;
+    const bool started = pool->tryStart([&] {
+        try {
+            draw();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done.release();
+    });
+    // No thread free: drawing here is slower, never wrong.
+    if (!started) {
+        draw();
+        return;
+    }
+    done.acquire();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 void Target::drawSvgDocument(const SvgDocument& document)
 {
     Impl& d = *impl_;
     if (!d.ready())
         return;
-    if (!Platform::Draw::drawSvgDocument(document, d.painter) && d.error == ResultOk)
+    bool drawn = false;
+    drawOnPoolThread([&] { drawn = Platform::Draw::drawSvgDocument(document, d.painter); });
+    if (!drawn && d.error == ResultOk)
         d.error = ResultFail;
 }
 
