@@ -250,6 +250,31 @@ TEST_F(AviStructure, StreamsTheReaderLeavesOut)
     }
 }
 
+// An index entry without data shows the frame before it, stored or decoded.
+TEST_F(AviStructure, AnEmptyEntryShowsTheNearestEarlierFrame)
+{
+    const auto paths = makeMedia(videoSource(1), {{"raw.avi", "-c:v rawvideo -pix_fmt bgr24"}, {"mjpeg.avi", "-c:v mjpeg"}});
+    ffmpegDecode(paths, {"bgr0", "yuyv422"});
+    const uint32_t bytesPerPixel[] = {4, 2}, compared[] = {3, 2};
+    const char* formats[] = {"bgr0", "yuyv422"};
+    for (size_t k = 0; k < 2; ++k) {
+        SCOPED_TRACE(paths[k]);
+        const auto frames = ffmpegFrames(paths[k], formats[k], 64 * 48 * bytesPerPixel[k]);
+        Classic c(readBytes(paths[k]));
+        std::string& idx = c.idx1().data;
+        for (size_t at = 0, frame = 0; at + 16 <= idx.size(); at += 16)
+            if (idx.compare(at, 2, "00") == 0 && frame++ >= 5 && frame <= 7)
+                putLe32(idx, at + 12, 0); // frames 5 and 6 have no data
+        auto file = openBytes("empty-entries.avi", c.bytes());
+        ASSERT_TRUE(file);
+        for (int i : {6, 5, 7, 4, 5, 6, 0, 6})
+            EXPECT_LE(pictureDifference(*file->readVideo(i), frames[size_t(i < 5 || i > 6 ? i : 4)], bytesPerPixel[k],
+                                        compared[k]),
+                      1)
+                << "frame " << i;
+    }
+}
+
 // Damaged files open to what can be trusted, or to nothing, and every read of
 // what opened either works or fails with a report; nothing hangs.
 TEST_F(AviStructure, DamagedFilesOpenToWhatIsLeftInBoundedTime)
