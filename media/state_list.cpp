@@ -102,13 +102,13 @@ template <class State, class List>
 StateList<State, List>::StateList(uint32_t count) : entries_(count)
 {
     if (!instance_)
-        instance_ = static_cast<List*>(this);
+        instance_ = this;
 }
 
 template <class State, class List>
 StateList<State, List>::~StateList()
 {
-    if (instance_ == static_cast<List*>(this))
+    if (instance_ == this)
         instance_ = nullptr;
 }
 

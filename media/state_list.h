@@ -17,7 +17,9 @@ class RasterState;
 namespace Shader {
 
 // What the three lists share: the entries, made on first use, and the
-// instance published to the rest of the program (the first one alive).
+// instance published to the rest of the program (the first one alive). The
+// instance is kept as the base: the base constructor runs before the derived
+// object exists, so it is seen as a List only once a caller asks for it.
 template <class State, class List>
 class StateList {
 public:
@@ -26,7 +28,7 @@ public:
     // Entry index, made on first use; a failure throws and the next request
     // tries again. Null for an index past the table.
     State* get(uint32_t index);
-    static List* published() { return instance_; }
+    static List* published() { return static_cast<List*>(instance_); }
 
 protected:
     explicit StateList(uint32_t count);
@@ -34,7 +36,7 @@ protected:
     virtual std::shared_ptr<State> make(uint32_t index) = 0;
 
 private:
-    static inline List* instance_ = nullptr;
+    static inline StateList* instance_ = nullptr;
     std::vector<std::shared_ptr<State>> entries_;
     std::mutex mutex_;
 };
