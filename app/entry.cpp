@@ -24,6 +24,7 @@
 #include "project/edit/undo_service.h"
 #include "render/cache/cache_service.h"
 #include "render/render_service.h"
+#include "ui/editor/edit_component.h"
 #include "ui/menus/dialog.h"
 #include "ui/menus/edit_service_host.h"
 #include "ui/settings/setting_windows.h"
@@ -67,6 +68,7 @@ void startUp(System::ServiceStack& services)
     services.acquire<Effect::EffectService>();
     services.acquire<Undo::UndoService>();
     services.acquire<Edit::EditService>();
+    services.acquire<Component::EditComponent>();
     services.acquire<Component::SettingWindows>();
     services.acquire<Render::RenderService>();
     System::Log::info(Place, "start up");

@@ -38,10 +38,12 @@ struct ItemEvent {
     enum Code {
         ItemChanged = 1, // payload: the changed EffectItem*
         FileSet = 2,     // payload: the path as const wchar_t*
+        CutFrom = 3,     // the object is a piece cut from another; payload: that const Edit::Object*
+        SoundTrack = 6,  // the object plays one sound track; payload: the track index as const int*
         ToolTip = 100,   // a request for the effect's tool-tip text
     };
     int code = 0;
-    Edit::UpdateSection* update = nullptr; // the open edit transaction (code 1)
+    Edit::UpdateSection* update = nullptr; // the open edit transaction (codes 1, 3 and 6)
     Edit::Object* object = nullptr;
     std::shared_ptr<EffectBase> effect;
     const void* payload = nullptr;

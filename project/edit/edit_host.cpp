@@ -1,12 +1,16 @@
 #include "project/edit/edit_host.h"
 
+#include "core/event_service.h"
 #include "core/log.h"
+#include "project/edit/edit_service.h"
+#include "project/model/scene.h"
 
 namespace Edit {
 
 namespace {
 EditHost* installedEditHost = nullptr;
 SettingHost* installedSettingHost = nullptr;
+TimelineHost* installedTimelineHost = nullptr;
 
 bool cancelled(const char* place, const wchar_t* title)
 {
@@ -41,6 +45,16 @@ bool EditHost::showSceneDialog(const wchar_t* title, SceneSettings&, bool)
 bool EditHost::inputString(const wchar_t* title, std::wstring&)
 {
     return cancelled("Dialog::InputStringDialog::show", title);
+}
+
+bool EditHost::inputFrameLength(const wchar_t* title, int&, int, int, int)
+{
+    return cancelled("Dialog::FrameLengthDialog::show", title);
+}
+
+bool EditHost::inputNumber(const wchar_t* title, const wchar_t*, double&, double, double)
+{
+    return cancelled("Dialog::InputNumberDialog::show", title);
 }
 
 bool EditHost::showSaveFileDialog(std::wstring&, const std::wstring& filter)
@@ -90,5 +104,44 @@ void SettingHost::updateSettingValue() {}
 void SettingHost::updateTimeSetting() {}
 void SettingHost::updateColorSetting() {}
 void SettingHost::updateTextSetting() {}
+
+bool SettingHost::isTimeSettingShown()
+{
+    return false;
+}
+
+void SettingHost::setTimeSettingTarget(const std::shared_ptr<Object>&, const std::shared_ptr<Effect::EffectBase>&,
+                                       Effect::EffectItemNumber*)
+{
+}
+
+TimelineHost::~TimelineHost() = default;
+
+TimelineHost& TimelineHost::get()
+{
+    static TimelineHost defaultHost;
+    return installedTimelineHost ? *installedTimelineHost : defaultHost;
+}
+
+void TimelineHost::install(TimelineHost* host)
+{
+    installedTimelineHost = host;
+}
+
+TimelineHost::TimelineView TimelineHost::getTimelineView()
+{
+    return {};
+}
+
+void TimelineHost::setFrameSelection(int start, int end)
+{
+    EditService* service = EditService::Get();
+    if (!service || !service->currentScene)
+        return;
+    service->currentScene->frameSelectionStart = start;
+    service->currentScene->frameSelectionEnd = end;
+    if (service->eventService)
+        service->eventService->selectFrameRangeChanged(start, end);
+}
 
 } // namespace Edit

@@ -5,11 +5,18 @@
 // installs its implementations at start-up (ui/); until then the defaults act
 // as a program without a person: dialogs log their title and cancel, nothing
 // is pending, and there are no settings windows to refresh.
+#include <memory>
 #include <string>
 
+namespace Effect {
+class EffectBase;
+class EffectItemNumber;
+} // namespace Effect
 namespace Window { class WindowControl; }
 
 namespace Edit {
+
+class Object;
 
 // A scene's settings as the scene dialog edits them.
 struct SceneSettings {
@@ -41,6 +48,13 @@ public:
     virtual bool showSceneDialog(const wchar_t* title, SceneSettings& settings, bool withName);
     // One line of text under the title; true for OK with the text edited.
     virtual bool inputString(const wchar_t* title, std::wstring& text);
+    // A frame count under the title, entered as seconds at the frame rate
+    // videoRate / videoScale or as frames, within 0 .. maximum; true for OK
+    // with the count in frames.
+    virtual bool inputFrameLength(const wchar_t* title, int& frames, int maximum, int videoRate, int videoScale);
+    // One number row (label) under the title, within minimum .. maximum; true for OK.
+    virtual bool inputNumber(const wchar_t* title, const wchar_t* label, double& value, double minimum,
+                             double maximum);
     // The save-file dialog starting at path; true with the chosen path.
     virtual bool showSaveFileDialog(std::wstring& path, const std::wstring& filter);
     // The box that tells of an exception that ended the main loop.
@@ -87,6 +101,45 @@ public:
     virtual void updateColorSetting();
     // The text window checks that its target still exists and reloads its text.
     virtual void updateTextSetting();
+    // Whether the time window is shown.
+    virtual bool isTimeSettingShown();
+    // The time window edits the item's curve from now on (and shows itself).
+    virtual void setTimeSettingTarget(const std::shared_ptr<Object>& object,
+                                      const std::shared_ptr<Effect::EffectBase>& effect,
+                                      Effect::EffectItemNumber* item);
+};
+
+// The timeline as the editing commands read and change it. The timeline pane
+// installs itself; until then the mouse is never over it, and a frame
+// selection is stored in the scene and announced without a repaint.
+class TimelineHost {
+public:
+    // What paste reads of the timeline: the last mouse position over its
+    // window, the object view's rectangle (right and bottom exclusive) and
+    // the height of one layer, in the window's pixels.
+    struct TimelineView {
+        bool hasMouse = false; // a mouse position was seen
+        int mouseX = 0;
+        int mouseY = 0;
+        int left = 0;
+        int top = 0;
+        int right = 0;
+        int bottom = 0;
+        int layerHeight = 0;
+    };
+
+    TimelineHost() = default;
+    virtual ~TimelineHost();
+    TimelineHost(const TimelineHost&) = delete;
+    TimelineHost& operator=(const TimelineHost&) = delete;
+
+    static TimelineHost& get();
+    static void install(TimelineHost* host);
+
+    virtual TimelineView getTimelineView();
+    // Stores the frame selection in the current scene (-1, -1 clears it) and
+    // fires selectFrameRangeChanged; the pane repaints too.
+    virtual void setFrameSelection(int start, int end);
 };
 
 } // namespace Edit

@@ -229,6 +229,21 @@ EffectManager::EffectPtr* EffectManager::insertEffectAfter(const wchar_t* name,
 {
     EffectPtr* slot = setEffectByDefine(registry().findEffect(name));
     Effect::EffectBase::loadIniSectionParameter(**slot, section);
+    return placeAfter(slot, object, after);
+}
+
+EffectManager::EffectPtr* EffectManager::setEffectByName(const wchar_t* name, const Object& object,
+                                                         const Effect::EffectBase* after)
+{
+    Effect::EffectDefine& define = registry().findEffect(name);
+    EffectPtr* slot = setEffectByDefine(define);
+    Effect::EffectBase::setItemData(**slot, *define.getEffect());
+    return placeAfter(slot, object, after);
+}
+
+EffectManager::EffectPtr* EffectManager::placeAfter(EffectPtr* slot, const Object& object,
+                                                    const Effect::EffectBase* after)
+{
     Effect::setEffectItemValueNum(**slot, static_cast<int>(object.midPoints.size()) + 1);
     if (!after || !isFilter(*slot) || slot != &effects.back())
         return slot;

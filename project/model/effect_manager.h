@@ -76,6 +76,8 @@ public:
     // `after` (or behind the nearest effect that is no filter).
     EffectPtr* insertEffectAfter(const wchar_t* name, const System::IniFile::SectionRef& section,
                                  const Object& object, const Effect::EffectBase* after);
+    // As insertEffectAfter, with the definition's saved default values.
+    EffectPtr* setEffectByName(const wchar_t* name, const Object& object, const Effect::EffectBase* after);
     // Replaces the target's chain with copies of this one (values, flags and the layer-control flag).
     void copyEffectList(EffectManager& target) const;
 
@@ -100,6 +102,8 @@ public:
 
 private:
     EffectPtr newInstance(Effect::EffectDefine& define) const;
+    // Sizes the new effect for the object's sections and moves a new last filter behind `after`.
+    EffectPtr* placeAfter(EffectPtr* slot, const Object& object, const Effect::EffectBase* after);
     uint8_t objectMedia() const;
 };
 

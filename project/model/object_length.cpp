@@ -62,7 +62,9 @@ void LayerObjectManager::stretchObject(Object& object, int length)
 {
     const long long latest = std::min(static_cast<long long>(nextStart(object, object.end)) - 1,
                                       static_cast<long long>(FrameLimit));
-    const int newEnd = static_cast<int>(std::min(static_cast<long long>(object.start) + length - 1, latest));
+    // A length below 1 is one frame.
+    const int newEnd =
+        static_cast<int>(std::min(static_cast<long long>(object.start) + std::max(length, 1) - 1, latest));
     if (newEnd == object.end)
         return;
     const int span = object.end - object.start;
@@ -72,8 +74,9 @@ void LayerObjectManager::stretchObject(Object& object, int length)
         offset = std::max(previous + 1, static_cast<int>(static_cast<float>(offset) * factor));
         previous = offset;
     }
-    // Mid points keep at least one frame each, so the end may stay beyond the request.
-    object.end = std::max(object.start + previous + 1, newEnd);
+    // Mid points keep at least one frame each, so the end may stay beyond the
+    // request; an object without them may become one frame long.
+    object.end = object.midPoints.empty() ? newEnd : std::max(object.start + previous + 1, newEnd);
     markFramesChanged(object);
 }
 

@@ -26,7 +26,12 @@ protected:
         stack_.acquire<Effect::EffectService>();
         Effect::EffectService::builtInEffects = {};
     }
-    ~ModelTest() override { breakWriting = false; }
+    ~ModelTest() override
+    {
+        breakWriting = false;
+        sourceEvents.clear();
+        sourceAudioTracks = 0;
+    }
 
     Effect::EffectService& effects() { return *Effect::EffectService::Get(); }
     Effect::EffectDefine& define(const wchar_t* name) { return effects().findEffect(name); }

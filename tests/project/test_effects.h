@@ -13,6 +13,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace ProjectTest {
 
@@ -23,6 +24,20 @@ struct Header {
 
 // When set, the item "壊れ" cannot be written: a save fails half-way.
 inline bool breakWriting = false;
+
+// What the test sources heard (item events) and what they report of their sound.
+struct SourceEvent {
+    int code;
+    const Edit::Object* object;       // the object the event was sent for
+    const Effect::EffectBase* effect; // the source that heard it
+    const Edit::Object* cutFrom;      // code 3
+    int track;                        // code 6
+    std::wstring path;                // code 2
+};
+inline std::vector<SourceEvent> sourceEvents;
+// The sound tracks every test source reports (getAudioInfo 1); it carries
+// sound (getAudioInfo 0) when above 0.
+inline int sourceAudioTracks = 0;
 
 class BreakingItem : public Effect::EffectItemInteger {
 public:
@@ -57,6 +72,24 @@ public:
                                                                  : nullptr;
     }
     Effect::EffectItemLayerRange* getLayerRange() override { return range.get(); }
+    bool itemEvent(Effect::ItemEvent& event) override
+    {
+        SourceEvent heard{event.code, event.object, event.effect.get(), nullptr, -1, {}};
+        if (event.code == Effect::ItemEvent::CutFrom)
+            heard.cutFrom = static_cast<const Edit::Object*>(event.payload);
+        else if (event.code == Effect::ItemEvent::SoundTrack)
+            heard.track = *static_cast<const int*>(event.payload);
+        else if (event.code == Effect::ItemEvent::FileSet)
+            heard.path = static_cast<const wchar_t*>(event.payload);
+        sourceEvents.push_back(std::move(heard));
+        return false;
+    }
+    int getAudioInfo(int selector) override
+    {
+        if (H.type != Effect::EffectType::Input)
+            return 0;
+        return selector == 0 ? sourceAudioTracks > 0 : sourceAudioTracks;
+    }
 
     Effect::EffectItemNumber x{items, L"X", 0.0, -10000.0, 10000.0, 0.1};
     Effect::EffectItemNumber y{items, L"Y", 0.0, -10000.0, 10000.0, 1.0};

@@ -35,6 +35,35 @@ bool EditServiceHost::inputString(const wchar_t* title, std::wstring& text)
     return true;
 }
 
+bool EditServiceHost::inputFrameLength(const wchar_t* title, int& frames, int maximum, int videoRate, int videoScale)
+{
+    FrameLengthDialog dialog;
+    dialog.title = title;
+    dialog.frames = frames;
+    dialog.maximum = maximum;
+    dialog.videoRate = videoRate;
+    dialog.videoScale = videoScale;
+    if (!dialog.show())
+        return false;
+    frames = dialog.frames;
+    return true;
+}
+
+bool EditServiceHost::inputNumber(const wchar_t* title, const wchar_t* label, double& value, double minimum,
+                                  double maximum)
+{
+    InputNumberDialog dialog;
+    dialog.title = title;
+    dialog.label = label;
+    dialog.value = value;
+    dialog.minimum = minimum;
+    dialog.maximum = maximum;
+    if (!dialog.show())
+        return false;
+    value = dialog.value;
+    return true;
+}
+
 bool EditServiceHost::showSaveFileDialog(std::wstring& path, const std::wstring& filter)
 {
     return Dialog::showSaveFileDialog(path, filter);

@@ -10,6 +10,9 @@ public:
     bool showConfirm(const wchar_t* text) override;
     bool showSceneDialog(const wchar_t* title, Edit::SceneSettings& settings, bool withName) override;
     bool inputString(const wchar_t* title, std::wstring& text) override;
+    bool inputFrameLength(const wchar_t* title, int& frames, int maximum, int videoRate, int videoScale) override;
+    bool inputNumber(const wchar_t* title, const wchar_t* label, double& value, double minimum,
+                     double maximum) override;
     bool showSaveFileDialog(std::wstring& path, const std::wstring& filter) override;
     void showApplicationException(const std::wstring& message) override;
     void setFooterMessage(const std::wstring& title, const std::wstring& detail, float progress) override;

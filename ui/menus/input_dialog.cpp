@@ -5,6 +5,7 @@
 #include "ui/menus/dialog.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace Dialog {
 
@@ -12,6 +13,8 @@ namespace {
 
 SceneDialog::Answerer sceneAnswerer;
 InputStringDialog::Answerer stringAnswerer;
+FrameLengthDialog::Answerer frameLengthAnswerer;
+InputNumberDialog::Answerer numberAnswerer;
 SaveFileAnswerer saveFileAnswerer;
 
 // The dialog's caption as shown, through the "Dialog" table.
@@ -54,6 +57,51 @@ bool InputStringDialog::show()
 void InputStringDialog::setAnswerer(Answerer answerer)
 {
     stringAnswerer = std::move(answerer);
+}
+
+int FrameLengthDialog::secondsToFrames(double value) const
+{
+    const double frameCount = std::round(value * videoRate / std::max(videoScale, 1));
+    if (std::isnan(frameCount) || frameCount <= minimum)
+        return minimum;
+    return frameCount >= maximum ? maximum : static_cast<int>(frameCount);
+}
+
+double FrameLengthDialog::framesToSeconds(int count) const
+{
+    return videoRate > 0 ? static_cast<double>(count) * std::max(videoScale, 1) / videoRate : 0.0;
+}
+
+bool FrameLengthDialog::show()
+{
+    stopPlayback();
+    System::Log::info("Dialog::FrameLengthDialog::show", L"%s", caption(title).c_str());
+    seconds = framesToSeconds(frames);
+    secondsTyped = false;
+    if (!frameLengthAnswerer || !frameLengthAnswerer(*this))
+        return false;
+    frames = secondsTyped ? secondsToFrames(seconds) : std::clamp(frames, minimum, maximum);
+    return true;
+}
+
+void FrameLengthDialog::setAnswerer(Answerer answerer)
+{
+    frameLengthAnswerer = std::move(answerer);
+}
+
+bool InputNumberDialog::show()
+{
+    stopPlayback();
+    System::Log::info("Dialog::InputNumberDialog::show", L"%s", caption(title).c_str());
+    if (!numberAnswerer || !numberAnswerer(*this))
+        return false;
+    value = std::isnan(value) ? minimum : std::clamp(value, minimum, maximum);
+    return true;
+}
+
+void InputNumberDialog::setAnswerer(Answerer answerer)
+{
+    numberAnswerer = std::move(answerer);
 }
 
 bool showSaveFileDialog(std::wstring& path, const std::wstring& filter, const wchar_t* title)

@@ -36,6 +36,48 @@ public:
     std::wstring text;
 };
 
+// A length in frames, typed into its seconds row ("秒数指定", at the frame rate
+// videoRate / videoScale) or its frames row ("フレーム数指定").
+class FrameLengthDialog {
+public:
+    using Answerer = std::function<bool(FrameLengthDialog& dialog)>;
+    static constexpr const wchar_t* SecondsLabel = L"秒数指定";
+    static constexpr const wchar_t* FramesLabel = L"フレーム数指定";
+
+    // The seconds row starts at the frames' time. True for OK, frames then
+    // holding the count of the row typed into last, held to minimum .. maximum.
+    bool show();
+    static void setAnswerer(Answerer answerer);
+    // Seconds to frames: rounded, halves away from zero, held to the range (NaN gives the minimum).
+    int secondsToFrames(double value) const;
+    double framesToSeconds(int count) const;
+
+    std::wstring title;
+    int frames = 0;
+    int minimum = 0;
+    int maximum = 2000000000;
+    int videoRate = 30;
+    int videoScale = 1;
+    double seconds = 0.0;
+    bool secondsTyped = false; // the seconds row was typed into after the frames row
+};
+
+// One number row under the title.
+class InputNumberDialog {
+public:
+    using Answerer = std::function<bool(InputNumberDialog& dialog)>;
+
+    // True for OK with the number held to minimum .. maximum (NaN gives the minimum).
+    bool show();
+    static void setAnswerer(Answerer answerer);
+
+    std::wstring title;
+    std::wstring label;
+    double value = 0.0;
+    double minimum = 0.0;
+    double maximum = 0.0;
+};
+
 // Answers for the save dialog: true with a chosen path.
 using SaveFileAnswerer = std::function<bool(std::wstring& path, const std::wstring& filter)>;
 

@@ -55,4 +55,16 @@ void SettingWindows::updateTextSetting()
     text.update();
 }
 
+bool SettingWindows::isTimeSettingShown()
+{
+    return time.shown;
+}
+
+void SettingWindows::setTimeSettingTarget(const std::shared_ptr<Edit::Object>& object,
+                                          const std::shared_ptr<Effect::EffectBase>& effect,
+                                          Effect::EffectItemNumber* item)
+{
+    time.setTarget(object, effect, item);
+}
+
 } // namespace Component

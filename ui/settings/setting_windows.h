@@ -22,6 +22,10 @@ public:
     void updateTimeSetting() override;
     void updateColorSetting() override;
     void updateTextSetting() override;
+    bool isTimeSettingShown() override;
+    void setTimeSettingTarget(const std::shared_ptr<Edit::Object>& object,
+                              const std::shared_ptr<Effect::EffectBase>& effect,
+                              Effect::EffectItemNumber* item) override;
 
     SettingComponent setting;
     EffectColorSettingComponent color;
