@@ -115,6 +115,13 @@ void moveToPrevSection();
 bool canAddSection(int frame);
 bool canDeleteSection(int frame);
 
+// ---- scenes ----
+// A new scene for a media file dropped on the scene list: its size and rates
+// from the file (an SVG figure 256 x 256, rate 1/1), named after the file,
+// with the file's object at layer 0, frame 0. An unsupported file is
+// reported; false for it and for a cancelled scene dialog.
+bool createSceneFromFile(const wchar_t* path);
+
 } // namespace EditCommand
 
 } // namespace Edit
