@@ -58,11 +58,11 @@ long pageFaults()
     return usage.ru_minflt;
 }
 
-// Runs make three times to warm up (the device's picture pool fills), then runs
+// Runs make ten times to warm up (the device's picture and upload pools fill), then runs
 // times; the device finishes before the clocks stop.
 Rate measure(int runs, const std::function<bool()>& make)
 {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 10; ++i)
         if (!make())
             return {};
     Media::Direct3DService::Get()->context->finish();

@@ -12,6 +12,12 @@ namespace Platform::Gpu {
 namespace {
 constexpr uint32_t RingChunkSize = 4u << 20;
 constexpr size_t MaxSubmissionsInFlight = 3;
+// Upload memory one submission may hold: the next command submits it first.
+// Finished submissions hand their memory back to the pool, where the next
+// uploads find it already mapped in, instead of many picture-sized uploads
+// piling into one submission, overflowing the pool and costing fresh memory
+// (a page fault per page) on every upload.
+constexpr uint64_t SubmissionUploadLimit = 16ull << 20;
 constexpr VkImageSubresourceRange WholeImage{VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
 constexpr VkImageSubresourceLayers FirstLayer{VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
 
@@ -186,6 +192,13 @@ void VulkanContext::prepare(VulkanTexture* t)
 
 void VulkanContext::recordUploads()
 {
+    if (recordedUploadBytes() >= SubmissionUploadLimit)
+        flush();
+    recordPendingUploads();
+}
+
+void VulkanContext::recordPendingUploads()
+{
     if (!dev.uploadsPending.load(std::memory_order_acquire))
         return;
     std::vector<PendingUpload> uploads = dev.takeUploads();
@@ -206,6 +219,16 @@ void VulkanContext::recordUploads()
         vkCmdCopyBufferToImage(current_.commands, u.host.buffer, t->image.image, VK_IMAGE_LAYOUT_GENERAL, 1, &region);
         current_.uploads.push_back(u.host);
     }
+}
+
+uint64_t VulkanContext::recordedUploadBytes() const
+{
+    uint64_t bytes = 0;
+    for (const HostBuffer& c : current_.chunks)
+        bytes += c.bytes;
+    for (const HostBuffer& u : current_.uploads)
+        bytes += u.bytes;
+    return bytes;
 }
 
 VulkanContext::RingSlice VulkanContext::allocate(uint32_t size, uint32_t alignment)
@@ -734,7 +757,7 @@ const uint8_t* VulkanContext::mapStaging(Staging& staging)
 void VulkanContext::flush()
 {
     Use use(*this);
-    recordUploads();
+    recordPendingUploads();
     endPass();
     // Make transfer results visible to the processor once the fence signals.
     const VkMemoryBarrier mb{

@@ -281,8 +281,13 @@ private:
     void prepare(VulkanTexture* t);
     // Clears the whole image; as a colour, an alpha-only picture takes the alpha.
     void clear(VulkanTexture* t, const float value[4], bool asColor);
-    // Records the uploads other threads made since the last command.
+    // Starts each command: submits what is recorded first when it holds as
+    // much upload memory as one submission may, then records the uploads
+    // other threads made since the last command.
     void recordUploads();
+    void recordPendingUploads();
+    // Host memory the recording submission holds for per-draw data and uploads.
+    uint64_t recordedUploadBytes() const;
     RingSlice allocate(uint32_t size, uint32_t alignment);
     VkPipeline graphicsPipeline(const PipelineKey& key);
     VkPipeline computePipeline(const PipelineKey& key);

@@ -594,6 +594,28 @@ TEST_F(GpuLayer, AReadBackWaitsOnlyForItsOwnCopy)
     c.finish();
 }
 
+TEST_F(GpuLayer, PictureSizedUploadsGoOutInBoundedSubmissionsAndKeepTheirData)
+{
+    // Without a flush of their own, uploads of 8 MB each are submitted a few
+    // at a time (their memory returns to the pool), and every picture still
+    // holds what was uploaded into it, before and after each submission.
+    constexpr uint32_t Side = 1024, Pitch = Side * 8;
+    Context& c = device->context();
+    std::vector<TexturePtr> pictures(6);
+    std::vector<std::vector<uint8_t>> data;
+    const uint64_t submits = c.counters().submits;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        ASSERT_EQ(device->createTexture({Side, Side, Format::R16G16B16A16Unorm, BindShaderResource}, nullptr, 0,
+                                        &pictures[i]),
+                  Ok);
+        data.push_back(pattern(size_t(Pitch) * Side, static_cast<uint32_t>(i + 1)));
+        c.updateTexture(*pictures[i], nullptr, data.back().data(), Pitch);
+    }
+    EXPECT_GE(c.counters().submits - submits, 2u);
+    for (size_t i = 0; i < pictures.size(); ++i)
+        EXPECT_TRUE(readBack(*pictures[i]) == data[i]) << "picture " << i;
+}
+
 TEST_F(GpuLayer, PooledImagesNobodyAsksForAreFreedAfterAFewSubmissions)
 {
     TexturePtr picture;
