@@ -13,6 +13,8 @@
 #include "project/model/layer.h"
 #include "project/model/object.h"
 #include "project/model/scene.h"
+#include "render/cache/cache_service.h"
+#include "render/cache/waveform_cache.h"
 
 #include <algorithm>
 #include <cmath>
@@ -101,6 +103,11 @@ EditService::EditService() : eventService(Event::EventService::Get()), undoServi
                 service->shutdown();
         });
     }
+    // The waveform builds end before the current scene changes.
+    drainWaveform = [] {
+        if (Cache::CacheService* caches = Cache::CacheService::Get(); caches && caches->waveformCache)
+            caches->waveformCache->drain();
+    };
     {
         UpdateSection update(*this);
         setCurrentScene(0);

@@ -1,6 +1,11 @@
 #include "render/cache/cache_service.h"
 
+#include "core/event_service.h"
 #include "core/failure.h"
+#include "io/input/input_service.h"
+#include "render/cache/audio_cache.h"
+#include "render/cache/image_cache.h"
+#include "render/cache/waveform_cache.h"
 
 #include <atomic>
 
@@ -47,6 +52,20 @@ ScratchBuffers::~ScratchBuffers()
         Cache::exportFrame = nullptr;
     if (published_[3])
         Cache::exportAudio = nullptr;
+}
+
+CacheService::CacheService()
+    : imageCache(std::make_unique<ImageCache>(Plugin::InputService::Get(), Event::EventService::Get())),
+      audioCache(std::make_unique<AudioCache>(Plugin::InputService::Get(), Event::EventService::Get())),
+      waveformCache(std::make_unique<WaveformCache>(Plugin::InputService::Get(), *audioCache))
+{
+}
+
+CacheService::~CacheService()
+{
+    waveformCache.reset();
+    audioCache.reset();
+    imageCache.reset();
 }
 
 FrameScratchBuffer& ScratchBuffers::inputFrameBuffer()

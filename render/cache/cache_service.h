@@ -1,7 +1,7 @@
 #pragma once
 // The cache service: the four shared scratch buffers that media reads and
-// exports fill one at a time (the pre-load caches of pictures, sound and
-// waveforms join it here).
+// exports fill one at a time, then the pre-load caches of pictures, sound and
+// waveforms.
 //
 // A reader locks a buffer's mutex for the whole of one read, sets its format
 // header, grows its memory and fills it. Every video read of every input file
@@ -12,9 +12,14 @@
 #include "core/service.h"
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 namespace Cache {
+
+class AudioCache;
+class ImageCache;
+class WaveformCache;
 
 // The format of interleaved samples held in an audio scratch buffer.
 struct AudioFormatHeader {
@@ -60,14 +65,28 @@ private:
     bool published_[4] = {};
 };
 
+// Built after the input service; its caches read files through it. At the
+// end the waveform, audio and image caches stop and go in that order.
 class CacheService : public System::Singleton<CacheService> {
 public:
-    CacheService() = default;
-    ~CacheService() = default;
+    CacheService();
+    ~CacheService();
     CacheService(const CacheService&) = delete;
     CacheService& operator=(const CacheService&) = delete;
 
     ScratchBuffers scratch;
+    std::unique_ptr<ImageCache> imageCache;
+    std::unique_ptr<AudioCache> audioCache;
+    std::unique_ptr<WaveformCache> waveformCache;
+};
+
+// Gives an effect the cache service it was built with.
+class CacheInstance {
+public:
+    CacheInstance() : cacheService(CacheService::Get()) {}
+
+protected:
+    CacheService* cacheService;
 };
 
 } // namespace Cache

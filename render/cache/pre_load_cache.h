@@ -117,6 +117,18 @@ public:
         return waitFor(*task);
     }
 
+    // Claims an absent key for a producer outside the cache, which must then
+    // put its value (or an empty value to release the claim). False when the
+    // key is cached or already pending, or after stop; never waits.
+    bool claim(const Key& key)
+    {
+        std::lock_guard lock(mutex);
+        if (stopped || index.count(key) || pending.count(key))
+            return false;
+        pending.emplace(key, std::make_shared<LoadTask>());
+        return true;
+    }
+
     // Stores a produced value as the most recently used entry (replacing the
     // key's entry), evicts, and wakes the key's waiters with it. An empty value
     // stores nothing but still releases the waiters (with nothing).
