@@ -8,6 +8,7 @@
 // the ratio. Targets: 60 frames/s; median latency under 20 ms.
 #include "core/event_service.h"
 #include "core/service.h"
+#include "bench/bench_effects.h"
 #include "core/setting_service.h"
 #include "effect/effect_base.h"
 #include "effect/effect_service.h"
@@ -64,63 +65,8 @@ std::vector<uint8_t> generatePicture(int seed)
     return rgba;
 }
 
-// A picture input: uploads its memory picture for every frame, as a source
-// reading from the image cache does.
-class PictureInput : public Effect::EffectBase {
-public:
-    static constexpr const wchar_t* Name = L"画像";
-    PictureInput() : EffectBase(Name, Effect::EffectType::Input, Effect::MediaType::Video, Effect::MediaType::Video, L"") {}
-    std::shared_ptr<EffectBase> create() override { return std::make_shared<PictureInput>(); }
-    std::unique_ptr<Media::ResourceBuffer> inputVideo(Render::RenderObject&) override
-    {
-        const int options[2] = {0, 0};
-        return std::make_unique<Media::ResourceBuffer>(*picture, options);
-    }
-    std::shared_ptr<Media::ImageBuffer> picture;
-};
-
-// The standard output: position, rotation, zoom and alpha through the
-// drawing state's matrices, drawn with the object shaders, filtered.
-class StandardOutput : public Effect::EffectBase {
-public:
-    static constexpr const wchar_t* Name = L"標準描画";
-    StandardOutput() : EffectBase(Name, Effect::EffectType::Output, Effect::MediaType::Video, Effect::MediaType::Video, L"") {}
-    std::shared_ptr<EffectBase> create() override { return std::make_shared<StandardOutput>(); }
-    Render::RenderObject::DrawState getOutputView(Render::RenderObject& r) override
-    {
-        Render::RenderObject::DrawState s = r.drawState;
-        s.x += x;
-        s.y += y;
-        s.rz += rotation;
-        s.sx *= zoom;
-        s.sy *= zoom;
-        s.alpha *= alpha;
-        return s;
-    }
-    void outputVideo(Render::RenderObject& r, Media::RenderBuffer& target,
-                     std::unique_ptr<Media::ResourceBuffer>& picture) override
-    {
-        const Math::float4x4 m = getOutputView(r).getWorldViewMatrix();
-        Media::ObjectConstant c;
-        for (int i = 0; i < 4; ++i)
-            for (int j = 0; j < 4; ++j)
-                c.projection[i][j] = m.m[j][i];
-        c.alpha = alpha;
-        for (int i = 0; i < 4; ++i)
-            c.normalWorld[i][i] = 1;
-        Media::Direct3DService* d3d = Media::Direct3DService::Get();
-        auto quad = Media::VertexListQuadPosUvCommon::getCenteredQuad(picture->getWidth(), picture->getHeight());
-        Media::ObjectDraw::setTarget(target, Media::ObjectDraw::Companions::None);
-        Media::ObjectDraw::setConstants(c);
-        Media::ObjectDraw::setSources(picture.get(), Shader::SamplerStateList::published()->get(1), nullptr);
-        d3d->bindRasterizerState(Shader::RasterizerStateList::published()->get(0));
-        d3d->bindBlendState(Shader::BlendStateList::published()->get(0), nullptr);
-        quad->setShader();
-        quad->draw();
-        Media::ObjectDraw::clear();
-    }
-    float x = 0, y = 0, rotation = 0, zoom = 1, alpha = 1;
-};
+using Bench::PictureInput;
+using Bench::StandardOutput;
 
 void registerEffects(Effect::EffectService& s)
 {

@@ -388,7 +388,12 @@ void MoviePlayer::resetMeters()
         m->holdLevel = m->level = -60.0f;
         m->holdFrame = 0;
     }
-    rmsLeft.index = rmsRight.index = 0;
+    // The windows forget the sound before the stop (or the underrun): a new
+    // playback must not show the energy of the last one.
+    for (RmsMeter* rms : {&rmsLeft, &rmsRight}) {
+        rms->index = 0;
+        std::fill(rms->window.begin(), rms->window.end(), 0.0f);
+    }
 }
 
 void MoviePlayer::updateMeters(int frame, const Media::AudioBlockBuffer& block)
