@@ -163,20 +163,21 @@ void readInterleaved(const uint8_t* src, uint32_t samples, float* left, float* r
     }
 }
 
-// Eight floats to eight 16-bit values in 32-bit lanes: × 32768, rounded to
-// even, saturated; a NaN saturates low, as the processor's packing does.
-// Values above the top are cut in float first (a NaN stays NaN there), then
-// adding and taking away 1.5 × 2^23 rounds to even, and the conversion turns
-// NaN and values below -2^31 into -2^31, which the integer clamp saturates.
+// Eight floats to eight 16-bit values, each in the low half of a 32-bit lane:
+// × 32768, saturated, rounded to even; a NaN saturates low, as the processor's
+// packing does. Both clamps run in float, the lower one first (it is the
+// processor's max, which gives its second operand for a NaN). Adding
+// 1.5 × 2^23 then rounds to even and leaves the integer in the low bits of
+// the sum's representation: the lanes need no conversion.
 inline void toPcm16(Int8& out, const Float8& in)
 {
+    const Float8 lo = {-32768.0f, -32768.0f, -32768.0f, -32768.0f, -32768.0f, -32768.0f, -32768.0f, -32768.0f};
     const Float8 top = {32767.0f, 32767.0f, 32767.0f, 32767.0f, 32767.0f, 32767.0f, 32767.0f, 32767.0f};
-    const Int8 lo = {-32768, -32768, -32768, -32768, -32768, -32768, -32768, -32768};
-    const float magic = 12582912.0f;
     Float8 v = in * 32768.0f;
-    v = v > top ? top : v;
-    const Int8 i = __builtin_convertvector((v + magic) - magic, Int8);
-    out = i > lo ? i : lo;
+    v = v > lo ? v : lo;
+    v = v < top ? v : top;
+    v += 12582912.0f;
+    std::memcpy(&out, &v, sizeof out);
 }
 
 // A frame is one 32-bit lane: left in its low half, right in its high half.
