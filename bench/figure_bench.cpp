@@ -1,6 +1,6 @@
 // Prints, at 1920x1080: figures per second (a filled star, an outlined heart),
-// wipe masks per second (circle; image with its PNG decoded each time, and from
-// a decoded picture), and SVG documents of 200 paths drawn per second beside
+// wipe masks per second (circle; image from its file, whose picture the wipe
+// keeps on the device, and from a decoded picture uploaded each time), and SVG documents of 200 paths drawn per second beside
 // rsvg-convert on the same file and size, with the ratio. Every figure counts
 // the whole road into a GPU picture, waiting for the device at the end.
 // Arguments name the cases to run (star, heart, circle, image, decoded, svg;
@@ -185,11 +185,11 @@ int main(int argc, char** argv)
     }
     const Resource::Transition image(L"wipe", System::fromLocalPath(png));
     if (wanted("image"))
-        print("wipe masks 1920x1080, image, its PNG decoded each time:",
+        print("wipe masks 1920x1080, image file (its picture kept):",
               measure(20, [&] { return !!image.createMask(W, H, 0.5f, 0, false); }));
     auto decoded = Resource::loadTransitionImage(image.filePath);
     if (wanted("decoded"))
-        print("wipe masks 1920x1080, image, from the decoded picture:",
+        print("wipe masks 1920x1080, image, a decoded picture each:",
               measure(30, [&] { return !!Resource::createLuminanceMask(decoded, W, H, 0.5f, 0, false); }));
 
     if (wanted("svg")) {

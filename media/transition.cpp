@@ -2,6 +2,7 @@
 
 #include "core/failure.h"
 #include "core/file_name.h"
+#include "core/text.h"
 #include "media/brush.h"
 #include "media/direct3d_service.h"
 #include "media/figure.h"
@@ -17,6 +18,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <mutex>
 
 namespace Resource {
 
@@ -47,7 +50,20 @@ std::shared_ptr<Media::ImageBuffer> loadTransitionImage(const std::wstring& path
     }
 }
 
-Transition::Transition(std::wstring name, std::wstring path) : name(std::move(name)), filePath(std::move(path)) {}
+struct Transition::KeptImage {
+    std::mutex mutex;
+    // The file as it was when read: its path, time of the last write and size.
+    std::wstring path;
+    std::filesystem::file_time_type written;
+    uintmax_t size = 0;
+    std::shared_ptr<Media::ResourceBuffer> picture;
+    uint32_t width = 0, height = 0; // of the decoded picture
+};
+
+Transition::Transition(std::wstring name, std::wstring path)
+    : name(std::move(name)), filePath(std::move(path)), kept_(std::make_shared<KeptImage>())
+{
+}
 
 Transition::Transition(std::wstring name, const PathData* outline, float scale, int32_t mode)
     : name(std::move(name)), outline(outline), scale(scale), mode(mode)
@@ -118,10 +134,39 @@ std::unique_ptr<Media::ResourceBuffer> Transition::createImageMask(unsigned widt
 {
     if (width == 0 || height == 0)
         return nullptr;
-    std::shared_ptr<Media::ImageBuffer> picture = loadTransitionImage(filePath);
-    if (!picture)
-        return nullptr;
-    return createLuminanceMask(picture, width, height, progress, blur, keepAspect);
+    if (!kept_) // a transition made without a file
+        return createLuminanceMask(loadTransitionImage(filePath), width, height, progress, blur, keepAspect);
+    // The file is read again only when its path, time of the last write or
+    // size changed; a file that cannot be looked at is read every time.
+    std::error_code timeError, sizeError;
+    const std::filesystem::path file(System::toLocalPath(filePath));
+    const std::filesystem::file_time_type written = std::filesystem::last_write_time(file, timeError);
+    const uintmax_t size = std::filesystem::file_size(file, sizeError);
+    const bool known = !timeError && !sizeError;
+    std::unique_lock lock(kept_->mutex);
+    KeptImage& kept = *kept_;
+    if (!known || !kept.picture || kept.path != filePath || kept.written != written || kept.size != size) {
+        kept.picture.reset();
+        std::shared_ptr<Media::ImageBuffer> picture = loadTransitionImage(filePath);
+        if (!picture || picture->width == 0 || picture->height == 0)
+            return nullptr;
+        const int options[2] = {0, 0};
+        std::shared_ptr<Media::ResourceBuffer> image = Media::ResourceBuffer::createFromImage(picture, options);
+        image->getShaderResourceView(); // made here, once: later masks only read it
+        if (!known)
+            return createLuminanceMask(*image, picture->width, picture->height, width, height, progress, blur,
+                                       keepAspect);
+        kept.path = filePath;
+        kept.written = written;
+        kept.size = size;
+        kept.width = picture->width;
+        kept.height = picture->height;
+        kept.picture = std::move(image);
+    }
+    const std::shared_ptr<Media::ResourceBuffer> image = kept.picture;
+    const uint32_t imageWidth = kept.width, imageHeight = kept.height;
+    lock.unlock();
+    return createLuminanceMask(*image, imageWidth, imageHeight, width, height, progress, blur, keepAspect);
 }
 
 std::unique_ptr<Media::ResourceBuffer> createLuminanceMask(const std::shared_ptr<Media::ImageBuffer>& picture,
@@ -130,12 +175,21 @@ std::unique_ptr<Media::ResourceBuffer> createLuminanceMask(const std::shared_ptr
 {
     if (width == 0 || height == 0 || !picture || picture->width == 0 || picture->height == 0)
         return nullptr;
+    const int options[2] = {0, 0};
+    auto image = Media::ResourceBuffer::createFromImage(picture, options);
+    return createLuminanceMask(*image, picture->width, picture->height, width, height, progress, blur, keepAspect);
+}
+
+std::unique_ptr<Media::ResourceBuffer> createLuminanceMask(Media::ResourceBuffer& image, uint32_t imageWidth,
+                                                           uint32_t imageHeight, unsigned width, unsigned height,
+                                                           float progress, int blur, bool keepAspect)
+{
+    if (width == 0 || height == 0 || imageWidth == 0 || imageHeight == 0)
+        return nullptr;
     Shader::ShaderList* shaders = Shader::ShaderList::published();
     Shader::SamplerStateList* samplers = Shader::SamplerStateList::published();
     if (!shaders || !samplers)
         throw System::makeException("Resource::Transition::createImageMask", "shader list not created.", nullptr);
-    const int options[2] = {0, 0};
-    auto image = Media::ResourceBuffer::createFromImage(picture, options);
     const int side = static_cast<int>(std::min<unsigned>(width, Media::ResourceBuffer::MaxSize));
     const int sideY = static_cast<int>(std::min<unsigned>(height, Media::ResourceBuffer::MaxSize));
     auto mask = Media::ResourceBuffer::create(side, sideY, Media::Direct3DService::Get()->MaskFormat);
@@ -145,7 +199,7 @@ std::unique_ptr<Media::ResourceBuffer> createLuminanceMask(const std::shared_ptr
     const float h = 1.0f - (2.0f * g + 1.0f) * progress + g;
     float constants[4] = {h - g, h + g, 1.0f, 1.0f};
     if (keepAspect) {
-        const double l = (static_cast<double>(height) * picture->width) / (static_cast<double>(width) * picture->height);
+        const double l = (static_cast<double>(height) * imageWidth) / (static_cast<double>(width) * imageHeight);
         if (l >= 1)
             constants[2] = static_cast<float>(1 / l);
         else
@@ -155,7 +209,7 @@ std::unique_ptr<Media::ResourceBuffer> createLuminanceMask(const std::shared_ptr
     shaders->updateConstants();
     // The image mask is sampled with linear filtering, clamped at the edges.
     Media::Direct3DService::Get()->bindSampler(0, samplers->get(Shader::SamplerStateList::LinearClamp));
-    shaders->luminanceMaskShader.draw(*mask, *image, &shaders->constantBuffer);
+    shaders->luminanceMaskShader.draw(*mask, image, &shaders->constantBuffer);
     return mask;
 }
 

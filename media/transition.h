@@ -54,6 +54,12 @@ struct Transition {
     float scale = 1.0f;                // size of the shape at full progress
     std::wstring filePath;             // the image of an image transition
     int32_t mode = Shape;
+
+private:
+    // An image wipe's picture on the device, kept from one mask to the next
+    // (a wipe asks for a mask every frame) while its file stays as it was.
+    struct KeptImage;
+    std::shared_ptr<KeptImage> kept_;
 };
 
 class TransitionList {
@@ -70,5 +76,10 @@ std::shared_ptr<Media::ImageBuffer> loadTransitionImage(const std::wstring& path
 std::unique_ptr<Media::ResourceBuffer> createLuminanceMask(const std::shared_ptr<Media::ImageBuffer>& picture,
                                                            unsigned width, unsigned height, float progress, int blur,
                                                            bool keepAspect);
+// The same from the picture on the device; imageWidth and imageHeight are
+// the decoded picture's own size (the device picture's may be cut).
+std::unique_ptr<Media::ResourceBuffer> createLuminanceMask(Media::ResourceBuffer& image, uint32_t imageWidth,
+                                                           uint32_t imageHeight, unsigned width, unsigned height,
+                                                           float progress, int blur, bool keepAspect);
 
 } // namespace Resource

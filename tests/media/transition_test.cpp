@@ -2,6 +2,7 @@
 // against an independent port, the textures' values, the transition list and
 // the masks of shape, image and filter-based wipes.
 #include "core/file_name.h"
+#include "core/text.h"
 #include "media/image_buffer.h"
 #include "media/lookup_texture.h"
 #include "media/resource_buffer.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 #include <thread>
 
@@ -243,6 +245,22 @@ TEST_F(FigureFixture, ImageWipesOpenTheDarkPartsFirst)
     EXPECT_GT(wide[0], 0.5f);
     EXPECT_LT(wide[511], 0.5f);
     EXPECT_FALSE(Resource::Transition(L"missing", L"/no/such/wipe.png").createMask(8, 8, 0.5f, 0, false));
+
+    // The picture is kept from one mask to the next, but a file written again
+    // (here the ramp reversed, four rows high) is read again, and a file that
+    // is gone gives no mask.
+    std::vector<uint8_t> reversed(W * 4 * 4);
+    for (uint32_t i = 0; i < W * 4; ++i)
+        reversed[4 * i] = reversed[4 * i + 1] = reversed[4 * i + 2] = static_cast<uint8_t>(255 - i % W),
+                     reversed[4 * i + 3] = 255;
+    container = Media::ImageFormat::ContainerPng; // the last save wrote its pixel format here
+    Media::ImageService::Get()->saveToFile(path.c_str(), reversed.data(), W, 4, W * 4,
+                                           Media::ImageFormat::Pixel32bppBGRA, container, nullptr, nullptr);
+    const std::vector<float> again = alphaOf(*ramp.createMask(W, H, 0.5f, 0, false));
+    EXPECT_LT(again[0], 0.5f);
+    EXPECT_GT(again[W - 1], 0.5f);
+    std::filesystem::remove(System::toLocalPath(path));
+    EXPECT_FALSE(ramp.createMask(W, H, 0.5f, 0, false));
 }
 
 TEST_F(FigureFixture, FilterWipesUseTheInstalledCoresAndThrowWithoutThem)
