@@ -195,9 +195,9 @@ void benchMixing(Edit::Scene& scene, Render::RenderAudioWorker& worker, const st
 
 } // namespace
 
-int main()
+namespace {
+int run()
 {
-    Platform::Ui::initializeApplication();
     Platform::Audio::useNullDevice(true);
     System::ServiceStack services;
     services.acquire<Setting::SettingService>();
@@ -235,7 +235,18 @@ int main()
         }
     }
     benchPlayback(scene, render->player, tones[0]);
+    std::fflush(stdout);
     benchMixing(scene, render->audioWorker, tones);
+    std::fflush(stdout);
     std::system(("rm -rf '" + folder + "'").c_str());
     return 0;
+}
+} // namespace
+
+int main()
+{
+    Platform::Ui::initializeApplication();
+    const int result = run(); // the services go before the toolkit application
+    Platform::Ui::shutdownApplication();
+    return result;
 }
