@@ -46,6 +46,15 @@ protected:
         services.acquire<Render::RenderService>();
         worker = &Render::RenderService::Get()->videoWorker;
         player = &Render::RenderService::Get()->player;
+        // Commands an earlier test of this process left for the main thread
+        // (a failed render's exception) are not this test's.
+        for (bool pending = true; pending;) {
+            try {
+                Platform::Ui::processMessages(0);
+                pending = false;
+            } catch (const std::exception&) {
+            }
+        }
         project = &edit->project;
         useScene(edit->currentScene.get());
         scene->audioRate = 48000;
