@@ -175,6 +175,11 @@ protected:
         std::wstring name;
         int width, height, rate, scale, audioRate;
         bool operator==(const Made&) const = default;
+        friend void PrintTo(const Made& m, std::ostream* out)
+        {
+            *out << System::wideToUtf8(m.name) << " " << m.width << "x" << m.height << " at " << m.rate << "/"
+                 << m.scale << ", " << m.audioRate << " Hz";
+        }
     };
     static Made made(const Edit::Scene& s)
     {
