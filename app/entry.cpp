@@ -12,6 +12,7 @@
 #include "effect/effect_service.h"
 #include "effect/item_sources.h"
 #include "io/input/input_service.h"
+#include "effects/objects/script_effect_kinds.h"
 #include "media/direct2d_service.h"
 #include "media/image_service.h"
 #include "media/resource_service.h"
@@ -24,6 +25,9 @@
 #include "project/edit/undo_service.h"
 #include "render/cache/cache_service.h"
 #include "render/render_service.h"
+#include "script/lua_script.h"
+#include "script/module_trust_list.h"
+#include "script/script_service.h"
 #include "ui/editor/edit_component.h"
 #include "ui/menus/dialog.h"
 #include "ui/menus/edit_service_host.h"
@@ -54,6 +58,7 @@ void startUp(System::ServiceStack& services)
     System::Process::SetThreadPriority("MainThreadPriority");
     services.acquire<Logger::LoggerService>();
     services.acquire<Translate::TranslateService>();
+    services.acquire<Plugin::ModuleTrustList>();
     services.acquire<Media::ImageService>();
     services.acquire<Media::Direct2DService>();
     services.acquire<Media::Direct3DService>();
@@ -63,14 +68,20 @@ void startUp(System::ServiceStack& services)
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();
     services.acquire<Plugin::InputService>();
+    auto* scripts = services.acquire<Plugin::ScriptService>();
+    scripts->registerPlugin<Plugin::LuaScript>();
+    scripts->registerPlugin<Plugin::LuaJitScript>();
     // Its scratch buffers serve the readers' reads.
     services.acquire<Cache::CacheService>();
+    Effect::installScriptEffects();
     services.acquire<Effect::EffectService>();
     services.acquire<Undo::UndoService>();
     services.acquire<Edit::EditService>();
     services.acquire<Component::EditComponent>();
     services.acquire<Component::SettingWindows>();
     services.acquire<Render::RenderService>();
+    // Written once, when every script and plug-in of the start has been checked.
+    Plugin::ModuleTrustList::Get()->saveTrustList();
     System::Log::info(Place, "start up");
     // The start-up listeners run once, before the main loop.
     Event::EventService::Get()->startup();

@@ -7,6 +7,8 @@
 #include "platform/os/process.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <cxxabi.h>
 #include <cstdarg>
 #include <cstring>
 
@@ -133,6 +135,15 @@ void guardedCall(const char* callName, const char* place, void (*fn)(void*), voi
     if (pluginPath)
         throw makePluginStructuredException(callName, place, info, pluginPath);
     throw makeStructuredException(callName, place, info);
+}
+
+std::string typeName(const std::type_info& type)
+{
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+    std::string name = status == 0 && demangled ? demangled : type.name();
+    std::free(demangled);
+    return name;
 }
 
 } // namespace System

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <typeinfo>
 
 namespace System {
 
@@ -47,5 +48,8 @@ void guardedCall(const char* callName, const char* place, F&& f, const wchar_t* 
 {
     guardedCall(callName, place, [](void* c) { (*static_cast<F*>(c))(); }, &f, pluginPath);
 }
+
+// The readable name of a class ("Plugin::LuaScript"), for failure reports.
+std::string typeName(const std::type_info& type);
 
 } // namespace System

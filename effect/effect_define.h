@@ -3,6 +3,7 @@
 // menus), movements and movement parameter presets.
 #include "core/menu_define.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -102,9 +103,47 @@ public:
 
     const wchar_t* getName() const override;
 
+    // Writes a preset file of one entry: "params=" and the values, then CR LF.
+    // Failures throw to the caller.
+    static void saveMovementParamsFile(const wchar_t* path, const std::vector<double>& values);
+
     std::vector<double> params;
     std::wstring name;
 };
+
+// Sorts menu entries by ascending order (entries of equal order in no defined order).
+template <class D>
+void sortByOrder(std::vector<D*>& list)
+{
+    std::sort(list.begin(), list.end(), [](const D* a, const D* b) { return a->order < b->order; });
+}
+
+// The entries held by a map, sorted by ascending order.
+template <class Map>
+std::vector<typename Map::mapped_type*> listByOrder(Map& map)
+{
+    std::vector<typename Map::mapped_type*> list;
+    list.reserve(map.size());
+    for (auto& entry : map)
+        list.push_back(&entry.second);
+    sortByOrder(list);
+    return list;
+}
+
+// The distinct non-empty labels of entries sorted by order, each at its first
+// entry; the pointers point into the entries' labels.
+template <class D>
+std::vector<const wchar_t*> distinctLabels(const std::vector<D*>& sorted)
+{
+    std::vector<const wchar_t*> labels;
+    for (const D* define : sorted) {
+        if (define->label.empty())
+            continue;
+        if (std::none_of(labels.begin(), labels.end(), [&](const wchar_t* l) { return define->label == l; }))
+            labels.push_back(define->label.c_str());
+    }
+    return labels;
+}
 
 // A name made safe as a file name: "/", "\", control characters and a leading
 // "." become "%" and two hexadecimal digits; other names stay as they are.

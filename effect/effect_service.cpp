@@ -8,31 +8,16 @@
 #include "effect/effect_base.h"
 #include "effect/movement.h"
 #include "effect/resource_lists.h"
+#include "script/module_trust_list.h"
 
 #include <algorithm>
-#include <cxxabi.h>
 
 namespace Effect {
 
 EffectService::BuiltInEffects EffectService::builtInEffects;
+EffectService::ScriptEffects EffectService::scriptEffects;
 
 namespace {
-
-// The readable name of a class, for failure reports.
-std::string typeName(const std::type_info& type)
-{
-    int status = 0;
-    char* demangled = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
-    std::string name = status == 0 && demangled ? demangled : type.name();
-    std::free(demangled);
-    return name;
-}
-
-template <class D>
-void sortByOrder(std::vector<D*>& list)
-{
-    std::sort(list.begin(), list.end(), [](const D* a, const D* b) { return a->order < b->order; });
-}
 
 bool selectorKeeps(uint8_t selector, uint8_t type, bool bringsInput)
 {
@@ -51,7 +36,7 @@ bool selectorKeeps(uint8_t selector, uint8_t type, bool bringsInput)
 
 } // namespace
 
-EffectService::EffectService()
+EffectService::EffectService() : trustList(Plugin::ModuleTrustList::Get())
 {
     // Built-in effects name their figures and wipes as they are made.
     fillResourceLists();
@@ -61,9 +46,12 @@ EffectService::EffectService()
     MovieRange::instance = findMovement(L"再生範囲").movement.get();
     if (builtInEffects.beforeScripts)
         builtInEffects.beforeScripts(*this);
+    registerScript();
     if (builtInEffects.afterScripts)
         builtInEffects.afterScripts(*this);
-    aliases.clear();
+    reloadAlias();
+    movementParams.reloadMovementParams();
+    palette.reloadPalette();
     ready = true;
 }
 
@@ -94,7 +82,7 @@ void EffectService::reportFailure(bool movement, const std::type_info& type, con
 {
     System::Report::showError(movement ? "Failed to register movement. [%s]\n\n%s"
                                        : "Failed to register effect. [%s]\n\n%s",
-                              typeName(type).c_str(), e.what());
+                              System::typeName(type).c_str(), e.what());
 }
 
 bool EffectService::addEffect(const std::shared_ptr<EffectBase>& instance, const std::type_info& type)
@@ -174,7 +162,7 @@ EffectBase* EffectService::findPrototype(const wchar_t* name)
 void EffectService::throwDefaultEffectNotFound(const std::type_info& type)
 {
     throw System::makeException("Effect::EffectService::getDefaultEffect", "default effect not found",
-                                typeName(type).c_str());
+                                System::typeName(type).c_str());
 }
 
 EffectDefine& EffectService::getOutputEffect(const EffectDefine& input)
@@ -240,16 +228,7 @@ std::vector<const wchar_t*> EffectService::getEffectLabelList()
     for (auto& alias : aliases)
         all.push_back(alias.get());
     sortByOrder(all);
-    std::vector<const wchar_t*> labels;
-    for (EffectMenuDefine* define : all) {
-        if (define->label.empty())
-            continue;
-        bool seen = std::any_of(labels.begin(), labels.end(),
-                                [&](const wchar_t* l) { return define->label == l; });
-        if (!seen)
-            labels.push_back(define->label.c_str());
-    }
-    return labels;
+    return distinctLabels(all);
 }
 
 std::vector<MovementDefine*> EffectService::getMovementList(MovementListFilter filter)
@@ -264,16 +243,6 @@ std::vector<MovementDefine*> EffectService::getMovementList(MovementListFilter f
     filter = nullptr;
     sortByOrder(list);
     return list;
-}
-
-void EffectService::setAliasLabel(const std::wstring& aliasName, const std::wstring& label)
-{
-    for (auto& alias : aliases) {
-        if (alias->name == aliasName) {
-            alias->label = label;
-            return;
-        }
-    }
 }
 
 } // namespace Effect

@@ -4,6 +4,8 @@
 // order by the constructor; that order is the default menu order.
 #include "core/service.h"
 #include "effect/effect_define.h"
+#include "effect/movement_params.h"
+#include "effect/palette.h"
 
 #include <exception>
 #include <functional>
@@ -13,7 +15,12 @@
 #include <unordered_map>
 #include <vector>
 
+namespace Plugin { class ModuleTrustList; }
+
 namespace Effect {
+
+class ScriptFileParser;
+struct ScriptSection;
 
 class EffectService : public System::Singleton<EffectService> {
 public:
@@ -26,6 +33,29 @@ public:
         void (*afterScripts)(EffectService&) = nullptr;
     };
     static BuiltInEffects builtInEffects;
+
+    // The effect classes of script files, one per kind; the program entry
+    // installs them (their classes belong to the object effects) before the
+    // service is built. Each makes its effect from the section name and is a
+    // ScriptFileParser. Files of a kind left empty are not registered.
+    struct ScriptClass {
+        std::shared_ptr<EffectBase> (*create)(const wchar_t* name) = nullptr;
+        const std::type_info* type = nullptr;
+
+        template <class T>
+        static ScriptClass of()
+        {
+            return {[](const wchar_t* name) -> std::shared_ptr<EffectBase> { return std::make_shared<T>(name); },
+                    &typeid(T)};
+        }
+    };
+    struct ScriptEffects {
+        ScriptClass input;       // "obj2", "obj": custom objects
+        ScriptClass filter;      // "anm2", "anm": animation effects
+        ScriptClass camera;      // "cam2", "cam": camera effects
+        ScriptClass sceneChange; // "scn2", "scn": scene changes
+    };
+    static ScriptEffects scriptEffects;
 
     EffectService();
     ~EffectService();
@@ -88,9 +118,38 @@ public:
     using MovementListFilter = std::function<void(std::vector<MovementDefine*>&)>;
     // The listed movements, passed through the filter, sorted by order.
     std::vector<MovementDefine*> getMovementList(MovementListFilter filter);
-    // Sets the label of the first alias with that name.
-    void setAliasLabel(const std::wstring& aliasName, const std::wstring& label);
 
+    // ---- script files
+    // The built-in script collections, then the script folder, then each of its
+    // sub-folders (one level). At start-up every section of every trusted file
+    // becomes an effect or a movement; once the service is ready it only
+    // refreshes the texts of the scripts registered from the same files.
+    void registerScript();
+    // One folder: the sub-folder of the script folder of that name, or the
+    // script folder itself for null.
+    void registerScriptFolder(const wchar_t* folder);
+    // Every section of one file as an effect of a script class.
+    void registerScriptEffect(const ScriptClass& scriptClass, const std::wstring& path, const wchar_t* folder,
+                              bool builtIn, bool oldFormat, const char* engine);
+    // Every section of one movement script file as a ScriptMovement.
+    void registerScriptMovement(const std::wstring& path, const wchar_t* folder, bool builtIn, bool oldFormat,
+                                const char* engine);
+    // The rows of the script information dialog: {information or name, kind}
+    // for the filters, objects, camera effects and movements of the script folder.
+    std::vector<std::vector<std::wstring>> getScriptInformationList();
+
+    // ---- aliases
+    // Appends every "%Alias%/*.<extension>" file as an alias of the kind.
+    void registerAlias(const wchar_t* extension, uint8_t kind);
+    // Clears the alias list and registers the object aliases, then the effect
+    // aliases; the alias-save commands run it after writing a file.
+    void reloadAlias();
+    // Sets the label of the first alias of that name and kind.
+    void setAliasLabel(const std::wstring& aliasName, uint8_t kind, const std::wstring& label);
+
+    MovementParamsManager movementParams;
+    PaletteManager palette;
+    Plugin::ModuleTrustList* trustList;
     bool ready = false;
     int32_t orderCounter = 0;
     std::unordered_map<std::wstring, EffectDefine> effects;
@@ -104,6 +163,18 @@ private:
     EffectBase* findPrototype(const wchar_t* name);
     [[noreturn]] void throwDefaultEffectNotFound(const std::type_info& type);
     void registerMovements();
+    std::shared_ptr<EffectBase> registerScriptClass(const ScriptClass& scriptClass, const wchar_t* name);
+    // Registers (or, when ready, refreshes) the sections of a file. find gives the
+    // registered script of a name; add registers a new one and gives its menu
+    // entry and script, or null.
+    using FindScript = std::function<ScriptFileParser*(const std::wstring& name)>;
+    using AddScript = std::function<Menu::MenuDefineBase*(const std::wstring& name, ScriptFileParser*& script)>;
+    void registerScriptSections(const std::wstring& path, const wchar_t* folder, bool builtIn, bool oldFormat,
+                                const char* engine, const FindScript& find, const AddScript& add);
+
+    // The file each script was registered from: a reload refreshes a script only
+    // from that file.
+    std::unordered_map<const ScriptFileParser*, std::wstring> scriptOrigins_;
 };
 
 } // namespace Effect

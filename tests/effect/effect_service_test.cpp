@@ -330,7 +330,7 @@ TEST(Aliases, MediaTypesComeFromTheFirstEffectOfTheFile)
     auto objects = registry.getEffectMenuList(EffectType::ObjectMenu, 0, 0);
     EXPECT_EQ(objects.back(), registry.aliases[2].get());
 
-    registry.setAliasLabel(L"odd", L"保存");
+    registry.setAliasLabel(L"odd", EffectType::EffectAlias, L"保存");
     EXPECT_EQ(registry.aliases[1]->label, L"保存");
     EXPECT_EQ(registry.aliases[2]->label, L"");
     EXPECT_STREQ(registry.getEffectLabelList().back(), L"保存");

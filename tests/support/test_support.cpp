@@ -1,6 +1,8 @@
 #include "tests/support/test_support.h"
 
 #include "core/log.h"
+#include "core/report.h"
+#include "core/text.h"
 
 #include <algorithm>
 #include <chrono>
@@ -175,6 +177,26 @@ bool LogCapture::contains(const std::string& fragment) const
     std::lock_guard lock(captureMutex);
     return std::any_of(lines_.begin(), lines_.end(),
                        [&](const std::string& l) { return l.find(fragment) != std::string::npos; });
+}
+
+ReportCapture::ReportCapture()
+{
+    System::Report::Sink sink;
+    sink.exception = [this](const std::exception& e) { messages_.push_back(e.what()); };
+    sink.error = [this](const std::string& message) {
+        messages_.push_back(message);
+        return 0;
+    };
+    sink.wideError = [this](const std::wstring& message) {
+        messages_.push_back(System::wideToUtf8(message));
+        return 0;
+    };
+    System::Report::setSink(std::move(sink));
+}
+
+ReportCapture::~ReportCapture()
+{
+    System::Report::setSink({});
 }
 
 } // namespace TestKit

@@ -45,4 +45,16 @@ private:
     std::vector<std::string> lines_;
 };
 
+// Collects the error reports shown to the user while alive, as UTF-8 texts (the
+// exceptions shown as their text).
+class ReportCapture {
+public:
+    ReportCapture();
+    ~ReportCapture();
+    const std::vector<std::string>& messages() const { return messages_; }
+
+private:
+    std::vector<std::string> messages_;
+};
+
 } // namespace TestKit

@@ -1,0 +1,57 @@
+#include "effects/objects/script_effect_kinds.h"
+
+#include "effect/effect_service.h"
+
+namespace Effect {
+
+ScriptInput::ScriptInput(const wchar_t* name)
+    : ScriptEffect(name, EffectType::Input, MediaType::Video, MediaType::Video, L"カスタムオブジェクト")
+{
+}
+
+std::shared_ptr<EffectBase> ScriptInput::create()
+{
+    return std::make_shared<ScriptInput>(name);
+}
+
+ScriptFilter::ScriptFilter(const wchar_t* name)
+    : ScriptEffect(name, EffectType::Filter, MediaType::Video, MediaType::Video, L"アニメーション効果")
+{
+}
+
+std::shared_ptr<EffectBase> ScriptFilter::create()
+{
+    return std::make_shared<ScriptFilter>(name);
+}
+
+CameraScript::CameraScript(const wchar_t* name)
+    : ScriptEffect(name, EffectType::Filter, MediaType::Camera, MediaType::Camera, L"カメラ効果")
+{
+}
+
+std::shared_ptr<EffectBase> CameraScript::create()
+{
+    return std::make_shared<CameraScript>(name);
+}
+
+SceneChangeScript::SceneChangeScript(const wchar_t* name)
+    : ScriptEffect(name, EffectType::Control, MediaType::Video, MediaType::SceneChange, L"シーンチェンジ")
+{
+}
+
+std::shared_ptr<EffectBase> SceneChangeScript::create()
+{
+    return std::make_shared<SceneChangeScript>(name);
+}
+
+void installScriptEffects()
+{
+    EffectService::scriptEffects = {
+        EffectService::ScriptClass::of<ScriptInput>(),
+        EffectService::ScriptClass::of<ScriptFilter>(),
+        EffectService::ScriptClass::of<CameraScript>(),
+        EffectService::ScriptClass::of<SceneChangeScript>(),
+    };
+}
+
+} // namespace Effect

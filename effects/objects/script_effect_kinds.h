@@ -1,0 +1,39 @@
+#pragma once
+// The four kinds of script effect, one per script file extension, and the
+// table the program entry installs in the effect registry.
+#include "effects/objects/script_effect.h"
+
+namespace Effect {
+
+// "*.obj2" / "*.obj": an object source that draws its own picture.
+class ScriptInput final : public ScriptEffect {
+public:
+    explicit ScriptInput(const wchar_t* name);
+    std::shared_ptr<EffectBase> create() override;
+};
+
+// "*.anm2" / "*.anm": a filter that changes the object's picture.
+class ScriptFilter final : public ScriptEffect {
+public:
+    explicit ScriptFilter(const wchar_t* name);
+    std::shared_ptr<EffectBase> create() override;
+};
+
+// "*.cam2" / "*.cam": an effect of a camera object.
+class CameraScript final : public ScriptEffect {
+public:
+    explicit CameraScript(const wchar_t* name);
+    std::shared_ptr<EffectBase> create() override;
+};
+
+// "*.scn2" / "*.scn": a scene change.
+class SceneChangeScript final : public ScriptEffect {
+public:
+    explicit SceneChangeScript(const wchar_t* name);
+    std::shared_ptr<EffectBase> create() override;
+};
+
+// Installs the four classes for the script files the registry finds.
+void installScriptEffects();
+
+} // namespace Effect
