@@ -53,7 +53,11 @@ bool readColor(std::string_view text, ColorF& out)
     return true;
 }
 
-void rebuildAndNotify(PaletteManager& manager)
+} // namespace
+
+std::function<void(PaletteManager&)> PaletteManager::presetColorEdit = PaletteManager::rebuildPresetColors;
+
+void PaletteManager::rebuildPresetColors(PaletteManager& manager)
 {
     manager.reloadPresetColor();
     if (Event::EventService* events = Event::EventService::Get()) {
@@ -61,9 +65,6 @@ void rebuildAndNotify(PaletteManager& manager)
         events->editChanged(none);
     }
 }
-} // namespace
-
-std::function<void(PaletteManager&)> PaletteManager::presetColorEdit = rebuildAndNotify;
 
 // ---- Palette ----
 

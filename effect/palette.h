@@ -96,9 +96,11 @@ public:
     static std::wstring getPaletteFilePath(const std::wstring& name);
 
     // Runs the rebuild of the preset colours after a swatch was named, as an edit
-    // whose listeners hear of it. Until the edit service replaces it, it rebuilds
-    // and then runs the event service's edit-changed listeners with no target.
+    // whose listeners hear of it. The edit service installs its transaction here
+    // while it runs; without it, rebuildPresetColors.
     static std::function<void(PaletteManager&)> presetColorEdit;
+    // Rebuilds, then runs the event service's edit-changed listeners with no target.
+    static void rebuildPresetColors(PaletteManager& manager);
 
     std::unordered_map<std::wstring, PaletteDefine> palettes;
     std::unordered_map<std::wstring, PresetColorDefine> presetColors;

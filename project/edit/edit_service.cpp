@@ -5,6 +5,7 @@
 #include "core/ini_file.h"
 #include "core/log.h"
 #include "core/translate_service.h"
+#include "effect/palette.h"
 #include "media/figure.h"
 #include "project/edit/edit_anchor_host.h"
 #include "project/edit/edit_host.h"
@@ -112,6 +113,12 @@ EditService::EditService() : eventService(Event::EventService::Get()), undoServi
         UpdateSection update(*this);
         setCurrentScene(0);
     }
+    // Naming a swatch rebuilds the preset colours as an edit its listeners hear of.
+    Effect::PaletteManager::presetColorEdit = [](Effect::PaletteManager& palettes) {
+        UpdateSection update;
+        update.notifyEdit = true;
+        palettes.reloadPresetColor();
+    };
     // The background figure fills the current scene. Figures are drawn while
     // a frame renders, under the project lock held shared, so the scene
     // cannot be replaced while it is read.
@@ -125,6 +132,7 @@ EditService::EditService() : eventService(Event::EventService::Get()), undoServi
 EditService::~EditService()
 {
     Resource::setSceneSizeSource(nullptr);
+    Effect::PaletteManager::presetColorEdit = Effect::PaletteManager::rebuildPresetColors;
     currentScene.reset();
     if (undoService)
         undoService->history = nullptr;

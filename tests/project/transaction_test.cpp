@@ -132,6 +132,18 @@ TEST_F(Transaction, ListenersMayOpenTransactionsOfTheirOwn)
     EXPECT_EQ(calls, (std::vector<std::string>{"edit", "layer"}));
 }
 
+TEST_F(Transaction, NamingAPaletteSwatchRebuildsThePresetColoursAsAnEdit)
+{
+    Effect::PaletteManager& palettes = effects().palette;
+    int stops = 0;
+    edit().stopPlayback = [&] { ++stops; };
+    palettes.setPresetColorName(*palettes.palettes.at(L"default").palette, 1, L"薄い白");
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(calls, std::vector<std::string>{"edit"}); // heard once the lock was free
+    EXPECT_EQ(palettes.presetColors.count(L"薄い白"), 1u);
+    EXPECT_TRUE(history().steps.empty());
+}
+
 TEST_F(Transaction, RemovingTheFocusObjectClearsItAndTellsTheListeners)
 {
     auto object = scene().createObject(L"画像ファイル", 0, 0, 9);
