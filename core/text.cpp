@@ -3,6 +3,7 @@
 #include "platform/os/codepage.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -238,14 +239,18 @@ int formatWideV(wchar_t* buffer, size_t size, const wchar_t* format, va_list arg
     translateFormat(format, translated, true);
     va_list copy;
     va_copy(copy, args);
+    errno = 0;
     int n = std::vswprintf(buffer, size, translated.c_str(), copy);
     va_end(copy);
     if (n >= 0)
         return n;
     // vswprintf fails instead of cutting: format into a larger buffer and cut.
-    for (size_t big = size * 4; big <= (1u << 22); big *= 4) {
+    // A narrow argument the locale cannot convert fails at every size: growing
+    // to the largest buffer then only costs time on every such log line.
+    for (size_t big = size * 4; big <= (1u << 22) && errno != EILSEQ; big *= 4) {
         std::vector<wchar_t> temp(big);
         va_copy(copy, args);
+        errno = 0;
         n = std::vswprintf(temp.data(), big, translated.c_str(), copy);
         va_end(copy);
         if (n >= 0) {

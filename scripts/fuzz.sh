@@ -85,6 +85,9 @@ run() {
   local corpus="$build/corpus/$target" findings="$build/findings/$target"
   local kept="$root/tests/fuzz/regressions/$target"
   mkdir -p "$corpus" "$findings"
+  # Findings of earlier runs were kept then: counting them again would report
+  # this run's faults wrongly.
+  rm -f "$findings"/crash-* "$findings"/timeout-* "$findings"/oom-* "$findings"/leak-* "$findings"/slow-unit-*
   if [ -z "$(ls -A "$corpus")" ]; then
     seed "$target" "$corpus" || true
     [ -d "$root/tests/fuzz/seeds/$target" ] && cp "$root/tests/fuzz/seeds/$target"/* "$corpus/" 2>/dev/null || true

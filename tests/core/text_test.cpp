@@ -31,6 +31,10 @@ TEST(Text, WideFormatTakesWideStringsAndCuts)
     int n = formatWide(buffer, 16, L"%s", longText.c_str());
     EXPECT_EQ(n, 15);
     EXPECT_EQ(std::wstring(buffer), std::wstring(15, L'x'));
+    // A narrow argument that is no text in the locale gives an empty result (at
+    // once: the buffer does not grow for it).
+    EXPECT_EQ(formatWide(buffer, 16, L"%hs", "\xFF\xFE"), 0);
+    EXPECT_STREQ(buffer, L"");
 
     char narrow[32];
     formatNarrow(narrow, sizeof narrow, "0x%p", reinterpret_cast<void*>(0xABCDEF));
