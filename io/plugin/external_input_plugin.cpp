@@ -2,8 +2,8 @@
 
 #include "core/failure.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "io/input/audio_reading.h"
+#include "io/plugin/plugin_module.h"
 #include "media/audio_buffer.h"
 #include "media/image_buffer.h"
 #include "platform/os/module.h"
@@ -17,67 +17,7 @@
 namespace Plugin {
 
 namespace {
-constexpr size_t TextMax = 65536; // characters of one module text
 constexpr int32_t PictureSideMax = 16384;
-
-// Characters of a module text up to its end: one NUL, or two for a filter list.
-size_t textLength(const char16_t* text, bool list)
-{
-    size_t n = 0;
-    if (!list) {
-        while (n < TextMax && text[n])
-            ++n;
-        return n;
-    }
-    // Up to the NUL of the last text, before the empty one.
-    while (n < TextMax && !(text[n] == 0 && (n == 0 || text[n - 1] == 0)))
-        ++n;
-    return n;
-}
-
-std::wstring toWide(const std::u16string& text)
-{
-    std::wstring out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        else if (c >= 0xD800 && c < 0xE000)
-            c = 0xFFFD;
-        out.push_back(wchar_t(c));
-    }
-    return out;
-}
-
-std::u16string toUtf16(const std::wstring& text)
-{
-    std::u16string out;
-    for (wchar_t w : text) {
-        char32_t c = char32_t(w);
-        if (c >= 0x10000 && c <= 0x10FFFF) {
-            c -= 0x10000;
-            out.push_back(char16_t(0xD800 + (c >> 10)));
-            out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
-        } else {
-            out.push_back(c < 0x10000 ? char16_t(c) : u'\uFFFD');
-        }
-    }
-    return out;
-}
-
-// A module text, copied inside the guard.
-std::wstring copyText(const char16_t* text, bool list, const char* place, const wchar_t* plugin)
-{
-    if (!text)
-        return {};
-    std::u16string copy;
-    size_t n = 0;
-    System::guardedCall("memcpy", place, [&] { n = textLength(text, list); }, plugin);
-    copy.resize(n);
-    System::guardedCall("memcpy", place, [&] { std::memcpy(copy.data(), text, n * sizeof(char16_t)); }, plugin);
-    return toWide(copy);
-}
 
 // The pixel format a module's frame format maps to, 0 for none.
 int32_t pixelFormatOf(uint32_t code, uint16_t bitCount)
@@ -96,17 +36,9 @@ int32_t pixelFormatOf(uint32_t code, uint16_t bitCount)
 ExternalInputPlugin::ExternalInputPlugin(const std::wstring& path) : modulePath(path)
 {
     constexpr const char* place = "Plugin::ExternalInputPlugin::ExternalInputPlugin";
-    System::Log::info(place, L"LoadLibrary: %s", path.c_str());
-    std::string error;
-    module = Platform::Os::loadModule(System::toLocalPath(path), error);
-    if (!module)
-        throw System::makeException(place, "LoadLibrary() failed.", error.c_str());
-    auto getter = reinterpret_cast<GET_INPUT_PLUGIN_TABLE>(Platform::Os::findSymbol(module, "GetInputPluginTable"));
-    if (!getter) {
-        Platform::Os::freeModule(module);
-        module = nullptr;
-        throw System::makeException(place, "GetProcAddress() failed.", "GetInputPluginTable not found");
-    }
+    void* proc = nullptr;
+    module = loadPluginModule(path, "GetInputPluginTable", place, proc);
+    auto getter = reinterpret_cast<GET_INPUT_PLUGIN_TABLE>(proc);
     try {
         INPUT_PLUGIN_TABLE* source = nullptr;
         System::guardedCall("(INPUT_PLUGIN_TABLE*(*)())proc", place, [&] { source = getter(); }, path.c_str());
@@ -130,9 +62,9 @@ void ExternalInputPlugin::initializeExternalInputPlugin(const INPUT_PLUGIN_TABLE
     constexpr const char* place = "Plugin::ExternalInputPlugin::initializeExternalInputPlugin";
     System::guardedCall("memcpy", place, [&] { std::memcpy(&table, source, sizeof table); }, modulePath.c_str());
     // A fault in a text is named by what is known of the module so far.
-    name = copyText(table.name, false, place, modulePath.c_str());
-    fileFilter = copyText(table.file_filter, true, place, name.c_str());
-    information = copyText(table.information, false, place, name.c_str());
+    name = copyModuleText(table.name, false, place, modulePath.c_str());
+    fileFilter = copyModuleText(table.file_filter, true, place, name.c_str());
+    information = copyModuleText(table.information, false, place, name.c_str());
     capability = 0;
     if (table.flag & INPUT_PLUGIN_FLAG_VIDEO)
         capability |= CapabilityVideo;
@@ -191,7 +123,7 @@ bool ExternalInputPlugin::ExternalInputFile::open(const std::wstring& path, int 
     constexpr const char* place = "Plugin::ExternalInputPlugin::ExternalInputFile::open";
     const wchar_t* pluginText = plugin->information.c_str();
     auto lock = plugin->lockModule();
-    const std::u16string file = toUtf16(path);
+    const std::u16string file = toModuleText(path);
     System::guardedCall("table.func_open", place, [&] { handle = table->func_open(file.c_str()); }, pluginText);
     if (!handle)
         return false;
