@@ -13,6 +13,7 @@
 #include "effect/item_sources.h"
 #include "io/input/input_service.h"
 #include "effects/objects/script_effect_kinds.h"
+#include "io/output/output_service.h"
 #include "media/direct2d_service.h"
 #include "media/image_service.h"
 #include "media/resource_service.h"
@@ -31,6 +32,7 @@
 #include "ui/editor/edit_component.h"
 #include "ui/menus/dialog.h"
 #include "ui/menus/edit_service_host.h"
+#include "ui/menus/output_service_host.h"
 #include "ui/settings/setting_windows.h"
 
 #include <exception>
@@ -68,6 +70,7 @@ void startUp(System::ServiceStack& services)
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();
     services.acquire<Plugin::InputService>();
+    services.acquire<Plugin::OutputService>();
     auto* scripts = services.acquire<Plugin::ScriptService>();
     scripts->registerPlugin<Plugin::LuaScript>();
     scripts->registerPlugin<Plugin::LuaJitScript>();
@@ -122,6 +125,8 @@ int run()
     Dialog::installReportSink();
     static Dialog::EditServiceHost editHost;
     Edit::EditHost::install(&editHost);
+    static Dialog::OutputServiceHost outputHost;
+    Plugin::OutputHost::install(&outputHost);
     int exitCode = 0;
     {
         System::ServiceStack services;
@@ -136,6 +141,7 @@ int run()
         }
         services.releaseAll();
     }
+    Plugin::OutputHost::install(nullptr);
     Edit::EditHost::install(nullptr);
     System::Report::setSink({});
     Platform::Ui::shutdownApplication();

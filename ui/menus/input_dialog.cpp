@@ -16,6 +16,8 @@ InputStringDialog::Answerer stringAnswerer;
 FrameLengthDialog::Answerer frameLengthAnswerer;
 InputNumberDialog::Answerer numberAnswerer;
 SaveFileAnswerer saveFileAnswerer;
+InputIntegerDialog::Answerer integerAnswerer;
+AviFileSaveDialog::Answerer aviAnswerer;
 
 // The dialog's caption as shown, through the "Dialog" table.
 std::wstring caption(const std::wstring& title)
@@ -102,6 +104,38 @@ bool InputNumberDialog::show()
 void InputNumberDialog::setAnswerer(Answerer answerer)
 {
     numberAnswerer = std::move(answerer);
+}
+
+bool InputIntegerDialog::show()
+{
+    stopPlayback();
+    System::Log::info("Dialog::InputIntegerDialog::show", L"%s", caption(title).c_str());
+    if (!integerAnswerer || !integerAnswerer(*this))
+        return false;
+    value = std::clamp(value, minimum, maximum);
+    return true;
+}
+
+void InputIntegerDialog::setAnswerer(Answerer answerer)
+{
+    integerAnswerer = std::move(answerer);
+}
+
+const wchar_t* const AviFileSaveDialog::VideoTypes[5] = {L"RGB24bit", L"RGBA32bit", L"YUY2", L"RGBA64bit(PA64)",
+                                                         L"RGBA64bit(HF64)"};
+const wchar_t* const AviFileSaveDialog::AudioTypes[2] = {L"PCM16bit", L"PCM(float)32bit"};
+
+bool AviFileSaveDialog::show()
+{
+    stopPlayback();
+    System::Log::info("Dialog::AviFileSaveDialog::show", L"Video: %s / Audio: %s", videoType.c_str(),
+                      audioType.c_str());
+    return aviAnswerer && aviAnswerer(*this);
+}
+
+void AviFileSaveDialog::setAnswerer(Answerer answerer)
+{
+    aviAnswerer = std::move(answerer);
 }
 
 bool showSaveFileDialog(std::wstring& path, const std::wstring& filter, const wchar_t* title)

@@ -78,6 +78,40 @@ public:
     double maximum = 0.0;
 };
 
+// One integer row with a label, held to minimum .. maximum.
+class InputIntegerDialog {
+public:
+    using Answerer = std::function<bool(InputIntegerDialog& dialog)>;
+
+    // True for OK with the value, held to the row's range.
+    bool show();
+    static void setAnswerer(Answerer answerer);
+
+    void* owner = nullptr;
+    std::wstring title;
+    std::wstring label;
+    int value = 0;
+    int minimum = 0;
+    int maximum = 0;
+};
+
+// The AVI writer's settings: the video type and the audio type by name.
+class AviFileSaveDialog {
+public:
+    using Answerer = std::function<bool(AviFileSaveDialog& dialog)>;
+
+    static const wchar_t* const VideoTypes[5];
+    static const wchar_t* const AudioTypes[2];
+
+    // True for OK with the chosen types.
+    bool show();
+    static void setAnswerer(Answerer answerer);
+
+    void* owner = nullptr;
+    std::wstring videoType;
+    std::wstring audioType;
+};
+
 // Answers for the save dialog: true with a chosen path.
 using SaveFileAnswerer = std::function<bool(std::wstring& path, const std::wstring& filter)>;
 

@@ -1,0 +1,224 @@
+#include "io/export/output_file.h"
+
+#include "core/failure.h"
+#include "core/text.h"
+#include "io/output/output_host.h"
+#include "io/output/output_service.h"
+#include "media/audio_buffer.h"
+#include "media/image_buffer.h"
+#include "media/render_buffer.h"
+#include "project/edit/edit_service.h"
+#include "project/model/scene.h"
+#include "render/cache/cache_key.h"
+#include "render/cache/pre_load_cache.h"
+#include "render/render_service.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+
+namespace Plugin {
+
+namespace {
+constexpr const char* Place = "Plugin::OutputFile::OutputFile";
+
+// Bytes of one interleaved stereo sample frame: 16-bit PCM for tag 1, float for any other.
+uint32_t sampleFrameBytes(uint32_t formatTag) { return formatTag == 1 ? 4 : 8; }
+
+void setAudioFormat(Media::AudioBuffer& out, uint32_t formatTag)
+{
+    out.formatTag = formatTag == 1 ? 1 : 3;
+    out.bitsPerSample = formatTag == 1 ? 16 : 32;
+    out.blockAlign = int32_t(sampleFrameBytes(formatTag));
+    out.channels = 2;
+}
+
+int clampReadAhead(int frames) { return std::clamp(frames, 1, OutputFile::ReadAheadMax); }
+} // namespace
+
+OutputFile::OutputFile(const std::wstring& fileName, bool notifyOnComplete)
+    : editService(Edit::EditService::Get()), fileName(fileName), notifyOnComplete(notifyOnComplete)
+{
+    OutputService* output = OutputService::Get();
+    if (!output)
+        throw System::makeException(Place, "output service not running.", "");
+    if (!editService || !editService->currentScene)
+        throw System::makeException(Place, "no scene to export.", "");
+    frameCache_ = &output->frameCache;
+    audioCache_ = &output->audioCache;
+
+    const Edit::Scene& s = *editService->currentScene;
+    lastFrame = std::max(s.lastFrame, 0);
+    scene.width = s.width;
+    scene.height = s.height;
+    scene.videoRate = s.videoRate;
+    scene.videoScale = s.videoScale;
+    scene.audioRate = s.audioRate;
+    scene.cursorFrame = s.cursorFrame;
+
+    // The frames of the previous export never serve this one.
+    frameCache_->clear();
+    audioCache_->clear();
+    frameCache_->setLimit(1);
+    audioCache_->setLimit(1);
+
+    startFrame = 0;
+    frameCount = lastFrame + 1;
+    if (s.frameSelectionStart >= 0 && s.frameSelectionEnd >= 0) {
+        startFrame = std::min(s.frameSelectionStart, lastFrame);
+        const int end = std::min(s.frameSelectionEnd, lastFrame);
+        frameCount = end - startFrame + 1;
+    }
+    const double perFrame = double(scene.audioRate) * scene.videoScale / scene.videoRate;
+    audioStart = llround(double(scene.audioRate) * startFrame * scene.videoScale / scene.videoRate);
+    audioSampleCount = llround(perFrame * frameCount);
+}
+
+OutputFile::~OutputFile() = default;
+
+int64_t OutputFile::frameSampleStart(int64_t frame) const
+{
+    return llround(double(scene.audioRate) * double(frame) * scene.videoScale / scene.videoRate);
+}
+
+int64_t OutputFile::sampleFrame(int64_t sample) const
+{
+    int64_t i = int64_t(scene.videoRate) * sample / (int64_t(scene.videoScale) * scene.audioRate);
+    // The rounded frame borders can sit either side of the exact one.
+    while (i > 0 && frameSampleStart(i) > sample)
+        --i;
+    while (frameSampleStart(i + 1) <= sample)
+        ++i;
+    return i;
+}
+
+void OutputFile::setVideoReadAhead(int frames)
+{
+    const int n = clampReadAhead(frames);
+    videoReadAhead_ = n;
+    frameCache_->setLimit(n);
+}
+
+void OutputFile::setAudioReadAhead(int frames)
+{
+    const int n = clampReadAhead(frames);
+    audioReadAhead_ = n;
+    audioCache_->setLimit(n);
+}
+
+void OutputFile::renderFrame(int frame, Platform::Gpu::Format format, bool straightAlpha)
+{
+    Render::RenderService* render = Render::RenderService::Get();
+    if (!render)
+        return;
+    ExportFrameCache* cache = frameCache_;
+    render->videoWorker.requestRenderingFrame(
+        Render::RenderTaskType::Single, frame,
+        [cache, format, straightAlpha](int i, Media::RenderBuffer& buffer, Anchor::AnchorList&) {
+            if (auto image = buffer.createImageBuffer(format, straightAlpha))
+                cache->put(i, image, 1);
+        });
+    render->videoWorker.requestThread.wait();
+}
+
+void OutputFile::renderAudioFrame(int frame, uint32_t formatTag)
+{
+    Render::RenderService* render = Render::RenderService::Get();
+    if (!render)
+        return;
+    ExportAudioCache* cache = audioCache_;
+    render->audioWorker.requestRenderingAudio(Render::RenderTaskType::Single, frame,
+                                              [cache, formatTag](int i, Media::AudioBlockBuffer& block) {
+                                                  auto sound = std::make_shared<Media::AudioBuffer>();
+                                                  setAudioFormat(*sound, formatTag);
+                                                  sound->convertTo(block);
+                                                  cache->put(i, sound, 1);
+                                              });
+    render->audioWorker.requestThread.wait();
+}
+
+std::shared_ptr<Media::ImageBuffer> OutputFile::getVideoFrame(int frame, Platform::Gpu::Format format,
+                                                              bool straightAlpha)
+{
+    const int f = std::clamp(frame, 0, lastFrame);
+    const int to = std::max(0, std::min(lastFrame, f + videoReadAhead_ / 2));
+    auto loader = [this, format, straightAlpha](int i) { return [=, this] { renderFrame(i, format, straightAlpha); }; };
+    for (int i = f; i <= to; ++i)
+        frameCache_->preload(i, loader(i));
+    return frameCache_->get(f, loader(f));
+}
+
+std::shared_ptr<Media::AudioBuffer> OutputFile::getAudioFrame(int frame, uint32_t formatTag)
+{
+    const int f = std::clamp(frame, 0, lastFrame);
+    const int to = std::max(0, std::min(lastFrame, f + audioReadAhead_ / 2));
+    auto loader = [this, formatTag](int i) { return [=, this] { renderAudioFrame(i, formatTag); }; };
+    for (int i = f; i <= to; ++i)
+        audioCache_->preload(i, loader(i));
+    return audioCache_->get(f, loader(f));
+}
+
+void OutputFile::getAudioSamples(Media::AudioBuffer& out, int64_t start, int64_t count, uint32_t formatTag)
+{
+    setAudioFormat(out, formatTag);
+    const uint32_t frameBytes = sampleFrameBytes(formatTag);
+    out.sampleCount = 0;
+    out.data.size = 0;
+    if (start < 0 || count <= 0)
+        return;
+    out.data.allocMemory(uint32_t(count * frameBytes));
+    uint8_t* to = static_cast<uint8_t*>(out.data.data);
+
+    int64_t copied = 0;
+    for (int64_t i = sampleFrame(start); copied < count && i <= lastFrame; ++i) {
+        const int64_t s = frameSampleStart(i);
+        const int64_t offset = copied + start - s;
+        std::shared_ptr<Media::AudioBuffer> a = getAudioFrame(int(i), formatTag);
+        // A frame whose sound could not be rendered is silence of its length.
+        const int64_t available = a ? a->sampleCount : frameSampleStart(i + 1) - s;
+        if (offset >= available)
+            continue;
+        const int64_t n = std::min(count - copied, available - offset);
+        if (a)
+            std::memcpy(to + copied * frameBytes, static_cast<const uint8_t*>(a->data.data) + offset * frameBytes,
+                        size_t(n * frameBytes));
+        else
+            std::memset(to + copied * frameBytes, 0, size_t(n * frameBytes));
+        copied += n;
+    }
+    out.sampleCount = int32_t(copied);
+    out.data.size = uint32_t(copied * frameBytes);
+}
+
+uint64_t OutputFile::Progress::tickCount()
+{
+    using namespace std::chrono;
+    return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+std::wstring OutputFile::Progress::formatText(int32_t done, int32_t total, uint64_t elapsedMs)
+{
+    const float fraction = total ? float(done) / float(total) : 0.0f;
+    wchar_t text[512];
+    if (elapsedMs >= 15000 && done >= 15) {
+        wchar_t remaining[32];
+        System::formatTimeSeconds(remaining, double(total - done) * double(elapsedMs) / (double(done) * 1000.0));
+        const double fps = double(done) * 1000.0 / double(elapsedMs);
+        std::swprintf(text, 512, L"%3.2f%% (%d/%d) | RemainingTime %ls (%1.2ffps)", fraction * 100.0, done, total,
+                      remaining, fps);
+    } else {
+        std::swprintf(text, 512, L"%3.2f%% (%d/%d)", fraction * 100.0, done, total);
+    }
+    return text;
+}
+
+void OutputFile::Progress::update()
+{
+    const int32_t d = done.load();
+    const int32_t t = total.load();
+    const uint64_t elapsed = tickCount() - startTick.load();
+    OutputHost::get().setFooterMessage(L"ファイル出力中", formatText(d, t, elapsed), t ? float(d) / float(t) : 0.0f);
+}
+
+} // namespace Plugin
