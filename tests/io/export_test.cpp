@@ -2,6 +2,7 @@
 // ranges, read-ahead and sample windows, the output service's run of an
 // export with the headless dialogs answering, and the files the AVI, PNG and
 // JPEG writers leave, read by ffprobe, ffmpeg and ImageMagick.
+#include "core/text.h"
 #include "io/export/output_file.h"
 #include "io/output/avi_file_save.h"
 #include "io/output/image_file_save.h"
@@ -455,4 +456,86 @@ TEST_F(Export, PngAndJpegHoldTheCursorFrame)
     }
     EXPECT_EQ(jpg.getSettingText(), L"JPEG品質:90");
     EXPECT_EQ(png.getSettingText(), L"PNGファイル(透過無し)");
+}
+
+TEST_F(Export, OutputModulePullsEveryFrameAndTheSoundThroughTheCallbacks)
+{
+    output->registerPlugin(System::fromLocalPath(std::string(VELMORA_TEST_MODULES) + "/test_output_module.vmo2"));
+    ASSERT_EQ(output->writers.size(), 4u);
+    Plugin::OutputPlugin& module = *output->writers[3];
+    EXPECT_EQ(module.name, L"Test Output");
+    EXPECT_EQ(module.information, L"test output module 1.0");
+    // No func_config: no settings panel.
+    EXPECT_EQ(module.capability, 3u);
+    EXPECT_EQ(module.getSettingText(), L"quality: test");
+
+    picture(0, 5, {1, 0, 0, 1});
+    sound(0, 5, AudioTest::dc(0.25f, -0.5f));
+    const std::string path = IoTest::tempPath("module.tst");
+    TestKit::LogCapture log;
+    std::shared_ptr<OutputFile> job;
+    Dialog::setSaveFileAnswerer([&](std::wstring& chosen, const std::wstring&) {
+        chosen = IoTest::widePath(path);
+        return true;
+    });
+    scene->updateLayerObject();
+    output->outputFile(3);
+    job = output->current;
+    ASSERT_TRUE(job);
+    ASSERT_TRUE(Platform::Ui::processMessagesUntil([&] { return !output->current; }, 120000));
+    EXPECT_TRUE(log.contains("export file complete"));
+    EXPECT_TRUE(log.contains("invalid video format."));
+    EXPECT_EQ(job->progress.done, 6);
+    EXPECT_EQ(job->progress.total, 6);
+    EXPECT_EQ(job->getVideoReadAhead(), 1);
+    EXPECT_EQ(job->getAudioReadAhead(), 64);
+    Window::WindowService::get().removeNotifyIcon();
+
+    const std::string bytes = IoTest::readBytes(path);
+    const size_t frameBytes = size_t(Width) * 3 * Height;
+    const size_t samples = 6 * 1600;
+    ASSERT_EQ(bytes.size(), 8 + 6 * frameBytes + samples * 4 + 4);
+    int32_t header[2], refused;
+    std::memcpy(header, bytes.data(), 8);
+    EXPECT_EQ(header[0], 6);
+    EXPECT_EQ(header[1], 1) << "an unknown format gives a zero frame";
+    for (size_t f = 0; f < 6; ++f) {
+        const uint8_t* p = reinterpret_cast<const uint8_t*>(bytes.data()) + 8 + f * frameBytes;
+        EXPECT_EQ(p[0] * 0x10000 + p[1] * 0x100 + p[2], 0x0000FF) << f;
+    }
+    const int16_t* pcm = reinterpret_cast<const int16_t*>(bytes.data() + 8 + 6 * frameBytes);
+    for (size_t s = 0; s < samples * 2; s += 333)
+        EXPECT_EQ(pcm[s], s % 2 ? -16384 : 8192) << s;
+    std::memcpy(&refused, bytes.data() + bytes.size() - 4, 4);
+    EXPECT_EQ(refused, 0);
+}
+
+TEST_F(Export, OutputModuleAbortAndFaultReachTheJob)
+{
+    output->registerPlugin(System::fromLocalPath(std::string(VELMORA_TEST_MODULES) + "/test_output_module.vmo2"));
+    picture(0, 29, {1, 0, 0, 1});
+    picture(2, 2, {0, 1, 0, 1}, 1)->onInput = [this] {
+        if (output->current)
+            output->current->abortRequested = true;
+    };
+    {
+        SCOPED_TRACE("abort");
+        const std::string path = IoTest::tempPath("aborted.tst");
+        TestKit::LogCapture log;
+        exportTo(3, path);
+        EXPECT_TRUE(log.contains("export file cancel"));
+        int32_t frames = 0;
+        std::memcpy(&frames, IoTest::readBytes(path).data(), 4);
+        // Frame 2's render asks for the cancel; the module stops before frame 3.
+        EXPECT_EQ(frames, 3);
+    }
+    {
+        SCOPED_TRACE("fault");
+        TestKit::LogCapture log;
+        exportTo(3, IoTest::tempPath("crash.tst"));
+        EXPECT_TRUE(log.contains("export file failed")) << ::testing::PrintToString(log.lines());
+        EXPECT_TRUE(log.contains("test output module 1.0"));
+        EXPECT_TRUE(log.contains("table.func_output"));
+        EXPECT_TRUE(Window::WindowService::get().isInputEnabled());
+    }
 }
