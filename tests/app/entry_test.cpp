@@ -34,6 +34,10 @@ TEST(Entry, StartsAndStopsWritingTheMainIniAndTheLog)
     // The input service keeps its cache size and each reader its priority.
     EXPECT_NE(ini.find("[Input]\r\nFileHandleMax=20\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("[Input.Wave File Reader]\r\npriority=2\r\next=\r\n"), std::string::npos) << ini;
+    // Each writer keeps its settings and its place in the export menu.
+    EXPECT_NE(ini.find("[Output.AVIファイル出力]\r\nVideoType=RGB24bit\r\nAudioType=PCM16bit\r\norder=0\r\n"),
+              std::string::npos)
+        << ini;
     // Menu entries keep their arrangement in the main ini.
     EXPECT_NE(ini.find("[Movement.移動無し]\r\nlabel=\r\norder=0\r\nhide=0\r\n"), std::string::npos) << ini;
 
@@ -52,7 +56,8 @@ TEST(Entry, StartsAndStopsWritingTheMainIniAndTheLog)
 ){9}(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Media::YUVformat::InitializeColorTable\] \[(YUV2RGB|RGB2YUV)\] \d+: [^\n]+
 )+(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Plugin::InputService::registerPlugin\] register input plugin \[[^\n]+\]
 ){3}(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Plugin::InputService::updateExtTypeList\] \[(Video|Audio|Image)\] [a-z0-9]+ -> \[[^\n]+\]
-)+(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Plugin::ScriptService::registerPlugin\] register script plugin \[[^\n]+\]
+)+(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Plugin::OutputService::registerPlugin\] register output plugin \[[^\n]+\]
+){3}(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Plugin::ScriptService::registerPlugin\] register script plugin \[[^\n]+\]
 ){2}(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Effect::EffectService::registerMovement\] register movement \[[^\n]+\]
 ){8}\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Effect::PaletteDefine::savePaletteFile\] save palette file : [^\n]+/Default/default\.palette
 (\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Effect::PaletteManager::reloadPresetColor\] register preset color \[[a-z]+\]

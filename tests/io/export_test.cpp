@@ -8,6 +8,7 @@
 #include "io/output/image_file_save.h"
 #include "io/output/output_plugin.h"
 #include "io/output/output_service.h"
+#include "io/plugin/external_output_plugin.h"
 #include "media/audio_buffer.h"
 #include "platform/ui/application.h"
 #include "platform/ui/main_thread.h"
@@ -538,4 +539,48 @@ TEST_F(Export, OutputModuleAbortAndFaultReachTheJob)
         EXPECT_TRUE(log.contains("table.func_output"));
         EXPECT_TRUE(Window::WindowService::get().isInputEnabled());
     }
+    {
+        SCOPED_TRACE("callbacks after func_output returned");
+        EXPECT_TRUE(Plugin::ExternalOutputFile::isAbort());
+        int read = 5;
+        Plugin::ExternalOutputFile::getAudio(0, 100, &read, 1);
+        EXPECT_EQ(read, 0);
+    }
+    {
+        SCOPED_TRACE("more samples than the interface counts");
+        picture(0, 1400000, {1, 0, 0, 1}, 2);
+        TestKit::LogCapture log;
+        exportTo(3, IoTest::tempPath("long.tst"));
+        EXPECT_TRUE(log.contains("the export is too long for an output plug-in.")) << ::testing::PrintToString(log.lines());
+        EXPECT_TRUE(log.contains("export file failed"));
+        EXPECT_FALSE(TestKit::runCommand("test -e '" + IoTest::tempPath("long.tst") + "'") == 0);
+    }
+}
+
+TEST(ExportWithoutRenderer, AviJobWithoutAFrameFailsAndLeavesACompleteFile)
+{
+    // Without a renderer no frame can be delivered: the writer ends the file
+    // before the missing frame and fails the export.
+    Platform::Ui::initializeApplication();
+    System::ServiceStack services;
+    services.acquire<Setting::SettingService>();
+    services.acquire<Event::EventService>();
+    services.acquire<Cache::CacheService>();
+    services.acquire<Effect::EffectService>();
+    services.acquire<Undo::UndoService>();
+    Edit::EditService* edit = services.acquire<Edit::EditService>();
+    OutputService* output = services.acquire<OutputService>();
+    edit->currentScene->width = 32;
+    edit->currentScene->height = 16;
+    const std::string path = IoTest::tempPath("no-frame.avi");
+    Plugin::AviFileSaveFile job(IoTest::widePath(path), dynamic_cast<Plugin::AviFileSave*>(output->writers[0].get()));
+    const std::string error = TestKit::errorText([&] { job.save(); });
+    EXPECT_NE(error.find("getVideo() failed."), std::string::npos) << error;
+    std::string probe;
+    ASSERT_EQ(TestKit::runCommand("ffprobe -v error -select_streams v -show_entries stream=width,height "
+                                  "-of csv=p=0 '" + path + "'",
+                                  &probe),
+              0);
+    EXPECT_EQ(probe, "32,16\n");
+    services.releaseAll();
 }
