@@ -11,8 +11,9 @@
 #include "core/translate_service.h"
 #include "effect/effect_service.h"
 #include "effect/item_sources.h"
-#include "io/input/input_service.h"
+#include "effects/built_in_effects.h"
 #include "effects/objects/script_effect_kinds.h"
+#include "io/input/input_service.h"
 #include "io/output/output_service.h"
 #include "media/direct2d_service.h"
 #include "media/image_service.h"
@@ -77,6 +78,7 @@ void startUp(System::ServiceStack& services)
     // Its scratch buffers serve the readers' reads.
     services.acquire<Cache::CacheService>();
     Effect::installScriptEffects();
+    Effect::EffectService::builtInEffects = Effect::builtInEffectTable();
     services.acquire<Effect::EffectService>();
     services.acquire<Undo::UndoService>();
     services.acquire<Edit::EditService>();

@@ -1,0 +1,42 @@
+#include "effects/built_in_effects.h"
+
+#include "effects/filters/basic/basic_effects.h"
+#include "effects/filters/blur/blur_direction_filter.h"
+#include "effects/filters/blur/blur_filter.h"
+#include "effects/filters/blur/bokashi_filter.h"
+#include "effects/filters/blur/bokeh_filter.h"
+#include "effects/filters/blur/border_blur_filter.h"
+#include "effects/filters/skeleton/color_shift_filter.h"
+
+namespace Effect {
+
+namespace {
+
+// Rows 1 to 64, registered before the script files. Each line is one row of
+// the table, at its row number; rows not listed are not built yet.
+void beforeScripts(EffectService& s)
+{
+    s.registerEffect<BokashiFilter>();       // 30 ぼかし
+    s.registerEffect<BokehFilter>();         // 31 レンズブラー
+    s.registerEffect<BlurFilter>();          // 32 放射ブラー
+    s.registerEffect<BlurDirectionFilter>(); // 33 方向ブラー
+    s.registerEffect<BorderBlurFilter>();    // 34 境界ぼかし
+    s.registerEffect<ColorShiftFilter>();    // 40 色ずれ
+}
+
+// Rows 65 to 79, registered after the script files.
+void afterScripts(EffectService& s)
+{
+    s.registerEffect<BasicMove>();   // 71 座標
+    s.registerEffect<BasicScale>();  // 72 拡大率
+    s.registerEffect<BasicAlpha>();  // 73 透明度
+    s.registerEffect<BasicAngle>();  // 74 回転
+    s.registerEffect<BasicExpand>(); // 75 領域拡張
+    s.registerEffect<BasicInvert>(); // 76 反転
+}
+
+} // namespace
+
+EffectService::BuiltInEffects builtInEffectTable() { return {beforeScripts, afterScripts}; }
+
+} // namespace Effect

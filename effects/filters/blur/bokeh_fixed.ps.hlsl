@@ -1,0 +1,2 @@
+#define FIXED
+#include "bokeh_grow.ps.hlsl"

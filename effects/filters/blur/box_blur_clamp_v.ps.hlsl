@@ -1,0 +1,3 @@
+#define MODE 2
+#define VERTICAL 1
+#include "box_blur.hlsli"
