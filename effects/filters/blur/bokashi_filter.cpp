@@ -153,9 +153,7 @@ Picture BokashiFilter::blurPassCompute(Picture image, Media::ComputeShader& shad
     Picture out = newPicture(width, height);
     common->constants.block = {widthOf(*out), heightOf(*out), radius, 1.0f / static_cast<float>(2 * radius + 1)};
     common->constants.upload();
-    if (!image->shaderResourceView)
-        image->createShaderResourceView();
-    Platform::Gpu::View* source = image->shaderResourceView.get();
+    Platform::Gpu::View* source = image->getShaderResourceView();
     Platform::Gpu::Context& context = *Direct3D->context;
     context.setShaderResources(Stage::Compute, 0, 1, &source);
     Direct3D->setComputeUnorderedAccessView(0, *out);

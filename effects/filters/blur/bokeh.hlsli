@@ -1,6 +1,8 @@
 // レンズブラー's kernel passes: the picture (t0) weighted by the aperture
-// mask (t1, alpha), divided by the sum of the weights; where the mask holds
-// no weight at all the pixel is transparent black.
+// mask (t1, alpha), divided by the sum of the weights. The picture is on the
+// exponential brightness scale, where transparent black is (e, e, e, 0):
+// where the mask holds no weight at all the pixel is that, which the
+// logarithmic pass turns back into (0, 0, 0, 0).
 #include "common.hlsli"
 Texture2D<float4> source : register(t0);
 Texture2D<float4> mask : register(t1);
@@ -12,4 +14,5 @@ cbuffer constant0 : register(b0)
     float2 ratio;
     int sampleNum;
 };
-float4 weighted(float4 sum, float weights) { return weights > 0 ? sum / weights : float4(0, 0, 0, 0); }
+static const float E = 2.718281828;
+float4 weighted(float4 sum, float weights) { return weights > 0 ? sum / weights : float4(E, E, E, 0); }

@@ -11,6 +11,18 @@ namespace Effect {
 
 using namespace FilterPass;
 
+namespace {
+// No aperture at all (a figure index outside the list): no weight anywhere,
+// transparent black on the exponential scale.
+Picture clearNoWeight(Picture out)
+{
+    const float e = 2.718281828f;
+    const float clear[4] = {e, e, e, 0};
+    out->clearRenderTargetView(clear);
+    return out;
+}
+} // namespace
+
 BokehResource::BokehResource()
 {
     load(growShader, bokeh_grow_ps_hlsl);
@@ -49,12 +61,8 @@ Picture BokehFilter::bokehBlur(Picture image, int shapeIndex, int radius, bool f
     BokehResource::Block& b = common->constants.block;
     if (e <= MaxKernel) {
         Picture mask = figureList->createFigureMask(shapeIndex, e, e);
-        if (!mask || mask->empty()) {
-            // No aperture: no weight anywhere.
-            const float clear[4] = {0, 0, 0, 0};
-            out->clearRenderTargetView(clear);
-            return out;
-        }
+        if (!mask || mask->empty())
+            return clearNoWeight(std::move(out));
         b = {};
         b.offset[0] = static_cast<float>(W - outW - e) * 0.5f;
         b.offset[1] = static_cast<float>(H + e - outH) * 0.5f;
@@ -68,11 +76,8 @@ Picture BokehFilter::bokehBlur(Picture image, int shapeIndex, int radius, bool f
     const int t = e / MaxKernel + 1;
     const int k = (t + e) / t;
     Picture mask = figureList->createFigureMask(shapeIndex, k, k);
-    if (!mask || mask->empty()) {
-        const float clear[4] = {0, 0, 0, 0};
-        out->clearRenderTargetView(clear);
-        return out;
-    }
+    if (!mask || mask->empty())
+        return clearNoWeight(std::move(out));
     image = shrinkImage(std::move(image), static_cast<unsigned>(t));
     const float fw = static_cast<float>(W), fh = static_cast<float>(H), ft = static_cast<float>(t);
     const float sx = static_cast<float>(W - outW) * 0.5f, sy = static_cast<float>(H - outH) * 0.5f;

@@ -37,7 +37,10 @@ public:
     BokehFilter();
 
     Picture filterVideo(Render::RenderObject& object, Picture picture) override;
-    // The blur of radius pixels through figure `shape`; radius 0 returns the image.
+    // The blur of radius pixels through figure `shape`; radius 0 returns the
+    // image. The image is on the exponential brightness scale: where the
+    // aperture holds no weight (an empty figure, or none) the result is that
+    // scale's transparent black (e, e, e, 0).
     Picture bokehBlur(Picture image, int shape, int radius, bool fixedSize);
     // The image reduced t times in both directions (sides rounded up), each
     // pixel the mean of a t x t block, edge pixels repeated past the edge.

@@ -21,8 +21,8 @@ namespace FilterPass {
 
 // A new working-format picture (each side clamped to 16384 by the buffer).
 inline Picture newPicture(int width, int height) { return std::make_unique<Media::ResourceBuffer>(width, height); }
-inline int widthOf(const Media::ResourceBuffer& picture) { return static_cast<int>(picture.width); }
-inline int heightOf(const Media::ResourceBuffer& picture) { return static_cast<int>(picture.height); }
+inline int widthOf(const Media::ResourceBuffer& picture) { return static_cast<int>(picture.getWidth()); }
+inline int heightOf(const Media::ResourceBuffer& picture) { return static_cast<int>(picture.getHeight()); }
 
 // A class's constant block and its device buffer; the block's layout is the
 // shaders' "constant0", padded to whole 16-byte rows.
