@@ -47,9 +47,10 @@ TEST(Entry, StartsAndStopsWritingTheMainIniAndTheLog)
     std::string log = TestKit::readFile(data + "/Log/" + logs[0]);
     // The Direct2D service registers the installed fonts, the graphics device
     // reports itself and its YUV colour tables, the input service registers its
-    // readers and their extensions, the script engines register,
-    // and the effect service registers the movements and, without a palette
-    // file, writes the default palette and its preset colours before start-up ends.
+    // readers and their extensions, the script engines register, and the
+    // effect service registers the movements and the built-in effects and,
+    // without a palette file, writes the default palette and its preset
+    // colours before start-up ends.
     std::regex line(R"((\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Media::FontManager::registerFont\] register font \[[^\]\n]+\][* ]
 )+\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Media::Direct3DService::Direct3DService\] D3D feature level : 0x0000b100
 (\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Media::Direct3DService::Direct3DService\] [^\n]+
@@ -59,7 +60,8 @@ TEST(Entry, StartsAndStopsWritingTheMainIniAndTheLog)
 )+(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Plugin::OutputService::registerPlugin\] register output plugin \[[^\n]+\]
 ){3}(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Plugin::ScriptService::registerPlugin\] register script plugin \[[^\n]+\]
 ){2}(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Effect::EffectService::registerMovement\] register movement \[[^\n]+\]
-){8}\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Effect::PaletteDefine::savePaletteFile\] save palette file : [^\n]+/Default/default\.palette
+){8}(\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Effect::EffectService::registerEffect\] register effect \[[^\n]+\]
+)*\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Effect::PaletteDefine::savePaletteFile\] save palette file : [^\n]+/Default/default\.palette
 (\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[Effect::PaletteManager::reloadPresetColor\] register preset color \[[a-z]+\]
 ){8}\[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[App::run\] start up
 \[\d\d/\d\d \d\d:\d\d:\d\d\] \[INFO\] \[App::run\] shut down
