@@ -1,5 +1,6 @@
 #include "effects/built_in_effects.h"
 
+#include "effects/filters/audio/audio_filters.h"
 #include "effects/filters/basic/basic_effects.h"
 #include "effects/filters/blur/blur_direction_filter.h"
 #include "effects/filters/blur/blur_filter.h"
@@ -33,6 +34,9 @@ void afterScripts(EffectService& s)
     s.registerEffect<BasicAngle>();  // 74 回転
     s.registerEffect<BasicExpand>(); // 75 領域拡張
     s.registerEffect<BasicInvert>(); // 76 反転
+    s.registerEffect<AudioFadeFilter>(); // 77 音量フェード
+    s.registerEffect<AudioMonoFilter>(); // 78 モノラル化
+    s.registerEffect<AudioVolume>();     // 79 音量調整
 }
 
 } // namespace
