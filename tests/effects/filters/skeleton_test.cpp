@@ -1,6 +1,7 @@
 // The filter skeleton: 色ずれ against its reference (sizes, margins, kinds),
 // one shader set per class shared by every instance, constants written per
-// pass, and every pass consuming its input when a device call throws.
+// pass, every pass consuming its input when a device call throws, and the
+// table's rows in menu order.
 #include "effects/filters/basic/basic_effects.h"
 #include "effects/filters/blur/blur_direction_filter.h"
 #include "effects/filters/blur/blur_filter.h"
@@ -122,7 +123,8 @@ TEST_F(SkeletonTest, InstancesMadeAfterStartUpBuildNoShader)
     for (auto& [name, define] : effects->effects) {
         std::shared_ptr<Effect::EffectBase> instance = effects->createEffect(name.c_str());
         ASSERT_TRUE(instance);
-        instance->filterVideo(render, upload(fixture()));
+        if (instance->mediaType == Effect::MediaType::Video)
+            instance->filterVideo(render, upload(fixture()));
     }
     EXPECT_EQ(device.shadersMade, 0);
 }
@@ -155,6 +157,38 @@ TEST_F(SkeletonTest, EveryPassConsumesItsInputWhenTheDeviceFails)
         d3d->context->finish();
         EXPECT_TRUE(texture.expired());
     }
+}
+
+TEST_F(SkeletonTest, TheTableRegistersEachClassAtItsRowInMenuOrder)
+{
+    struct Row {
+        const wchar_t* name;
+        const wchar_t* category;
+        uint8_t media;
+    } const rows[] = {
+        {L"ぼかし", L"ぼかし", 1},     {L"レンズブラー", L"ぼかし", 1},  {L"放射ブラー", L"ぼかし", 1},
+        {L"方向ブラー", L"ぼかし", 1}, {L"境界ぼかし", L"ぼかし", 1},    {L"色ずれ", L"光効果", 1},
+        {L"座標", L"基本効果", 1},     {L"拡大率", L"基本効果", 1},      {L"透明度", L"基本効果", 1},
+        {L"回転", L"基本効果", 1},     {L"領域拡張", L"基本効果", 1},    {L"反転", L"基本効果", 1},
+        {L"音量フェード", L"音声効果", 2}, {L"モノラル化", L"音声効果", 2}, {L"音量調整", L"音声効果", 2},
+    };
+    std::vector<std::wstring> menu;
+    for (Effect::EffectMenuDefine* entry : effects->getEffectMenuList(0, 0, 0))
+        for (const Row& row : rows)
+            if (std::wstring(entry->getName()) == row.name)
+                menu.push_back(row.name);
+    std::vector<std::wstring> want;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(System::wideToUtf8(row.name));
+        want.push_back(row.name);
+        Effect::EffectDefine& define = effects->findEffect(row.name);
+        ASSERT_TRUE(define.prototype);
+        EXPECT_EQ(define.getEffectType(), Effect::EffectType::Filter);
+        EXPECT_EQ(define.getMediaType(), row.media);
+        EXPECT_EQ(define.getObjectMediaType(), row.media);
+        EXPECT_EQ(std::wstring(define.prototype->category), row.category);
+    }
+    EXPECT_EQ(menu, want);
 }
 
 } // namespace
