@@ -5,7 +5,10 @@
 #include "effects/filters/blur/bokashi_filter.h"
 #include "effects/filters/blur/bokeh_filter.h"
 #include "effects/filters/blur/border_blur_filter.h"
+#include "media/transition.h"
 #include "tests/effects/filters/filter_reference.h"
+
+#include <algorithm>
 
 namespace FilterTest {
 namespace {
@@ -67,6 +70,22 @@ TEST_F(BlurFilterTest, BokashiRangeZeroPassesThePictureOn)
     auto image = upload(fixture());
     Media::ResourceBuffer* raw = image.get();
     EXPECT_EQ(f->filterVideo(render, std::move(image)).get(), raw);
+}
+
+TEST_F(BlurFilterTest, RegisteringBokashiBlursWipeMasks)
+{
+    // The registry's ぼかし serves the resource service's blurred wipes: the
+    // circle's edge softens over many more pixels, its area about kept.
+    const Resource::Transition& circle = resources->transitionList.transitions[0];
+    auto partial = [](const std::vector<float>& alpha) {
+        return std::count_if(alpha.begin(), alpha.end(), [](float a) { return a > 0.02f && a < 0.98f; });
+    };
+    const std::vector<float> sharp = alphaOf(*circle.createMask(64, 64, 0.5f, 0, false));
+    auto soft = circle.createMask(64, 64, 0.5f, 6, false);
+    ASSERT_TRUE(soft);
+    const std::vector<float> blurred = alphaOf(*soft);
+    EXPECT_GT(partial(blurred), 3 * partial(sharp));
+    EXPECT_NEAR(coverage(blurred), coverage(sharp), 0.1 * coverage(sharp));
 }
 
 // ---- 境界ぼかし ----
