@@ -239,7 +239,10 @@ void EditCommand::createObject(const wchar_t* effectName, int layer, int frame, 
 void EditCommand::deleteObject()
 {
     constexpr const char* Place = "Edit::EditCommand::deleteObject";
-    const auto [edit, recorder, scene] = context(Place);
+    const Context ctx = context(Place);
+ EditService& edit = ctx.edit;
+ Undo::UndoService& recorder = ctx.undo;
+ Scene& scene = ctx.scene;
     EditCommand::Targets command(scene);
     if (command.empty())
         return;
@@ -269,7 +272,10 @@ void EditCommand::copyObject()
 void EditCommand::cutObject(bool closeGap)
 {
     constexpr const char* Place = "Edit::EditCommand::cutObject";
-    const auto [edit, recorder, scene] = context(Place);
+    const Context ctx = context(Place);
+ EditService& edit = ctx.edit;
+ Undo::UndoService& recorder = ctx.undo;
+ Scene& scene = ctx.scene;
     if (scene.frameSelectionStart >= 0 && scene.frameSelectionEnd >= 0) {
         cutRangeObject(closeGap);
         return;
@@ -348,7 +354,10 @@ void EditCommand::duplicateObject()
 void EditCommand::removeObjectLeftGap()
 {
     constexpr const char* Place = "Edit::EditCommand::removeObjectLeftGap";
-    const auto [edit, recorder, scene] = context(Place);
+    const Context ctx = context(Place);
+ EditService& edit = ctx.edit;
+ Undo::UndoService& recorder = ctx.undo;
+ Scene& scene = ctx.scene;
     EditCommand::Targets command(scene);
     if (command.empty())
         return;
@@ -380,7 +389,10 @@ void EditCommand::removeObjectLeftGap()
 void EditCommand::insertNullFrame(int frame)
 {
     constexpr const char* Place = "Edit::EditCommand::insertNullFrame";
-    const auto [edit, recorder, scene] = context(Place);
+    const Context ctx = context(Place);
+ EditService& edit = ctx.edit;
+ Undo::UndoService& recorder = ctx.undo;
+ Scene& scene = ctx.scene;
     int length = 0;
     if (!EditHost::get().inputFrameLength(L"空のフレームを挿入", length, FrameLimit, scene.videoRate,
                                           scene.videoScale) ||
@@ -418,7 +430,10 @@ void EditCommand::insertNullFrame(int frame)
 void EditCommand::setGroup()
 {
     constexpr const char* Place = "Edit::EditCommand::setGroup";
-    const auto [edit, recorder, scene] = context(Place);
+    const Context ctx = context(Place);
+ EditService& edit = ctx.edit;
+ Undo::UndoService& recorder = ctx.undo;
+ Scene& scene = ctx.scene;
     const ObjectVector& selected = scene.selection.objects;
     if (selected.size() < 2)
         return;
@@ -450,7 +465,10 @@ void EditCommand::clearGroup()
 void EditCommand::adjustLayerRange()
 {
     constexpr const char* Place = "Edit::EditCommand::adjustLayerRange";
-    const auto [edit, recorder, scene] = context(Place);
+    const Context ctx = context(Place);
+ EditService& edit = ctx.edit;
+ Undo::UndoService& recorder = ctx.undo;
+ Scene& scene = ctx.scene;
     const ObjectSelection& selection = scene.selection;
     if (!selection.hasLayerControl || selection.objects.size() < 2)
         return;

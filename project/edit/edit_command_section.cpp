@@ -169,7 +169,10 @@ void EditCommand::deleteSection(int frame)
 void EditCommand::changeObjectLength()
 {
     constexpr const char* Place = "Edit::EditCommand::changeObjectLength";
-    const auto [edit, recorder, scene] = context(Place);
+    const Context ctx = context(Place);
+ EditService& edit = ctx.edit;
+ Undo::UndoService& recorder = ctx.undo;
+ Scene& scene = ctx.scene;
     EditCommand::Targets command(scene);
     if (command.empty())
         return;
@@ -192,7 +195,10 @@ void EditCommand::changeObjectLength()
 void EditCommand::changeSectionLength(const std::shared_ptr<Object>& object, int section)
 {
     constexpr const char* Place = "Edit::EditCommand::changeSectionLength";
-    const auto [edit, recorder, scene] = context(Place);
+    const Context ctx = context(Place);
+ EditService& edit = ctx.edit;
+ Undo::UndoService& recorder = ctx.undo;
+ Scene& scene = ctx.scene;
     if (!object || section < 0 || section >= static_cast<int>(object->midPoints.size()) + 1)
         return;
     int frames = object->getSectionLength(section);

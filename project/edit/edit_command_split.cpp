@@ -201,7 +201,10 @@ bool cutObjectLeft(PieceContext& c, const std::shared_ptr<Object>& object, int x
 void EditCommand::splitObject(int frame)
 {
     constexpr const char* Place = "Edit::EditCommand::splitObject";
-    const auto [edit, recorder, scene] = context(Place);
+    const Context ctx = context(Place);
+ EditService& edit = ctx.edit;
+ Undo::UndoService& recorder = ctx.undo;
+ Scene& scene = ctx.scene;
     EditCommand::Targets command(scene);
     if (command.empty())
         return;
@@ -248,7 +251,10 @@ void EditCommand::cutRangeObject(bool closeGap)
 {
     // Reached through cutObject, whose place it logs at.
     constexpr const char* Place = "Edit::EditCommand::cutObject";
-    const auto [edit, recorder, scene] = context(Place);
+    const Context ctx = context(Place);
+ EditService& edit = ctx.edit;
+ Undo::UndoService& recorder = ctx.undo;
+ Scene& scene = ctx.scene;
     Range range;
     if (!readRange(scene, range))
         return;
@@ -296,7 +302,10 @@ void EditCommand::cutRangeObject(bool closeGap)
 void EditCommand::trimObject()
 {
     constexpr const char* Place = "Edit::EditCommand::trimObject";
-    const auto [edit, recorder, scene] = context(Place);
+    const Context ctx = context(Place);
+ EditService& edit = ctx.edit;
+ Undo::UndoService& recorder = ctx.undo;
+ Scene& scene = ctx.scene;
     Range range;
     if (!readRange(scene, range))
         return;
@@ -368,7 +377,10 @@ void EditCommand::separateAudioObject()
     constexpr const char* Place = "Edit::EditCommand::separateAudioObject";
     if (!canSeparateAudioObject())
         return;
-    const auto [edit, recorder, scene] = context(Place);
+    const Context ctx = context(Place);
+ EditService& edit = ctx.edit;
+ Undo::UndoService& recorder = ctx.undo;
+ Scene& scene = ctx.scene;
     const std::shared_ptr<Object> object = EditCommand::Targets(scene).targets().front();
     System::Log::info(Place, "separate audio layer=%d", object->layer);
     Effect::EffectService& registry = object->registry();

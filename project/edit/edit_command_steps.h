@@ -25,6 +25,8 @@ EditService& service(const char* place);
 Undo::UndoService& undo(const char* place);
 
 // What a changing command works with: the running services and the current scene.
+// Commands bind its members to named references (not a structured binding), since
+// their lambdas capture them and not every compiler lets a lambda capture a binding.
 struct Context {
     EditService& edit;
     Undo::UndoService& undo;
