@@ -14,6 +14,7 @@
 #include "project/model/scene.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -75,14 +76,25 @@ int main()
             scene.removeObject(*object);
         }
     }
+    // The placed objects, to show that each round's undo and redo did their work.
+    auto placed = [&] {
+        size_t count = 0;
+        for (int layer = 0; layer < scene.layerCount(); ++layer)
+            for (const auto& object : scene.getLayer(layer).objects)
+                count += object->layer == layer;
+        return count;
+    };
     std::vector<double> undoMs, redoMs;
+    size_t afterUndo = SIZE_MAX, afterRedo = 0;
     for (int round = 0; round < 21; ++round) {
         Clock::time_point t = Clock::now();
-        undo.undo();
+        const bool undone = undo.undo();
         undoMs.push_back(msSince(t));
+        afterUndo = std::min(afterUndo, undone ? placed() : 0);
         t = Clock::now();
-        undo.redo();
+        const bool redone = undo.redo();
         redoMs.push_back(msSince(t));
+        afterRedo = std::max(afterRedo, redone ? placed() : SIZE_MAX);
     }
     std::sort(undoMs.begin(), undoMs.end());
     std::sort(redoMs.begin(), redoMs.end());
@@ -90,5 +102,7 @@ int main()
                 objects.size(), undoMs[undoMs.size() / 2], undoMs.back());
     std::printf("redo of that step: median %.3f ms, worst %.3f ms (target: under 10 ms)\n", redoMs[redoMs.size() / 2],
                 redoMs.back());
-    return 0;
+    // Every undo must put all objects back and every redo remove them all.
+    std::printf("objects placed after each undo: %zu, after each redo: %zu\n", afterUndo, afterRedo);
+    return afterUndo == objects.size() && afterRedo == 0 ? 0 : 1;
 }
