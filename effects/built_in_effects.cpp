@@ -7,6 +7,9 @@
 #include "effects/filters/blur/bokashi_filter.h"
 #include "effects/filters/blur/bokeh_filter.h"
 #include "effects/filters/blur/border_blur_filter.h"
+#include "effects/filters/clip/angle_clip_filter.h"
+#include "effects/filters/clip/clip_filter.h"
+#include "effects/filters/clip/line_clip_filter.h"
 #include "effects/filters/skeleton/color_shift_filter.h"
 
 namespace Effect {
@@ -17,6 +20,9 @@ namespace {
 // the table, at its row number; rows not listed are not built yet.
 void beforeScripts(EffectService& s)
 {
+    s.registerEffect<ClipFilter>();          // 26 クリッピング
+    s.registerEffect<LineClipFilter>();      // 27 斜めクリッピング
+    s.registerEffect<AngleClipFilter>();     // 28 扇クリッピング
     s.registerEffect<BokashiFilter>();       // 30 ぼかし
     s.registerEffect<BokehFilter>();         // 31 レンズブラー
     s.registerEffect<BlurFilter>();          // 32 放射ブラー
