@@ -4,8 +4,12 @@
 // - a chain of 20 full-frame filter-like passes, once making a new picture per
 //   pass as filters do, once ping-ponging two pictures, in passes per second,
 //   with the peak picture memory above the chain's live set;
-// - full-frame copy draws and small-quad draws per second (per-draw overhead).
+// - full-frame copy draws and small-quad draws per second (per-draw overhead);
+// - the pipelines two starts of the graphics service build for the same draws,
+//   and how many of the second start's the driver found whole in the pipeline
+//   cache file the first start left (the settings live in a folder of its own).
 #include "core/service.h"
+#include "core/setting_service.h"
 #include "media/direct3d_service.h"
 #include "media/image_buffer.h"
 #include "media/pixel_shader.h"
@@ -17,8 +21,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -76,9 +82,57 @@ ChainResult chain(Shader::ShaderList& shaders, Media::ResourceBuffer& source, in
     uint64_t peak = d3d->device->memory().imagesPeak;
     return {rate, peak > before ? peak - before : 0};
 }
+
+struct StartPipelines {
+    uint64_t built, fromCache, cacheBytesLoaded;
+};
+
+// One start of the graphics service that draws what the chain and the copies
+// draw, and stops again (the device writes its pipeline cache file as it goes).
+StartPipelines startAndDraw()
+{
+    System::ServiceReference<Media::Direct3DService> direct3d;
+    Media::Direct3DService* d3d = Media::Direct3DService::Get();
+    Shader::SamplerStateList samplers;
+    Shader::BlendStateList blends;
+    Shader::RasterizerStateList rasterizers;
+    Shader::ShaderList shaders;
+    Media::ResourceBuffer source(64, 64), target(64, 64);
+    shaders.copyShader.drawNoConstant(target, source);
+    pass(shaders, source, target, 0);
+    d3d->context->finish();
+    const Platform::Gpu::Context::Counters counters = d3d->context->counters();
+    return {counters.pipelines, counters.pipelinesFromCache, d3d->device->facts().pipelineCacheLoaded};
+}
+
+void measure();
 } // namespace
 
 int main()
+{
+    // The pipeline cache file lives with the settings: here in a folder of the
+    // run's own, so that the first start finds none.
+    char data[] = "/tmp/velmora-bench-XXXXXX";
+    if (!::mkdtemp(data))
+        return 1;
+    ::setenv("XDG_DATA_HOME", data, 1);
+    StartPipelines first{}, second{};
+    {
+        System::ServiceReference<Setting::SettingService> settings;
+        first = startAndDraw();
+        second = startAndDraw();
+        measure();
+    }
+    std::printf("pipelines of the chain and copy draws: first start built %llu; second start built %llu, "
+                "%llu of them found in the cache file (%llu bytes loaded)\n",
+                (unsigned long long)first.built, (unsigned long long)second.built,
+                (unsigned long long)second.fromCache, (unsigned long long)second.cacheBytesLoaded);
+    std::system(("rm -rf '" + std::string(data) + "'").c_str());
+    return 0;
+}
+
+namespace {
+void measure()
 {
     System::ServiceReference<Media::Direct3DService> direct3d;
     Media::Direct3DService* d3d = Media::Direct3DService::Get();
@@ -173,5 +227,5 @@ int main()
     }
     d3d->context->finish();
     std::printf("small-quad draws: %.0f per second\n", smallDraws / seconds(start));
-    return 0;
 }
+} // namespace

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -271,6 +272,11 @@ TEST_F(FigureFixture, SvgFiguresMatchAnIndependentRendererAtTheSameSize)
          svg + box + R"(<g fill="black"><rect x="10" y="10" width="40" height="30"/></g>)"
                      R"X(<circle cx="90" cy="50" r="20" fill="rgb(255,0,0)"/></svg>)X",
          ""},
+        {"black only: recoloured (a first black fill counts as a colour seen)",
+         svg + box + R"(<rect x="10" y="10" width="40" height="30" fill="black"/>)"
+                     R"(<circle cx="90" cy="50" r="20" style="fill:#000"/></svg>)",
+         svg + box + R"(<rect x="10" y="10" width="40" height="30" fill="#0080ff"/>)"
+                     R"(<circle cx="90" cy="50" r="20" fill="#0080ff"/></svg>)"},
         {"no fill: the colour",
          svg + box + R"(<rect x="10" y="10" width="40" height="30"/><circle cx="90" cy="50" r="20"/></svg>)",
          svg + box.substr(0, box.size() - 1) + R"( fill="#0080ff">)" +
@@ -341,4 +347,17 @@ TEST_F(FigureFixture, SvgFiguresMatchAnIndependentRendererAtTheSameSize)
     }
     EXPECT_FALSE(Media::SvgDocument::checkFile(L"/no/such/figure.svg"));
     EXPECT_FALSE(Media::SvgDocument::render(L"/no/such/figure.svg", W, H, color, Media::Format::Unknown));
+
+    // What the drawing leaves out is named in one warning per file, however often it is drawn.
+    const std::string clipped = dir + "/clipped.svg";
+    TestKit::writeFile(clipped, svg + box + R"(<defs><clipPath id="c"><rect width="5" height="5"/></clipPath></defs>)"
+                                            R"X(<mask id="m"/><rect width="60" height="40" clip-path="url(#c)"/></svg>)X");
+    TestKit::LogCapture captured;
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(Media::SvgDocument::render(System::fromLocalPath(clipped).c_str(), W, H, color, Media::Format::Unknown));
+    const auto warnings = std::count_if(captured.lines().begin(), captured.lines().end(), [&](const std::string& line) {
+        return line.find("WARN|") != std::string::npos && line.find(clipped) != std::string::npos;
+    });
+    EXPECT_EQ(warnings, 1);
+    EXPECT_TRUE(captured.contains(clipped + ": drawn without <clipPath, mask> (not supported)"));
 }
