@@ -1,6 +1,7 @@
 #include "effect/effect_item_color.h"
 
 #include "effect/item_text.h"
+#include "render/render_object.h"
 
 #include <algorithm>
 #include <cmath>
@@ -96,8 +97,12 @@ void EffectItemColor::fromTsoString(const std::string& text, const std::wstring&
         setHexText(text);
 }
 
-ColorF EffectItemColor::getColor(const Render::RenderObject&) const
+ColorF EffectItemColor::getColor(const Render::RenderObject& object) const
 {
+    if (object.extendedColor && extendedColor) {
+        const std::array<uint8_t, 3> c = extendedColor(object, *this);
+        return ColorF{c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f, 1.0f};
+    }
     return ColorF{r / 255.0f, g / 255.0f, b / 255.0f, 1.0f};
 }
 

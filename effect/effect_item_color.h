@@ -3,6 +3,9 @@
 #include "core/color.h"
 #include "effect/effect_item.h"
 
+#include <array>
+#include <functional>
+
 namespace Render { class RenderObject; }
 
 namespace Effect {
@@ -22,8 +25,15 @@ public:
     void fromTsoString(const std::string& text, const std::wstring& key, const wchar_t* effectName,
                        bool converted) override;
 
-    // The colour as floats with alpha 1. `none` is not looked at.
+    // The colour as floats with alpha 1. `none` is not looked at. Where the
+    // render object carries the extended-colour flag, the bytes come from
+    // extendedColor when it is installed.
     ColorF getColor(const Render::RenderObject& object) const;
+
+    // The bytes an item takes from the "拡張色設定" effects after its effect
+    // (installed by that effect when it registers).
+    using ExtendedColor = std::function<std::array<uint8_t, 3>(const Render::RenderObject&, const EffectItemColor&)>;
+    static inline ExtendedColor extendedColor;
 
     uint8_t r;
     uint8_t g;

@@ -10,6 +10,12 @@
 #include "effects/filters/clip/angle_clip_filter.h"
 #include "effects/filters/clip/clip_filter.h"
 #include "effects/filters/clip/line_clip_filter.h"
+#include "effects/filters/colour/color_change_filter.h"
+#include "effects/filters/colour/color_filter.h"
+#include "effects/filters/colour/expanded_color_filter.h"
+#include "effects/filters/colour/gradation_filter.h"
+#include "effects/filters/key/chroma_key_filter.h"
+#include "effects/filters/key/key_filters.h"
 #include "effects/filters/skeleton/color_shift_filter.h"
 
 namespace Effect {
@@ -20,6 +26,11 @@ namespace {
 // the table, at its row number; rows not listed are not built yet.
 void beforeScripts(EffectService& s)
 {
+    s.registerEffect<ColorFilter>();         // 21 色調補正
+    s.registerEffect<GradationFilter>();     // 22 グラデーション
+    s.registerEffect<MonochromeFilter>();    // 23 単色化
+    s.registerEffect<ColorChangeFilter>();   // 24 特定色域変換
+    s.registerEffect<ExpandedColorFilter>(); // 25 拡張色設定
     s.registerEffect<ClipFilter>();          // 26 クリッピング
     s.registerEffect<LineClipFilter>();      // 27 斜めクリッピング
     s.registerEffect<AngleClipFilter>();     // 28 扇クリッピング
@@ -29,6 +40,10 @@ void beforeScripts(EffectService& s)
     s.registerEffect<BlurDirectionFilter>(); // 33 方向ブラー
     s.registerEffect<BorderBlurFilter>();    // 34 境界ぼかし
     s.registerEffect<ColorShiftFilter>();    // 40 色ずれ
+    s.registerEffect<ChromaKeyFilter>();     // 44 クロマキー
+    s.registerEffect<LuminanceKeyFilter>();  // 45 ルミナンスキー
+    s.registerEffect<ColorKeyFilter>();      // 46 カラーキー
+    s.registerEffect<EdgeFilter>();          // 47 エッジ抽出
 }
 
 // Rows 65 to 79, registered after the script files.

@@ -40,3 +40,6 @@ float saturateSafe(float v) { return (v > 0) ? min(v, 1) : 0; }
 float4 targetOutput(float4 c) { return alphaTarget ? c.aaaa : c; }
 
 static const float3 LuminanceWeights = float3(0.299, 0.587, 0.114);
+
+// atan2 with 0 at the origin, as the processor's gives (the device's is undefined there).
+float atan2Safe(float y, float x) { return (x == 0 && y == 0) ? 0 : atan2(y, x); }

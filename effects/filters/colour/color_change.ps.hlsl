@@ -1,0 +1,2 @@
+#define BOUNDARY 0
+#include "color_change.hlsli"

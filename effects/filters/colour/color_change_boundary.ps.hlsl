@@ -1,0 +1,2 @@
+#define BOUNDARY 1
+#include "color_change.hlsli"

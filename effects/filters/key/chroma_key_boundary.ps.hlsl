@@ -1,0 +1,2 @@
+#define BOUNDARY 1
+#include "chroma_key.hlsli"

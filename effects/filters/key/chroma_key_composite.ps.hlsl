@@ -1,0 +1,2 @@
+#define BOUNDARY 0
+#include "chroma_key.hlsli"

@@ -1,0 +1,2 @@
+#define EDGE_MODE 2
+#include "edge.hlsli"

@@ -1,0 +1,2 @@
+#define EDGE_MODE 0
+#include "edge.hlsli"

@@ -1,0 +1,2 @@
+#define EDGE_MODE 1
+#include "edge.hlsli"
