@@ -16,6 +16,13 @@
 #include "effects/filters/colour/gradation_filter.h"
 #include "effects/filters/key/chroma_key_filter.h"
 #include "effects/filters/key/key_filters.h"
+#include "effects/filters/light/bloom_filter.h"
+#include "effects/filters/light/diffusion_filter.h"
+#include "effects/filters/light/flash_filter.h"
+#include "effects/filters/light/glow_filter.h"
+#include "effects/filters/light/light_filter.h"
+#include "effects/filters/processing/noise_filter.h"
+#include "effects/filters/processing/processing_filters.h"
 #include "effects/filters/skeleton/color_shift_filter.h"
 
 namespace Effect {
@@ -39,11 +46,21 @@ void beforeScripts(EffectService& s)
     s.registerEffect<BlurFilter>();          // 32 放射ブラー
     s.registerEffect<BlurDirectionFilter>(); // 33 方向ブラー
     s.registerEffect<BorderBlurFilter>();    // 34 境界ぼかし
+    s.registerEffect<GlowFilter>();          // 35 グロー
+    s.registerEffect<BloomFilter>();         // 36 発光
+    s.registerEffect<FlashFilter>();         // 37 閃光
+    s.registerEffect<DiffusionFilter>();     // 38 拡散光
+    s.registerEffect<LightFilter>();         // 39 ライト
     s.registerEffect<ColorShiftFilter>();    // 40 色ずれ
     s.registerEffect<ChromaKeyFilter>();     // 44 クロマキー
     s.registerEffect<LuminanceKeyFilter>();  // 45 ルミナンスキー
     s.registerEffect<ColorKeyFilter>();      // 46 カラーキー
     s.registerEffect<EdgeFilter>();          // 47 エッジ抽出
+    s.registerEffect<ShapeFilter>();          // 53 シャープ
+    s.registerEffect<NoiseReductionFilter>(); // 54 ノイズ除去
+    s.registerEffect<DeinterlaceFilter>();    // 55 インターレース解除
+    s.registerEffect<NoiseFilter>();          // 56 ノイズ
+    s.registerEffect<MosaicFilter>();         // 57 モザイク
 }
 
 // Rows 65 to 79, registered after the script files.

@@ -1,0 +1,5 @@
+#include "light.hlsli"
+float4 main(float4 pos : SV_Position) : SV_Target
+{
+    return targetOutput(color * (divive * sumColumnAlpha(int2(pos.xy), range, 2 * range + 1, true)));
+}
