@@ -14,6 +14,7 @@
 #include "effects/filters/colour/color_filter.h"
 #include "effects/filters/colour/expanded_color_filter.h"
 #include "effects/filters/colour/gradation_filter.h"
+#include "effects/filters/decoration/decoration_filters.h"
 #include "effects/filters/key/chroma_key_filter.h"
 #include "effects/filters/key/key_filters.h"
 #include "effects/filters/light/bloom_filter.h"
@@ -21,9 +22,13 @@
 #include "effects/filters/light/flash_filter.h"
 #include "effects/filters/light/glow_filter.h"
 #include "effects/filters/light/light_filter.h"
+#include "effects/filters/placement/object_divide.h"
+#include "effects/filters/placement/transition_filters.h"
 #include "effects/filters/processing/noise_filter.h"
 #include "effects/filters/processing/processing_filters.h"
 #include "effects/filters/skeleton/color_shift_filter.h"
+#include "effects/objects/material_setting.h"
+#include "effects/objects/script_edit.h"
 
 namespace Effect {
 
@@ -52,6 +57,9 @@ void beforeScripts(EffectService& s)
     s.registerEffect<DiffusionFilter>();     // 38 拡散光
     s.registerEffect<LightFilter>();         // 39 ライト
     s.registerEffect<ColorShiftFilter>();    // 40 色ずれ
+    s.registerEffect<BorderFilter>();        // 41 縁取り
+    s.registerEffect<DropShadowFilter>();    // 42 ドロップシャドウ
+    s.registerEffect<BevelFilter>();         // 43 凸エッジ
     s.registerEffect<ChromaKeyFilter>();     // 44 クロマキー
     s.registerEffect<LuminanceKeyFilter>();  // 45 ルミナンスキー
     s.registerEffect<ColorKeyFilter>();      // 46 カラーキー
@@ -61,11 +69,17 @@ void beforeScripts(EffectService& s)
     s.registerEffect<DeinterlaceFilter>();    // 55 インターレース解除
     s.registerEffect<NoiseFilter>();          // 56 ノイズ
     s.registerEffect<MosaicFilter>();         // 57 モザイク
+    s.registerEffect<ObjectDivide>();         // 60 オブジェクト分割
+    s.registerEffect<FadeFilter>();           // 61 フェード
+    s.registerEffect<WipeFilter>();           // 62 ワイプ
+    s.registerEffect<QuakeFilter>();          // 64 振動
 }
 
 // Rows 65 to 79, registered after the script files.
 void afterScripts(EffectService& s)
 {
+    s.registerEffect<ScriptEdit>();      // 65 スクリプト制御
+    s.registerEffect<MaterialSetting>(); // 69 材質設定(カメラ制御)
     s.registerEffect<BasicMove>();   // 71 座標
     s.registerEffect<BasicScale>();  // 72 拡大率
     s.registerEffect<BasicAlpha>();  // 73 透明度

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+namespace Media { class ResourceBuffer; }
 namespace Effect {
 class EffectBase;
 class EffectItemNumber;
@@ -26,6 +27,12 @@ public:
     virtual double executeMovement(const std::string& script);
     // Runs an effect script (UTF-8).
     virtual void executeEffect(const std::string& script);
+    // The object's picture an effect script works on: moved in before the
+    // run (picture is left empty once taken), and moved out after it into
+    // picture (empty when the script cleared it). An engine that takes no
+    // picture throws and leaves picture as it was.
+    virtual void setObjectBuffer(std::unique_ptr<Media::ResourceBuffer>& picture);
+    virtual void takeObjectBuffer(std::unique_ptr<Media::ResourceBuffer>& picture);
 
 protected:
     ScriptPluginInstance() = default;

@@ -33,6 +33,16 @@ void ScriptPluginInstance::executeEffect(const std::string&)
     throw System::makeException("Plugin::ScriptPluginInstance::executeEffect", "not implement.", nullptr);
 }
 
+void ScriptPluginInstance::setObjectBuffer(std::unique_ptr<Media::ResourceBuffer>&)
+{
+    throw System::makeException("Plugin::ScriptPluginInstance::setObjectBuffer", "not implement.", nullptr);
+}
+
+void ScriptPluginInstance::takeObjectBuffer(std::unique_ptr<Media::ResourceBuffer>&)
+{
+    throw System::makeException("Plugin::ScriptPluginInstance::takeObjectBuffer", "not implement.", nullptr);
+}
+
 // ---- ScriptPlugin ----
 
 ScriptPlugin::ScriptPlugin(std::wstring displayName, std::string key, std::wstring moduleFileName)

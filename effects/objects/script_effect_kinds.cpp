@@ -1,6 +1,8 @@
 #include "effects/objects/script_effect_kinds.h"
 
 #include "effect/effect_service.h"
+#include "effects/objects/script_edit.h"
+#include "media/resource_buffer.h"
 
 namespace Effect {
 
@@ -22,6 +24,14 @@ ScriptFilter::ScriptFilter(const wchar_t* name)
 std::shared_ptr<EffectBase> ScriptFilter::create()
 {
     return std::make_shared<ScriptFilter>(name);
+}
+
+std::unique_ptr<Media::ResourceBuffer> ScriptFilter::filterVideo(Render::RenderObject& object,
+                                                                 std::unique_ptr<Media::ResourceBuffer> picture)
+{
+    const ScriptData* data = getScript();
+    return runScriptPass(*this, object, std::move(picture), data, data ? data->text : std::string(),
+                         "Effect::ScriptFilter::filterVideo");
 }
 
 CameraScript::CameraScript(const wchar_t* name)

@@ -17,6 +17,9 @@ class ScriptFilter final : public ScriptEffect {
 public:
     explicit ScriptFilter(const wchar_t* name);
     std::shared_ptr<EffectBase> create() override;
+    // Runs the section's script on the picture (see runScriptPass).
+    std::unique_ptr<Media::ResourceBuffer> filterVideo(Render::RenderObject& object,
+                                                       std::unique_ptr<Media::ResourceBuffer> picture) override;
 };
 
 // "*.cam2" / "*.cam": an effect of a camera object.

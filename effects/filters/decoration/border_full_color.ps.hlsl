@@ -1,0 +1,2 @@
+#include "border.hlsli"
+float4 main(float4 pos : SV_Position) : SV_Target { return targetOutput(color * strength(coverageFull(pos.xy))); }

@@ -1,0 +1,54 @@
+#include "effects/objects/script_edit.h"
+
+#include "core/failure.h"
+#include "core/log.h"
+#include "core/text.h"
+#include "effect/effect_types.h"
+#include "media/resource_buffer.h"
+
+namespace Effect {
+
+ScriptEdit::ScriptEdit()
+    : ScriptEffect(Name, EffectType::Filter, MediaType::Video, MediaType::Video, L"アニメーション効果")
+{
+}
+
+std::shared_ptr<EffectBase> ScriptEdit::create() { return std::make_shared<ScriptEdit>(); }
+
+void ScriptEdit::createCommonResource()
+{
+    ScriptEffect::createCommonResource();
+    // Without a script service (a world with no engines) the resource stays
+    // without an engine and each run reports that instead of the registration failing.
+    if (scriptService)
+        getCommonResource()->engine = findScriptPlugin(nullptr);
+}
+
+std::unique_ptr<Media::ResourceBuffer> ScriptEdit::filterVideo(Render::RenderObject& object,
+                                                               std::unique_ptr<Media::ResourceBuffer> picture)
+{
+    return runScriptPass(*this, object, std::move(picture), getScript(), System::wideToUtf8(script.text),
+                         "Effect::ScriptEdit::filterVideo");
+}
+
+std::unique_ptr<Media::ResourceBuffer> runScriptPass(EffectBase& effect, Render::RenderObject& object,
+                                                     std::unique_ptr<Media::ResourceBuffer> picture,
+                                                     const ScriptData* data, const std::string& text,
+                                                     const char* place)
+{
+    try {
+        if (!data || !data->engine)
+            throw System::makeException(place, "no script engine.", nullptr);
+        std::unique_ptr<Plugin::ScriptPluginInstance> instance = data->engine->createEffectInstance(effect, object);
+        instance->setObjectBuffer(picture);
+        instance->executeEffect(text);
+        std::unique_ptr<Media::ResourceBuffer> result;
+        instance->takeObjectBuffer(result);
+        return result;
+    } catch (const std::exception& e) {
+        System::Log::warn(place, "script exception: %s", e.what());
+        return nullptr;
+    }
+}
+
+} // namespace Effect
