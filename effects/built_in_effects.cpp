@@ -10,6 +10,7 @@
 #include "effects/filters/clip/angle_clip_filter.h"
 #include "effects/filters/clip/clip_filter.h"
 #include "effects/filters/clip/line_clip_filter.h"
+#include "effects/filters/clip/mask_filter.h"
 #include "effects/filters/colour/color_change_filter.h"
 #include "effects/filters/colour/color_filter.h"
 #include "effects/filters/colour/expanded_color_filter.h"
@@ -46,6 +47,7 @@ void beforeScripts(EffectService& s)
     s.registerEffect<ClipFilter>();          // 26 クリッピング
     s.registerEffect<LineClipFilter>();      // 27 斜めクリッピング
     s.registerEffect<AngleClipFilter>();     // 28 扇クリッピング
+    s.registerEffect<MaskFilter>();          // 29 マスク
     s.registerEffect<BokashiFilter>();       // 30 ぼかし
     s.registerEffect<BokehFilter>();         // 31 レンズブラー
     s.registerEffect<BlurFilter>();          // 32 放射ブラー

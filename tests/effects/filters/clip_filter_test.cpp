@@ -5,6 +5,8 @@
 #include "effects/filters/clip/angle_clip_filter.h"
 #include "effects/filters/clip/clip_filter.h"
 #include "effects/filters/clip/line_clip_filter.h"
+#include "effects/filters/clip/mask_filter.h"
+#include "render/resource_cache.h"
 #include "media/resource_service.h"
 #include "media/transition.h"
 #include "tests/effect/anchor_fixture.h"
@@ -234,6 +236,129 @@ TEST_F(ClipFilterTest, NegativeRangeRemovesTheSectorOfThePositiveRangeTurnedBack
     EXPECT_LT(quadrant.at(2, 2)[3], 0.01f);
     EXPECT_GT(quadrant.at(17, 2)[3], 0.99f);
     EXPECT_GT(quadrant.at(2, 17)[3], 0.99f);
+}
+
+// ---- マスク ----
+
+class MaskFilterTest : public ClipFilterTest {
+protected:
+    // An 8 x 6 mask of varied luminance under the temporary-buffer name "m".
+    void SetUp() override
+    {
+        ClipFilterTest::SetUp();
+        maskImage = blank(8, 6);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 8; ++x) {
+                const float a = (x + y) % 3 == 0 ? 0.5f : 1.0f;
+                maskImage(x, y) = {a * x / 7.0f, a * y / 5.0f, a * 0.8f, a};
+            }
+        maskImage = stored(maskImage);
+        cache->put("m", upload(maskImage), 48);
+        cache->put("empty", std::make_shared<Media::ResourceBuffer>(0, 0), 0);
+        render.resourceCache = cache.get();
+    }
+    // The cached pictures go before the device.
+    void TearDown() override
+    {
+        render.resourceCache = nullptr;
+        cache.reset();
+        ClipFilterTest::TearDown();
+    }
+    std::shared_ptr<MaskFilter> mask(const wchar_t* path)
+    {
+        auto f = make<MaskFilter>();
+        f->source.setFilePath(path);
+        return f;
+    }
+
+    Image maskImage;
+    std::unique_ptr<Render::ResourceCache> cache = std::make_unique<Render::ResourceCache>(1 << 20);
+};
+
+TEST_F(MaskFilterTest, MaskPlacesTheMaskPictureAsTheReference)
+{
+    const Image in = fixture(24, 18);
+    struct Case {
+        double size, aspect, rotation, x, y;
+        bool invert, fit;
+    } const cases[] = {
+        {16, 0, 0, 0, 0, false, false},   // 16 x 12 at the centre
+        {16, 0, 0, 0, 0, true, false},
+        {20, 50, 30, 2, -3, false, false}, // narrowed and turned
+        {20, -40, -75, 0, 1.5, false, false},
+        {10, 100, 0, 0, 0, false, true},  // fit: the picture's size, aspect ignored
+        {10, 0, 15, 3, 0, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "size " << c.size << " aspect " << c.aspect << " rotation " << c.rotation
+                                        << " invert " << c.invert << " fit " << c.fit);
+        auto f = mask(L"*m");
+        f->size.setValue(c.size, 0);
+        f->aspect.setValue(c.aspect, 0);
+        f->rotation.setValue(c.rotation, 0);
+        f->x.setValue(c.x, 0);
+        f->y.setValue(c.y, 0);
+        f->invert.value = c.invert;
+        f->fit.value = c.fit;
+        const float v = float(c.size) / 8, d = float(c.aspect * 0.01);
+        float w = 8 * v, h = 6 * v;
+        if (c.fit) {
+            w = float(in.width), h = float(in.height);
+        } else {
+            w *= d > 0 ? 1 - d : 1;
+            h *= d < 0 ? 1 + d : 1;
+        }
+        const float r = float(c.rotation * 3.14159265358979323846 / 180), sn = std::sin(r), cs = std::cos(r);
+        const Image want = masked(in, float(c.x), float(c.y), [&](float qx, float qy) {
+            const float u = (cs * qx + sn * qy) / w + 0.5f, vv = (-sn * qx + cs * qy) / h + 0.5f;
+            const float m = Reference::lum(Reference::sample(maskImage.pixels, 8, 6, u, vv, true, 4, 4));
+            return c.invert ? 1 - m : m;
+        });
+        auto image = upload(in);
+        Media::ResourceBuffer* raw = image.get();
+        auto out = f->filterVideo(render, std::move(image));
+        ASSERT_EQ(out.get(), raw);
+        EXPECT_TRUE(near(download(*out), want, 4e-3f));
+    }
+}
+
+TEST_F(MaskFilterTest, MasksWithoutAreaClearOrKeepAndMissingMasksPassThePictureOn)
+{
+    const Image in = fixture();
+    struct Case {
+        const wchar_t* path;
+        double size, aspect;
+        bool invert, fit, cleared;
+    } const cases[] = {
+        {L"*m", 0, 0, false, false, true},   // サイズ 0
+        {L"*m", 0, 0, true, false, false},   // inverted: kept
+        {L"*m", 50, 100, false, false, true}, // 縦横比 100 without fit
+        {L"*m", 50, -100, true, false, false},
+        {L"*missing", 50, 0, false, false, false}, // no such buffer
+        {L"*empty", 50, 0, false, false, false},   // a buffer without pixels: no mask, no infinite size
+        {L"/no/such/mask.png", 50, 0, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << System::wideToUtf8(c.path) << " size " << c.size << " aspect " << c.aspect
+                                        << " invert " << c.invert);
+        auto f = mask(c.path);
+        f->size.setValue(c.size, 0);
+        f->aspect.setValue(c.aspect, 0);
+        f->invert.value = c.invert;
+        f->fit.value = c.fit;
+        EXPECT_TRUE(near(filter(*f, in), c.cleared ? blank(in.width, in.height) : in, 0));
+    }
+}
+
+TEST_F(MaskFilterTest, TheDefaultMaskIsTheCircle)
+{
+    auto f = make<MaskFilter>();
+    f->size.setValue(20, 0);
+    const Image got = filter(*f, solid(24, 24, {1, 1, 1, 1}));
+    EXPECT_GT(got.at(12, 12)[3], 0.99f);
+    EXPECT_LT(got.at(12, 1)[3], 0.01f); // outside the circle of diameter 20
+    EXPECT_LT(got.at(4, 4)[3], 0.01f);  // inside its square but outside the circle
+    EXPECT_GT(got.at(12, 4)[3], 0.5f);
 }
 
 // ---- the wipes through the cores ----
