@@ -16,6 +16,7 @@
 #include "effects/filters/colour/expanded_color_filter.h"
 #include "effects/filters/colour/gradation_filter.h"
 #include "effects/filters/decoration/decoration_filters.h"
+#include "effects/filters/deform/deform_filters.h"
 #include "effects/filters/key/chroma_key_filter.h"
 #include "effects/filters/key/key_filters.h"
 #include "effects/filters/light/bloom_filter.h"
@@ -66,6 +67,10 @@ void beforeScripts(EffectService& s)
     s.registerEffect<LuminanceKeyFilter>();  // 45 ルミナンスキー
     s.registerEffect<ColorKeyFilter>();      // 46 カラーキー
     s.registerEffect<EdgeFilter>();          // 47 エッジ抽出
+    s.registerEffect<RippleFilter>();        // 48 波紋
+    s.registerEffect<RasterFilter>();        // 49 ラスター
+    s.registerEffect<PolarFilter>();         // 50 極座標変換
+    s.registerEffect<ResizeFilter>();        // 52 リサイズ
     s.registerEffect<ShapeFilter>();          // 53 シャープ
     s.registerEffect<NoiseReductionFilter>(); // 54 ノイズ除去
     s.registerEffect<DeinterlaceFilter>();    // 55 インターレース解除

@@ -1,0 +1,3 @@
+#define VERTICAL 0
+#define RANDOM 1
+#include "raster.hlsli"

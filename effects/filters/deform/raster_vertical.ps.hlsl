@@ -1,0 +1,3 @@
+#define VERTICAL 1
+#define RANDOM 0
+#include "raster.hlsli"

@@ -1,0 +1,3 @@
+#define VERTICAL 1
+#define RANDOM 1
+#include "raster.hlsli"
