@@ -9,7 +9,7 @@
 #include "effect/item_text.h"
 #include "effect/movement.h"
 #include "project/model/object.h"
-#include "project/tso_convert.h"
+#include "project/files/tso_convert.h"
 #include "render/render_object.h"
 
 #include <algorithm>

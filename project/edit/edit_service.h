@@ -69,6 +69,9 @@ public:
     void settingScene(int id);
     // Asks first when the scene holds an object; scene 0 is never deleted.
     void deleteScene(int id);
+    // Imports an older object file as a new scene and makes it current. On a
+    // failure the new scene goes again, the user is told and the result is false.
+    bool createSceneFromTso(const std::wstring& path);
 
     // ---- project ----
     // Whether unsaved changes may be dropped (asks when there are any).

@@ -2,8 +2,10 @@
 // Lists of file paths, newest first: the recently used projects and the
 // backups, with the backups' automatic-backup timer. Loading, saving and
 // removing files are the subclasses' (the base does nothing).
+#include "core/file_name.h"
 #include "core/timer.h"
 
+#include <cstdint>
 #include <list>
 #include <string>
 #include <vector>
@@ -36,15 +38,41 @@ public:
     std::list<std::wstring> files;
 };
 
-// Recent projects.
-class ProjectHistory : public FileHistory {};
+// The files matching a path pattern ("<folder>/*.<ext>"), sorted by name.
+std::vector<System::FileName::FileInfo> getFolderFileList(const std::wstring& pattern);
 
-// Backups, and the timer that writes them.
+// Recent projects, kept in "%AppData%/history.ini" (section "project", keys "1" to "50").
+class ProjectHistory : public FileHistory {
+public:
+    // Empties the list and reads the file; a missing or broken file keeps what was read.
+    void loadFileList() override;
+    // Writes the list as keys "1", "2", ...; a failed write is ignored.
+    void saveFileList() override;
+};
+
+// Backups in "%Backup%", and the timer that writes them.
 class BackupHistory : public FileHistory {
 public:
-    // Starts or stops the automatic backup after its settings changed.
+    ~BackupHistory() override;
+
+    // Empties the list and lists "%Backup%/*.vmp2", newest first by the time
+    // stamp of each name (the file's time when the name has none), across the
+    // automatic and exception backups.
+    void loadFileList() override;
+    // Deletes the file; a failure is ignored.
+    void removeFile(const std::wstring& path) override;
+
+    // Starts the timer when the running edit service's AutoBackup is on and its
+    // AutoBackupInterval and AutoBackupFileMax are above 0; stops it otherwise.
     void updateAutoBackupTimer();
     void clearAutoBackupTimer() { timer.clear(); }
+    // The timer's tick: saves the project as a new time-stamped backup and,
+    // once it is written, lists it and trims the oldest backups beyond the maximum.
+    void autoBackupProject();
+
+    // The time a backup name carries ("..._YYYY-MM-DD_hh-mm-ss-mmm.vmp2") as
+    // YYYYMMDDhhmmssmmm; false when the name has none.
+    static bool timeStampOf(const std::wstring& path, int64_t& key);
 
     System::Timer timer;
 };

@@ -97,6 +97,10 @@ public:
     // places it; a failure removes the object again and throws.
     static std::shared_ptr<Object> loadObjectIniFile(Project& project, System::IniFile& ini, int section,
                                                      GroupNumbers& groups);
+    // Reads object section "<section>" of an older object file (1-based layer
+    // and frames) into the scene; a failure removes the object again and throws.
+    static std::shared_ptr<Object> loadObjectTsoFile(Scene& scene, System::IniFile& ini, int section,
+                                                     GroupNumbers& groups);
 
     int lastLayer = 0; // highest layer holding an object
     int lastFrame = 0; // greatest end frame

@@ -62,6 +62,9 @@ public:
 
     // Reads the effect sections "<section>.0", "<section>.1", ... into the chain.
     void loadEffectIniFile(System::IniFile& ini, const char* section);
+    // Reads the older object file's effect sections "<section>.0", ... and the
+    // object's "camera" flag.
+    void loadEffectTsoFile(System::IniFile& ini, const char* section);
 
     std::shared_ptr<Group> group;
     int start = 0; // first frame

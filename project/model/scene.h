@@ -36,6 +36,9 @@ public:
     // Reads a scene section over the scene's current values; a missing required
     // key or a malformed number throws.
     void loadSceneIniFile(const System::IniFile::SectionRef& section);
+    // Reads the header section "tessel" of an older object file; fileName
+    // (the default name when empty) becomes the scene's name.
+    void loadSceneTsoFile(System::IniFile& ini, const std::wstring& fileName);
 
     Undo::UndoHistory undoHistory;
     std::wstring name;

@@ -1,6 +1,8 @@
-#include "project/tso_convert.h"
+#include "project/files/tso_convert.h"
 
+#include "core/failure.h"
 #include "core/setting_service.h"
+#include "core/text.h"
 
 #include <cerrno>
 #include <climits>
@@ -86,4 +88,25 @@ std::string convertTsoTrackValue(const std::string& text)
     if (parts.size() > 3)
         result += "|" + parts[3];
     return result;
+}
+
+std::wstring convertTsoEffectName(const System::IniFile::SectionRef& section)
+{
+    std::wstring name = section.getValue("_name").toString();
+    if (name != L"アニメーション効果" && name != L"カスタムオブジェクト" && name != L"カメラ効果")
+        return name;
+    std::wstring script = section.findValue("name").toString(L"");
+    if (!script.empty())
+        return script;
+    const System::IniFile::VALUE& type = section.getValue("type");
+    auto* settings = Setting::SettingService::Get();
+    const System::IniFile::VALUE* listed = nullptr;
+    if (settings) {
+        const std::string table = "OldScript." + System::wideToUtf8(name);
+        listed = settings->effect.getSection(table.c_str()).section().find(type.text);
+    }
+    if (!listed)
+        throw System::makeFormatException("convertTsoEffectName", "ini file parameter undefined.", L"%s type=%s",
+                                          name.c_str(), System::utf8ToWide(type.text).c_str());
+    return listed->toString();
 }
