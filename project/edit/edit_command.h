@@ -17,7 +17,10 @@
 #include <memory>
 #include <vector>
 
-namespace Effect { class EffectItemNumber; }
+namespace Effect {
+class EffectBase;
+class EffectItemNumber;
+} // namespace Effect
 
 namespace Edit {
 
@@ -114,6 +117,18 @@ void moveToPrevSection();
 // Enable tests of the preview's mid-point items at the frame.
 bool canAddSection(int frame);
 bool canDeleteSection(int frame);
+
+// ---- aliases ----
+// Saves the targets as an object alias (asks for its name and label).
+void saveObjectAlias();
+// Places the object alias (or an effect alias, as a new object) of the file
+// at the layer and frame of the current scene, as one undoable edit.
+void loadObjectAlias(const wchar_t* path, int layer, int frame);
+// Adds the effects of the effect alias to the focus object behind `after`
+// (null: where each belongs); with replace, `after` goes.
+void loadEffectAlias(const wchar_t* path, const Effect::EffectBase* after, bool replace);
+// Saves one effect of the settings window as an effect alias.
+void saveEffectAliasFile(const std::shared_ptr<Effect::EffectBase>& effect);
 
 // ---- scenes ----
 // A new scene for a media file dropped on the scene list: its size and rates

@@ -57,6 +57,11 @@ bool EditHost::inputNumber(const wchar_t* title, const wchar_t*, double&, double
     return cancelled("Dialog::InputNumberDialog::show", title);
 }
 
+bool EditHost::showAliasDialog(const std::wstring& subject, bool, std::wstring&, std::wstring&)
+{
+    return cancelled("Dialog::AliasDialog::show", subject.c_str());
+}
+
 bool EditHost::showSaveFileDialog(std::wstring&, const std::wstring& filter)
 {
     return cancelled("Dialog::showSaveFileDialog", filter.c_str());

@@ -55,6 +55,11 @@ public:
     // One number row (label) under the title, within minimum .. maximum; true for OK.
     virtual bool inputNumber(const wchar_t* title, const wchar_t* label, double& value, double minimum,
                              double maximum);
+    // The alias dialog ("エイリアスを作成" and the subject: a key of the Dialog
+    // table when subjectIsKey, else a display name as it is) with its name and
+    // label rows filled in; true for OK with the name and label chosen.
+    virtual bool showAliasDialog(const std::wstring& subject, bool subjectIsKey, std::wstring& name,
+                                 std::wstring& label);
     // The save-file dialog starting at path; true with the chosen path.
     virtual bool showSaveFileDialog(std::wstring& path, const std::wstring& filter);
     // The box that tells of an exception that ended the main loop.

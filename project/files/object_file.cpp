@@ -21,17 +21,16 @@ namespace {
 
 constexpr const char* LoadPlace = "Edit::LayerObjectManager::loadObjectIniFile";
 
-[[noreturn]] void invalidFrames(const std::string& section, const char* message)
-{
-    throw System::makeException(LoadPlace, message, ("section=" + section).c_str());
-}
+} // namespace
 
-// The frame list: start, absolute mid-point frames, end; each in 0 .. FrameLimit.
-std::vector<int> parseFrameList(const std::string& text, const std::string& section)
+std::vector<int> ProjectFileLines::parseFrameList(const std::string& text, const std::string& section, const char* place)
 {
+    auto invalid = [&](const char* message) {
+        throw System::makeException(place, message, ("section=" + section).c_str());
+    };
     const std::vector<std::string> parts = System::splitComma(text);
     if (parts.size() < 2)
-        invalidFrames(section, "not enough frame number list.");
+        invalid("not enough frame number list.");
     std::vector<int> frames;
     frames.reserve(parts.size());
     for (const std::string& part : parts) {
@@ -40,15 +39,13 @@ std::vector<int> parseFrameList(const std::string& text, const std::string& sect
         errno = 0;
         const long long v = std::strtoll(begin, &end, 10);
         if (end == begin || *end != '\0' || errno == ERANGE || v < 0 || v > FrameLimit)
-            invalidFrames(section, "invalid frame number list.");
+            invalid("invalid frame number list.");
         frames.push_back(static_cast<int>(v));
     }
     if (frames.back() < frames.front())
-        invalidFrames(section, "invalid frame number list.");
+        invalid("invalid frame number list.");
     return frames;
 }
-
-} // namespace
 
 void LayerObjectManager::saveObjectIniFile(System::File& file, const Object& object, int section, int sceneId,
                                            bool focus, GroupNumbers& groups) const
@@ -93,7 +90,7 @@ std::shared_ptr<Object> LayerObjectManager::loadObjectIniFile(Project& project, 
     const int layer = values.getValue("layer").toInt();
     if (layer < 0 || layer >= LayerLimit)
         throw System::makeException(LoadPlace, "invalid layer number.", ("section=" + name).c_str());
-    const std::vector<int> frames = parseFrameList(values.getValue("frame").text, name);
+    const std::vector<int> frames = parseFrameList(values.getValue("frame").text, name, LoadPlace);
 
     const std::shared_ptr<Scene> scene = project.getScene(sceneId);
     const std::shared_ptr<Object> object = scene->addObject(layer, frames.front(), frames.back());
@@ -102,7 +99,7 @@ std::shared_ptr<Object> LayerObjectManager::loadObjectIniFile(Project& project, 
         object->clipping = values.findValue("clipping").toInt(0) != 0;
         for (size_t i = 1; i + 1 < frames.size(); ++i) {
             if (!object->canAddSectionAt(frames[i]))
-                invalidFrames(name, "invalid frame number list.");
+                throw System::makeException(LoadPlace, "invalid frame number list.", ("section=" + name).c_str());
             object->addMidPoint(frames[i]);
         }
         if (const int number = values.findValue("group").toInt(0)) {

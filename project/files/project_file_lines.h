@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Edit::ProjectFileLines {
 
@@ -46,5 +47,10 @@ inline void writeFloat(System::File& file, std::string_view key, double value)
     std::snprintf(text, sizeof text, "%f", value);
     writeValue(file, key, text);
 }
+
+// A frame list "start,mid,...,end": at least two numbers in 0 .. FrameLimit,
+// the last not before the first; throws "not enough frame number list." or
+// "invalid frame number list." naming the place and section.
+std::vector<int> parseFrameList(const std::string& text, const std::string& section, const char* place);
 
 } // namespace Edit::ProjectFileLines

@@ -102,6 +102,20 @@ public:
     static std::shared_ptr<Object> loadObjectTsoFile(Scene& scene, System::IniFile& ini, int section,
                                                      GroupNumbers& groups);
 
+    // ---- alias files ----
+    // Places the object of an object alias's section "Object" on the layer from
+    // start on (to end, or for the file's own length), behind the objects that
+    // cover start and before the next one. A failure removes it again and throws.
+    static std::shared_ptr<Object> loadObjectAliasFile(Scene& scene, System::IniFile& ini, int layer, int start,
+                                                       int end);
+    // The same for an effect alias: a new object whose chain is the file's effects.
+    static std::shared_ptr<Object> loadObjectAliasFileEffect(Scene& scene, System::IniFile& ini, int layer,
+                                                             int start, int end);
+    // Appends a detached copy of the object of section "<section>" of a
+    // multi-object alias (its layer, frames, flags, mid points and effects).
+    static void pushObjectAliasFileToObjectList(System::IniFile& ini, int section,
+                                                std::vector<std::shared_ptr<Object>>& list);
+
     int lastLayer = 0; // highest layer holding an object
     int lastFrame = 0; // greatest end frame
     std::vector<std::unique_ptr<LayerObjectList>> layers;

@@ -65,6 +65,12 @@ public:
     // Reads the older object file's effect sections "<section>.0", ... and the
     // object's "camera" flag.
     void loadEffectTsoFile(System::IniFile& ini, const char* section);
+    // Adds the effects of an effect alias (sections "Effect.0", ...) in file
+    // order, the first behind `after` (when given), each next one behind the one before.
+    void loadEffectAliasFile(System::IniFile& ini, const Effect::EffectBase* after);
+    // Saves this object's flags and effects as an object alias, asking for its
+    // name and label (the settings window's "全体").
+    void saveObjectAliasFile();
 
     std::shared_ptr<Group> group;
     int start = 0; // first frame

@@ -1,5 +1,6 @@
 #include "ui/menus/edit_service_host.h"
 
+#include "ui/menus/alias_dialog.h"
 #include "ui/menus/dialog.h"
 #include "ui/menus/input_dialog.h"
 #include "ui/window/window_footer.h"
@@ -61,6 +62,21 @@ bool EditServiceHost::inputNumber(const wchar_t* title, const wchar_t* label, do
     if (!dialog.show())
         return false;
     value = dialog.value;
+    return true;
+}
+
+bool EditServiceHost::showAliasDialog(const std::wstring& subject, bool subjectIsKey, std::wstring& name,
+                                      std::wstring& label)
+{
+    AliasDialog dialog;
+    dialog.subject = subject;
+    dialog.subjectIsKey = subjectIsKey;
+    dialog.name = name;
+    dialog.label = label;
+    if (!dialog.show())
+        return false;
+    name = dialog.name;
+    label = dialog.label;
     return true;
 }
 

@@ -13,6 +13,8 @@ public:
     bool inputFrameLength(const wchar_t* title, int& frames, int maximum, int videoRate, int videoScale) override;
     bool inputNumber(const wchar_t* title, const wchar_t* label, double& value, double minimum,
                      double maximum) override;
+    bool showAliasDialog(const std::wstring& subject, bool subjectIsKey, std::wstring& name,
+                         std::wstring& label) override;
     bool showSaveFileDialog(std::wstring& path, const std::wstring& filter) override;
     void showApplicationException(const std::wstring& message) override;
     void setFooterMessage(const std::wstring& title, const std::wstring& detail, float progress) override;

@@ -1,0 +1,60 @@
+#include "ui/menus/alias_dialog.h"
+
+#include "core/log.h"
+#include "core/translate_service.h"
+#include "effect/effect_service.h"
+#include "project/files/alias_file.h"
+#include "ui/menus/dialog.h"
+
+namespace Dialog {
+
+namespace {
+
+AliasDialog::Answerer aliasAnswerer;
+// Refused names in a row before a stand-in that keeps answering them counts as Cancel.
+constexpr int RefusalLimit = 100;
+
+std::wstring translated(const std::wstring& text)
+{
+    if (Translate::TranslateService::enabled && Translate::TranslateService::Get())
+        return Translate::TranslateService::Get()->dialog.translate(text.c_str());
+    return text;
+}
+
+} // namespace
+
+std::wstring AliasDialog::caption() const
+{
+    return translated(L"エイリアスを作成") + L" - " + (subjectIsKey ? translated(subject) : subject);
+}
+
+bool AliasDialog::show()
+{
+    stopPlayback();
+    labels.clear();
+    if (Effect::EffectService* effects = Effect::EffectService::Get()) {
+        for (const wchar_t* text : effects->getEffectLabelList())
+            labels.emplace_back(text);
+    }
+    System::Log::info("Dialog::AliasDialog::show", L"%s", caption().c_str());
+    error.clear();
+    for (int attempt = 0; attempt < RefusalLimit; ++attempt) {
+        if (!aliasAnswerer || !aliasAnswerer(*this))
+            return false;
+        if (Edit::AliasFile::isValidName(name)) {
+            error.clear();
+            return true;
+        }
+        // The name becomes a file name in the alias folder.
+        error = L"エイリアス名が不正です";
+        System::Log::warn("Dialog::AliasDialog::show", L"invalid alias name [%s]", name.c_str());
+    }
+    return false;
+}
+
+void AliasDialog::setAnswerer(Answerer answerer)
+{
+    aliasAnswerer = std::move(answerer);
+}
+
+} // namespace Dialog
