@@ -12,6 +12,7 @@
 #include "core/service.h"
 #include "core/setting_service.h"
 #include "core/text.h"
+#include "effect/effect_item_color.h"
 #include "effect/effect_service.h"
 #include "effects/built_in_effects.h"
 #include "effects/filters/blur/bokashi_filter.h"
@@ -228,6 +229,34 @@ int run()
             continue;
         }
         const double rate = videoRate(*effect, samples > 100 ? 4 : 10);
+        rows.push_back({System::wideToUtf8(name), rate, samples, false, copyBound});
+    }
+    // The key, colour, clipping and deformation filters. The keys and
+    // 特定色域変換 get a green key colour (an unset one passes the picture on),
+    // 特定色域変換 red as its target. Samples per pixel: the key map 1, the
+    // 3 x 3 boundary 9 (クロマキー, カラーキー and 特定色域変換 at 境界補正 1),
+    // エッジ抽出 9, グラデーション 2 (gradient, then its blend), マスク 1,
+    // ラスター at its defaults the spread of the neighbouring rows' shifts
+    // (about 2 x 100 x 2 pi / 100 + 1 = 14), 極座標変換 up to 16 x 2; the clips
+    // read none, クリッピング and リサイズ at their defaults pass the picture on.
+    const std::vector<std::pair<const wchar_t*, double>> keyed = {
+        {L"クロマキー", 11}, {L"カラーキー", 10},  {L"ルミナンスキー", 1}, {L"エッジ抽出", 9},  {L"色調補正", 1},
+        {L"グラデーション", 2}, {L"単色化", 1},     {L"特定色域変換", 11},  {L"拡張色設定", 0},  {L"クリッピング", 0},
+        {L"斜めクリッピング", 0}, {L"扇クリッピング", 0}, {L"マスク", 1},     {L"波紋", 1},        {L"ラスター", 14},
+        {L"極座標変換", 32}, {L"リサイズ", 0},
+    };
+    for (const auto& [name, samples] : keyed) {
+        auto effect = effects->createEffect(name);
+        if (!effect) {
+            std::printf("%s is not registered\n", System::wideToUtf8(name).c_str());
+            continue;
+        }
+        for (Effect::EffectItem* item : effect->items)
+            if (auto* colour = dynamic_cast<Effect::EffectItemColor*>(item); colour && colour->none) {
+                const bool target = colour->name == L"変換後の色";
+                colour->r = target ? 255 : 0, colour->g = target ? 0 : 255, colour->b = 0, colour->none = false;
+            }
+        const double rate = videoRate(*effect, samples > 20 ? 4 : 10);
         rows.push_back({System::wideToUtf8(name), rate, samples, false, copyBound});
     }
     // Audio: stereo blocks of one frame at 48 kHz and 30 fps, a frame inside
