@@ -253,7 +253,8 @@ AudioBlockBuffer::AudioBlockBuffer(const RawAudioBuffer& raw)
             readInterleaved<2, readPcm16>(src, samples, getChannel(0), nullptr, readPcm16Stereo, readPcm16Mono);
         else
             readInterleaved<3, readPcm24>(src, samples, getChannel(0), nullptr, readPcm24Stereo, readPcm24Mono);
-        std::memcpy(getChannel(1), getChannel(0), size_t(samples) * 4);
+        if (samples > 0)
+            std::memcpy(getChannel(1), getChannel(0), size_t(samples) * 4);
     } else {
         invalidFormat(raw);
     }

@@ -14,7 +14,9 @@ namespace Fuzz {
 template <class... S, class F>
 void startServices(F warmUp)
 {
-    static System::ServiceStack* const services = [&] {
+    // Held in a variable the program keeps, so that the leak checker sees the
+    // services as reachable rather than lost.
+    static System::ServiceStack* volatile services = [&] {
         auto* stack = new System::ServiceStack;
         (stack->acquire<S>(), ...);
         warmUp();
