@@ -125,4 +125,33 @@ float4x4 rotationX(float degrees)
     return r;
 }
 
+namespace {
+float3 normalized(const float3& v)
+{
+    const float l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return l > 0 ? float3{v.x / l, v.y / l, v.z / l} : v;
+}
+float3 cross(const float3& a, const float3& b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+float dot(const float3& a, const float3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+} // namespace
+
+float4x4 lookToLH(const float3& eye, const float3& direction, const float3& up)
+{
+    const float3 forward = normalized(direction);
+    const float3 right = normalized(cross(up, forward));
+    const float3 upward = cross(forward, right);
+    float4x4 r = identity();
+    const float3 axes[3] = {right, upward, forward};
+    for (int c = 0; c < 3; ++c) {
+        r.m[0][c] = (&axes[c].x)[0];
+        r.m[1][c] = (&axes[c].x)[1];
+        r.m[2][c] = (&axes[c].x)[2];
+        r.m[3][c] = -dot(axes[c], eye);
+    }
+    return r;
+}
+
 } // namespace Math

@@ -48,5 +48,9 @@ float4x4 scaling(float x, float y, float z);
 float4x4 rotationZ(float degrees);
 float4x4 rotationY(float degrees);
 float4x4 rotationX(float degrees);
+// The left-handed view from eye looking along direction with the up vector:
+// the camera's right, up and forward axes as the columns of the rotation,
+// the eye moved to the origin.
+float4x4 lookToLH(const float3& eye, const float3& direction, const float3& up);
 
 } // namespace Math

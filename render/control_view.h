@@ -17,6 +17,8 @@ class ControlView {
 public:
     // Camera: the view-projection of the frame (world space to clip space).
     virtual Math::float4x4 getViewProjectionMatrix() const { return Math::identity(); }
+    // Camera: the direction it looks in (its target minus its eye); billboards turn towards it.
+    virtual Math::float3 getViewDirection() const { return {0.0f, 0.0f, 1.0f}; }
     // Group: its transform including every enclosing group.
     virtual Math::float4x4 getGroupMatrix() const { return Math::identity(); }
     // Group: the projection the group's objects are seen through.
