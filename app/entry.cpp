@@ -34,6 +34,7 @@
 #include "ui/menus/dialog.h"
 #include "ui/menus/edit_service_host.h"
 #include "ui/menus/output_service_host.h"
+#include "ui/menus/source_ui_host.h"
 #include "ui/settings/setting_windows.h"
 
 #include <exception>
@@ -129,6 +130,7 @@ int run()
     Edit::EditHost::install(&editHost);
     static Dialog::OutputServiceHost outputHost;
     Plugin::OutputHost::install(&outputHost);
+    Dialog::installSourceUi();
     int exitCode = 0;
     {
         System::ServiceStack services;
@@ -143,6 +145,7 @@ int run()
         }
         services.releaseAll();
     }
+    Dialog::uninstallSourceUi();
     Plugin::OutputHost::install(nullptr);
     Edit::EditHost::install(nullptr);
     System::Report::setSink({});

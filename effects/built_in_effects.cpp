@@ -1,6 +1,11 @@
 #include "effects/built_in_effects.h"
 
 #include "effects/filters/audio/audio_filters.h"
+#include "effects/objects/audio_output.h"
+#include "effects/objects/basic_output.h"
+#include "effects/objects/image_load.h"
+#include "effects/objects/movie_load.h"
+#include "effects/objects/scene_load.h"
 #include "effects/filters/basic/basic_effects.h"
 #include "effects/filters/blur/blur_direction_filter.h"
 #include "effects/filters/blur/blur_filter.h"
@@ -40,6 +45,17 @@ namespace {
 // the table, at its row number; rows not listed are not built yet.
 void beforeScripts(EffectService& s)
 {
+    s.registerEffect<MovieLoad>();        // 1 動画ファイル
+    s.registerEffect<ImageLoad>();        // 2 画像ファイル
+    s.registerEffect<AudioLoad>();        // 3 音声ファイル
+    s.registerEffect<SceneLoad>();        // 6 シーン
+    s.registerEffect<FrameLoad>();        // 7 フレームバッファ
+    s.registerEffect<AudioBufferLoad>();  // 8 オーディオバッファ
+    s.registerEffect<BeforeObjectLoad>(); // 9 直前オブジェクト
+    s.registerEffect<VideoOutput>();      // 10 標準描画
+    s.registerEffect<AudioOutput>();      // 11 音声再生
+    s.registerEffect<MovieOutput>();      // 12 映像再生
+    s.registerEffect<SimpleOutput>();     // 13 基本出力
     s.registerEffect<ColorFilter>();         // 21 色調補正
     s.registerEffect<GradationFilter>();     // 22 グラデーション
     s.registerEffect<MonochromeFilter>();    // 23 単色化

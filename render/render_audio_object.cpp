@@ -38,12 +38,16 @@ int64_t sampleAt(const Edit::Scene& scene, double frames)
 
 constexpr uint32_t Group = 8;
 
-// Adds gain x source to each target array in whole groups of eight.
+// Adds gain x source to the first count samples of the target: whole groups
+// of eight, then the rest one by one, so nothing past count is touched.
 __attribute__((target_clones("avx2", "default"))) void addScaled(float* __restrict target,
                                                                  const float* __restrict source, float gain,
-                                                                 uint32_t groups)
+                                                                 uint32_t count)
 {
-    for (uint32_t i = 0; i < groups * Group; ++i)
+    const uint32_t whole = count / Group * Group;
+    for (uint32_t i = 0; i < whole; ++i)
+        target[i] += gain * source[i];
+    for (uint32_t i = whole; i < count; ++i)
         target[i] += gain * source[i];
 }
 
@@ -159,10 +163,9 @@ void mixAudio(const RenderAudioObject& object, Media::AudioBlockBuffer& block, c
         return;
     float groupLeft, groupRight;
     getGroupAudioFactors(object, groupLeft, groupRight);
-    const uint32_t groups = (n + Group - 1) / Group;
     // Channel 0 is the left (second) array, 1 the right (first); mono answers its one array.
-    addScaled(block.getChannel(0), samples.getChannel(0), object.leftGain * groupLeft, groups);
-    addScaled(block.getChannel(1), samples.getChannel(1), object.rightGain * groupRight, groups);
+    addScaled(block.getChannel(0), samples.getChannel(0), object.leftGain * groupLeft, n);
+    addScaled(block.getChannel(1), samples.getChannel(1), object.rightGain * groupRight, n);
 }
 
 } // namespace Render

@@ -66,7 +66,7 @@ void getGroupAudioFactors(const RenderAudioObject& object, float& left, float& r
 // What the sounding outputs do once they have set the gains: with n the
 // smaller sample count of block and samples, block.left += leftGain x
 // groupLeft x samples.left and block.right += rightGain x groupRight x
-// samples.right in whole groups of eight (a mono source feeds both sides, a
+// samples.right over exactly n samples (a mono source feeds both sides, a
 // mono block takes both additions).
 void mixAudio(const RenderAudioObject& object, Media::AudioBlockBuffer& block, const Media::AudioBlockBuffer& samples);
 

@@ -226,6 +226,9 @@ void InputService::clearFileCache()
         dropped.swap(fileCache.entries);
         fileCache.costSum = 0;
     }
+    // Skips 0, the stamp of information never read.
+    if (++mediaInfoGeneration == 0)
+        ++mediaInfoGeneration;
 }
 
 } // namespace Plugin

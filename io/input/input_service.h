@@ -11,6 +11,7 @@
 #include "core/config.h"
 #include "core/service.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -48,8 +49,12 @@ public:
     // Opens the file through the readers of its extension; throws on failure.
     std::shared_ptr<InputFile> openFile(const std::wstring& name, int type);
 
-    // Drops every cached file (files still held elsewhere stay open).
+    // Drops every cached file (files still held elsewhere stay open) and moves
+    // the media generation on.
     void clearFileCache();
+    // The media generation: the media sources read their file information
+    // again when it differs from the stamp they read it at (never 0).
+    static inline std::atomic<int> mediaInfoGeneration{1};
     // Evicts the least recently used files until the cache is within its
     // limit. The caller holds fileCache.mutex (set fileCache.limit under it first).
     void trimFileHandleCache();

@@ -32,6 +32,13 @@ void BaseMenu::insertSeparator()
     items.push_back(std::move(item));
 }
 
+BaseMenu& BaseMenu::insertSubMenu(const std::wstring& text)
+{
+    MenuItem& item = insertItem(text, nullptr);
+    item.subMenu = std::make_unique<BaseMenu>();
+    return *item.subMenu;
+}
+
 bool BaseMenu::runItem(size_t index)
 {
     if (index >= items.size())

@@ -11,6 +11,8 @@
 
 namespace Window {
 
+class BaseMenu;
+
 class MenuItem {
 public:
     void setEnable(bool enable) { enabled = enable; }
@@ -20,6 +22,7 @@ public:
 
     std::wstring text; // as shown
     std::function<void()> callback;
+    std::unique_ptr<BaseMenu> subMenu; // the items shown beside this one, or none
     bool enabled = true;
     bool checked = false;
     bool radio = false;
@@ -36,6 +39,8 @@ public:
     // Appends a string item whose command runs the callback.
     MenuItem& insertItem(const std::wstring& text, std::function<void()> callback);
     void insertSeparator();
+    // Appends an item that opens a sub-menu, returned empty for the caller to fill.
+    BaseMenu& insertSubMenu(const std::wstring& text);
     // Runs the command of the item at the index when it is an enabled string
     // item; whether it ran.
     bool runItem(size_t index);

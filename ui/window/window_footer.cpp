@@ -39,6 +39,11 @@ void ToolTips::show(ScreenPoint at, const std::wstring& newText)
     System::Log::verbose("Window::ToolTips::show", L"(%d, %d) %s", at.x, at.y, newText.c_str());
 }
 
+void ToolTips::showAtCursor(const std::wstring& newText)
+{
+    show({0, CursorHeight}, newText);
+}
+
 void ToolTips::hide()
 {
     visible = false;

@@ -32,6 +32,10 @@ public:
 
     // Shows the text at the point (screen pixels).
     void show(ScreenPoint point, const std::wstring& text);
+    // Shows the text below the mouse cursor, moved down by the cursor's
+    // height, until the mouse moves. Without a window the cursor stands at 0, 0.
+    void showAtCursor(const std::wstring& text);
+    static constexpr int CursorHeight = 32;
     void hide();
 
     bool visible = false;

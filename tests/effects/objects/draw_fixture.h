@@ -2,7 +2,10 @@
 // The drawing core's world: the graphics device on the software driver, a
 // small scene, an object whose in-test output places it with an editable
 // drawing state, and a camera control with fixed matrices on the control view.
+#include "core/setting_service.h"
 #include "effect/effect_base.h"
+#include "effect/effect_service.h"
+#include "effects/built_in_effects.h"
 #include "effects/objects/output_shader_effect.h"
 #include "project/model/object.h"
 #include "project/model/scene.h"
@@ -65,6 +68,10 @@ protected:
     void SetUp() override
     {
         ObjectFixture::SetUp();
+        services.acquire<Setting::SettingService>();
+        Effect::EffectService::builtInEffects = Effect::builtInEffectTable();
+        effects = services.acquire<Effect::EffectService>();
+        Effect::EffectService::builtInEffects = {};
         scene = std::make_unique<Edit::Scene>(1, 0);
         scene->width = W;
         scene->height = H;
@@ -83,6 +90,7 @@ protected:
         render = Render::RenderObject{};
         object.reset();
         cameraObject.reset();
+        services.releaseAll();
         ObjectFixture::TearDown();
     }
 
@@ -96,6 +104,18 @@ protected:
         return *camera;
     }
 
+    // Puts a registered effect as the object's output.
+    template <class T>
+    std::shared_ptr<T> useOutput()
+    {
+        auto made = std::dynamic_pointer_cast<T>(effects->createEffect(T::Name));
+        EXPECT_TRUE(made) << "not registered";
+        object->effects[1] = made;
+        return made;
+    }
+
+    System::ServiceStack services;
+    Effect::EffectService* effects = nullptr;
     std::unique_ptr<Edit::Scene> scene;
     std::shared_ptr<Edit::Object> object;
     std::shared_ptr<Edit::Object> cameraObject;

@@ -1,0 +1,292 @@
+#include "effects/objects/movie_load.h"
+
+#include "effect/effect_service.h"
+#include "io/input/input_file.h"
+#include "io/input/input_service.h"
+#include "media/audio_buffer.h"
+#include "media/image_buffer.h"
+#include "media/resource_buffer.h"
+#include "media/yuv_format.h"
+#include "project/edit/edit_service.h"
+#include "project/edit/undo_service.h"
+#include "project/edit/update_section.h"
+#include "project/model/object.h"
+#include "project/model/scene.h"
+#include "render/cache/audio_cache.h"
+#include "render/cache/image_cache.h"
+#include "render/cache/waveform_cache.h"
+#include "render/render_audio_object.h"
+
+namespace Effect {
+
+namespace {
+
+const wchar_t* filterOf(std::wstring Plugin::InputService::*filter)
+{
+    Plugin::InputService* input = Plugin::InputService::Get();
+    return input ? (input->*filter).c_str() : L"";
+}
+
+bool opens(const wchar_t* path, int type)
+{
+    Plugin::InputService* input = Plugin::InputService::Get();
+    return input && path && *path && input->getInputFile(path, type) != nullptr;
+}
+
+// Runs the change as an undoable edit of the scene's focus object, when the
+// effect still stands in its chain.
+void editFocusEffect(EffectBase* effect, const std::function<void()>& change)
+{
+    Edit::EditService* edit = Edit::EditService::Get();
+    if (!edit || !edit->currentScene)
+        return;
+    Edit::UpdateSection update(*edit);
+    std::shared_ptr<Edit::Object> focus = update.scene ? update.scene->focusObject : nullptr;
+    if (!focus)
+        return;
+    for (const std::shared_ptr<EffectBase>& entry : focus->effects) {
+        if (entry.get() != effect)
+            continue;
+        update.openUndoStep();
+        if (Undo::UndoService* undo = Undo::UndoService::Get())
+            undo->addEffectUpdate(entry);
+        update.notifyEdit = true;
+        update.targetObject = focus;
+        change();
+        return;
+    }
+}
+
+} // namespace
+
+const wchar_t* mediaFileName(const std::wstring& path, const wchar_t* displayName)
+{
+    if (path.empty())
+        return translatedEffectText(displayName);
+    const size_t slash = path.find_last_of(L"\\/");
+    return path.c_str() + (slash == std::wstring::npos ? 0 : slash + 1);
+}
+
+std::unique_ptr<Media::AudioBlockBuffer> MediaAudioSource::readAudio(InputMovieEffect& media, const std::wstring& name,
+                                                                     unsigned track, Render::RenderObject& object,
+                                                                     bool preload)
+{
+    InputMovieEffect::MediaInfo info;
+    if (!media.updateMediaInfo(&info) || !cacheService || !cacheService->audioCache)
+        return nullptr;
+    const double x = media.getAudioPosition(object);
+    if (x >= info.duration)
+        return nullptr;
+    const Render::RenderAudioObject& audio = Render::RenderAudioObject::from(object);
+    const Cache::AudioPlayPosition at{audio.sampleOffset, static_cast<uint32_t>(audio.audioRate)};
+    const double base = x - media.getElapsedMediaTime(object);
+    const double speed = media.getPlaySpeed(object);
+    const uint32_t count = static_cast<uint32_t>(std::max(audio.sampleCount, 0));
+    if (preload) {
+        cacheService->audioCache->preloadAudio(name, track, at, count, base, speed);
+        return nullptr;
+    }
+    return cacheService->audioCache->getAudio(name, track, at, count, base, speed);
+}
+
+// ---- 動画ファイル ----
+
+MovieLoad::MovieLoad()
+    : MediaAudioSource(Name, EffectType::Input, MediaType::VideoAudio, MediaType::VideoAudio, L""),
+      file(items, L"ファイル", filterOf(&Plugin::InputService::videoFilter))
+{
+    speed.notify = file.notify = track.notify = true;
+    track.visible = false;
+    positionItem = &position;
+    speedItem = &speed;
+    fileItem = &file;
+    loopItem = &loop;
+    trackItem = &track;
+    openType = Plugin::InputService::TypeVideo;
+    setPlayPositionMovement();
+}
+
+std::unique_ptr<Media::ResourceBuffer> MovieLoad::inputVideo(Render::RenderObject& object)
+{
+    if (!updateMediaInfo() || !cacheService || !cacheService->imageCache)
+        return nullptr;
+    const double p = getVideoPosition(object);
+    std::shared_ptr<Media::ImageBuffer> image = cacheService->imageCache->getMovieImage(file.path, selectedTrack(), p);
+    const int options[2] = {yuv.colorSpace, yuv.colorRange};
+    return Media::ResourceBuffer::createFromImage(image, options);
+}
+
+void MovieLoad::preInputVideo(Render::RenderObject& object)
+{
+    if (updateMediaInfo() && cacheService && cacheService->imageCache)
+        cacheService->imageCache->preloadMovieImage(file.path, selectedTrack(), getVideoPosition(object));
+}
+
+std::unique_ptr<Media::AudioBlockBuffer> MovieLoad::inputAudio(Render::RenderObject& object)
+{
+    return readAudio(*this, file.path, selectedTrack(), object, false);
+}
+
+void MovieLoad::preInputAudio(Render::RenderObject& object) { readAudio(*this, file.path, selectedTrack(), object, true); }
+
+const wchar_t* MovieLoad::getName() { return mediaFileName(file.path, name); }
+
+int MovieLoad::getAudioInfo(int selector)
+{
+    if (selector == 0)
+        return file.path.empty() ? 0 : withAudio.value;
+    if (selector == 1) {
+        Plugin::InputService* input = Plugin::InputService::Get();
+        std::shared_ptr<Plugin::InputFile> opened =
+            input && !file.path.empty() ? input->getInputFile(file.path, Plugin::InputService::TypeVideo) : nullptr;
+        return opened && (opened->flags & Plugin::InputFile::FlagAudio) ? opened->audioTrackCount : 0;
+    }
+    return 0;
+}
+
+std::shared_ptr<Media::WaveformBuffer> MovieLoad::getWaveform()
+{
+    MediaInfo info;
+    if (!updateMediaInfo(&info) || !info.hasAudio || !cacheService || !cacheService->waveformCache)
+        return nullptr;
+    return cacheService->waveformCache->getWaveform(file.path, selectedTrack());
+}
+
+double MovieLoad::getWaveformPosition(Render::RenderObject& object) { return getAudioPosition(object) * 128; }
+
+bool MovieLoad::itemEvent(ItemEvent& event)
+{
+    bool result = false;
+    switch (event.code) {
+    case ItemEvent::ItemChanged: {
+        const auto* item = static_cast<const EffectItem*>(event.payload);
+        if (item == &speed)
+            return fitLengthToSpeed(event);
+        if (item == &track) {
+            resetMediaInfo();
+            return !file.path.empty() && updateMediaInfo();
+        }
+        if (item != &file)
+            return false;
+        if (event.update) {
+            event.update->updateSettingList = true;
+            event.update->updateTimeSetting = true;
+            event.update->updateColorSetting = true;
+            event.update->updateTextSetting = true;
+        }
+        result = setFile(event);
+        break;
+    }
+    case ItemEvent::FileSet: result = setDroppedFile(event, static_cast<const wchar_t*>(event.payload)); break;
+    case 3:
+    case 4:
+    case 5: return adjustToEdit(event);
+    case ItemEvent::SoundTrack:
+        updateMediaInfo();
+        if (event.payload)
+            track.value = *static_cast<const int*>(event.payload);
+        return false;
+    case ItemEvent::ToolTip: return showInformation();
+    default: return false;
+    }
+    MediaInfo info;
+    withAudio.value = updateMediaInfo(&info) && info.hasAudio ? 1 : 0;
+    return result;
+}
+
+bool MovieLoad::isSupportedFile(const wchar_t* path) { return opens(path, Plugin::InputService::TypeVideo); }
+
+void MovieLoad::updateItemState() { updateTrackItem(); }
+
+std::vector<SourceUi::MenuEntry> MovieLoad::makeYuvMenu()
+{
+    MediaInfo info;
+    updateMediaInfo(&info);
+    SourceUi::MenuEntry space;
+    space.text = L"YUV色空間";
+    const auto& table = Media::YUVformat::yuvToRgbTable();
+    for (int i = 0; i <= static_cast<int>(table.size()); ++i) {
+        SourceUi::MenuEntry entry;
+        entry.text = i == 0 ? std::wstring(L"自動") : table[size_t(i) - 1].name;
+        entry.checked = yuv.colorSpace == i;
+        entry.action = [this, i] { editFocusEffect(this, [this, i] { yuv.colorSpace = i; }); };
+        space.children.push_back(std::move(entry));
+    }
+    SourceUi::MenuEntry range;
+    range.text = L"YUVレンジ";
+    range.enabled = !info.isYC48;
+    const wchar_t* ranges[2] = {L"Limited", L"Full"};
+    for (int i = 0; i < 2; ++i) {
+        SourceUi::MenuEntry entry;
+        entry.text = ranges[i];
+        entry.checked = yuv.colorRange == i;
+        entry.action = [this, i] { editFocusEffect(this, [this, i] { yuv.colorRange = i; }); };
+        range.children.push_back(std::move(entry));
+    }
+    return {std::move(space), std::move(range)};
+}
+
+// ---- 音声ファイル ----
+
+AudioLoad::AudioLoad()
+    : MediaAudioSource(Name, EffectType::Input, MediaType::Audio, MediaType::Audio, L""),
+      file(items, L"ファイル", filterOf(&Plugin::InputService::audioFilter))
+{
+    speed.notify = file.notify = track.notify = true;
+    track.visible = false;
+    positionItem = &position;
+    speedItem = &speed;
+    fileItem = &file;
+    loopItem = &loop;
+    trackItem = &track;
+    openType = Plugin::InputService::TypeAudio;
+    setPlayPositionMovement();
+}
+
+std::unique_ptr<Media::AudioBlockBuffer> AudioLoad::inputAudio(Render::RenderObject& object)
+{
+    return readAudio(*this, file.path, selectedTrack(), object, false);
+}
+
+void AudioLoad::preInputAudio(Render::RenderObject& object) { readAudio(*this, file.path, selectedTrack(), object, true); }
+
+const wchar_t* AudioLoad::getName() { return mediaFileName(file.path, name); }
+
+std::shared_ptr<Media::WaveformBuffer> AudioLoad::getWaveform()
+{
+    MediaInfo info;
+    if (!updateMediaInfo(&info) || !info.hasAudio || !cacheService || !cacheService->waveformCache)
+        return nullptr;
+    return cacheService->waveformCache->getWaveform(file.path, selectedTrack());
+}
+
+double AudioLoad::getWaveformPosition(Render::RenderObject& object) { return getAudioPosition(object) * 128; }
+
+bool AudioLoad::itemEvent(ItemEvent& event)
+{
+    switch (event.code) {
+    case ItemEvent::ItemChanged: {
+        const auto* item = static_cast<const EffectItem*>(event.payload);
+        if (item == &speed)
+            return fitLengthToSpeed(event);
+        resetMediaInfo();
+        if (item == &track)
+            return !file.path.empty() && updateMediaInfo();
+        if (item == &file)
+            return setFile(event);
+        return false;
+    }
+    case ItemEvent::FileSet: return setDroppedFile(event, static_cast<const wchar_t*>(event.payload));
+    case 3:
+    case 4:
+    case 5: return adjustToEdit(event);
+    case ItemEvent::ToolTip: return showInformation();
+    default: return false;
+    }
+}
+
+bool AudioLoad::isSupportedFile(const wchar_t* path) { return opens(path, Plugin::InputService::TypeAudio); }
+
+void AudioLoad::updateItemState() { updateTrackItem(); }
+
+} // namespace Effect
