@@ -123,7 +123,7 @@ TEST_F(SkeletonTest, InstancesMadeAfterStartUpBuildNoShader)
     for (auto& [name, define] : effects->effects) {
         std::shared_ptr<Effect::EffectBase> instance = effects->createEffect(name.c_str());
         ASSERT_TRUE(instance);
-        if (instance->mediaType == Effect::MediaType::Video)
+        if (instance->effectType == Effect::EffectType::Filter && instance->mediaType == Effect::MediaType::Video)
             instance->filterVideo(render, upload(fixture()));
     }
     EXPECT_EQ(device.shadersMade, 0);

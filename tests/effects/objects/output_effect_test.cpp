@@ -129,8 +129,9 @@ TEST_F(OutputEffectTest, BasicOutputRoundsHalvesAwayAndTakesTheDirectRouteOnlyWh
     const Picture half = readFrame(*frame);
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
-            if (x < 7 || x >= 9 || y < 7 || y >= 9)
+            if (x < 7 || x >= 9 || y < 7 || y >= 9) {
                 ASSERT_EQ(half[size_t(y) * W + x][3], 0.0f) << x << "," << y;
+            }
         }
 }
 
