@@ -211,7 +211,7 @@ TEST_F(Export, SampleWindowsTileTheFramesSound)
                 ASSERT_EQ(std::memcmp(out.data.data, &whole[size_t(at) * 2], size_t(expected) * 8), 0) << at;
                 at += expected;
             }
-            // 16-bit windows, and the spec's case of half a frame either side.
+            // 16-bit windows, and a window half a frame to either side.
             if (r.audioRate == 48000) {
                 job.getAudioSamples(out, 2400, 1600, 1);
                 ASSERT_EQ(out.sampleCount, 1600);
