@@ -6,14 +6,14 @@
 // it takes only to list and read the same files, the floor of any reader (no
 // other program does this work).
 #include "core/file_name.h"
+#include "core/module_trust_list.h"
 #include "core/service.h"
 #include "core/setting_service.h"
 #include "core/text.h"
 #include "effect/effect_service.h"
+#include "effect/script_service.h"
 #include "effects/objects/script_effect_kinds.h"
 #include "script/lua_script.h"
-#include "script/module_trust_list.h"
-#include "script/script_service.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,13 +2,13 @@
 
 #include "core/failure.h"
 #include "core/log.h"
+#include "core/module_trust_list.h"
 #include "core/report.h"
 #include "core/setting_service.h"
 #include "core/text.h"
 #include "effect/effect_base.h"
 #include "effect/movement.h"
 #include "effect/resource_lists.h"
-#include "script/module_trust_list.h"
 
 #include <algorithm>
 

@@ -6,13 +6,13 @@
 #include "core/failure.h"
 #include "core/file_name.h"
 #include "core/ini_file.h"
+#include "core/module_trust_list.h"
 #include "core/text.h"
 #include "core/translate_service.h"
 #include "effect/effect_base.h"
 #include "effect/script_file_parser.h"
 #include "effect/script_movement.h"
 #include "platform/os/folder.h"
-#include "script/module_trust_list.h"
 
 #include <exception>
 

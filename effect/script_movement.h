@@ -3,7 +3,7 @@
 // script file. Its header lines set the defaults an item takes over.
 #include "effect/movement.h"
 #include "effect/script_file_parser.h"
-#include "script/script_service.h"
+#include "effect/script_service.h"
 
 namespace Effect {
 

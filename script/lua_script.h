@@ -2,7 +2,7 @@
 // The two script engines. Each is a Lua 5.1 interface in a shared library that
 // is loaded at the first run; until the engines load their libraries every
 // instance they are asked for fails with "not implement.".
-#include "script/script_plugin.h"
+#include "effect/script_plugin.h"
 
 namespace Plugin {
 

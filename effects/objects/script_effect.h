@@ -5,7 +5,7 @@
 // share (name, information, folder, text, engine) lives in one common resource.
 #include "effect/effect_base.h"
 #include "effect/script_file_parser.h"
-#include "script/script_service.h"
+#include "effect/script_service.h"
 
 #include <memory>
 #include <string>

@@ -3,9 +3,9 @@
 // as a script effect.
 #include "effect/script_file_parser.h"
 #include "effect/script_movement.h"
+#include "effect/script_service.h"
 #include "effects/objects/script_effect_kinds.h"
 #include "script/lua_script.h"
-#include "script/script_service.h"
 #include "tests/fuzz/fuzz_services.h"
 #include "tests/fuzz/fuzz_target.h"
 

@@ -1,7 +1,7 @@
 // The engine registry: keys, the default engine, failures.
 #include "core/service.h"
+#include "effect/script_service.h"
 #include "script/lua_script.h"
-#include "script/script_service.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -5,11 +5,11 @@
 // table, in menu order.
 #include "core/text.h"
 #include "effect/effect_define.h"
+#include "effect/script_service.h"
 #include "effects/objects/material_setting.h"
 #include "effects/objects/script_edit.h"
 #include "effects/objects/script_effect_kinds.h"
 #include "script/lua_script.h"
-#include "script/script_service.h"
 #include "tests/effects/filters/filter_fixture.h"
 #include "tests/support/test_support.h"
 

@@ -2,17 +2,17 @@
 // movements, named, labelled and trusted as the user expects; a reload refreshes
 // their texts only.
 #include "core/file_name.h"
+#include "core/module_trust_list.h"
 #include "core/service.h"
 #include "core/setting_service.h"
 #include "core/text.h"
 #include "effect/effect_service.h"
 #include "effect/script_movement.h"
+#include "effect/script_service.h"
 #include "effects/objects/script_effect_kinds.h"
 #include "platform/os/folder.h"
 #include "platform/ui/application.h"
 #include "script/lua_script.h"
-#include "script/module_trust_list.h"
-#include "script/script_service.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

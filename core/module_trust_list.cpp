@@ -1,4 +1,4 @@
-#include "script/module_trust_list.h"
+#include "core/module_trust_list.h"
 
 #include "core/file.h"
 #include "core/ini_file.h"

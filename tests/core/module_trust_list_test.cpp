@@ -1,10 +1,10 @@
 // The trust list: what is asked, what is remembered in module.ini and when the
 // file is written.
 #include "core/file_name.h"
+#include "core/module_trust_list.h"
 #include "core/service.h"
 #include "core/text.h"
 #include "platform/ui/application.h"
-#include "script/module_trust_list.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "script/script_service.h"
+#include "effect/script_service.h"
 
 #include "core/failure.h"
 #include "core/log.h"

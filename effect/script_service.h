@@ -2,7 +2,7 @@
 // The registry of script engines, by key ("lua", "luaJIT"). Filled at start-up,
 // only read afterwards.
 #include "core/service.h"
-#include "script/script_plugin.h"
+#include "effect/script_plugin.h"
 
 #include <exception>
 #include <memory>
