@@ -29,7 +29,9 @@
 #include "effects/filters/light/flash_filter.h"
 #include "effects/filters/light/glow_filter.h"
 #include "effects/filters/light/light_filter.h"
+#include "effects/filters/placement/image_loop.h"
 #include "effects/filters/placement/object_divide.h"
+#include "effects/filters/placement/temp_draw.h"
 #include "effects/filters/placement/transition_filters.h"
 #include "effects/filters/processing/noise_filter.h"
 #include "effects/filters/processing/processing_filters.h"
@@ -92,6 +94,8 @@ void beforeScripts(EffectService& s)
     s.registerEffect<DeinterlaceFilter>();    // 55 インターレース解除
     s.registerEffect<NoiseFilter>();          // 56 ノイズ
     s.registerEffect<MosaicFilter>();         // 57 モザイク
+    s.registerEffect<TempDraw>();             // 58 オフスクリーン描画
+    s.registerEffect<ImageLoop>();            // 59 画像ループ
     s.registerEffect<ObjectDivide>();         // 60 オブジェクト分割
     s.registerEffect<FadeFilter>();           // 61 フェード
     s.registerEffect<WipeFilter>();           // 62 ワイプ

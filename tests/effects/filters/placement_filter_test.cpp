@@ -1,9 +1,14 @@
 // The placement and transition filters: フェード's factors and frame offset,
 // ワイプ's masks and inversion per phase, 振動's terms and repeatable random
-// strengths, and オブジェクト分割's pieces drawn through the output.
+// strengths, 画像ループ's tiles on one canvas or drawn as objects of their
+// own, オブジェクト分割's pieces drawn through the output, and オフスクリーン描画
+// drawing in frame space for a direct composite.
 #include "effects/filters/basic/basic_effects.h"
+#include "effects/filters/placement/image_loop.h"
 #include "effects/filters/placement/object_divide.h"
+#include "effects/filters/placement/temp_draw.h"
 #include "effects/filters/placement/transition_filters.h"
+#include "effects/objects/basic_output.h"
 #include "effects/filters/processing/seed_random.h"
 #include "media/transition.h"
 #include "project/model/scene.h"
@@ -254,6 +259,160 @@ TEST_F(PlacementFilterTest, ObjectDivideSkipsPiecesOfNoPixels)
         EXPECT_TRUE(near(d.picture, Ref::canvas(in, 1, 3, -int(i), 0), 0));
     }
     EXPECT_EQ(render.index, 100);
+}
+
+// ---- 画像ループ ----
+
+// The picture shifted by (dx, dy) pixels with wrap-around, over a canvas.
+Image wrapped(const Image& in, int width, int height, int dx, int dy)
+{
+    auto wrap = [](int v, int n) { return ((v % n) + n) % n; };
+    return Ref::generate(width, height,
+                         [&](int x, int y) { return in.at(wrap(x + dx, in.width), wrap(y + dy, in.height)); });
+}
+
+TEST_F(PlacementFilterTest, ImageLoopTilesTheCanvas)
+{
+    const Image in = fixture(100, 50); // a transparent margin and a half-transparent block
+    const struct {
+        double columns, rows, offsetX, offsetY;
+        int width, height, dx, dy;
+    } cases[] = {
+        {1, 1, 0, 0, 100, 50, 0, 0},      // the defaults: the picture itself
+        {3, 2, 0, 0, 300, 100, 0, 0},     // 3 x 2 repeats
+        {3, 2, 0.5, 0, 300, 100, 50, 0},  // every tile starts at the middle column
+        {2, 3, -0.25, 1.4, 200, 150, -25, 20}, // both ways, past a whole picture
+        {2.5, 1.4, 0, 0, 300, 50, 0, 0},  // counts rounded, halves away from zero
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.columns << " x " << c.rows << " offset " << c.offsetX << ", "
+                                        << c.offsetY);
+        // A dropped opaque picture of the output's size: the canvas the pool
+        // hands back must not show through the transparent parts.
+        upload(solid(c.width, c.height, {1, 0, 0, 1})).reset();
+        auto f = make<ImageLoop>();
+        f->columns.setValue(c.columns, 0);
+        f->rows.setValue(c.rows, 0);
+        f->offsetX.setValue(c.offsetX, 0);
+        f->offsetY.setValue(c.offsetY, 0);
+        const Image got = filter(*f, in);
+        EXPECT_TRUE(near(got, wrapped(in, c.width, c.height, c.dx, c.dy)));
+        if (c.offsetX == 0.5) {
+            const Image middle = Ref::generate(1, 100, [&](int, int y) { return in.at(50, y % 50); });
+            for (int tile = 0; tile < 3; ++tile)
+                EXPECT_TRUE(near(Ref::generate(1, 100, [&](int, int y) { return got.at(100 * tile, y); }), middle))
+                    << "tile " << tile;
+        }
+    }
+}
+
+TEST_F(PlacementFilterTest, ImageLoopDrawsEachTileAsAnObject)
+{
+    const Image in = fixture(10, 6);
+    auto loop = make<ImageLoop>();
+    loop->columns.setValue(3, 0);
+    loop->rows.setValue(2, 0);
+    loop->offsetX.setValue(0.5, 0);
+    loop->individual.value = true;
+    auto after = make<BasicAlpha>();
+    after->alpha.setValue(50, 0);
+    Media::RenderBuffer target(Media::Format::R16G16B16A16Float);
+    auto recorder = chainWithRecorder(render, *object, target, {loop, after},
+                                      [this](const Media::ResourceBuffer& b) { return download(b); });
+    render.index = 1;
+    render.num = 2;
+    render.drawState.x = 7;
+    upload(solid(10, 6, {1, 0, 0, 1})).reset();
+    EXPECT_EQ(loop->filterVideo(render, upload(in)), nullptr);
+    ASSERT_EQ(recorder->draws.size(), 6u);
+    const Image tile = wrapped(in, 10, 6, 5, 0);
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        const OutputRecorder::Draw& d = recorder->draws[size_t(i)];
+        EXPECT_EQ(d.index, 6 + i); // counting on from the object's index x 6
+        EXPECT_EQ(d.num, 12);
+        EXPECT_TRUE(near(d.picture, tile));
+        EXPECT_FLOAT_EQ(d.state.x, 7 + (i % 3 - 1) * 10.0f); // rows of three, centred
+        EXPECT_FLOAT_EQ(d.state.y, (i / 3 - 0.5f) * 6);
+        EXPECT_FLOAT_EQ(d.state.alpha, 0.5f); // the filter after it ran once on each tile
+    }
+    EXPECT_EQ(render.index, 12);
+    EXPECT_TRUE(render.skipOutputTransform);
+    EXPECT_FLOAT_EQ(render.drawState.alpha, 1);
+    EXPECT_FLOAT_EQ(render.drawState.x, 7);
+}
+
+// ---- オフスクリーン描画 ----
+
+// The input of the test object: one picture, made anew for each frame.
+class PictureInput : public EffectBase {
+public:
+    using Made = std::unique_ptr<Media::ResourceBuffer>;
+    explicit PictureInput(std::function<Made()> make)
+        : EffectBase(L"テスト入力", EffectType::Input, MediaType::Video, MediaType::Video, L""), make_(std::move(make))
+    {
+    }
+    std::shared_ptr<EffectBase> create() override { return std::make_shared<PictureInput>(make_); }
+    Made inputVideo(Render::RenderObject&) override { return make_(); }
+
+private:
+    std::function<Made()> make_;
+};
+
+TEST_F(PlacementFilterTest, TempDrawDrawsInFrameSpaceOnceAndTheOutputCompositesDirectly)
+{
+    const int FW = 40, FH = 30;
+    scene->width = FW;
+    scene->height = FH;
+    const Image in = fixture(10, 6);
+    auto input = std::make_shared<PictureInput>([&] { return upload(in); });
+    auto output = std::dynamic_pointer_cast<VideoOutput>(effects->createEffect(VideoOutput::Name));
+    ASSERT_TRUE(output);
+    output->x.setValue(4, 0);
+    output->y.setValue(-3, 0);
+    auto first = make<TempDraw>(), second = make<TempDraw>();
+    auto alpha = make<BasicAlpha>();
+    alpha->alpha.setValue(50, 0);
+    object->effects = {input, output, first, alpha, second};
+    Media::RenderBuffer frame(Media::Format::R16G16B16A16Float);
+    frame.createTexture2D(FW, FH);
+    auto reset = [&] {
+        at(0, 99, 5);
+        render.objectList = std::make_shared<Render::ObjectList>(Render::ObjectList{object});
+        render.drawState.target = &frame;
+        Shader::ShaderList::published()->copyShader.copyToRenderBuffer(frame, *upload(blank(FW, FH)));
+    };
+    // The object at (2, 1) before the filters, the output adding (4, -3):
+    // its top-left corner lands at (15 + 6, 12 - 2) of the frame.
+    const Image placed = Ref::canvas(in, FW, FH, 21, 10);
+
+    // The first one draws the object where the output would, and resets the placement.
+    reset();
+    render.drawState.x = 2;
+    render.drawState.y = 1;
+    render.drawState.sz = 2;
+    upload(solid(FW, FH, {1, 0, 0, 1})).reset();
+    std::unique_ptr<Media::ResourceBuffer> drawn = first->filterVideo(render, upload(in));
+    ASSERT_TRUE(drawn);
+    EXPECT_TRUE(near(download(*drawn), placed));
+    EXPECT_TRUE(render.offscreenDrawn);
+    EXPECT_TRUE(render.focusFixedSize);
+    EXPECT_EQ(render.drawState.x, 0);
+    EXPECT_EQ(render.drawState.y, 0);
+    EXPECT_EQ(render.drawState.sz, 1);
+    // The second one passes the picture on unchanged.
+    Media::ResourceBuffer* raw = drawn.get();
+    EXPECT_EQ(second->filterVideo(render, std::move(drawn)).get(), raw);
+
+    // The whole chain: drawn once, faded by the filter between, and
+    // composited unmoved (the output's X and Y are not added again).
+    reset();
+    render.drawState.x = 2;
+    render.drawState.y = 1;
+    render.renderObject();
+    EXPECT_TRUE(render.offscreenDrawn);
+    EXPECT_TRUE(near(download(*frame.createResourceBuffer(true)),
+                     Ref::generate(FW, FH, [&](int x, int y) { return Ref::scaled(placed.at(x, y), 0.5f); })));
 }
 
 } // namespace
