@@ -1,7 +1,12 @@
 // The decoration filters against processor references: 縁取り at full and at
-// reduced resolution, ドロップシャドウ inside the picture and as an object of
-// its own, and 凸エッジ.
+// reduced resolution, in its colour or a pattern image read through the image
+// cache, ドロップシャドウ inside the picture and as an object of its own, and
+// 凸エッジ.
+#include "core/text.h"
 #include "effects/filters/decoration/decoration_filters.h"
+#include "io/input/input_service.h"
+#include "render/cache/cache_service.h"
+#include "tests/support/test_support.h"
 #include "tests/effects/filters/compose_reference.h"
 #include "tests/effects/filters/output_recorder.h"
 
@@ -45,7 +50,9 @@ Image shrink(const Image& in, int t)
     });
 }
 
-Image border(const Image& in, int e, int b, const Pixel& colour)
+// The border in a colour or, when a pattern is given, in the pattern tiled
+// from the canvas's top-left corner.
+Image border(const Image& in, int e, int b, const Pixel& colour, const Image* pattern = nullptr)
 {
     const int W = in.width, H = in.height;
     const bool full = e <= BorderFilter::MaxFullSize;
@@ -71,7 +78,8 @@ Image border(const Image& in, int e, int b, const Pixel& colour)
                 coverage += a * w;
             }
         const float s = Reference::sat(coverage / limit);
-        return Ref::scaled(colour, s * s * (3 - 2 * s));
+        const Pixel paint = pattern ? pattern->at(x % pattern->width, y % pattern->height) : colour;
+        return Ref::scaled(paint, s * s * (3 - 2 * s));
     });
     return Ref::copyOffset(out, in, -e, -e, Ref::over);
 }
@@ -108,6 +116,66 @@ TEST_F(DecorationFilterTest, BorderMatchesTheReference)
     auto image = upload(in);
     Media::ResourceBuffer* raw = image.get();
     EXPECT_EQ(none->filterVideo(render, std::move(image)).get(), raw);
+}
+
+// 縁取り with a pattern image: the image cache reads the file through the
+// input service, as the program does.
+class BorderPatternTest : public DecorationFilterTest {
+protected:
+    void SetUp() override
+    {
+        DecorationFilterTest::SetUp();
+        services.acquire<Plugin::InputService>();
+        services.acquire<Cache::CacheService>();
+    }
+};
+
+TEST_F(BorderPatternTest, PatternFromTheImageCacheMatchesTheReference)
+{
+    // 5 x 3 straight-alpha texels, written as a PNG by ImageMagick; the
+    // filter must premultiply them on upload.
+    const uint8_t texels[3][5][4] = {
+        {{255, 0, 0, 255}, {0, 255, 0, 128}, {0, 0, 255, 0}, {255, 255, 0, 64}, {200, 100, 50, 255}},
+        {{10, 20, 30, 200}, {255, 255, 255, 255}, {90, 0, 180, 30}, {0, 128, 255, 255}, {60, 60, 60, 100}},
+        {{255, 128, 0, 160}, {5, 250, 5, 255}, {128, 128, 128, 0}, {255, 0, 255, 220}, {0, 0, 0, 255}},
+    };
+    const std::string folder = TestKit::tempDir();
+    const std::string raw = folder + "/pattern.rgba", png = folder + "/pattern.png";
+    TestKit::writeFile(raw, std::string(reinterpret_cast<const char*>(texels), sizeof texels));
+    ASSERT_EQ(TestKit::runCommand("convert -size 5x3 -depth 8 'rgba:" + raw + "' 'PNG32:" + png + "'"), 0);
+    Image pattern = blank(5, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            const float a = texels[y][x][3] / 255.0f;
+            pattern(x, y) = {texels[y][x][0] / 255.0f * a, texels[y][x][1] / 255.0f * a, texels[y][x][2] / 255.0f * a, a};
+        }
+    pattern = stored(pattern);
+
+    const Image in = fixture();
+    const Pixel red{1, 0, 0, 1};
+    const struct {
+        double size, blur;
+        std::string file;
+        bool patterned;
+        float tolerance;
+    } cases[] = {
+        {5, 5, png, true, 2e-3f},           // full resolution, the colour unused
+        {12, 0, png, true, 2e-3f},          // a canvas no whole number of tiles wide
+        {41, 5, png, true, 1e-2f},          // reduced by 2
+        {5, 5, folder + "/none.png", false, 2e-3f}, // nothing from the cache: the colour
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "size " << c.size << " " << c.file);
+        auto f = make<BorderFilter>();
+        f->size.setValue(c.size, 0);
+        f->blur.setValue(c.blur, 0);
+        f->colour.r = 255, f->colour.g = 0, f->colour.b = 0;
+        f->pattern.path = System::fromLocalPath(c.file);
+        f->preInputVideo(render);
+        const Image got = filter(*f, in);
+        EXPECT_TRUE(near(got, border(in, int(c.size), int(c.blur), red, c.patterned ? &pattern : nullptr),
+                         c.tolerance));
+    }
 }
 
 // ---- ドロップシャドウ ----

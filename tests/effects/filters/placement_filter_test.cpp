@@ -304,6 +304,12 @@ TEST_F(PlacementFilterTest, ImageLoopTilesTheCanvas)
                     << "tile " << tile;
         }
     }
+    // 100 repeats of 200 pixels pass the largest side: the canvas is cut at
+    // 16384, the tiles keep their size.
+    const Image wide = fixture(200, 5);
+    auto f = make<ImageLoop>();
+    f->columns.setValue(100, 0);
+    EXPECT_TRUE(near(filter(*f, wide), wrapped(wide, 16384, 5, 0, 0)));
 }
 
 TEST_F(PlacementFilterTest, ImageLoopDrawsEachTileAsAnObject)
