@@ -271,13 +271,16 @@ int run()
     // 51 and the copy; 縁取り a 10 x 11 kernel and the copy; ドロップシャドウ
     // ぼかし 10 and the draws; 凸エッジ 1 + 2 x 4; シャープ ぼかし 5 and 2;
     // ノイズ除去 5 x 5; ノイズ six octaves of 8; モザイク about 2 (the
-    // averaging passes read each pixel once); オブジェクト分割 the copies of
+    // averaging passes read each pixel once); オフスクリーン描画 one sample
+    // of the object per pixel of the frame-sized picture; 画像ループ one
+    // sample per pixel of its single tile; オブジェクト分割 the copies of
     // 100 pieces and their draws through the output; フェード, ワイプ (the
     // frame lies between its fades), 振動 and 材質設定 change only the drawing
     // state.
     {
         // The output the pieces of オブジェクト分割 draw through: each piece
-        // copied into a frame-sized picture where it lies.
+        // copied into a frame-sized picture where it lies. It places the
+        // object by its drawing state alone (オフスクリーン描画 asks).
         class PieceOutput : public Effect::EffectBase {
         public:
             PieceOutput()
@@ -286,6 +289,7 @@ int run()
             {
             }
             std::shared_ptr<EffectBase> create() override { return std::make_shared<PieceOutput>(); }
+            Render::RenderObject::DrawState getOutputView(Render::RenderObject& r) override { return r.drawState; }
             void outputVideo(Render::RenderObject& r, Media::RenderBuffer&,
                              std::unique_ptr<Media::ResourceBuffer>& picture) override
             {
@@ -301,11 +305,13 @@ int run()
         };
         auto output = std::make_shared<PieceOutput>();
         Media::RenderBuffer target(Media::Format::R16G16B16A16Float);
+        target.createTexture2D(W, H);
         const std::vector<std::pair<const wchar_t*, double>> placed = {
             {L"グロー", 206},      {L"発光", 402},         {L"閃光", 35234},        {L"拡散光", 56},
             {L"ライト", 205},      {L"縁取り", 111},       {L"ドロップシャドウ", 48}, {L"凸エッジ", 9},
             {L"シャープ", 26},     {L"ノイズ除去", 25},    {L"インターレース解除", 3}, {L"ノイズ", 48},
-            {L"モザイク", 2},      {L"オブジェクト分割", 2}, {L"フェード", 0},         {L"ワイプ", 0},
+            {L"モザイク", 2},      {L"オフスクリーン描画", 1}, {L"画像ループ", 1},     {L"オブジェクト分割", 2},
+            {L"フェード", 0},      {L"ワイプ", 0},
             {L"振動", 0},          {L"材質設定(カメラ制御)", 0},
         };
         for (const auto& [name, samples] : placed) {
@@ -321,6 +327,7 @@ int run()
                 render.drawState.target = &target;
                 render.index = 0;
                 render.num = 1;
+                render.offscreenDrawn = render.skipOutputTransform = false;
                 effect->filterVideo(render, source.clone());
             });
             rows.push_back({System::wideToUtf8(name), 1.0 / std::max(t - copy, 1e-9), samples, false});
