@@ -22,6 +22,7 @@
 #include "effects/filters/colour/gradation_filter.h"
 #include "effects/filters/decoration/decoration_filters.h"
 #include "effects/filters/deform/deform_filters.h"
+#include "effects/filters/deform/displacement_filter.h"
 #include "effects/filters/key/chroma_key_filter.h"
 #include "effects/filters/key/key_filters.h"
 #include "effects/filters/light/bloom_filter.h"
@@ -88,6 +89,7 @@ void beforeScripts(EffectService& s)
     s.registerEffect<RippleFilter>();        // 48 波紋
     s.registerEffect<RasterFilter>();        // 49 ラスター
     s.registerEffect<PolarFilter>();         // 50 極座標変換
+    s.registerEffect<DisplacementFilter>();  // 51 ディスプレイスメントマップ
     s.registerEffect<ResizeFilter>();        // 52 リサイズ
     s.registerEffect<ShapeFilter>();          // 53 シャープ
     s.registerEffect<NoiseReductionFilter>(); // 54 ノイズ除去

@@ -1,9 +1,14 @@
 // The deformation filters against processor references: 波紋's index rules
 // and amplitude ramps, ラスター's sizes, identity and random amplitudes,
-// 極座標変換's disc, and リサイズ's sizes, identity and both samplings.
+// 極座標変換's disc, リサイズ's sizes, identity and both samplings, and the
+// displacement map's three methods over placed maps, the pictures it passes
+// on, and its method choice through an edit transaction.
 #include "effects/filters/deform/deform_filters.h"
+#include "effects/filters/deform/displacement_filter.h"
 #include "media/lookup_texture.h"
+#include "render/resource_cache.h"
 #include "tests/effects/filters/filter_reference.h"
+#include "tests/effects/filters/transaction_recorder.h"
 
 #include <cmath>
 
@@ -283,6 +288,290 @@ TEST_F(DeformFilterTest, ResizeScalesToItsSizes)
         });
         EXPECT_TRUE(near(download(*out), want, 4e-3f));
     }
+}
+
+// ---- ディスプレイスメントマップ ----
+
+// A smooth picture (colour ramps, a half-transparent band at the bottom): a
+// sampling point off by a fraction of a pixel changes a value only a little.
+Image ramp(int width, int height)
+{
+    Image image = blank(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const float a = y >= height - 3 ? 0.5f : 1.0f;
+            image(x, y) = {a * x / float(width - 1), a * y / float(height - 1),
+                           a * (0.5f + 0.4f * std::sin(x * 0.3f + y * 0.2f)), a};
+        }
+    return stored(image);
+}
+
+struct DisplacementCase {
+    int method;
+    double a, b; // 変形X and 変形Y, 拡大変形 and 拡大縦横, or 回転変形
+    double rotation, size, aspect, x, y, blur;
+    bool fit;
+};
+
+// The filter's output from the formulas: the map placed as マスク places it,
+// read at the four corners of each pixel's footprint, and the picture
+// averaged over the displaced box.
+Image displaced(const Image& in, const Image& map, const DisplacementCase& c)
+{
+    const Image m = Ref::blurImage(map, int(std::lround(c.blur)), 0, 0);
+    const float v = float(c.size) / float(std::max(map.width, map.height)), d = float(c.aspect * 0.01);
+    float w = float(m.width) * v, h = float(m.height) * v;
+    if (c.fit) {
+        w = float(in.width), h = float(in.height);
+    } else {
+        w *= d > 0 ? 1 - d : 1;
+        h *= d < 0 ? 1 + d : 1;
+    }
+    const float iw = 1 / w, ih = 1 / h;
+    float len[2] = {0, 0};
+    if (c.method == DisplacementFilter::Move) {
+        len[0] = float(c.a * 2), len[1] = float(c.b * 2);
+    } else if (c.method == DisplacementFilter::Scale) {
+        const double S = c.a / 100, V = c.b / 100;
+        const double g[2] = {V > 0 ? S * (1 - V) : S, V < 0 ? S * (1 + V) : S};
+        for (int i = 0; i < 2; ++i)
+            len[i] = float(g[i] > 0 ? 2 / (g[i] + 1) - 2 : -2 * g[i]);
+    } else {
+        len[0] = float(c.a / 100 * (-4 * 3.14159265358979323846));
+    }
+    const double r = c.rotation * 3.14159265358979323846 / 180;
+    const float sn = float(std::sin(r)), cs = float(std::cos(r));
+    const float ox = -in.width / 2.0f - float(c.x), oy = -in.height / 2.0f - float(c.y);
+    return Ref::generate(in.width, in.height, [&](int x, int y) {
+        const float px = x + 0.5f, py = y + 0.5f, qx = px + ox, qy = py + oy;
+        const float tu = (cs * (qx + 0.5f) + sn * (qy + 0.5f) - 0.5f) * iw + 0.5f;
+        const float tv = (-sn * (qx + 0.5f) + cs * (qy + 0.5f) - 0.5f) * ih + 0.5f;
+        float lo[2] = {1e30f, 1e30f}, hi[2] = {-1e30f, -1e30f};
+        for (int k = 0; k < 4; ++k) {
+            const Pixel s = Reference::sample(m.pixels, m.width, m.height, tu + (k & 1) * iw, tv + (k >> 1) * ih,
+                                              true, 4, 4);
+            float p[2] = {s[0] - s[3] / 2, s[1] - s[3] / 2};
+            if (c.method == DisplacementFilter::Rotate) {
+                const float phi = p[0] * len[0], cx = qx + float(k & 1), cy = qy + float(k >> 1);
+                p[0] = cx * std::cos(phi) - cy * std::sin(phi) - qx - 0.5f;
+                p[1] = cx * std::sin(phi) + cy * std::cos(phi) - qy - 0.5f;
+            }
+            for (int i = 0; i < 2; ++i)
+                lo[i] = std::min(lo[i], p[i]), hi[i] = std::max(hi[i], p[i]);
+        }
+        if (c.method != DisplacementFilter::Rotate)
+            for (int i = 0; i < 2; ++i) {
+                const float q = i == 0 ? qx : qy;
+                lo[i] *= len[i], hi[i] *= len[i];
+                if (c.method == DisplacementFilter::Scale)
+                    lo[i] *= q, hi[i] *= q;
+            }
+        return footprint(in, (px + (lo[0] + hi[0]) / 2) / in.width, (py + (lo[1] + hi[1]) / 2) / in.height,
+                         hi[0] - lo[0], hi[1] - lo[1], 0, 4, 4);
+    });
+}
+
+class DisplacementTest : public DeformFilterTest {
+protected:
+    // Maps under temporary-buffer names: "red" and "yellow" opaque 4 x 4,
+    // "map" a 10 x 8 of smooth values with a faded corner, "empty" of no
+    // pixels.
+    void SetUp() override
+    {
+        DeformFilterTest::SetUp();
+        map = blank(10, 8);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 10; ++x) {
+                const float a = x + y < 4 ? 0.6f : 1.0f;
+                map(x, y) = {a * x / 9.0f, a * (1 - y / 7.0f), a * 0.3f, a};
+            }
+        map = stored(map);
+        cache->put("map", upload(map), 80);
+        cache->put("red", upload(solid(4, 4, {1, 0, 0, 1})), 16);
+        cache->put("yellow", upload(solid(4, 4, {1, 1, 0, 1})), 16);
+        cache->put("empty", std::make_shared<Media::ResourceBuffer>(0, 0), 0);
+        render.resourceCache = cache.get();
+    }
+    // The cached pictures go before the device.
+    void TearDown() override
+    {
+        render.resourceCache = nullptr;
+        cache.reset();
+        DeformFilterTest::TearDown();
+    }
+    std::shared_ptr<DisplacementFilter> displacement(const wchar_t* path, const DisplacementCase& c)
+    {
+        auto f = make<DisplacementFilter>();
+        f->source.setFilePath(path);
+        f->method.value = c.method;
+        if (c.method == DisplacementFilter::Move) {
+            f->moveX.setValue(c.a, 0);
+            f->moveY.setValue(c.b, 0);
+        } else if (c.method == DisplacementFilter::Scale) {
+            f->scale.setValue(c.a, 0);
+            f->scaleAspect.setValue(c.b, 0);
+        } else {
+            f->turn.setValue(c.a, 0);
+        }
+        f->rotation.setValue(c.rotation, 0);
+        f->size.setValue(c.size, 0);
+        f->aspect.setValue(c.aspect, 0);
+        f->x.setValue(c.x, 0);
+        f->y.setValue(c.y, 0);
+        f->blur.setValue(c.blur, 0);
+        f->fit.value = c.fit;
+        return f;
+    }
+
+    Image map;
+    std::unique_ptr<Render::ResourceCache> cache = std::make_unique<Render::ResourceCache>(1 << 20);
+};
+
+TEST_F(DisplacementTest, AllAmountsZeroGiveThePictureBack)
+{
+    // The default map (the circle at サイズ 200, ぼかし 5) with each method at 0.
+    const Image in = fixture(24, 18);
+    for (int method : {0, 1, 2}) {
+        SCOPED_TRACE(method);
+        auto f = make<DisplacementFilter>();
+        f->method.value = method;
+        auto image = upload(in);
+        Media::ResourceBuffer* raw = image.get();
+        auto out = f->filterVideo(render, std::move(image));
+        ASSERT_TRUE(out);
+        EXPECT_NE(out.get(), raw);
+        EXPECT_TRUE(near(download(*out), in, 0));
+    }
+}
+
+TEST_F(DisplacementTest, ARedMapMovesTheSamplingPointRightOnly)
+{
+    // 変形X 50 over opaque red: the value is (0.5, -0.5), len (100, 0), so
+    // every pixel under the map shows the one 50 pixels to its right (up to
+    // the rounding of the map's filtered samples).
+    const Image in = ramp(120, 12);
+    auto f = displacement(L"*red", {DisplacementFilter::Move, 50, 0, 0, 400, 0, 0, 0, 0, false});
+    const Image got = filter(*f, in);
+    EXPECT_TRUE(near(got, Ref::generate(120, 12, [&](int x, int y) { return in.at(x + 50, y); }), 2e-3f));
+
+    // A map 24 pixels wide at the centre: where it does not reach, nothing moves.
+    f->size.setValue(24, 0);
+    const Image small = filter(*f, in);
+    for (int y = 0; y < 12; ++y) {
+        for (int x : {0, 20, 40, 80, 100, 119})
+            EXPECT_EQ(small.at(x, y), in.at(x, y)) << x << ", " << y;
+        EXPECT_TRUE(near({1, 1, {small.at(60, y)}}, {1, 1, {in.at(110, y)}}, 2e-3f)) << y;
+    }
+    EXPECT_TRUE(near(small, displaced(in, solid(4, 4, {1, 0, 0, 1}),
+                                      {DisplacementFilter::Move, 50, 0, 0, 24, 0, 0, 0, 0, false}),
+                     4e-3f));
+}
+
+TEST_F(DisplacementTest, ScaleAspect100EnlargesOnlyVertically)
+{
+    // 拡大変形 100, 拡大縦横 100: len (0, -1). Over opaque yellow (0.5, 0.5)
+    // each pixel samples at half its vertical distance from the centre.
+    const Image in = ramp(16, 40);
+    const DisplacementCase c{DisplacementFilter::Scale, 100, 100, 0, 400, 0, 0, 0, 0, false};
+    const Image got = filter(*displacement(L"*yellow", c), in);
+    const Image want = Ref::generate(16, 40, [&](int x, int y) {
+        return Reference::sample(in.pixels, 16, 40, (x + 0.5f) / 16, (20 + (y + 0.5f - 20) / 2) / 40, true, 4, 4);
+    });
+    EXPECT_TRUE(near(got, want, 2e-3f));
+    EXPECT_TRUE(near(got, displaced(in, solid(4, 4, {1, 1, 0, 1}), c), 2e-3f));
+    EXPECT_FALSE(near(got, in, 0.01f));
+}
+
+TEST_F(DisplacementTest, MethodsOverAPlacedMapMatchTheReference)
+{
+    const Image in = ramp(40, 30);
+    const DisplacementCase cases[] = {
+        {DisplacementFilter::Move, 6, -4, 0, 20, 0, 0, 0, 0, false},
+        {DisplacementFilter::Move, -5, 3, 30, 24, 40, 2, -3, 2, false}, // turned, narrowed, blurred
+        {DisplacementFilter::Move, 4, 4, 0, 10, 0, 0, 0, 0, true},      // fit: over the whole picture
+        {DisplacementFilter::Scale, 40, 0, 0, 30, 0, 0, 0, 0, false},
+        {DisplacementFilter::Scale, -60, 50, 0, 26, 0, 3, 1, 0, false},
+        {DisplacementFilter::Scale, 80, -30, -20, 28, -30, 0, 0, 3, false},
+        {DisplacementFilter::Rotate, 10, 0, 0, 30, 0, 0, 0, 0, false},
+        {DisplacementFilter::Rotate, -25, 0, 15, 20, 100, -2, 2, 0, true},
+    };
+    for (const DisplacementCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "method " << c.method << " amounts " << c.a << ", " << c.b << " rotation "
+                                        << c.rotation << " size " << c.size << " aspect " << c.aspect << " blur "
+                                        << c.blur << " fit " << c.fit);
+        EXPECT_TRUE(near(filter(*displacement(L"*map", c), in), displaced(in, map, c), 1e-2f));
+    }
+}
+
+TEST_F(DisplacementTest, WithoutAMapTheInputPassesOnAndAnUnknownMethodGivesNoPicture)
+{
+    struct Case {
+        const wchar_t* path;
+        int method;
+        double size, aspect;
+        bool fit;
+        const char* result; // "input", "new" or "none"
+    } const cases[] = {
+        {L"*empty", 0, 200, 0, false, "input"}, // a buffer of no pixels: no map, not an infinite extent
+        {L"*missing", 0, 200, 0, false, "input"},
+        {L"/no/such/map.png", 0, 200, 0, false, "input"},
+        {L"*red", 0, 0, 0, false, "input"},     // サイズ 0
+        {L"*red", 0, 200, 100, false, "input"}, // 縦横比 ±100 without fit
+        {L"*red", 0, 200, -100, false, "input"},
+        {L"*red", 0, 200, 100, true, "new"},
+        {L"*red", 5, 200, 0, false, "none"},
+        {L"*empty", 5, 200, 0, false, "input"}, // no map is looked at first
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << System::wideToUtf8(c.path) << " method " << c.method << " size " << c.size
+                                        << " aspect " << c.aspect << " fit " << c.fit);
+        auto f = make<DisplacementFilter>();
+        f->source.setFilePath(c.path);
+        f->method.value = c.method;
+        f->moveX.setValue(10, 0);
+        f->size.setValue(c.size, 0);
+        f->aspect.setValue(c.aspect, 0);
+        f->fit.value = c.fit;
+        auto image = upload(fixture());
+        Media::ResourceBuffer* raw = image.get();
+        auto out = f->filterVideo(render, std::move(image));
+        if (std::string(c.result) == "none") {
+            EXPECT_FALSE(out);
+            continue;
+        }
+        ASSERT_TRUE(out);
+        EXPECT_EQ(out.get() == raw, std::string(c.result) == "input");
+    }
+}
+
+TEST_F(DisplacementTest, TheMethodEnablesItsAmountsAndRebuildsThePanels)
+{
+    TransactionRecorder edit(services);
+    auto f = make<DisplacementFilter>();
+    EXPECT_TRUE(f->method.notify);
+    auto enabled = [&] {
+        return std::vector<bool>{f->moveX.visible, f->moveY.visible, f->scale.visible, f->scaleAspect.visible,
+                                 f->turn.visible};
+    };
+    EXPECT_EQ(enabled(), (std::vector<bool>{true, true, false, false, false}));
+    const struct {
+        int method;
+        std::vector<bool> enabled;
+    } cases[] = {
+        {1, {false, false, true, true, false}},
+        {2, {false, false, false, false, true}},
+        {0, {true, true, false, false, false}},
+        {3, {false, false, false, false, false}}, // from edited project text
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.method);
+        EXPECT_FALSE(edit.changeItem(f, f->method, [&] { f->method.value = c.method; }));
+        EXPECT_EQ(edit.calls, (std::vector<std::string>{"list", "time", "color", "text"}));
+        EXPECT_EQ(enabled(), c.enabled);
+    }
+    Effect::ItemEvent tip;
+    tip.code = Effect::ItemEvent::ToolTip;
+    EXPECT_FALSE(f->itemEvent(tip));
 }
 
 } // namespace
