@@ -1,10 +1,12 @@
 // The key filters against processor references: the chroma key's map and
 // composites (hue wrap, grey key, zero ranges, both corrections, both
 // boundaries), the colour key's box test in place, the luminance key's six
-// modes with a zero range, and the edge filter's three quantities.
+// modes with a zero range, and the edge filter's three quantities and its
+// exclusive checks through an edit transaction.
 #include "effects/filters/key/chroma_key_filter.h"
 #include "effects/filters/key/key_filters.h"
 #include "tests/effects/filters/colour_reference.h"
+#include "tests/effects/filters/transaction_recorder.h"
 
 #include <cmath>
 
@@ -264,6 +266,42 @@ TEST_F(KeyFilterTest, EdgeFilterMatchesTheReference)
         f->strength.setValue(1000, 0);
         EXPECT_TRUE(near(filter(*f, solid(9, 7, {0.3f, 0.6f, 0.2f, 1})), blank(9, 7), 0));
     }
+}
+
+TEST_F(KeyFilterTest, EdgeChecksExcludeEachOtherInTheSameEdit)
+{
+    TransactionRecorder edit(services);
+    auto f = make<EdgeFilter>();
+    EXPECT_TRUE(f->luminanceEdge.notify);
+    EXPECT_TRUE(f->alphaEdge.notify);
+    const std::vector<std::string> reread{"value", "color"};
+    const struct {
+        bool alphaItem; // the item switched: 透明度エッジを抽出, else 輝度エッジを抽出
+        bool on;
+        bool luminance, alpha; // both checks afterwards
+        std::vector<std::string> calls;
+    } steps[] = {
+        {true, true, false, true, reread},   // alpha on while luminance is on: luminance off
+        {false, true, true, false, reread},  // and back
+        {false, false, false, false, {}},    // switching off changes nothing else
+        {true, true, false, true, {}},       // one on alone
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(testing::Message() << (s.alphaItem ? "alpha " : "luminance ") << s.on);
+        EffectItemCheck& item = s.alphaItem ? f->alphaEdge : f->luminanceEdge;
+        EXPECT_TRUE(edit.changeItem(f, item, [&] { item.value = s.on; }));
+        EXPECT_EQ(f->luminanceEdge.value, s.luminance);
+        EXPECT_EQ(f->alphaEdge.value, s.alpha);
+        EXPECT_EQ(edit.calls, s.calls);
+    }
+    // Another item's change, or another event, touches neither check.
+    f->luminanceEdge.value = true;
+    EXPECT_TRUE(edit.changeItem(f, f->strength, [] {}));
+    EXPECT_TRUE(f->luminanceEdge.value && f->alphaEdge.value);
+    EXPECT_TRUE(edit.calls.empty());
+    Effect::ItemEvent tip;
+    tip.code = Effect::ItemEvent::ToolTip;
+    EXPECT_FALSE(f->itemEvent(tip));
 }
 
 } // namespace
