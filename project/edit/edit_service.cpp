@@ -5,6 +5,7 @@
 #include "core/ini_file.h"
 #include "core/log.h"
 #include "core/translate_service.h"
+#include "effect/item_sources.h"
 #include "effect/palette.h"
 #include "media/figure.h"
 #include "project/edit/edit_anchor_host.h"
@@ -119,6 +120,18 @@ EditService::EditService() : eventService(Event::EventService::Get()), undoServi
         update.notifyEdit = true;
         palettes.reloadPresetColor();
     };
+    // Mask items name the open project's scenes; without these lookups a
+    // scene chosen as a mask was read back, and kept, as the first figure.
+    Effect::ItemSources::sceneName = [this](int id) {
+        const auto it = project.scenes.find(id);
+        return it == project.scenes.end() ? std::wstring() : it->second->name;
+    };
+    Effect::ItemSources::findScene = [this](const std::wstring& name) {
+        for (const std::shared_ptr<Scene>& scene : project.getSceneList())
+            if (scene->name == name)
+                return scene->id;
+        return -1;
+    };
     // The background figure fills the current scene. Figures are drawn while
     // a frame renders, under the project lock held shared, so the scene
     // cannot be replaced while it is read.
@@ -132,6 +145,8 @@ EditService::EditService() : eventService(Event::EventService::Get()), undoServi
 EditService::~EditService()
 {
     Resource::setSceneSizeSource(nullptr);
+    Effect::ItemSources::sceneName = nullptr;
+    Effect::ItemSources::findScene = nullptr;
     Effect::PaletteManager::presetColorEdit = Effect::PaletteManager::rebuildPresetColors;
     currentScene.reset();
     if (undoService)
