@@ -41,6 +41,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -265,9 +266,12 @@ int run()
     // ディスプレイスメントマップ at its defaults (the circle, ぼかし 5) but
     // with the map spread over the picture (元のサイズに合わせる) and an amount
     // for each method, so every pixel is displaced. Samples per pixel: the
-    // four corner reads of the map and one of the picture; more where the
-    // map's blurred edge spreads the footprint.
-    for (const auto& [label, method] : {std::pair<const char*, int>{"移動変形", 0}, {"拡大変形", 1}, {"回転変形", 2}}) {
+    // four corner reads of the map and one of the picture; 回転変形 20 turns
+    // the pixel square by 72 degrees inside the circle, a 2 x 2 box of the
+    // picture. Where the map's blurred edge lies far from its centre the
+    // corners turn by different angles and the box grows (up to 16 x 16).
+    for (const auto& [label, method, samples] :
+         {std::tuple<const char*, int, double>{"移動変形", 0, 5}, {"拡大変形", 1, 5}, {"回転変形", 2, 8}}) {
         auto effect = std::dynamic_pointer_cast<Effect::DisplacementFilter>(
             effects->createEffect(Effect::DisplacementFilter::Name));
         if (!effect) {
@@ -281,7 +285,7 @@ int run()
         effect->scale.setValue(50, 0);
         effect->turn.setValue(20, 0);
         const double rate = videoRate(*effect, 10);
-        rows.push_back({std::string("ディスプレイスメントマップ ") + label, rate, 5, false, copyBound});
+        rows.push_back({std::string("ディスプレイスメントマップ ") + label, rate, samples, false, copyBound});
     }
     // The light, decoration, processing and placement filters at their
     // defaults. Samples per pixel of the input from the passes' formulas:
