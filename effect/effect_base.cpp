@@ -124,7 +124,7 @@ void EffectBase::initializeDefault() {}
 
 void EffectBase::updateItemState() {}
 
-void EffectBase::bindItemControl(Component::EffectSetting&) {}
+void EffectBase::bindItemControl(Component::ItemControlPanel&) {}
 
 void EffectBase::createCommonResource() {}
 

@@ -11,7 +11,7 @@
 #include <memory>
 
 namespace Anchor { class AnchorEvent; }
-namespace Component { class EffectSetting; }
+namespace Component { class ItemControlPanel; }
 namespace Edit {
 class Object;
 class UpdateSection;
@@ -91,7 +91,9 @@ public:
     virtual bool isSupportedFile(const wchar_t* path); // false
     virtual void initializeDefault();                  // nothing
     virtual void updateItemState();                    // nothing
-    virtual void bindItemControl(Component::EffectSetting& panel); // nothing
+    // The settings window built the effect's panel: the effect may customise
+    // the controls of its items (effect/item_control.h). Nothing by default.
+    virtual void bindItemControl(Component::ItemControlPanel& panel);
     // A new default instance of the same class.
     virtual std::shared_ptr<EffectBase> create() = 0;
     // Builds the class's shared resource on this instance (the registry's prototype).

@@ -57,6 +57,15 @@ BasicOutput::BasicOutput(const wchar_t* name, uint8_t media) : MoveEffect(name, 
     zoomItem = &zoom;
 }
 
+void BasicOutput::createCommonResource()
+{
+    auto made = std::make_shared<CommonResource>();
+    Media::ConstantBufferCommon::create(made->constants, nullptr, CommonResource::ConstantBytes);
+    common = std::move(made);
+}
+
+void BasicOutput::shareResource(EffectBase& prototype) { common = dynamic_cast<BasicOutput&>(prototype).common; }
+
 Render::RenderObject::DrawState BasicOutput::getOutputView(Render::RenderObject& object)
 {
     Render::RenderObject::DrawState state = object.drawState;

@@ -11,6 +11,7 @@
 #include "effect/move_effect.h"
 #include "effects/objects/audio_output.h"
 #include "effects/objects/output_shader_effect.h"
+#include "media/pixel_shader.h"
 #include "render/effect_names.h"
 
 namespace Effect {
@@ -20,7 +21,18 @@ std::shared_ptr<EffectItemSelect::SharedList> blendModeList();
 
 class BasicOutput : public MoveEffect {
 public:
+    // What every instance of one output class shares: a constant block of
+    // 160 bytes, made once on the registry's prototype.
+    struct CommonResource {
+        static constexpr uint32_t ConstantBytes = 160;
+        Media::ConstantBufferCommon constants;
+    };
+
     BasicOutput(const wchar_t* name, uint8_t media);
+
+    void createCommonResource() override;
+    // Takes the prototype's CommonResource (the prototype is an output of this family).
+    void shareResource(EffectBase& prototype) override;
 
     // Composites directly when an earlier filter drew the object in frame space,
     // else draws it with its geometry.
@@ -44,6 +56,7 @@ public:
     EffectItemNumber::Group anchorGroup;
 
     OutputShaderEffect shader;
+    std::shared_ptr<CommonResource> common;
 };
 
 class VideoOutput : public BasicOutput {

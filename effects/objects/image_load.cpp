@@ -2,6 +2,7 @@
 
 #include "core/event_command.h"
 #include "core/file_name.h"
+#include "effect/item_control.h"
 #include "effect/movement.h"
 #include "effects/objects/source_ui.h"
 #include "io/input/input_file.h"
@@ -197,5 +198,7 @@ bool ImageLoad::itemEvent(ItemEvent& event)
 bool ImageLoad::isSupportedFile(const wchar_t* path) { return path && openForVideo(path) != nullptr; }
 
 void ImageLoad::updateItemState() { number.visible = sequence.value; }
+
+void ImageLoad::bindItemControl(Component::ItemControlPanel& panel) { panel.bindInformation(file, *this); }
 
 } // namespace Effect

@@ -27,6 +27,8 @@ public:
     bool itemEvent(ItemEvent& event) override;
     bool isSupportedFile(const wchar_t* path) override;
     void updateItemState() override;
+    // The file control shows the information.
+    void bindItemControl(Component::ItemControlPanel& panel) override;
 
     // The numbered files of the chosen file's folder: number -> its digits as
     // written. Scanned once per item event, then shared read-only.

@@ -1,6 +1,7 @@
 #include "effects/objects/movie_load.h"
 
 #include "effect/effect_service.h"
+#include "effect/item_control.h"
 #include "io/input/input_file.h"
 #include "io/input/input_service.h"
 #include "media/audio_buffer.h"
@@ -17,9 +18,14 @@
 #include "render/cache/waveform_cache.h"
 #include "render/render_audio_object.h"
 
+#include <cmath>
+
 namespace Effect {
 
 namespace {
+
+// The theme's icon of the "YUVの設定" button (PNG resource number).
+constexpr int YuvButtonIcon = 154;
 
 const wchar_t* filterOf(std::wstring Plugin::InputService::*filter)
 {
@@ -89,11 +95,16 @@ std::unique_ptr<Media::AudioBlockBuffer> MediaAudioSource::readAudio(InputMovieE
     return cacheService->audioCache->getAudio(name, track, at, count, base, speed);
 }
 
-// ---- 動画ファイル ----
+// ---- what the file sources share ----
 
-MovieLoad::MovieLoad()
-    : MediaAudioSource(Name, EffectType::Input, MediaType::VideoAudio, MediaType::VideoAudio, L""),
-      file(items, L"ファイル", filterOf(&Plugin::InputService::videoFilter))
+MediaFileSource::MediaFileSource(const wchar_t* name, uint8_t media, int type)
+    : MediaAudioSource(name, EffectType::Input, media, media, L"")
+{
+    openType = type;
+}
+
+void MediaFileSource::connectItems(EffectItemNumber& position, EffectItemNumber& speed, EffectItemFile& file,
+                                   EffectItemInteger& track, EffectItemCheck& loop)
 {
     speed.notify = file.notify = track.notify = true;
     track.visible = false;
@@ -102,8 +113,40 @@ MovieLoad::MovieLoad()
     fileItem = &file;
     loopItem = &loop;
     trackItem = &track;
-    openType = Plugin::InputService::TypeVideo;
     setPlayPositionMovement();
+}
+
+std::unique_ptr<Media::AudioBlockBuffer> MediaFileSource::inputAudio(Render::RenderObject& object)
+{
+    return readAudio(*this, fileItem->path, selectedTrack(), object, false);
+}
+
+void MediaFileSource::preInputAudio(Render::RenderObject& object)
+{
+    readAudio(*this, fileItem->path, selectedTrack(), object, true);
+}
+
+const wchar_t* MediaFileSource::getName() { return mediaFileName(fileItem->path, name); }
+
+std::shared_ptr<Media::WaveformBuffer> MediaFileSource::getWaveform()
+{
+    MediaInfo info;
+    if (!updateMediaInfo(&info) || !info.hasAudio || !cacheService || !cacheService->waveformCache)
+        return nullptr;
+    return cacheService->waveformCache->getWaveform(fileItem->path, selectedTrack());
+}
+
+double MediaFileSource::getWaveformPosition(Render::RenderObject& object) { return getAudioPosition(object) * 128; }
+
+void MediaFileSource::updateItemState() { updateTrackItem(); }
+
+// ---- 動画ファイル ----
+
+MovieLoad::MovieLoad()
+    : MediaFileSource(Name, MediaType::VideoAudio, Plugin::InputService::TypeVideo),
+      file(items, L"ファイル", filterOf(&Plugin::InputService::videoFilter))
+{
+    connectItems(position, speed, file, track, loop);
 }
 
 std::unique_ptr<Media::ResourceBuffer> MovieLoad::inputVideo(Render::RenderObject& object)
@@ -122,15 +165,6 @@ void MovieLoad::preInputVideo(Render::RenderObject& object)
         cacheService->imageCache->preloadMovieImage(file.path, selectedTrack(), getVideoPosition(object));
 }
 
-std::unique_ptr<Media::AudioBlockBuffer> MovieLoad::inputAudio(Render::RenderObject& object)
-{
-    return readAudio(*this, file.path, selectedTrack(), object, false);
-}
-
-void MovieLoad::preInputAudio(Render::RenderObject& object) { readAudio(*this, file.path, selectedTrack(), object, true); }
-
-const wchar_t* MovieLoad::getName() { return mediaFileName(file.path, name); }
-
 int MovieLoad::getAudioInfo(int selector)
 {
     if (selector == 0)
@@ -143,16 +177,6 @@ int MovieLoad::getAudioInfo(int selector)
     }
     return 0;
 }
-
-std::shared_ptr<Media::WaveformBuffer> MovieLoad::getWaveform()
-{
-    MediaInfo info;
-    if (!updateMediaInfo(&info) || !info.hasAudio || !cacheService || !cacheService->waveformCache)
-        return nullptr;
-    return cacheService->waveformCache->getWaveform(file.path, selectedTrack());
-}
-
-double MovieLoad::getWaveformPosition(Render::RenderObject& object) { return getAudioPosition(object) * 128; }
 
 bool MovieLoad::itemEvent(ItemEvent& event)
 {
@@ -196,7 +220,54 @@ bool MovieLoad::itemEvent(ItemEvent& event)
 
 bool MovieLoad::isSupportedFile(const wchar_t* path) { return opens(path, Plugin::InputService::TypeVideo); }
 
-void MovieLoad::updateItemState() { updateTrackItem(); }
+bool MovieLoad::showsYuvButton()
+{
+    MediaInfo info;
+    if (!updateMediaInfo(&info) || !info.hasVideo || !(info.isYUY2 || info.isYC48))
+        return false;
+    // Only where the picture is used: an object of a video input, or of a
+    // movie input whose output draws.
+    const Edit::EditService* edit = Edit::EditService::Get();
+    const Edit::Object* focus = edit && edit->currentScene ? edit->currentScene->focusObject.get() : nullptr;
+    if (!focus || focus->effects.empty())
+        return false;
+    const uint8_t input = focus->effects[0]->mediaType;
+    if (input == MediaType::Video)
+        return true;
+    if (input != MediaType::VideoAudio || focus->effects.size() < 2)
+        return false;
+    const uint8_t output = focus->effects[1]->mediaType;
+    return output == MediaType::Video || output == MediaType::VideoAudio;
+}
+
+void MovieLoad::bindItemControl(Component::ItemControlPanel& panel)
+{
+    if (panel.displayPositionByFrame()) {
+        if (auto* control = dynamic_cast<Component::EffectItemNumberControl*>(panel.findItemControl(&position))) {
+            // Frames counted from 1; a difference carries no offset. Seconds
+            // stay as they are while the file gives no frame rate.
+            auto frameRate = [this] {
+                MediaInfo info;
+                return updateMediaInfo(&info) ? info.frameRate : 0.0;
+            };
+            control->setValueConverter(
+                [frameRate](double v, bool difference) {
+                    const double rate = frameRate();
+                    return rate == 0 ? v : std::round(rate * v) + (difference ? 0 : 1);
+                },
+                [frameRate](double v, bool difference) {
+                    const double rate = frameRate();
+                    return rate == 0 ? v : (v - (difference ? 0 : 1)) / rate;
+                },
+                1);
+        }
+    }
+    panel.bindInformation(file, *this);
+    if (!showsYuvButton())
+        return;
+    if (auto* control = dynamic_cast<Component::EffectItemFileControl*>(panel.findItemControl(&file)))
+        control->setExtraButton({L"YUVの設定", YuvButtonIcon, [this] { SourceUi::showPopupMenu(makeYuvMenu()); }});
+}
 
 std::vector<SourceUi::MenuEntry> MovieLoad::makeYuvMenu()
 {
@@ -229,38 +300,11 @@ std::vector<SourceUi::MenuEntry> MovieLoad::makeYuvMenu()
 // ---- 音声ファイル ----
 
 AudioLoad::AudioLoad()
-    : MediaAudioSource(Name, EffectType::Input, MediaType::Audio, MediaType::Audio, L""),
+    : MediaFileSource(Name, MediaType::Audio, Plugin::InputService::TypeAudio),
       file(items, L"ファイル", filterOf(&Plugin::InputService::audioFilter))
 {
-    speed.notify = file.notify = track.notify = true;
-    track.visible = false;
-    positionItem = &position;
-    speedItem = &speed;
-    fileItem = &file;
-    loopItem = &loop;
-    trackItem = &track;
-    openType = Plugin::InputService::TypeAudio;
-    setPlayPositionMovement();
+    connectItems(position, speed, file, track, loop);
 }
-
-std::unique_ptr<Media::AudioBlockBuffer> AudioLoad::inputAudio(Render::RenderObject& object)
-{
-    return readAudio(*this, file.path, selectedTrack(), object, false);
-}
-
-void AudioLoad::preInputAudio(Render::RenderObject& object) { readAudio(*this, file.path, selectedTrack(), object, true); }
-
-const wchar_t* AudioLoad::getName() { return mediaFileName(file.path, name); }
-
-std::shared_ptr<Media::WaveformBuffer> AudioLoad::getWaveform()
-{
-    MediaInfo info;
-    if (!updateMediaInfo(&info) || !info.hasAudio || !cacheService || !cacheService->waveformCache)
-        return nullptr;
-    return cacheService->waveformCache->getWaveform(file.path, selectedTrack());
-}
-
-double AudioLoad::getWaveformPosition(Render::RenderObject& object) { return getAudioPosition(object) * 128; }
 
 bool AudioLoad::itemEvent(ItemEvent& event)
 {
@@ -287,6 +331,6 @@ bool AudioLoad::itemEvent(ItemEvent& event)
 
 bool AudioLoad::isSupportedFile(const wchar_t* path) { return opens(path, Plugin::InputService::TypeAudio); }
 
-void AudioLoad::updateItemState() { updateTrackItem(); }
+void AudioLoad::bindItemControl(Component::ItemControlPanel& panel) { panel.bindInformation(file, *this); }
 
 } // namespace Effect

@@ -26,7 +26,28 @@ protected:
                                                        unsigned track, Render::RenderObject& object, bool preload);
 };
 
-class MovieLoad : public MediaAudioSource, public InputMultiTrackMovieEffect {
+// What the movie and audio file sources share: the file's sound, waveform and
+// name, and the track item held to the file's tracks.
+class MediaFileSource : public MediaAudioSource, public InputMultiTrackMovieEffect {
+public:
+    // The file is opened for openType (Plugin::InputService::TypeVideo or TypeAudio).
+    MediaFileSource(const wchar_t* name, uint8_t media, int openType);
+
+    std::unique_ptr<Media::AudioBlockBuffer> inputAudio(Render::RenderObject& object) override;
+    void preInputAudio(Render::RenderObject& object) override;
+    const wchar_t* getName() override;
+    std::shared_ptr<Media::WaveformBuffer> getWaveform() override;
+    double getWaveformPosition(Render::RenderObject& object) override;
+    void updateItemState() override;
+
+protected:
+    // Hands the owning source's items to the play-position part: the last
+    // step of each constructor.
+    void connectItems(EffectItemNumber& position, EffectItemNumber& speed, EffectItemFile& file,
+                      EffectItemInteger& track, EffectItemCheck& loop);
+};
+
+class MovieLoad : public MediaFileSource {
 public:
     static constexpr const wchar_t* Name = L"動画ファイル";
     MovieLoad();
@@ -34,15 +55,12 @@ public:
 
     std::unique_ptr<Media::ResourceBuffer> inputVideo(Render::RenderObject& object) override;
     void preInputVideo(Render::RenderObject& object) override;
-    std::unique_ptr<Media::AudioBlockBuffer> inputAudio(Render::RenderObject& object) override;
-    void preInputAudio(Render::RenderObject& object) override;
-    const wchar_t* getName() override;
     int getAudioInfo(int selector) override;
-    std::shared_ptr<Media::WaveformBuffer> getWaveform() override;
-    double getWaveformPosition(Render::RenderObject& object) override;
     bool itemEvent(ItemEvent& event) override;
     bool isSupportedFile(const wchar_t* path) override;
-    void updateItemState() override;
+    // The file control shows the information; "DisplayPositionByFrame" shows
+    // the play position in frames; YUY2 and YC48 video get the "YUVの設定" button.
+    void bindItemControl(Component::ItemControlPanel& panel) override;
 
     // The YUV menu: colour spaces ("自動" and the conversion list) and ranges
     // (greyed for YC48); a choice is stored as an undoable edit of the focus object.
@@ -55,22 +73,22 @@ public:
     EffectItemCheck loop{items, L"ループ再生", false};
     EffectItemInteger withAudio{items, L"音声付き", 0, 0, 1, EffectItemKind::HiddenInteger};
     EffectItemYUV yuv{items, L"YUV"};
+
+private:
+    // Whether the file control gets the "YUVの設定" button.
+    bool showsYuvButton();
 };
 
-class AudioLoad : public MediaAudioSource, public InputMultiTrackMovieEffect {
+class AudioLoad : public MediaFileSource {
 public:
     static constexpr const wchar_t* Name = L"音声ファイル";
     AudioLoad();
     std::shared_ptr<EffectBase> create() override { return std::make_shared<AudioLoad>(); }
 
-    std::unique_ptr<Media::AudioBlockBuffer> inputAudio(Render::RenderObject& object) override;
-    void preInputAudio(Render::RenderObject& object) override;
-    const wchar_t* getName() override;
-    std::shared_ptr<Media::WaveformBuffer> getWaveform() override;
-    double getWaveformPosition(Render::RenderObject& object) override;
     bool itemEvent(ItemEvent& event) override;
     bool isSupportedFile(const wchar_t* path) override;
-    void updateItemState() override;
+    // The file control shows the information.
+    void bindItemControl(Component::ItemControlPanel& panel) override;
 
     EffectItemNumber position{items, L"再生位置", 0, 0, 100000, 0.001};
     EffectItemNumber speed{items, L"再生速度", 100, -2000, 2000, 0.01};

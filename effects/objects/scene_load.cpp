@@ -1,5 +1,6 @@
 #include "effects/objects/scene_load.h"
 
+#include "effect/item_control.h"
 #include "media/audio_buffer.h"
 #include "media/direct3d_service.h"
 #include "media/image_buffer.h"
@@ -93,6 +94,8 @@ bool SceneLoad::itemEvent(ItemEvent& event)
     default: return false;
     }
 }
+
+void SceneLoad::bindItemControl(Component::ItemControlPanel& panel) { panel.bindInformation(scene, *this); }
 
 // ---- フレームバッファ ----
 

@@ -23,6 +23,8 @@ public:
     const wchar_t* getName() override;
     int getAudioInfo(int selector) override { return selector == 0 ? 1 : 0; }
     bool itemEvent(ItemEvent& event) override;
+    // The scene control shows the scene's information.
+    void bindItemControl(Component::ItemControlPanel& panel) override;
 
     EffectItemNumber position{items, L"再生位置", 0, 0, 100000, 0.001};
     EffectItemNumber speed{items, L"再生速度", 100, -2000, 2000, 0.01};

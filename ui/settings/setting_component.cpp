@@ -1,26 +1,52 @@
 #include "ui/settings/setting_component.h"
 
+#include "core/ini_file.h"
 #include "effect/effect_base.h"
+#include "effect/effect_item_number.h"
 #include "project/model/object.h"
 
 namespace Component {
 
-ItemControl::~ItemControl() = default;
+namespace {
 
-void ItemControl::refresh()
+std::unique_ptr<ItemControl> makeControl(Effect::EffectItem* item, const SettingOptions& options)
 {
-    shown = item->toString();
+    switch (item->kind) {
+    case Effect::EffectItemKind::HiddenInteger:
+    case Effect::EffectItemKind::YUV: return nullptr;
+    case Effect::EffectItemKind::Number:
+    case Effect::EffectItemKind::PlayPosition:
+        if (auto* number = dynamic_cast<Effect::EffectItemNumber*>(item))
+            return std::make_unique<NumberItemControl>(number, options);
+        break;
+    case Effect::EffectItemKind::File: return std::make_unique<FileItemControl>(item);
+    default: break;
+    }
+    return std::make_unique<ItemControl>(item);
 }
 
-EffectSetting::EffectSetting(std::shared_ptr<Effect::EffectBase> shownEffect) : effect(std::move(shownEffect))
+} // namespace
+
+EffectSetting::EffectSetting(std::shared_ptr<Effect::EffectBase> shownEffect, const SettingOptions& shownOptions)
+    : effect(std::move(shownEffect)), options(shownOptions)
 {
+    effect->updateItemState();
     for (Effect::EffectItem* item : effect->items)
-        controls.push_back(std::make_unique<ItemControl>(item));
+        if (std::unique_ptr<ItemControl> control = makeControl(item, options))
+            controls.push_back(std::move(control));
     effect->bindItemControl(*this);
     refresh();
 }
 
 EffectSetting::~EffectSetting() = default;
+
+EffectItemBaseControl* EffectSetting::findItemControl(const Effect::EffectItem* item)
+{
+    for (auto& control : controls)
+        if (control->item == item)
+            return control.get();
+    return nullptr;
+}
 
 void EffectSetting::refresh()
 {
@@ -30,6 +56,14 @@ void EffectSetting::refresh()
         control->refresh();
 }
 
+SettingComponent::SettingComponent()
+{
+    if (System::Config::iniFile)
+        section_.load(*System::Config::iniFile);
+}
+
+SettingComponent::~SettingComponent() = default;
+
 void SettingComponent::showObject(const std::shared_ptr<Edit::Object>& shown)
 {
     panels.clear();
@@ -37,7 +71,7 @@ void SettingComponent::showObject(const std::shared_ptr<Edit::Object>& shown)
     if (!object)
         return;
     for (const auto& effect : object->effects)
-        panels.push_back(std::make_unique<EffectSetting>(effect));
+        panels.push_back(std::make_unique<EffectSetting>(effect, options));
 }
 
 void SettingComponent::updateSettingValue()
