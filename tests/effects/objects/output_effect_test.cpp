@@ -1,11 +1,13 @@
 // The outputs: where 標準描画 and 基本出力 place an object (their drawing
 // state, case by case), 基本出力's two routes, and the sounding outputs'
-// gains and exact mixing.
+// gains, exact mixing and group factors, and the CommonResource the drawing
+// outputs share.
 #include "tests/effects/objects/draw_fixture.h"
 
 #include "effects/objects/audio_output.h"
 #include "effects/objects/basic_output.h"
 #include "media/audio_buffer.h"
+#include "platform/gpu/gpu.h"
 #include "render/render_audio_object.h"
 
 using DrawTest::DrawState;
@@ -223,4 +225,54 @@ TEST_F(OutputEffectTest, MixingAddsExactlyTheShorterLength)
             }
         }
     }
+}
+
+TEST_F(OutputEffectTest, TheGroupAudioControlsGainsJoinTheMix)
+{
+    // The enclosing group audio control's factors stay 1 until a control sets them.
+    auto groupObject = std::make_shared<Edit::Object>();
+    auto group = std::make_shared<DrawTest::FixedCamera>(W, H);
+    groupObject->effects.push_back(group);
+    auto movie = std::dynamic_pointer_cast<Effect::MovieOutput>(effects->createEffect(Effect::MovieOutput::Name));
+    ASSERT_TRUE(movie);
+    struct Case {
+        float groupLeft, groupRight;
+        double volume;
+        float left, right;
+    };
+    for (const Case c : {Case{1, 1, 100, 1, 1}, Case{0.5f, 1, 100, 0.5f, 1}, Case{0.5f, 1, 50, 0.25f, 0.5f},
+                         Case{1, 0, 200, 2, 0}}) {
+        SCOPED_TRACE(testing::Message() << c.groupLeft << " " << c.groupRight << " " << c.volume);
+        group->leftFactor = c.groupLeft;
+        group->rightFactor = c.groupRight;
+        movie->volume.setValue(c.volume, 0);
+        Render::RenderAudioObject audio;
+        audio.scene = scene.get();
+        audio.resetObject(object);
+        audio.groupAudioControl = groupObject;
+        auto target = block(16, 2, 0, 0);
+        std::unique_ptr<Media::AudioBlockBuffer> source = block(16, 2, 0.4f, 0.2f);
+        movie->outputAudio(audio, *target, source);
+        EXPECT_FLOAT_EQ(target->getChannel(0)[15], c.left * 0.4f);
+        EXPECT_FLOAT_EQ(target->getChannel(1)[15], c.right * 0.2f);
+        EXPECT_EQ(audio.leftGain, float(c.volume * 0.01)) << "the object's own gains exclude the group's";
+    }
+}
+
+TEST_F(OutputEffectTest, TheDrawingOutputsShareOneCommonResourcePerClass)
+{
+    auto video = std::dynamic_pointer_cast<Effect::VideoOutput>(effects->createEffect(Effect::VideoOutput::Name));
+    auto again = std::dynamic_pointer_cast<Effect::VideoOutput>(effects->createEffect(Effect::VideoOutput::Name));
+    auto movie = std::dynamic_pointer_cast<Effect::MovieOutput>(effects->createEffect(Effect::MovieOutput::Name));
+    ASSERT_TRUE(video && again && movie);
+    ASSERT_TRUE(video->common);
+    EXPECT_EQ(video->common, again->common);
+    EXPECT_NE(video->common, movie->common) << "one record per registered class";
+    ASSERT_TRUE(movie->common && movie->common->constants.buffer);
+    EXPECT_EQ(movie->common->constants.buffer->size(), 160u);
+    // An instance made outside the registry holds none until it is handed one.
+    auto loose = std::make_shared<Effect::VideoOutput>();
+    EXPECT_FALSE(loose->common);
+    loose->shareResource(*video);
+    EXPECT_EQ(loose->common, video->common);
 }
