@@ -5,6 +5,7 @@
 // test input module, which reports whatever pixel format, frame rate and
 // track counts a test writes.
 #include "core/event_service.h"
+#include "core/ini_file.h"
 #include "core/setting_service.h"
 #include "core/text.h"
 #include "effect/effect_base.h"

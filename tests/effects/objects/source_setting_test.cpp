@@ -207,3 +207,25 @@ TEST_F(SourceSetting, TheTrackIsHeldToTheFilesTracks)
     EXPECT_EQ(movie->selectedTrack(), 1u);
     EXPECT_EQ(movie->getAudioInfo(1), 3);
 }
+
+TEST_F(SourceSetting, TheWindowsOptionsComeFromTheMainIniAndGoBackToIt)
+{
+    auto movie = place<Effect::MovieLoad>(media("ini.tst", Rgb24));
+    System::IniFile& ini = *System::Config::iniFile;
+    ini.getValue("Setting", "DisplayPositionByFrame").text = "1";
+    ini.getValue("Setting", "SectionViewMode").text = "x"; // unreadable: the default
+    {
+        Component::SettingComponent setting;
+        EXPECT_EQ(setting.options.displayPositionByFrame, 1);
+        EXPECT_EQ(setting.options.sectionViewMode, 2);
+        setting.showObject(object);
+        auto* position = dynamic_cast<Component::NumberItemControl*>(
+            setting.panels.at(0)->findItemControl(&movie->position));
+        ASSERT_TRUE(position);
+        EXPECT_EQ(position->displayRange().step, 1.0) << "frames";
+        setting.options.sectionViewMode = 0;
+        setting.options.sliderMoveRatio = 250;
+    }
+    EXPECT_EQ(ini.getValue("Setting", "SectionViewMode").toInt(), 0);
+    EXPECT_EQ(ini.getValue("Setting", "SliderMoveRatio").toInt(), 250);
+}
