@@ -196,8 +196,6 @@ int run()
                     "faster %.2f\n",
                     range, sigma, ours, box, gauss, faster > 0 ? ours / faster : 0.0);
     }
-    std::remove(input.c_str());
-    std::remove(folder.c_str());
 
     // The blur core on both paths, where the compute passes take over.
     auto* core = effects->getDefaultEffect<Effect::BokashiFilter>();
@@ -286,7 +284,18 @@ int run()
         effect->turn.setValue(20, 0);
         const double rate = videoRate(*effect, 10);
         rows.push_back({std::string("ディスプレイスメントマップ ") + label, rate, samples, false, copyBound});
+        if (method == 0) {
+            // ffmpeg's displace moves each pixel by two map planes (here the
+            // picture itself, split three ways), nearest-pixel.
+            const double peer = Bench::ffmpegRate(
+                input, "-filter_complex '[0]split=3[a][b][c];[a][b][c]displace' -f rawvideo", "-frames:v 1",
+                peerFrames, 1, rawInput);
+            std::printf("ディスプレイスメントマップ 移動変形: %.1f frames/s; ffmpeg displace %.1f frames/s; ratio %.2f\n",
+                        rate, peer, peer > 0 ? rate / peer : 0.0);
+        }
     }
+    std::remove(input.c_str());
+    std::remove(folder.c_str());
     // The light, decoration, processing and placement filters at their
     // defaults. Samples per pixel of the input from the passes' formulas:
     // グロー two streaks of 50 (2 x 99) on a canvas 100 larger, the threshold,
