@@ -15,6 +15,7 @@
 #include "platform/gpu/gpu.h"
 #include "platform/ui/application.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -118,6 +119,16 @@ void Direct3DService::setViewport(uint32_t width, uint32_t height)
     Platform::Gpu::Viewport viewport;
     viewport.width = static_cast<float>(width);
     viewport.height = static_cast<float>(height);
+    context->setViewport(viewport);
+}
+
+void Direct3DService::narrowViewport(int left, int top, int width, int height)
+{
+    Platform::Gpu::Viewport viewport;
+    viewport.x = static_cast<float>(left);
+    viewport.y = static_cast<float>(top);
+    viewport.width = static_cast<float>(std::max(width, 0));
+    viewport.height = static_cast<float>(std::max(height, 0));
     context->setViewport(viewport);
 }
 

@@ -77,6 +77,10 @@ public:
     void setRenderBufferTargetAndUnorderedAccessViews(RenderBuffer& target, uint32_t count,
                                                       Platform::Gpu::View* const* views);
     void setComputeUnorderedAccessView(uint32_t slot, ResourceBuffer& buffer);
+    // Narrows the viewport the set*Target call made to the box (left, top,
+    // width, height): a full-target quad then covers only the box, and the
+    // pixel positions its shader sees stay those of the target.
+    void narrowViewport(int left, int top, int width, int height);
     void drawVertexBuffer(const VertexBufferCommon& vertices);
     // Draws count vertices of the record from the first one.
     void drawVertexBuffer(const VertexBufferCommon& vertices, uint32_t first, uint32_t count);

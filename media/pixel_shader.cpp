@@ -241,10 +241,12 @@ void PixelShader::drawFromRenderBuffer(ResourceBuffer& target, RenderBuffer& sou
 }
 
 void PixelShader::drawToRenderBuffer(RenderBuffer& target, ResourceBuffer& source, ConstantBufferCommon* constants,
-                                     Platform::Gpu::BlendState* blend)
+                                     Platform::Gpu::BlendState* blend, const DrawArea* area)
 {
     bindConstants(Direct3D, constants);
     Direct3D->setRenderBufferTarget(target);
+    if (area)
+        Direct3D->narrowViewport(area->left, area->top, area->width, area->height);
     bindSources({sourceView(source)});
     drawFunction(this, blend, nullptr);
     unbind(1);
@@ -268,9 +270,11 @@ void PixelShader::copyToRenderBuffer(RenderBuffer& target, ResourceBuffer& sourc
 }
 
 void PixelShader::drawTwoSourcesToRenderBuffer(RenderBuffer& target, ResourceBuffer& source0, ResourceBuffer& source1,
-                                               Platform::Gpu::BlendState* blend)
+                                               Platform::Gpu::BlendState* blend, const DrawArea* area)
 {
     Direct3D->setRenderBufferTarget(target);
+    if (area)
+        Direct3D->narrowViewport(area->left, area->top, area->width, area->height);
     bindSources({sourceView(source0), sourceView(source1)});
     drawFunction(this, blend, nullptr);
     unbind(2);

@@ -27,6 +27,13 @@ class RenderBuffer;
 
 using ShaderBlob = std::vector<uint8_t>;
 
+// A box of a draw's target (left, top, width, height): a draw given one
+// shades only its pixels. For position-only shaders, whose pixels outside it
+// would write nothing (a transparent colour blended over, or discarded).
+struct DrawArea {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
 // The slot of one constant buffer. Updating it between draws affects only the
 // later draws.
 struct ConstantBufferCommon {
@@ -73,12 +80,12 @@ public:
                         Platform::Gpu::BlendState* blend = nullptr);
     void drawFromRenderBuffer(ResourceBuffer& target, RenderBuffer& source);
     void drawToRenderBuffer(RenderBuffer& target, ResourceBuffer& source, ConstantBufferCommon* constants,
-                            Platform::Gpu::BlendState* blend = nullptr);
+                            Platform::Gpu::BlendState* blend = nullptr, const DrawArea* area = nullptr);
     void drawToRenderBufferNoConstant(RenderBuffer& target, ResourceBuffer& source, const float* blendFactor,
                                       Platform::Gpu::BlendState* blend = nullptr);
     void copyToRenderBuffer(RenderBuffer& target, ResourceBuffer& source);
     void drawTwoSourcesToRenderBuffer(RenderBuffer& target, ResourceBuffer& source0, ResourceBuffer& source1,
-                                      Platform::Gpu::BlendState* blend = nullptr);
+                                      Platform::Gpu::BlendState* blend = nullptr, const DrawArea* area = nullptr);
     void drawViewToRenderBuffer(RenderBuffer& target, Platform::Gpu::View* view, Platform::Gpu::BlendState* blend = nullptr);
 
     // Runs the draw routine with the currently bound target and sources.

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace Effect {
@@ -180,6 +181,14 @@ void OutputShaderEffect::drawObjectDirect(Render::RenderObject& object, Media::R
     offset[1] = roundAway((static_cast<double>(image.getHeight()) - frame.getHeight()) * 0.5 + (own.cy - own.y));
     const DrawState view = object.getOutputView();
     const int blend = std::clamp(view.blendMode, 0, MaxBlendMode);
+    // Only the picture's footprint on the frame is drawn: outside it the
+    // shaders read nothing (blended over, or discarded).
+    const int left = std::max(-offset[0], 0), top = std::max(-offset[1], 0);
+    const int right = static_cast<int>(std::min<int64_t>(int64_t(image.getWidth()) - offset[0], frame.getWidth()));
+    const int bottom = static_cast<int>(std::min<int64_t>(int64_t(image.getHeight()) - offset[1], frame.getHeight()));
+    if (left >= right || top >= bottom)
+        return;
+    const Media::DrawArea area{left, top, right - left, bottom - top};
 
     Shader::ShaderList* shaders = Shader::ShaderList::published();
     Direct3DService* d3d = Direct3DService::Get();
@@ -196,7 +205,7 @@ void OutputShaderEffect::drawObjectDirect(Render::RenderObject& object, Media::R
         std::memcpy(shaders->constants, &block, sizeof(block));
         shaders->updateConstants();
         d3d->bindConstantBuffer(Platform::Gpu::Stage::Pixel, 0, shaders->constantBuffer.buffer.get());
-        shaders->blendModeOffsetShader.drawTwoSourcesToRenderBuffer(frame, image, *frameCopy, over);
+        shaders->blendModeOffsetShader.drawTwoSourcesToRenderBuffer(frame, image, *frameCopy, over, &area);
     } else {
         struct {
             float alpha;
@@ -206,7 +215,7 @@ void OutputShaderEffect::drawObjectDirect(Render::RenderObject& object, Media::R
         static_assert(sizeof(block) == 16);
         std::memcpy(shaders->constants, &block, sizeof(block));
         shaders->updateConstants();
-        shaders->copyOffsetAlphaShader.drawToRenderBuffer(frame, image, &shaders->constantBuffer, over);
+        shaders->copyOffsetAlphaShader.drawToRenderBuffer(frame, image, &shaders->constantBuffer, over, &area);
     }
 }
 
