@@ -17,6 +17,12 @@
 #include "effects/filters/blur/box_blur_transparent_h.ps.hlsl.h"
 #include "effects/filters/blur/box_blur_transparent_v.cs.glsl.h"
 #include "effects/filters/blur/box_blur_transparent_v.ps.hlsl.h"
+#include "effects/filters/blur/box_tent_clamp_h.cs.glsl.h"
+#include "effects/filters/blur/box_tent_clamp_v.cs.glsl.h"
+#include "effects/filters/blur/box_tent_grow_h.cs.glsl.h"
+#include "effects/filters/blur/box_tent_grow_v.cs.glsl.h"
+#include "effects/filters/blur/box_tent_transparent_h.cs.glsl.h"
+#include "effects/filters/blur/box_tent_transparent_v.cs.glsl.h"
 
 namespace Effect {
 
@@ -37,6 +43,12 @@ BokashiResource::BokashiResource()
     load(computeShaders[3], box_blur_transparent_v_cs_glsl);
     load(computeShaders[4], box_blur_clamp_h_cs_glsl);
     load(computeShaders[5], box_blur_clamp_v_cs_glsl);
+    load(tentShaders[0], box_tent_grow_h_cs_glsl);
+    load(tentShaders[1], box_tent_grow_v_cs_glsl);
+    load(tentShaders[2], box_tent_transparent_h_cs_glsl);
+    load(tentShaders[3], box_tent_transparent_v_cs_glsl);
+    load(tentShaders[4], box_tent_clamp_h_cs_glsl);
+    load(tentShaders[5], box_tent_clamp_v_cs_glsl);
 }
 
 BokashiFilter::BokashiFilter() : ShaderFilterEffect(Name, L"ぼかし") {}
@@ -103,6 +115,13 @@ Picture BokashiFilter::blurImage(Picture image, int range, float aspect, int mod
 
 Picture BokashiFilter::runPasses(Picture image, int rv, int rh, int mode, Path path)
 {
+    if (path == Path::Compute) {
+        // The boxes of the two axes commute: both vertical ones, then both
+        // horizontal ones, give the picture of the alternating order.
+        Direct3D->bindConstantBuffer(Stage::Compute, 0, common->tentConstants.buffer.buffer.get());
+        image = tentPass(std::move(image), true, rv - rv / 2, rv / 2, mode);
+        return tentPass(std::move(image), false, rh - rh / 2, rh / 2, mode);
+    }
     Direct3D->bindConstantBuffer(path == Path::Compute ? Stage::Compute : Stage::Pixel, 0,
                                  common->constants.buffer.buffer.get());
     image = pass(std::move(image), true, rv - rv / 2, mode, path);
@@ -120,6 +139,26 @@ Picture BokashiFilter::pass(Picture image, bool vertical, int radius, int mode, 
     if (path == Path::Compute)
         return blurPassCompute(std::move(image), common->computeShaders[shader], w, h, radius, vertical);
     return blurPass(std::move(image), common->pixelShaders[shader], w, h, radius);
+}
+
+Picture BokashiFilter::tentPass(Picture image, bool vertical, int a, int b, int mode)
+{
+    if (a == 0)
+        return image;
+    const int grow = mode == Grow ? 2 * (a + b) : 0;
+    Picture out = newPicture(widthOf(*image) + (vertical ? 0 : grow), heightOf(*image) + (vertical ? grow : 0));
+    common->tentConstants.block = {widthOf(*out), heightOf(*out), a, b,
+                                   1.0f / static_cast<float>((2 * a + 1) * (2 * b + 1)), {}};
+    common->tentConstants.upload();
+    Platform::Gpu::View* source = image->getShaderResourceView();
+    Platform::Gpu::Context& context = *Direct3D->context;
+    context.setShaderResources(Stage::Compute, 0, 1, &source);
+    Direct3D->setComputeUnorderedAccessView(0, *out);
+    const uint32_t lines = static_cast<uint32_t>(vertical ? widthOf(*out) : heightOf(*out));
+    common->tentShaders[mode * 2 + (vertical ? 1 : 0)].dispatch((lines + LinesPerGroup - 1) / LinesPerGroup, 1, 1);
+    context.setShaderResources(Stage::Compute, 0, 1, nullptr);
+    context.setComputeUnorderedAccessViews(0, 1, nullptr);
+    return out;
 }
 
 Picture BokashiFilter::boxBlur(Picture image, unsigned radius)

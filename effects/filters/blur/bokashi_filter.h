@@ -1,8 +1,7 @@
 #pragma once
 // ぼかし, and the box-blur core that many effects borrow through its
 // prototype: a separable blur in one-axis passes with three edge modes, on
-// pixel shaders for small radii and on compute shaders (running sums) for
-// large ones.
+// compute shaders (running sums), or on pixel shaders when asked.
 #include "effect/effect_item_number.h"
 #include "effect/effect_item_simple.h"
 #include "effects/filters/skeleton/filter_effect.h"
@@ -19,10 +18,21 @@ struct BokashiResource : Resource::ShaderStateResource, Resource::ShaderResource
         int32_t range;
         float divide; // 1 / (2 range + 1)
     };
+    // Both boxes of one axis in one compute pass.
+    struct TentBlock {
+        int32_t width; // of the pass's output
+        int32_t height;
+        int32_t rangeA; // the first box
+        int32_t rangeB; // the second
+        float divide;   // 1 / ((2 rangeA + 1) (2 rangeB + 1))
+        float padding[3];
+    };
     // By edge mode and axis: grow, transparent, clamped; horizontal, vertical.
     Media::PixelShader pixelShaders[6];
     Media::ComputeShader computeShaders[6];
+    Media::ComputeShader tentShaders[6];
     FilterPass::ConstantSet<Block> constants;
+    FilterPass::ConstantSet<TentBlock> tentConstants;
 };
 
 class BokashiFilter : public ShaderFilterEffect<BokashiFilter, BokashiResource, EffectBase>,
@@ -35,8 +45,9 @@ public:
     enum Mode { Grow = 0, Transparent = 1, Clamp = 2 };
     enum class Path { Pixel, Compute };
     // The compute passes take over from this sum of the two radii on (their
-    // cost does not grow with the radius); both paths give the same picture.
-    static constexpr int ComputeRange = 200;
+    // cost does not grow with the radius, and on the software device they
+    // are faster from the smallest radii on); both paths give the same picture.
+    static constexpr int ComputeRange = 2;
     // Lines one compute thread group walks (the shaders' local size).
     static constexpr uint32_t LinesPerGroup = 16;
 
@@ -47,9 +58,10 @@ public:
     void createCommonResource() override;
     Picture filterVideo(Render::RenderObject& object, Picture picture) override;
 
-    // The box blur of range pixels: four one-axis passes (each radius split in
-    // two halves, a tent-shaped kernel); aspect -1..1 shortens the vertical
-    // (> 0) or horizontal (< 0) radius. Range 0 returns the image itself.
+    // The box blur of range pixels: each radius split in two halves, two
+    // boxes per axis (a tent-shaped kernel): four one-axis passes on the pixel
+    // path, one pass per axis on the compute path; aspect -1..1 shortens the
+    // vertical (> 0) or horizontal (< 0) radius. Range 0 returns the image itself.
     Picture blurImage(Picture image, int range, float aspect, int mode);
     // The same on the given path.
     Picture blurImage(Picture image, int range, float aspect, int mode, Path path);
@@ -72,6 +84,8 @@ private:
     Picture runPasses(Picture image, int rv, int rh, int mode, Path path);
     // One pass on the path: mode's shader for the axis.
     Picture pass(Picture image, bool vertical, int radius, int mode, Path path);
+    // Both boxes of one axis (radii a >= b) in one compute pass.
+    Picture tentPass(Picture image, bool vertical, int a, int b, int mode);
 };
 
 } // namespace Effect

@@ -37,8 +37,8 @@ TEST_F(BlurCoreTest, BlurImageMatchesTheBoxPassesOnBothPaths)
         {5, -0.5f, 1, 17, 11},  // horizontal radius halved
         {7, 0.3f, 2, 17, 11},   // clamped edges
         {2, 0.99f, 0, 21, 11},  // a vertical radius below 1 is 0
-        {99, 0, 0, 215, 209},   // the pixel path's largest range at aspect 0
-        {100, 0, 0, 217, 211},  // the compute path's smallest
+        {99, 0, 0, 215, 209},   // odd: the second boxes one smaller
+        {100, 0, 0, 217, 211},
         {100, 0, 1, 17, 11},
         {100, 0, 2, 17, 11},
     };
@@ -60,9 +60,12 @@ TEST_F(BlurCoreTest, LargeRadiiTakeTheComputePasses)
     const Image in = fixture();
     const int threshold = BokashiFilter::ComputeRange;
     uint64_t before = dispatches();
-    blur(in, threshold / 2 - 1, 0, 1, Path::Pixel);
+    blur(in, threshold / 2, 0.99f, 1, Path::Pixel); // the vertical radius 0: below the threshold
     EXPECT_EQ(dispatches(), before);
     blur(in, threshold / 2, 0, 1, Path::Pixel);
+    // Both boxes of an axis in one pass.
+    EXPECT_EQ(dispatches(), before + 2);
+    blur(in, 5, 0, 2, Path::Compute);
     EXPECT_EQ(dispatches(), before + 4);
     // A range of 0 is the image itself.
     auto image = upload(in);

@@ -1,0 +1,5 @@
+#version 450
+#extension GL_GOOGLE_include_directive : require
+#define MODE 0
+#define VERTICAL 1
+#include "box_tent_line.glsl"
