@@ -154,8 +154,8 @@ Picture DropShadowFilter::filterVideo(Render::RenderObject& object, Picture pict
     }
 
     Picture canvas = newPicture(widthOf(*shadow) + std::abs(dx), heightOf(*shadow) + std::abs(dy));
-    const float clear[4] = {0, 0, 0, 0};
-    canvas->clearRenderTargetView(clear);
+    // The shadow's copy replaces every pixel of the canvas (transparent
+    // outside the shadow): no clear before it.
     int ox = dx < 0 ? 0 : -dx, oy = dy < 0 ? 0 : -dy;
     ListDraw::copyOffset(*canvas, *shadow, ox, oy, nullptr);
     ox += dx - spreadPixels;
