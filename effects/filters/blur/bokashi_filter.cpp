@@ -91,16 +91,11 @@ Picture BokashiFilter::filterVideo(Render::RenderObject& object, Picture picture
     return out;
 }
 
-Picture BokashiFilter::blurImage(Picture image, int range, float aspect, int mode)
+namespace {
+// The vertical and horizontal radii of range at aspect.
+void axisRadii(int range, float aspect, int& rv, int& rh)
 {
-    return blurImage(std::move(image), range, aspect, mode, Path::Pixel);
-}
-
-Picture BokashiFilter::blurImage(Picture image, int range, float aspect, int mode, Path path)
-{
-    if (range <= 0)
-        return image;
-    int rv = range, rh = range;
+    rv = range, rh = range;
     if (aspect > 0) {
         rv = static_cast<int>((1.0f - aspect) * static_cast<float>(range));
         rv = rv < 1 ? 0 : rv;
@@ -108,8 +103,22 @@ Picture BokashiFilter::blurImage(Picture image, int range, float aspect, int mod
         rh = static_cast<int>((1.0f + aspect) * static_cast<float>(range));
         rh = rh < 1 ? 0 : rh;
     }
-    if (path == Path::Pixel && rv + rh >= ComputeRange)
-        path = Path::Compute;
+}
+} // namespace
+
+Picture BokashiFilter::blurImage(Picture image, int range, float aspect, int mode)
+{
+    int rv = 0, rh = 0;
+    axisRadii(range, aspect, rv, rh);
+    return blurImage(std::move(image), range, aspect, mode, rv + rh >= ComputeRange ? Path::Compute : Path::Pixel);
+}
+
+Picture BokashiFilter::blurImage(Picture image, int range, float aspect, int mode, Path path)
+{
+    if (range <= 0)
+        return image;
+    int rv = 0, rh = 0;
+    axisRadii(range, aspect, rv, rh);
     return runPasses(std::move(image), rv, rh, mode, path);
 }
 

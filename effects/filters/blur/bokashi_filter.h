@@ -63,7 +63,8 @@ public:
     // path, one pass per axis on the compute path; aspect -1..1 shortens the
     // vertical (> 0) or horizontal (< 0) radius. Range 0 returns the image itself.
     Picture blurImage(Picture image, int range, float aspect, int mode);
-    // The same on the given path.
+    // The same on the given path (the call above picks the compute path from
+    // ComputeRange on).
     Picture blurImage(Picture image, int range, float aspect, int mode, Path path);
     // One box pass per axis of the radius, growing the canvas by it on every side.
     Picture boxBlur(Picture image, unsigned radius);

@@ -59,11 +59,15 @@ TEST_F(BlurCoreTest, LargeRadiiTakeTheComputePasses)
 {
     const Image in = fixture();
     const int threshold = BokashiFilter::ComputeRange;
+    auto blurred = [&](int range, float aspect) {
+        return download(*core<BokashiFilter>().blurImage(upload(in), range, aspect, 1));
+    };
     uint64_t before = dispatches();
-    blur(in, threshold / 2, 0.99f, 1, Path::Pixel); // the vertical radius 0: below the threshold
+    // The vertical radius 0: below the threshold, on the pixel path.
+    EXPECT_TRUE(near(blurred(threshold / 2, 0.99f), blur(in, threshold / 2, 0.99f, 1, Path::Pixel)));
     EXPECT_EQ(dispatches(), before);
-    blur(in, threshold / 2, 0, 1, Path::Pixel);
-    // Both boxes of an axis in one pass.
+    EXPECT_TRUE(near(blurred(threshold / 2, 0), blur(in, threshold / 2, 0, 1, Path::Pixel)));
+    // Both boxes of an axis in one pass; the pixel path when asked.
     EXPECT_EQ(dispatches(), before + 2);
     blur(in, 5, 0, 2, Path::Compute);
     EXPECT_EQ(dispatches(), before + 4);
