@@ -204,7 +204,9 @@ void exportPart(Edit::EditService& edit, Plugin::OutputService& output)
     }
     const double peerFps = peer < 1e30 ? ExportFrames / peer : -1;
     printLoad();
-    std::printf("  ours (export job, AVI writer):            %6.1f frames/s   (%.1f processors busy)\n", fps, busy);
+    std::printf("  ours (export job, AVI writer):            %6.1f frames/s   (%.1f processors busy, %.0f ms of processor "
+                "time a frame)\n",
+                fps, busy, busy / fps * 1e3);
     std::printf("  ffmpeg (scale, overlay, rawvideo AVI):    %6.1f frames/s   ratio %.2f   target 45 frames/s\n",
                 peerFps, peerFps > 0 ? fps / peerFps : 0.0);
     std::remove(ours.c_str());

@@ -21,6 +21,43 @@ void checkBitmap(const char* place, const BitmapInfoHeader& h, uint32_t width, u
                                           static_cast<unsigned long long>(bitsSize),
                                           static_cast<unsigned long long>(need));
 }
+
+// A row of three-byte pixels to four-byte ones, the fourth byte 0. A word is
+// moved per pixel: the four bytes at a pixel hold its three in the low ones
+// (the last pixel, whose fourth byte lies past the row, is moved bytewise).
+void expandRow24(const uint8_t* s, uint8_t* d, uint32_t width)
+{
+    uint32_t x = 0;
+    for (; x + 1 < width; ++x) {
+        uint32_t v;
+        std::memcpy(&v, s + 3 * size_t(x), 4);
+        v &= 0x00FFFFFFu;
+        std::memcpy(d + 4 * size_t(x), &v, 4);
+    }
+    if (x < width) {
+        d[4 * x] = s[3 * x];
+        d[4 * x + 1] = s[3 * x + 1];
+        d[4 * x + 2] = s[3 * x + 2];
+        d[4 * x + 3] = 0;
+    }
+}
+
+// A row of four-byte pixels to three-byte ones, the fourth byte dropped. Each
+// pixel is stored as a word whose high byte the next pixel overwrites.
+void packRow32(const uint8_t* s, uint8_t* d, uint32_t width)
+{
+    uint32_t x = 0;
+    for (; x + 1 < width; ++x) {
+        uint32_t v;
+        std::memcpy(&v, s + 4 * size_t(x), 4);
+        std::memcpy(d + 3 * size_t(x), &v, 4);
+    }
+    if (x < width) {
+        d[3 * x] = s[4 * x];
+        d[3 * x + 1] = s[4 * x + 1];
+        d[3 * x + 2] = s[4 * x + 2];
+    }
+}
 } // namespace
 
 std::shared_ptr<ImageBuffer> ImageBuffer::create(Format format, uint32_t width, uint32_t height)
@@ -90,14 +127,7 @@ void ImageBuffer::copyFromBitmap(const BitmapInfoHeader& header, const void* bit
             std::memcpy(row(y), src + size_t(y) * stride, size_t(width) * 2);
     } else if (bc == 24 && format == Format::B8G8R8X8Unorm) {
         for (uint32_t y = 0; y < height; ++y) {
-            const uint8_t* s = src + rgbRow(y);
-            uint8_t* d = row(y);
-            for (uint32_t x = 0; x < width; ++x) {
-                d[4 * x] = s[3 * x];
-                d[4 * x + 1] = s[3 * x + 1];
-                d[4 * x + 2] = s[3 * x + 2];
-                d[4 * x + 3] = 0;
-            }
+            expandRow24(src + rgbRow(y), row(y), width);
         }
     } else if (bc == 32 && format == Format::B8G8R8A8Unorm) {
         for (uint32_t y = 0; y < height; ++y)
@@ -138,13 +168,7 @@ void ImageBuffer::copyToBitmap(const BitmapInfoHeader& header, void* bits, size_
             std::memcpy(dst + size_t(y) * stride, row(y), size_t(width) * 2);
     } else if (bc == 24 && format == Format::B8G8R8X8Unorm) {
         for (uint32_t y = 0; y < height; ++y) {
-            uint8_t* d = dst + rgbRow(y);
-            const uint8_t* s = row(y);
-            for (uint32_t x = 0; x < width; ++x) {
-                d[3 * x] = s[4 * x];
-                d[3 * x + 1] = s[4 * x + 1];
-                d[3 * x + 2] = s[4 * x + 2];
-            }
+            packRow32(row(y), dst + rgbRow(y), width);
         }
     } else if (bc == 32 && format == Format::B8G8R8A8Unorm) {
         for (uint32_t y = 0; y < height; ++y)

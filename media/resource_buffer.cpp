@@ -7,7 +7,10 @@
 #include "platform/gpu/gpu.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace Media {
 
@@ -26,6 +29,55 @@ uint32_t clampSide(int side)
     if (side <= 0)
         return 0;
     return std::min<uint32_t>(static_cast<uint32_t>(side), ResourceBuffer::MaxSize);
+}
+
+// The half-precision form of byte / 255, rounded to the nearest (ties to
+// even) as the device stores a float into a working-format picture.
+uint16_t halfOfByte(uint32_t byte)
+{
+    const float f = static_cast<float>(byte) / 255.0f;
+    if (f == 0)
+        return 0;
+    int e = 0;
+    const float m = std::frexp(f, &e); // f = m x 2^e, m in [0.5, 1); never below the half normals
+    int exponent = e + 14;
+    uint32_t mantissa = static_cast<uint32_t>(std::nearbyint(std::ldexp(double(m), 11))) - 0x400;
+    if (mantissa == 0x400) {
+        mantissa = 0;
+        ++exponent;
+    }
+    return static_cast<uint16_t>((exponent << 10) | mantissa);
+}
+
+constexpr uint64_t HalfOne = 0x3C00;
+
+// An opaque 8-bit picture (B, G, R, unused) written into the working-format
+// texture on the processor, a band of rows at a time: the values the
+// copy-opaque pass would write, without uploading the 8-bit picture and
+// running a full-picture pass over it.
+void uploadOpaque(const ImageBuffer& picture, Platform::Gpu::Context& context, Platform::Gpu::Texture& texture,
+                  uint32_t width, uint32_t height)
+{
+    static const std::array<uint64_t, 256> half = [] {
+        std::array<uint64_t, 256> t{};
+        for (uint32_t i = 0; i < 256; ++i)
+            t[i] = halfOfByte(i);
+        return t;
+    }();
+    const uint32_t bandRows = std::max<uint32_t>(1, (1u << 20) / (width * 8));
+    thread_local std::vector<uint64_t> band;
+    band.resize(size_t(width) * bandRows);
+    for (uint32_t top = 0; top < height; top += bandRows) {
+        const uint32_t rows = std::min(bandRows, height - top);
+        for (uint32_t y = 0; y < rows; ++y) {
+            const uint8_t* s = picture.row(top + y);
+            uint64_t* d = band.data() + size_t(y) * width;
+            for (uint32_t x = 0; x < width; ++x, s += 4)
+                d[x] = half[s[2]] | half[s[1]] << 16 | half[s[0]] << 32 | HalfOne << 48;
+        }
+        const Platform::Gpu::Box box{0, top, width, top + rows};
+        context.updateTexture(texture, &box, band.data(), width * 8);
+    }
 }
 } // namespace
 
@@ -60,6 +112,12 @@ ResourceBuffer::ResourceBuffer(const ImageBuffer& picture, const int options[2])
             throw System::makeFormatException("Media::ResourceBuffer::ResourceBuffer", "image too large.",
                                               L"%u x %u", picture.width, picture.height);
         createTexture2D(picture.data(), picture.pitch);
+    } else if (picture.format == Format::B8G8R8X8Unorm && format_ == Format::R16G16B16A16Float && picture.width &&
+               picture.height) {
+        setClampedSize(static_cast<int>(std::min<uint32_t>(picture.width, MaxSize)),
+                       static_cast<int>(std::min<uint32_t>(picture.height, MaxSize)));
+        createTexture2D();
+        uploadOpaque(picture, *Direct3D->context, *getTexture(), width_, height_);
     } else {
         ResourceConvert(*Direct3D, shaderList).convert(picture, *this, options);
     }

@@ -53,6 +53,32 @@ TEST(ImageBuffer, TwentyFourBitBitmapsAreBottomUpWithAZeroFourthByte)
         EXPECT_EQ(0, std::memcmp(back.data() + row * 12, dib.data() + row * 12, 9));
 }
 
+TEST(ImageBuffer, TwentyFourBitRowsOfEveryWidthRoundTripAndKeepTheirPadding)
+{
+    // Pixels move a word at a time but the last one bytewise: short rows, and
+    // rows whose padding is 1, 2 or 3 bytes.
+    for (uint32_t w : {1u, 2u, 3u, 5u, 7u}) {
+        SCOPED_TRACE(w);
+        const uint32_t h = 2, stride = ImageBuffer::getBitmapStride(24, w);
+        BitmapInfoHeader header;
+        ImageBuffer::getBitmapInfoHeader(header, Format::B8G8R8X8Unorm, w, h);
+        std::vector<uint8_t> dib(size_t(stride) * h);
+        for (size_t i = 0; i < dib.size(); ++i)
+            dib[i] = static_cast<uint8_t>(i * 11 + 1);
+        auto image = ImageBuffer::create(Format::B8G8R8X8Unorm, w, h);
+        image->copyFromBitmap(header, dib.data(), dib.size());
+        for (uint32_t x = 0; x < w; ++x)
+            EXPECT_EQ(image->row(h - 1)[4 * x + 3], 0) << x;
+        std::vector<uint8_t> back(dib.size(), 0xEE);
+        image->copyToBitmap(header, back.data(), back.size());
+        for (uint32_t row = 0; row < h; ++row) {
+            EXPECT_EQ(0, std::memcmp(back.data() + row * stride, dib.data() + row * stride, 3 * w));
+            for (uint32_t i = 3 * w; i < stride; ++i)
+                EXPECT_EQ(back[row * stride + i], 0xEE) << "padding byte " << i;
+        }
+    }
+}
+
 TEST(ImageBuffer, EveryBitmapFormRoundTrips)
 {
     for (Format format : {Format::R16G16B16A16Float, Format::R16G16B16A16Unorm, Format::R16G16B16A16Snorm, Format::B8G8R8A8Unorm, Format::Yuy2}) {

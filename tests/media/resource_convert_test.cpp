@@ -194,6 +194,46 @@ TEST_F(ResourceConvertTest, EveryMemoryFormatComesIntoTheWorkingFormat)
     EXPECT_TRUE(TestKit::nearPicture(download(fromYc), want, w, 3e-3f));
 }
 
+TEST_F(ResourceConvertTest, OpaquePicturesComeInAsTheNearestHalfOfEveryByte)
+{
+    // RGB24 pictures are written into the working format on the processor in
+    // bands of rows: every byte value, rows over three bands (the last short)
+    // and a fourth byte that must be ignored. Each texel is the nearest half
+    // of byte / 255 with alpha 1; the device's copy-opaque pass (which may
+    // round toward zero) is at most one unit in the last place away.
+    const uint32_t w = 2048, h = 130;
+    auto image = ImageBuffer::create(Format::B8G8R8X8Unorm, w, h);
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x) {
+            uint8_t* p = image->row(y) + 4 * x;
+            p[0] = uint8_t(x + y), p[1] = uint8_t(x * 7 + y), p[2] = uint8_t(x * 13 + y * 3), p[3] = 0x5A;
+        }
+    const int options[2] = {0, 0};
+    ResourceBuffer uploaded(*image, options);
+    ResourceBuffer converted(1, 1);
+    ResourceConvert(*d3d, shaders.get()).convert(*image, converted, options);
+    auto got = uploaded.readImageBuffer(), pass = converted.readImageBuffer();
+    ASSERT_EQ(got->width, w);
+    ASSERT_EQ(got->height, h);
+    int wrong = 0, farFromPass = 0;
+    for (uint32_t y = 0; y < h; ++y) {
+        const uint8_t* s = image->row(y);
+        const uint16_t* g = reinterpret_cast<const uint16_t*>(got->row(y));
+        const uint16_t* d = reinterpret_cast<const uint16_t*>(pass->row(y));
+        for (uint32_t x = 0; x < w; ++x) {
+            const uint16_t want[4] = {TestKit::floatToHalf(s[4 * x + 2] / 255.0f),
+                                      TestKit::floatToHalf(s[4 * x + 1] / 255.0f),
+                                      TestKit::floatToHalf(s[4 * x] / 255.0f), 0x3C00};
+            for (int c = 0; c < 4; ++c) {
+                wrong += g[4 * x + c] != want[c];
+                farFromPass += std::abs(int(g[4 * x + c]) - int(d[4 * x + c])) > 1;
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(farFromPass, 0);
+}
+
 TEST_F(ResourceConvertTest, FramesGoOutToEveryMemoryFormat)
 {
     const int w = 4, h = 2;
