@@ -8,9 +8,44 @@
 #include "media/shader_list.h"
 #include "platform/gpu/gpu.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace Media {
+
+namespace {
+
+float halfValue(uint16_t h)
+{
+    const int exponent = (h >> 10) & 0x1F, mantissa = h & 0x3FF;
+    float v;
+    if (exponent == 0)
+        v = std::ldexp(static_cast<float>(mantissa), -24);
+    else if (exponent == 31)
+        v = mantissa ? NAN : INFINITY;
+    else
+        v = std::ldexp(static_cast<float>(mantissa | 0x400), exponent - 25);
+    return (h & 0x8000) ? -v : v;
+}
+
+// The byte a half becomes in an 8-bit picture: held to 0..1 (NaN to 0), times
+// 255, rounded to the nearest; one entry for each of the 65536 halves.
+const std::vector<uint8_t>& byteOfHalf()
+{
+    static const std::vector<uint8_t> table = [] {
+        std::vector<uint8_t> t(65536);
+        for (uint32_t h = 0; h < 65536; ++h) {
+            const float v = halfValue(static_cast<uint16_t>(h));
+            t[h] = static_cast<uint8_t>(std::lround((v > 0 ? std::min(v, 1.0f) : 0.0f) * 255.0f));
+        }
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
 
 RenderBuffer::RenderBuffer(Format fmt, SampleDesc samples)
     : TextureViews("Media::RenderBuffer"), format_(fmt), sampleCount_(samples.count ? samples.count : 1),
@@ -120,6 +155,29 @@ std::shared_ptr<ImageBuffer> RenderBuffer::readImageBuffer()
     return image;
 }
 
+std::shared_ptr<ImageBuffer> RenderBuffer::readOpaque()
+{
+    if (!getTexture())
+        return nullptr;
+    const std::vector<uint8_t>& byte = byteOfHalf();
+    CpuAccessBuffer staging(width_, height_, format_);
+    staging.copyFrom(*getTexture());
+    CpuAccessBuffer::Mapping map(staging);
+    auto image = ImageBuffer::create(Format::B8G8R8X8Unorm, width_, height_);
+    for (uint32_t y = 0; y < height_; ++y) {
+        const uint8_t* s = static_cast<const uint8_t*>(map.data) + size_t(y) * map.rowPitch;
+        uint8_t* d = image->row(y);
+        for (uint32_t x = 0; x < width_; ++x, s += 8, d += 4) {
+            uint64_t texel;
+            std::memcpy(&texel, s, 8);
+            const uint32_t pixel = uint32_t(byte[(texel >> 32) & 0xFFFF]) | uint32_t(byte[(texel >> 16) & 0xFFFF]) << 8 |
+                                   uint32_t(byte[texel & 0xFFFF]) << 16 | 0xFF000000u;
+            std::memcpy(d, &pixel, 4);
+        }
+    }
+    return image;
+}
+
 std::shared_ptr<ImageBuffer> RenderBuffer::createImageBuffer(Format target, bool straightAlpha)
 {
     if (sampleCount_ != 1)
@@ -127,6 +185,8 @@ std::shared_ptr<ImageBuffer> RenderBuffer::createImageBuffer(Format target, bool
     Shader::ShaderList* list = Shader::ShaderList::published();
     if (target == Format::Yuy2 || target == Format::R16G16B16A16Snorm)
         return ResourceConvert(*Direct3D, list).convert(*this, target);
+    if (target == Format::B8G8R8X8Unorm && format_ == Format::R16G16B16A16Float)
+        return readOpaque();
     Media::PixelShader* shader = &list->copyShader;
     if (target == Format::R8G8B8A8Unorm || target == Format::B8G8R8A8Unorm)
         shader = straightAlpha ? &list->unpremultiplyShader : &list->clampPremultipliedShader;

@@ -57,6 +57,10 @@ public:
     std::shared_ptr<ImageBuffer> createImageBuffer(Format format, bool straightAlpha);
 
 private:
+    // The working-format frame as an opaque 8-bit picture, converted on the
+    // processor from the read-back texels: what the copy-opaque pass and an
+    // 8-bit read-back give, without the full-frame pass.
+    std::shared_ptr<ImageBuffer> readOpaque();
     // A single-sampled copy of this multi-sampled frame.
     std::unique_ptr<RenderBuffer> resolved();
     uint32_t width_ = 0;

@@ -286,6 +286,45 @@ TEST_F(ResourceConvertTest, FramesGoOutToEveryMemoryFormat)
     }
 }
 
+TEST_F(ResourceConvertTest, RgbFramesComeOutAsTheCopyOpaquePassWritesThemForEveryHalf)
+{
+    // An RGB24 frame is read back and turned to bytes on the processor: every
+    // one of the 65536 halves (NaN, infinities, negatives and subnormals among
+    // them) in each colour channel, against the device's copy-opaque pass
+    // into an 8-bit picture.
+    const uint32_t w = 256, h = 256;
+    auto texels = ImageBuffer::create(Format::R16G16B16A16Float, w, h);
+    for (uint32_t i = 0; i < w * h; ++i) {
+        auto* t = reinterpret_cast<uint16_t*>(texels->row(i / w)) + 4 * (i % w);
+        t[0] = uint16_t(i), t[1] = uint16_t(i + 21845), t[2] = uint16_t(i * 7 + 3), t[3] = uint16_t(i * 3);
+    }
+    const int options[2] = {0, 0};
+    auto frame = frameOf(*shaders, std::make_unique<ResourceBuffer>(*texels, options));
+    auto got = frame->createImageBuffer(Format::B8G8R8X8Unorm, true);
+    RenderBuffer pass(Format::B8G8R8X8Unorm);
+    pass.createTexture2D(w, h);
+    shaders->copyOpaqueShader.drawViewToRenderBuffer(pass, frame->getShaderResourceView());
+    auto want = pass.readImageBuffer();
+    ASSERT_EQ(got->format, Format::B8G8R8X8Unorm);
+    int different = 0, notOpaque = 0;
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x) {
+            const uint8_t* g = got->row(y) + 4 * x;
+            const uint8_t* d = want->row(y) + 4 * x;
+            different += g[0] != d[0] || g[1] != d[1] || g[2] != d[2];
+            notOpaque += g[3] != 255;
+        }
+    EXPECT_EQ(different, 0);
+    EXPECT_EQ(notOpaque, 0);
+    // A few reds by their formula: 0.5, 1/255 (as a half), just above 1, -1, NaN.
+    auto red = [&](uint32_t i) { return got->row(i / w)[4 * (i % w) + 2]; };
+    EXPECT_EQ(red(0x3800), 128);
+    EXPECT_EQ(red(0x1C04), 1);
+    EXPECT_EQ(red(0x3C01), 255);
+    EXPECT_EQ(red(0xBC00), 0);
+    EXPECT_EQ(red(0x7E00), 0);
+}
+
 TEST_F(ResourceConvertTest, YuvEntriesAreChosenByHeightOrByName)
 {
     // One saturated colour, where the two matrices differ most.
