@@ -87,9 +87,6 @@ bool AviFileSaveFile::save()
     format.scale = scene.videoScale;
     format.audioRate = scene.audioRate;
 
-    // The next frames render while this one is converted and written.
-    setVideoReadAhead(ReadAhead);
-    setAudioReadAhead(ReadAhead);
     System::File file;
     file.open(fileName.c_str(), System::File::ModeWrite);
     file.setWriteBuffer(1 << 20);

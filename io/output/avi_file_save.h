@@ -40,10 +40,6 @@ public:
     // rendered ends the file before it and throws "getVideo() failed.".
     bool save() override;
 
-    // The read-ahead depths save sets: the two frames after the one written
-    // are rendered meanwhile.
-    static constexpr int ReadAhead = 4;
-
     AviFileSave* writer;
     // Bytes after which a RIFF piece closes (lowered by tests).
     int64_t pieceLimit = AviFileWriter::PieceLimit;
