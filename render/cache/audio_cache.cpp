@@ -185,6 +185,37 @@ std::unique_ptr<Media::AudioBlockBuffer> AudioCache::getAudio(const std::wstring
     float* out1 = out->getChannel(0);
     const float stepf = static_cast<float>(step);
 
+    // One source sample per output sample, starting on a sample's edge (speed
+    // 1 at the source's rate): whole runs are copied. Adding to 0 as the
+    // general loop does keeps its result bit for bit (a -0 becomes +0).
+    if (step == den && left == den) {
+        while (j < count) {
+            if (i == rate) {
+                src = b + 1 > INT32_MAX ? nullptr : block(name, scene, static_cast<int>(++b));
+                if (!src) {
+                    if (speed < 0)
+                        reverse(*out, j);
+                    out->clearFrom(j);
+                    return out;
+                }
+                src0 = src->getChannel(1);
+                src1 = src->getChannel(0);
+                avail = src->samples;
+                i = 0;
+            }
+            const int64_t run = std::min<int64_t>(count - j, rate - i);
+            const int64_t copied = std::clamp<int64_t>(avail - i, 0, run);
+            for (int64_t k = 0; k < copied; ++k) {
+                out0[j + k] = 0.0f + src0[i + k];
+                out1[j + k] = 0.0f + src1[i + k];
+            }
+            std::fill(out0 + j + copied, out0 + j + run, 0.0f);
+            std::fill(out1 + j + copied, out1 + j + run, 0.0f);
+            j += static_cast<uint32_t>(run);
+            i += run;
+        }
+    }
+
     for (; j < count; ++j) {
         int64_t need = step;
         float sum0 = 0, sum1 = 0;

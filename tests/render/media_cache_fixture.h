@@ -38,7 +38,9 @@ struct Tone {
 inline float toneSample(int64_t n, int channel, int track = 0)
 {
     const float v = static_cast<float>((n * 7919) % 1000) / 1000.0f - 0.5f;
-    return (channel == 0 ? v : -0.5f * v) + 0.01f * track;
+    const float sample = channel == 0 ? v : -0.5f * v;
+    // Track 0 keeps the right channel's -0 (n % 1000 == 500), which a sum turns into +0.
+    return track ? sample + 0.01f * static_cast<float>(track) : sample;
 }
 
 struct ToneTable {

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <thread>
 
 using namespace CacheTest;
@@ -194,6 +196,11 @@ TEST_F(MediaCache, ResamplerMatchesADoublePrecisionBoxFilter)
         {"negative position", stereo48, -100, 48000, 1600, 0, 1.0, true},
         {"negative position, other rate", stereo48, -100, 44100, 1470, 0, 1.0, false},
         {"past the end", stereo48, 48000 * 3 - 50, 48000, 1600, 0, 1.0, true},
+        {"speed 1 over two block boundaries", stereo48, 47990, 48000, 48020, 0, 1.0, true},
+        {"speed 1 at 44100", Tone{44100, 2, 44100 * 3, {}}, 44000, 44100, 1470, 0, 1.0, true},
+        {"offset on a sample's edge", stereo48, 100, 48000, 1600, 0.5, 1.0, true},
+        {"offset inside a sample", stereo48, 100, 48000, 1600, 1.0 / 96000, 1.0, false},
+        {"short last block, speed 1", Tone{48000, 2, 48000 * 2 + 700, {}}, 96000 + 100, 48000, 1600, 0, 1.0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -211,8 +218,10 @@ TEST_F(MediaCache, ResamplerMatchesADoublePrecisionBoxFilter)
         for (uint32_t j = 0; j < c.count; ++j)
             for (int channel = 0; channel < 2; ++channel) {
                 const float v = got->getChannel(channel)[j];
+                // Exact: bit for bit (the source holds -0, which a sum makes +0).
                 if (c.exact)
-                    ASSERT_EQ(v, float(expected[channel][j])) << j << " channel " << channel;
+                    ASSERT_EQ(std::bit_cast<uint32_t>(v), std::bit_cast<uint32_t>(float(expected[channel][j])))
+                        << j << " channel " << channel << " " << v;
                 else
                     ASSERT_NEAR(v, expected[channel][j], 2e-6) << j << " channel " << channel;
             }
