@@ -92,7 +92,15 @@ void WorkerThread::wait()
         return;
     if (thread.get_id() == std::this_thread::get_id())
         throw System::makeErrorCodeException("Worker::WorkerThread::wait", EDEADLK);
-    auto event = std::make_shared<Sync::Event>();
+    // One event per waiting thread, reused: creating a descriptor per wait
+    // costs more than the wait. A thread waits on one marker at a time; an
+    // event a marker still holds (a wait left by an exception) is replaced.
+    thread_local std::shared_ptr<Sync::Event> reused;
+    if (!reused || reused.use_count() > 1)
+        reused = std::make_shared<Sync::Event>();
+    else
+        reused->reset();
+    std::shared_ptr<Sync::Event> event = reused;
     auto signal = std::make_shared<MarkerSignal>(event);
     request(MarkerKey, [signal] {});
     signal.reset();
