@@ -129,6 +129,13 @@ int run(const std::vector<std::string>& only)
     services.acquire<Resource::ResourceService>();
     Effect::EffectService::builtInEffects = Effect::builtInEffectTable();
     Effect::EffectService* effects = services.acquire<Effect::EffectService>();
+    // An effect of the registry by name; null, said once, when it is missing.
+    auto create = [&](const wchar_t* name) {
+        std::shared_ptr<Effect::EffectBase> effect = effects->createEffect(name);
+        if (!effect)
+            std::printf("%s is not registered\n", System::wideToUtf8(name).c_str());
+        return effect;
+    };
     std::printf("device: %s\n", d3d->device->facts().name.c_str());
 
     // A picture with detail everywhere, opaque.
@@ -237,11 +244,9 @@ int run(const std::vector<std::string>& only)
     for (const auto& [name, samples] : video) {
         if (!wanted(System::wideToUtf8(name)))
             continue;
-        auto effect = effects->createEffect(name);
-        if (!effect) {
-            std::printf("%s is not registered\n", System::wideToUtf8(name).c_str());
+        auto effect = create(name);
+        if (!effect)
             continue;
-        }
         const double rate = videoRate(*effect, samples > 100 ? 4 : 10);
         rows.push_back({System::wideToUtf8(name), rate, samples, false, copyBound});
     }
@@ -262,11 +267,9 @@ int run(const std::vector<std::string>& only)
     for (const auto& [name, samples] : keyed) {
         if (!wanted(System::wideToUtf8(name)))
             continue;
-        auto effect = effects->createEffect(name);
-        if (!effect) {
-            std::printf("%s is not registered\n", System::wideToUtf8(name).c_str());
+        auto effect = create(name);
+        if (!effect)
             continue;
-        }
         for (Effect::EffectItem* item : effect->items)
             if (auto* colour = dynamic_cast<Effect::EffectItemColor*>(item); colour && colour->none) {
                 const bool target = colour->name == L"変換後の色";
@@ -366,11 +369,9 @@ int run(const std::vector<std::string>& only)
         for (const auto& [name, samples] : placed) {
             if (!wanted(System::wideToUtf8(name)))
                 continue;
-            auto effect = effects->createEffect(name);
-            if (!effect) {
-                std::printf("%s is not registered\n", System::wideToUtf8(name).c_str());
+            auto effect = create(name);
+            if (!effect)
                 continue;
-            }
             // オブジェクト分割's pieces go through the program's own 基本出力
             // (each piece drawn over the frame where it lies); the others
             // through the stand-in.

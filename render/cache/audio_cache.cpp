@@ -184,25 +184,32 @@ std::unique_ptr<Media::AudioBlockBuffer> AudioCache::getAudio(const std::wstring
     float* out0 = out->getChannel(1);
     float* out1 = out->getChannel(0);
     const float stepf = static_cast<float>(step);
+    // The next block, fetched only once a sample of it is needed; false past
+    // the last one, where the rest of the output is silence.
+    auto nextBlock = [&] {
+        src = b + 1 > INT32_MAX ? nullptr : block(name, scene, static_cast<int>(++b));
+        if (!src)
+            return false;
+        src0 = src->getChannel(1);
+        src1 = src->getChannel(0);
+        avail = src->samples;
+        i = 0;
+        return true;
+    };
+    auto ended = [&] {
+        if (speed < 0)
+            reverse(*out, j);
+        out->clearFrom(j);
+        return std::move(out);
+    };
 
     // One source sample per output sample, starting on a sample's edge (speed
     // 1 at the source's rate): whole runs are copied. Adding to 0 as the
     // general loop does keeps its result bit for bit (a -0 becomes +0).
     if (step == den && left == den) {
         while (j < count) {
-            if (i == rate) {
-                src = b + 1 > INT32_MAX ? nullptr : block(name, scene, static_cast<int>(++b));
-                if (!src) {
-                    if (speed < 0)
-                        reverse(*out, j);
-                    out->clearFrom(j);
-                    return out;
-                }
-                src0 = src->getChannel(1);
-                src1 = src->getChannel(0);
-                avail = src->samples;
-                i = 0;
-            }
+            if (i == rate && !nextBlock())
+                return ended();
             const int64_t run = std::min<int64_t>(count - j, rate - i);
             const int64_t copied = std::clamp<int64_t>(avail - i, 0, run);
             for (int64_t k = 0; k < copied; ++k) {
@@ -220,20 +227,8 @@ std::unique_ptr<Media::AudioBlockBuffer> AudioCache::getAudio(const std::wstring
         int64_t need = step;
         float sum0 = 0, sum1 = 0;
         while (need > 0) {
-            if (i == rate) {
-                // The next block, fetched only once a sample of it is needed.
-                src = b + 1 > INT32_MAX ? nullptr : block(name, scene, static_cast<int>(++b));
-                if (!src) {
-                    if (speed < 0)
-                        reverse(*out, j);
-                    out->clearFrom(j);
-                    return out;
-                }
-                src0 = src->getChannel(1);
-                src1 = src->getChannel(0);
-                avail = src->samples;
-                i = 0;
-            }
+            if (i == rate && !nextBlock())
+                return ended();
             const int64_t take = std::min(need, left);
             const float weight = take == step ? 1.0f : static_cast<float>(take) / stepf;
             if (i < avail) { // a short block is silence past its end

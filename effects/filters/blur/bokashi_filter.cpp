@@ -5,17 +5,13 @@
 #include "media/resource_service.h"
 #include "platform/gpu/gpu.h"
 
-#include "effects/filters/blur/box_blur_clamp_h.cs.glsl.h"
 #include "effects/filters/blur/box_blur_clamp_h.ps.hlsl.h"
-#include "effects/filters/blur/box_blur_clamp_v.cs.glsl.h"
 #include "effects/filters/blur/box_blur_clamp_v.ps.hlsl.h"
 #include "effects/filters/blur/box_blur_grow_h.cs.glsl.h"
 #include "effects/filters/blur/box_blur_grow_h.ps.hlsl.h"
 #include "effects/filters/blur/box_blur_grow_v.cs.glsl.h"
 #include "effects/filters/blur/box_blur_grow_v.ps.hlsl.h"
-#include "effects/filters/blur/box_blur_transparent_h.cs.glsl.h"
 #include "effects/filters/blur/box_blur_transparent_h.ps.hlsl.h"
-#include "effects/filters/blur/box_blur_transparent_v.cs.glsl.h"
 #include "effects/filters/blur/box_blur_transparent_v.ps.hlsl.h"
 #include "effects/filters/blur/box_tent_clamp_h.cs.glsl.h"
 #include "effects/filters/blur/box_tent_clamp_v.cs.glsl.h"
@@ -39,10 +35,6 @@ BokashiResource::BokashiResource()
     load(pixelShaders[5], box_blur_clamp_v_ps_hlsl);
     load(computeShaders[0], box_blur_grow_h_cs_glsl);
     load(computeShaders[1], box_blur_grow_v_cs_glsl);
-    load(computeShaders[2], box_blur_transparent_h_cs_glsl);
-    load(computeShaders[3], box_blur_transparent_v_cs_glsl);
-    load(computeShaders[4], box_blur_clamp_h_cs_glsl);
-    load(computeShaders[5], box_blur_clamp_v_cs_glsl);
     load(tentShaders[0], box_tent_grow_h_cs_glsl);
     load(tentShaders[1], box_tent_grow_v_cs_glsl);
     load(tentShaders[2], box_tent_transparent_h_cs_glsl);
@@ -131,8 +123,7 @@ Picture BokashiFilter::runPasses(Picture image, int rv, int rh, int mode, Path p
         image = tentPass(std::move(image), true, rv - rv / 2, rv / 2, mode);
         return tentPass(std::move(image), false, rh - rh / 2, rh / 2, mode);
     }
-    Direct3D->bindConstantBuffer(path == Path::Compute ? Stage::Compute : Stage::Pixel, 0,
-                                 common->constants.buffer.buffer.get());
+    Direct3D->bindConstantBuffer(Stage::Pixel, 0, common->constants.buffer.buffer.get());
     image = pass(std::move(image), true, rv - rv / 2, mode, path);
     image = pass(std::move(image), false, rh - rh / 2, mode, path);
     image = pass(std::move(image), true, rv / 2, mode, path);
@@ -144,10 +135,11 @@ Picture BokashiFilter::pass(Picture image, bool vertical, int radius, int mode, 
     const int grow = mode == Grow ? 2 * radius : 0;
     const int w = widthOf(*image) + (vertical ? 0 : grow);
     const int h = heightOf(*image) + (vertical ? grow : 0);
-    const int shader = mode * 2 + (vertical ? 1 : 0);
+    // Only the growing box runs one box at a time on the compute path
+    // (boxBlur); the other modes' compute passes go through tentPass.
     if (path == Path::Compute)
-        return blurPassCompute(std::move(image), common->computeShaders[shader], w, h, radius, vertical);
-    return blurPass(std::move(image), common->pixelShaders[shader], w, h, radius);
+        return blurPassCompute(std::move(image), common->computeShaders[vertical ? 1 : 0], w, h, radius, vertical);
+    return blurPass(std::move(image), common->pixelShaders[mode * 2 + (vertical ? 1 : 0)], w, h, radius);
 }
 
 Picture BokashiFilter::tentPass(Picture image, bool vertical, int a, int b, int mode)

@@ -29,8 +29,9 @@ struct BokashiResource : Resource::ShaderStateResource, Resource::ShaderResource
     };
     // By edge mode and axis: grow, transparent, clamped; horizontal, vertical.
     Media::PixelShader pixelShaders[6];
-    Media::ComputeShader computeShaders[6];
     Media::ComputeShader tentShaders[6];
+    // One growing box, horizontal and vertical (boxBlur's compute path).
+    Media::ComputeShader computeShaders[2];
     FilterPass::ConstantSet<Block> constants;
     FilterPass::ConstantSet<TentBlock> tentConstants;
 };

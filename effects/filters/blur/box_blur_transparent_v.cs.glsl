@@ -1,5 +1,0 @@
-#version 450
-#extension GL_GOOGLE_include_directive : require
-#define MODE 1
-#define VERTICAL 1
-#include "box_blur_line.glsl"
