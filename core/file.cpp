@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <exception>
+#include <mutex>
+#include <vector>
 
 namespace System {
 
@@ -193,10 +195,83 @@ bool File::remove(const wchar_t* path)
     return Platform::Os::removeFile(toLocalPath(path)) == 0;
 }
 
+namespace {
+// Large blocks kept a while after their buffers free them. Pictures and sound
+// blocks come and go at the same few sizes, and a fresh block costs the
+// system a page fault per 4 KB on first touch: a frame's worth each time.
+class SpareBlocks {
+public:
+    static constexpr uint32_t MinBytes = 1u << 20;
+    static constexpr size_t MaxBlocks = 8;
+    static constexpr uint64_t MaxBytes = uint64_t(256) << 20;
+
+    // Keeps a large block (the buffer is left empty); frees the oldest kept
+    // ones beyond the bounds.
+    void give(AlignedBuffer& buffer)
+    {
+        if (!buffer.data || buffer.capacity < MinBytes)
+            return;
+        std::vector<void*> dropped;
+        {
+            std::lock_guard lock(mutex_);
+            blocks_.push_back({buffer.data, buffer.capacity});
+            bytes_ += buffer.capacity;
+            while (blocks_.size() > MaxBlocks || bytes_ > MaxBytes) {
+                dropped.push_back(blocks_.front().data);
+                bytes_ -= blocks_.front().capacity;
+                blocks_.erase(blocks_.begin());
+            }
+        }
+        buffer.data = nullptr;
+        buffer.capacity = buffer.size = 0;
+        for (void* d : dropped)
+            std::free(d);
+    }
+
+    // Hands an empty buffer the most recently kept block that holds size bytes
+    // without wasting more than a quarter; otherwise leaves it empty.
+    void take(AlignedBuffer& buffer, uint32_t size)
+    {
+        if (size < MinBytes)
+            return;
+        std::lock_guard lock(mutex_);
+        for (size_t i = blocks_.size(); i-- > 0;) {
+            const Block b = blocks_[i];
+            if (b.capacity < size || b.capacity - size > size / 4)
+                continue;
+            blocks_.erase(blocks_.begin() + std::ptrdiff_t(i));
+            bytes_ -= b.capacity;
+            buffer.data = b.data;
+            buffer.capacity = b.capacity;
+            buffer.size = 0;
+            return;
+        }
+    }
+
+private:
+    struct Block {
+        void* data;
+        uint32_t capacity;
+    };
+    std::mutex mutex_;
+    std::vector<Block> blocks_; // oldest first
+    uint64_t bytes_ = 0;
+};
+
+SpareBlocks& spareBlocks()
+{
+    static SpareBlocks* blocks = new SpareBlocks; // outlives every buffer, static ones included
+    return *blocks;
+}
+} // namespace
+
 void AlignedBuffer::allocMemory(uint32_t newSize)
 {
     if (newSize > capacity) {
         freeMemory();
+        spareBlocks().take(*this, newSize);
+    }
+    if (newSize > capacity) {
         size_t bytes = (static_cast<size_t>(newSize) + 31) & ~size_t(31);
         data = std::aligned_alloc(32, bytes);
         if (!data)
@@ -208,6 +283,7 @@ void AlignedBuffer::allocMemory(uint32_t newSize)
 
 void AlignedBuffer::freeMemory()
 {
+    spareBlocks().give(*this);
     std::free(data);
     data = nullptr;
     capacity = 0;

@@ -57,7 +57,9 @@ private:
     size_t bufferLimit_ = 0;
 };
 
-// A memory block aligned to 32 bytes that never shrinks.
+// A memory block aligned to 32 bytes that never shrinks. Blocks of a
+// megabyte or more are kept a while after they are freed and handed to the
+// next buffer of about their size.
 struct AlignedBuffer {
     void* data = nullptr;
     uint32_t capacity = 0;

@@ -5,8 +5,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <vector>
 
 namespace Media {
 
@@ -60,73 +58,6 @@ void packRow32(const uint8_t* s, uint8_t* d, uint32_t width)
         d[3 * x + 2] = s[4 * x + 2];
     }
 }
-// The memory of large pictures kept a while after their pictures go. Frames
-// come and go at the same few sizes, and a fresh block costs the system a
-// page fault per 4 KB on first touch: a frame's worth each time.
-class SpareBlocks {
-public:
-    static constexpr uint32_t MinBytes = 1u << 20;
-    static constexpr size_t MaxBlocks = 8;
-    static constexpr uint64_t MaxBytes = uint64_t(256) << 20;
-
-    // Keeps a large block (the buffer is left empty); frees the oldest kept
-    // ones beyond the bounds.
-    void give(System::AlignedBuffer& buffer)
-    {
-        if (!buffer.data || buffer.capacity < MinBytes)
-            return;
-        std::vector<void*> dropped;
-        {
-            std::lock_guard lock(mutex_);
-            blocks_.push_back({buffer.data, buffer.capacity});
-            bytes_ += buffer.capacity;
-            while (blocks_.size() > MaxBlocks || bytes_ > MaxBytes) {
-                dropped.push_back(blocks_.front().data);
-                bytes_ -= blocks_.front().capacity;
-                blocks_.erase(blocks_.begin());
-            }
-        }
-        buffer.data = nullptr;
-        buffer.capacity = buffer.size = 0;
-        for (void* d : dropped)
-            std::free(d);
-    }
-
-    // Hands an empty buffer the most recently kept block that holds size bytes
-    // without wasting more than a quarter; otherwise leaves it empty.
-    void take(System::AlignedBuffer& buffer, uint32_t size)
-    {
-        if (size < MinBytes)
-            return;
-        std::lock_guard lock(mutex_);
-        for (size_t i = blocks_.size(); i-- > 0;) {
-            const Block b = blocks_[i];
-            if (b.capacity < size || b.capacity - size > size / 4)
-                continue;
-            blocks_.erase(blocks_.begin() + std::ptrdiff_t(i));
-            bytes_ -= b.capacity;
-            buffer.data = b.data;
-            buffer.capacity = b.capacity;
-            buffer.size = 0;
-            return;
-        }
-    }
-
-private:
-    struct Block {
-        void* data;
-        uint32_t capacity;
-    };
-    std::mutex mutex_;
-    std::vector<Block> blocks_; // oldest first
-    uint64_t bytes_ = 0;
-};
-
-SpareBlocks& spareBlocks()
-{
-    static SpareBlocks* blocks = new SpareBlocks; // outlives every picture, static ones included
-    return *blocks;
-}
 } // namespace
 
 std::shared_ptr<ImageBuffer> ImageBuffer::create(Format format, uint32_t width, uint32_t height)
@@ -148,8 +79,6 @@ uint32_t ImageBuffer::getDefaultPitchSize(Format format, uint32_t width)
     return static_cast<uint32_t>((bytes + 31) & ~uint64_t(31));
 }
 
-ImageBuffer::~ImageBuffer() { spareBlocks().give(buffer); }
-
 void ImageBuffer::setSize(uint32_t newWidth, uint32_t newHeight, uint32_t newPitch)
 {
     if (newPitch == 0)
@@ -157,10 +86,6 @@ void ImageBuffer::setSize(uint32_t newWidth, uint32_t newHeight, uint32_t newPit
     uint64_t bytes = uint64_t(newHeight) * newPitch;
     if (bytes > 0xFFFFFFE0u)
         throw System::makeErrorCodeException("System::AlignedBuffer::allocMemory", System::ErrorOutOfMemory);
-    if (bytes > buffer.capacity) {
-        spareBlocks().give(buffer);
-        spareBlocks().take(buffer, static_cast<uint32_t>(bytes));
-    }
     buffer.allocMemory(static_cast<uint32_t>(bytes));
     width = newWidth;
     height = newHeight;

@@ -22,11 +22,6 @@ using BitmapInfoHeader = System::BitmapInfoHeader;
 class ImageBuffer {
 public:
     static std::shared_ptr<ImageBuffer> create(Format format, uint32_t width, uint32_t height);
-    ImageBuffer() = default;
-    // Large pixel memory is kept for the next pictures of about its size.
-    ~ImageBuffer();
-    ImageBuffer(const ImageBuffer&) = delete;
-    ImageBuffer& operator=(const ImageBuffer&) = delete;
 
     // Pitch 0 means the format's default pitch. Contents are not cleared.
     void setSize(uint32_t width, uint32_t height, uint32_t pitch);
