@@ -125,6 +125,23 @@ float4x4 rotationX(float degrees)
     return r;
 }
 
+float4x4 rotationNormal(const float3& n, float degrees)
+{
+    // The axis-angle form for column vectors, transposed into rows.
+    const float a = degrees * RadiansPerDegree, s = std::sin(a), c = std::cos(a), t = 1 - c;
+    float4x4 r = identity();
+    r.m[0][0] = t * n.x * n.x + c;
+    r.m[0][1] = t * n.x * n.y + s * n.z;
+    r.m[0][2] = t * n.x * n.z - s * n.y;
+    r.m[1][0] = t * n.x * n.y - s * n.z;
+    r.m[1][1] = t * n.y * n.y + c;
+    r.m[1][2] = t * n.y * n.z + s * n.x;
+    r.m[2][0] = t * n.x * n.z + s * n.y;
+    r.m[2][1] = t * n.y * n.z - s * n.x;
+    r.m[2][2] = t * n.z * n.z + c;
+    return r;
+}
+
 namespace {
 float3 normalized(const float3& v)
 {

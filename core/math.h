@@ -48,6 +48,9 @@ float4x4 scaling(float x, float y, float z);
 float4x4 rotationZ(float degrees);
 float4x4 rotationY(float degrees);
 float4x4 rotationX(float degrees);
+// The rotation by an angle in degrees about a unit axis through the origin,
+// turning as rotationZ does about (0, 0, 1).
+float4x4 rotationNormal(const float3& axis, float degrees);
 // The left-handed view from eye looking along direction with the up vector:
 // the camera's right, up and forward axes as the columns of the rotation,
 // the eye moved to the origin.

@@ -3,6 +3,7 @@
 #include "effects/filters/audio/audio_filters.h"
 #include "effects/objects/audio_output.h"
 #include "effects/objects/basic_output.h"
+#include "effects/objects/figure_load.h"
 #include "effects/objects/image_load.h"
 #include "effects/objects/movie_load.h"
 #include "effects/objects/scene_load.h"
@@ -51,6 +52,7 @@ void beforeScripts(EffectService& s)
     s.registerEffect<MovieLoad>();        // 1 動画ファイル
     s.registerEffect<ImageLoad>();        // 2 画像ファイル
     s.registerEffect<AudioLoad>();        // 3 音声ファイル
+    s.registerEffect<FigureLoad>();       // 5 図形
     s.registerEffect<SceneLoad>();        // 6 シーン
     s.registerEffect<FrameLoad>();        // 7 フレームバッファ
     s.registerEffect<AudioBufferLoad>();  // 8 オーディオバッファ

@@ -1,6 +1,5 @@
 #include "effects/objects/image_load.h"
 
-#include "core/event_command.h"
 #include "core/file_name.h"
 #include "effect/item_control.h"
 #include "effect/movement.h"
@@ -40,14 +39,6 @@ std::shared_ptr<Plugin::InputFile> openForVideo(const std::wstring& path)
 {
     Plugin::InputService* input = Plugin::InputService::Get();
     return input && !path.empty() ? input->getInputFile(path, Plugin::InputService::TypeVideo) : nullptr;
-}
-
-void postError(const wchar_t* message)
-{
-    Event::EventCommand command;
-    command.kind = static_cast<uint32_t>(Event::EventCommandType::ShowError);
-    command.payload = std::make_unique<Event::ErrorPayload>(message);
-    Event::postEventCommand(std::move(command));
 }
 
 } // namespace
@@ -171,7 +162,7 @@ bool ImageLoad::itemEvent(ItemEvent& event)
             std::wstring empty;
             System::FileName::expandVariable(empty);
             file.path = empty;
-            postError(L"このファイルには対応していません");
+            SourceUi::postError(L"このファイルには対応していません");
             return false;
         }
         return false;

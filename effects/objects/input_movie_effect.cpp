@@ -1,7 +1,6 @@
 #include "effects/objects/input_movie_effect.h"
 
 #include "core/file_name.h"
-#include "core/event_command.h"
 #include "core/text.h"
 #include "core/translate_service.h"
 #include "effect/effect_define.h"
@@ -58,14 +57,6 @@ std::shared_ptr<Edit::Object> sharedObject(const ItemEvent& event)
     const auto& found = event.update->scene->getLayer(event.object->layer)
                             .findNearestObject(event.object->start, event.object->end);
     return found.get() == event.object ? found : nullptr;
-}
-
-void postError(const wchar_t* message)
-{
-    Event::EventCommand command;
-    command.kind = static_cast<uint32_t>(Event::EventCommandType::ShowError);
-    command.payload = std::make_unique<Event::ErrorPayload>(message);
-    Event::postEventCommand(std::move(command));
 }
 
 // Six decimals, then the trailing zeros and point dropped.
@@ -289,7 +280,7 @@ bool InputMovieEffect::setFile(ItemEvent& event)
     std::wstring empty;
     System::FileName::expandVariable(empty);
     fileItem->path = empty;
-    postError(L"このファイルには対応していません");
+    SourceUi::postError(L"このファイルには対応していません");
     return false;
 }
 

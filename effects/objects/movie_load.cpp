@@ -9,7 +9,6 @@
 #include "media/resource_buffer.h"
 #include "media/yuv_format.h"
 #include "project/edit/edit_service.h"
-#include "project/edit/undo_service.h"
 #include "project/edit/update_section.h"
 #include "project/model/object.h"
 #include "project/model/scene.h"
@@ -37,30 +36,6 @@ bool opens(const wchar_t* path, int type)
 {
     Plugin::InputService* input = Plugin::InputService::Get();
     return input && path && *path && input->getInputFile(path, type) != nullptr;
-}
-
-// Runs the change as an undoable edit of the scene's focus object, when the
-// effect still stands in its chain.
-void editFocusEffect(EffectBase* effect, const std::function<void()>& change)
-{
-    Edit::EditService* edit = Edit::EditService::Get();
-    if (!edit || !edit->currentScene)
-        return;
-    Edit::UpdateSection update(*edit);
-    std::shared_ptr<Edit::Object> focus = update.scene ? update.scene->focusObject : nullptr;
-    if (!focus)
-        return;
-    for (const std::shared_ptr<EffectBase>& entry : focus->effects) {
-        if (entry.get() != effect)
-            continue;
-        update.openUndoStep();
-        if (Undo::UndoService* undo = Undo::UndoService::Get())
-            undo->addEffectUpdate(entry);
-        update.notifyEdit = true;
-        update.targetObject = focus;
-        change();
-        return;
-    }
 }
 
 } // namespace
@@ -280,7 +255,7 @@ std::vector<SourceUi::MenuEntry> MovieLoad::makeYuvMenu()
         SourceUi::MenuEntry entry;
         entry.text = i == 0 ? std::wstring(L"自動") : table[size_t(i) - 1].name;
         entry.checked = yuv.colorSpace == i;
-        entry.action = [this, i] { editFocusEffect(this, [this, i] { yuv.colorSpace = i; }); };
+        entry.action = [this, i] { SourceUi::editFocusEffect(this, [this, i] { yuv.colorSpace = i; }); };
         space.children.push_back(std::move(entry));
     }
     SourceUi::MenuEntry range;
@@ -291,7 +266,7 @@ std::vector<SourceUi::MenuEntry> MovieLoad::makeYuvMenu()
         SourceUi::MenuEntry entry;
         entry.text = ranges[i];
         entry.checked = yuv.colorRange == i;
-        entry.action = [this, i] { editFocusEffect(this, [this, i] { yuv.colorRange = i; }); };
+        entry.action = [this, i] { SourceUi::editFocusEffect(this, [this, i] { yuv.colorRange = i; }); };
         range.children.push_back(std::move(entry));
     }
     return {std::move(space), std::move(range)};

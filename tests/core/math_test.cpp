@@ -92,6 +92,13 @@ TEST(Math, RotationsTurnTheAxesTheirWay)
         {rotationZ(90), {1, 0, 0, 1}, {0, 1, 0, 1}},
         {rotationY(90), {0, 0, 1, 1}, {1, 0, 0, 1}},
         {rotationX(90), {0, 1, 0, 1}, {0, 0, 1, 1}},
+        // About a unit axis: the coordinate axes turn as the three above, and a
+        // third of a turn about the diagonal carries x to y.
+        {rotationNormal({0, 0, 1}, 90), {1, 0, 0, 1}, {0, 1, 0, 1}},
+        {rotationNormal({0, 1, 0}, 90), {0, 0, 1, 1}, {1, 0, 0, 1}},
+        {rotationNormal({1, 0, 0}, 90), {0, 1, 0, 1}, {0, 0, 1, 1}},
+        {rotationNormal({0.57735027f, 0.57735027f, 0.57735027f}, 120), {1, 0, 0, 1}, {0, 1, 0, 1}},
+        {rotationNormal({0, 0, -1}, -30), {1, 0, 0, 1}, {0.8660254f, 0.5f, 0, 1}},
     };
     for (const Case& c : cases) {
         const float4 r = c.from * c.rotation;

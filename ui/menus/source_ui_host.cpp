@@ -1,6 +1,7 @@
 #include "ui/menus/source_ui_host.h"
 
 #include "effects/objects/source_ui.h"
+#include "ui/menus/dialog.h"
 #include "ui/window/base_menu.h"
 #include "ui/window/window_footer.h"
 
@@ -34,8 +35,13 @@ void installSourceUi()
                                        fill(menu, entries);
                                        return menu.show();
                                    });
+    Effect::SourceUi::installErrorHook([](const std::wstring& message) { postError(L"%s", message.c_str()); });
 }
 
-void uninstallSourceUi() { Effect::SourceUi::installHooks(nullptr, nullptr); }
+void uninstallSourceUi()
+{
+    Effect::SourceUi::installHooks(nullptr, nullptr);
+    Effect::SourceUi::installErrorHook(nullptr);
+}
 
 } // namespace Dialog

@@ -1,0 +1,88 @@
+#pragma once
+// The world of the figure, text and waveform sources and the particle output:
+// the media sources' world, plus the 2D drawing, imaging and shared drawing
+// resources (figure list, stroke styles) they draw with, and the error boxes
+// they post, collected.
+#include "tests/effects/objects/source_fixture.h"
+
+#include "effect/resource_lists.h"
+#include "media/direct2d_service.h"
+#include "media/image_service.h"
+#include "media/resource_service.h"
+#include "platform/imaging/image_codec.h"
+#include "platform/ui/main_thread.h"
+#include "render/render_object.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace SourceTest {
+
+class ObjectSourceFixture : public SourceFixture {
+protected:
+    void SetUp() override
+    {
+        SourceFixture::SetUp();
+        services.acquire<Media::ImageService>();
+        services.acquire<Media::Direct2DService>();
+        resources = services.acquire<Resource::ResourceService>();
+        Effect::fillResourceLists(); // the effect registry started before the resources
+        reports = std::make_unique<TestKit::ReportCapture>();
+    }
+    void TearDown() override
+    {
+        reports.reset();
+        SourceFixture::TearDown();
+    }
+
+    // The error boxes posted so far, once the main thread ran its queue.
+    std::vector<std::string> postedErrors(size_t expected)
+    {
+        Platform::Ui::processMessagesUntil([&] { return reports->messages().size() >= expected; }, 5000);
+        return reports->messages();
+    }
+
+    // A render object of the object at an object frame (30/1 scene).
+    Render::RenderObject renderAt(const std::shared_ptr<Edit::Object>& placed, int frame)
+    {
+        Render::RenderObject r;
+        r.scene = edit->currentScene.get();
+        r.layer = placed->layer;
+        r.frame = placed->start + frame;
+        r.time = r.frame;
+        r.resetObject(placed);
+        r.objectList = std::make_shared<Render::ObjectList>(Render::ObjectList{placed});
+        return r;
+    }
+
+    // No pixel of a picture is NaN or infinite.
+    static ::testing::AssertionResult finite(const TestKit::Picture& p)
+    {
+        for (size_t i = 0; i < p.size(); ++i)
+            for (float c : p[i])
+                if (!std::isfinite(c))
+                    return ::testing::AssertionFailure() << "pixel " << i << " holds " << c;
+        return ::testing::AssertionSuccess();
+    }
+
+    // Writes a picture as a PNG under the build's artefacts for a person to look at.
+    static void saveArtefact(const TestKit::Picture& p, int width, int height, const std::string& name)
+    {
+        std::vector<uint8_t> bytes(p.size() * 4);
+        for (size_t i = 0; i < p.size(); ++i)
+            for (int c = 0; c < 4; ++c) {
+                const float v = std::isfinite(p[i][c]) ? std::clamp(p[i][c], 0.0f, 1.0f) : 0.0f;
+                bytes[i * 4 + (c == 3 ? 3 : 2 - c)] = static_cast<uint8_t>(std::lround(v * 255));
+            }
+        const std::string path = TestKit::artefactDir() + "/" + name;
+        EXPECT_TRUE(Platform::Imaging::encodeFile(path, Platform::Imaging::Container::Png, bytes.data(), width, height,
+                                                  size_t(width) * 4, Platform::Imaging::PixelLayout::BgraPremultiplied,
+                                                  -1))
+            << path;
+    }
+
+    Resource::ResourceService* resources = nullptr;
+    std::unique_ptr<TestKit::ReportCapture> reports;
+};
+
+} // namespace SourceTest
