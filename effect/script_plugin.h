@@ -34,6 +34,10 @@ public:
     virtual void setObjectBuffer(std::unique_ptr<Media::ResourceBuffer>& picture);
     virtual void takeObjectBuffer(std::unique_ptr<Media::ResourceBuffer>& picture);
 
+    // Everything the run passed to "mes", in order: what a text object's
+    // script block is replaced by.
+    std::wstring messageText;
+
 protected:
     ScriptPluginInstance() = default;
 };

@@ -6,7 +6,9 @@
 #include "effects/objects/figure_load.h"
 #include "effects/objects/image_load.h"
 #include "effects/objects/movie_load.h"
+#include "effects/objects/particle_output.h"
 #include "effects/objects/scene_load.h"
+#include "effects/objects/text_input.h"
 #include "effects/filters/basic/basic_effects.h"
 #include "effects/filters/blur/blur_direction_filter.h"
 #include "effects/filters/blur/blur_filter.h"
@@ -52,6 +54,7 @@ void beforeScripts(EffectService& s)
     s.registerEffect<MovieLoad>();        // 1 動画ファイル
     s.registerEffect<ImageLoad>();        // 2 画像ファイル
     s.registerEffect<AudioLoad>();        // 3 音声ファイル
+    s.registerEffect<TextInput>();        // 4 テキスト
     s.registerEffect<FigureLoad>();       // 5 図形
     s.registerEffect<SceneLoad>();        // 6 シーン
     s.registerEffect<FrameLoad>();        // 7 フレームバッファ
@@ -61,6 +64,7 @@ void beforeScripts(EffectService& s)
     s.registerEffect<AudioOutput>();      // 11 音声再生
     s.registerEffect<MovieOutput>();      // 12 映像再生
     s.registerEffect<SimpleOutput>();     // 13 基本出力
+    s.registerEffect<ParticleOutput>();   // 14 パーティクル出力
     s.registerEffect<ColorFilter>();         // 21 色調補正
     s.registerEffect<GradationFilter>();     // 22 グラデーション
     s.registerEffect<MonochromeFilter>();    // 23 単色化

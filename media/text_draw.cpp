@@ -517,6 +517,7 @@ void TextDraw::layout(Platform::Draw::Target* target)
         }
     }
     characterCount = s.charIndex;
+    displayTime = s.accumulated;
     s.target = nullptr;
     s.brush1.reset();
     s.brush2.reset();

@@ -67,6 +67,9 @@ public:
     float leftMargin = 0, rightMargin = 0, topMargin = 0, bottomMargin = 0;
     uint32_t characterCount = 0;
     float widestRow = 0, atlasHeight = 0;
+    // The display time the pass accumulated, in seconds: the display speed's
+    // time per character and the waits, up to where the pass ended.
+    double displayTime = 0;
     bool measured = false;
     std::vector<LineRecord> lines;
     std::vector<CharacterRecord> characters;

@@ -78,6 +78,12 @@ public:
     // The file's path (empty for scene sources).
     std::wstring getPath() const;
 
+    // Resizes the event's object to n frames (keeping its end when its start
+    // was dragged, event code 4) with the transaction flags of a length fit;
+    // recordUndo: the object's undo snapshot too. Any source that fits its
+    // length uses it.
+    static void resizeObject(ItemEvent& event, int frames, bool recordUndo);
+
     EffectItemNumber* positionItem = nullptr;
     EffectItemNumber* speedItem = nullptr;
     EffectItemFile* fileItem = nullptr;
@@ -91,8 +97,6 @@ protected:
     bool positionUsesRange() const;   // "再生範囲"
     bool loopOn() const;
     double scenePosition(Render::RenderObject& object, const MediaInfo& info, Range& range);
-    // Resizes the object to n frames with the transaction flags and undo records of the event.
-    void resizeObject(ItemEvent& event, int frames, bool recordUndo);
 
 private:
     mutable std::mutex infoMutex_;

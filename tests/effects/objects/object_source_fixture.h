@@ -1,12 +1,9 @@
 #pragma once
 // The world of the figure, text and waveform sources and the particle output:
-// the media sources' world, plus the 2D drawing, imaging and shared drawing
-// resources (figure list, stroke styles) they draw with, and the error boxes
-// they post, collected.
+// the media sources' world, with the error boxes they post collected, and
+// helpers to look at what they draw.
 #include "tests/effects/objects/source_fixture.h"
 
-#include "effect/resource_lists.h"
-#include "media/direct2d_service.h"
 #include "media/image_service.h"
 #include "media/resource_service.h"
 #include "platform/imaging/image_codec.h"
@@ -23,10 +20,7 @@ protected:
     void SetUp() override
     {
         SourceFixture::SetUp();
-        services.acquire<Media::ImageService>();
-        services.acquire<Media::Direct2DService>();
-        resources = services.acquire<Resource::ResourceService>();
-        Effect::fillResourceLists(); // the effect registry started before the resources
+        resources = Resource::ResourceService::Get();
         reports = std::make_unique<TestKit::ReportCapture>();
     }
     void TearDown() override

@@ -1,7 +1,8 @@
 #pragma once
 // The media sources' world: the device (the built-in effects build their
-// shaders when they register), the settings, input, effect, undo and edit
-// services, the settings windows and the source menus. Media are files of the
+// shaders when they register), the settings, the 2D drawing, imaging and
+// shared drawing resources, the input, effect, undo and edit services, the
+// settings windows and the source menus. Media are files of the
 // test input module, which reports whatever pixel format, frame rate and
 // track counts a test writes.
 #include "core/event_service.h"
@@ -13,6 +14,9 @@
 #include "effects/built_in_effects.h"
 #include "io/input/input_plugin.h"
 #include "io/input/input_service.h"
+#include "media/direct2d_service.h"
+#include "media/image_service.h"
+#include "media/resource_service.h"
 #include "media/yuv_format.h"
 #include "platform/ui/application.h"
 #include "project/edit/edit_service.h"
@@ -51,6 +55,11 @@ protected:
         ObjectFixture::SetUp();
         Platform::Ui::initializeApplication();
         services.acquire<Setting::SettingService>();
+        // The drawing services in the entry's order, before the effects: font
+        // and figure lists are read from them when the effects register.
+        services.acquire<Media::ImageService>();
+        services.acquire<Media::Direct2DService>();
+        services.acquire<Resource::ResourceService>();
         Media::YUVformat::InitializeColorTable();
         services.acquire<Event::EventService>();
         Plugin::InputService* input = services.acquire<Plugin::InputService>();
