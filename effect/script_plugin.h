@@ -10,6 +10,7 @@ namespace Effect {
 class EffectBase;
 class EffectItemNumber;
 class ScriptMovement;
+struct ScriptData;
 } // namespace Effect
 namespace Render {
 class RenderObject;
@@ -19,20 +20,58 @@ struct SectionPosition;
 namespace Plugin {
 
 // One run of a script: it holds an interpreter state and the engine's lock for
-// its whole life.
+// its whole life. The owner hands it the object's picture, runs the script
+// once, takes the picture back and destroys it.
 class ScriptPluginInstance {
 public:
     virtual ~ScriptPluginInstance();
+    ScriptPluginInstance(const ScriptPluginInstance&) = delete;
+    ScriptPluginInstance& operator=(const ScriptPluginInstance&) = delete;
+
+    // Runs an effect script (UTF-8). Throws on any failure.
+    virtual void executeEffect(const std::string& script);
     // Runs a movement script (UTF-8) and returns its number.
     virtual double executeMovement(const std::string& script);
-    // Runs an effect script (UTF-8).
-    virtual void executeEffect(const std::string& script);
-    // The object's picture an effect script works on: moved in before the
-    // run (picture is left empty once taken), and moved out after it into
-    // picture (empty when the script cleared it). An engine that takes no
-    // picture throws and leaves picture as it was.
-    virtual void setObjectBuffer(std::unique_ptr<Media::ResourceBuffer>& picture);
-    virtual void takeObjectBuffer(std::unique_ptr<Media::ResourceBuffer>& picture);
+    // Publishes the object's drawing state in the script's object table, and
+    // reads it back after the run (effect runs only).
+    virtual void setObjValues();
+    virtual void getObjValues();
+    // Hands the effect's declared parameters to the script.
+    virtual void setScriptVariables();
+    // One field of the table the engine has on top of its stack.
+    virtual double getFieldNumber(const char* name);
+    virtual void setFieldNumber(const char* name, double value);
+    virtual void setFieldBoolean(const char* name, bool value);
+
+    // The object's picture the script works on: moved in before the run
+    // (picture is left empty) and out after it (empty when the script left none).
+    void setObjectBuffer(std::unique_ptr<Media::ResourceBuffer>& picture);
+    void takeObjectBuffer(std::unique_ptr<Media::ResourceBuffer>& picture);
+
+    // The object and the effect of an effect run; a movement run throws
+    // "not effect script.".
+    Render::RenderObject& getRenderVideoTarget() const;
+    Effect::EffectBase& getEffect() const;
+    // A file name a script gave: an absolute path as it is, else joined to the
+    // script's folder.
+    std::wstring resolveScriptPath(const std::string& name) const;
+
+    // The render object track items are evaluated at: the effect's object, or
+    // the one a movement was evaluated for.
+    const Render::RenderObject* itemObject = nullptr;
+    std::unique_ptr<Media::ResourceBuffer> objectBuffer;
+    std::wstring message;          // what "mes" appended
+    float sceneChangeProgress = 0; // set by scene-change scripts
+    bool drawn = false;            // the script drew the object itself
+    const Effect::ScriptData* script = nullptr;
+
+    // Effect runs.
+    Render::RenderObject* renderTarget = nullptr;
+    Effect::EffectBase* effect = nullptr;
+    // Movement runs.
+    const Effect::ScriptMovement* movement = nullptr;
+    const Effect::EffectItemNumber* trackItem = nullptr;
+    const Render::SectionPosition* targetSection = nullptr;
 
     // Everything the run passed to "mes", in order: what a text object's
     // script block is replaced by.

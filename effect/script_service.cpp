@@ -19,52 +19,6 @@ constexpr const char* DefaultEngine = "luaJIT";
 }
 } // namespace
 
-// ---- ScriptPluginInstance ----
-
-ScriptPluginInstance::~ScriptPluginInstance() = default;
-
-double ScriptPluginInstance::executeMovement(const std::string&)
-{
-    throw System::makeException("Plugin::ScriptPluginInstance::executeMovement", "not implement.", nullptr);
-}
-
-void ScriptPluginInstance::executeEffect(const std::string&)
-{
-    throw System::makeException("Plugin::ScriptPluginInstance::executeEffect", "not implement.", nullptr);
-}
-
-void ScriptPluginInstance::setObjectBuffer(std::unique_ptr<Media::ResourceBuffer>&)
-{
-    throw System::makeException("Plugin::ScriptPluginInstance::setObjectBuffer", "not implement.", nullptr);
-}
-
-void ScriptPluginInstance::takeObjectBuffer(std::unique_ptr<Media::ResourceBuffer>&)
-{
-    throw System::makeException("Plugin::ScriptPluginInstance::takeObjectBuffer", "not implement.", nullptr);
-}
-
-// ---- ScriptPlugin ----
-
-ScriptPlugin::ScriptPlugin(std::wstring displayName, std::string key, std::wstring moduleFileName)
-    : displayName(std::move(displayName)), key(std::move(key)), moduleFileName(std::move(moduleFileName))
-{
-}
-
-ScriptPlugin::~ScriptPlugin() = default;
-
-std::unique_ptr<ScriptPluginInstance> ScriptPlugin::createMovementInstance(const Effect::ScriptMovement&,
-                                                                           const Effect::EffectItemNumber&,
-                                                                           const Render::SectionPosition&,
-                                                                           const Render::RenderObject&)
-{
-    throw System::makeException("Plugin::ScriptPlugin::createMovementInstance", "not implement.", nullptr);
-}
-
-std::unique_ptr<ScriptPluginInstance> ScriptPlugin::createEffectInstance(Effect::EffectBase&, Render::RenderObject&)
-{
-    throw System::makeException("Plugin::ScriptPlugin::createEffectInstance", "not implement.", nullptr);
-}
-
 // ---- ScriptService ----
 
 ScriptService::ScriptService() = default;

@@ -2,8 +2,8 @@
 
 namespace Plugin {
 
-LuaScript::LuaScript() : ScriptPlugin(L"Lua5.1.4", "lua", L"liblua5.1.so.0") {}
+LuaScript::LuaScript() : LuaBase(L"Lua5.1.4", "lua", L"liblua5.1.so.0") {}
 
-LuaJitScript::LuaJitScript() : ScriptPlugin(L"LuaJIT2.1", "luaJIT", L"libluajit-5.1.so.2") {}
+LuaJitScript::LuaJitScript() : LuaBase(L"LuaJIT2.1", "luaJIT", L"libluajit-5.1.so.2") {}
 
 } // namespace Plugin

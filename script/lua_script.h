@@ -1,17 +1,16 @@
 #pragma once
-// The two script engines. Each is a Lua 5.1 interface in a shared library that
-// is loaded at the first run; until the engines load their libraries every
-// instance they are asked for fails with "not implement.".
-#include "effect/script_plugin.h"
+// The two script engines: Lua 5.1 and LuaJIT, each a Lua 5.1 interface in a
+// shared library of the system, loaded at the first run.
+#include "script/lua_base.h"
 
 namespace Plugin {
 
-class LuaScript final : public ScriptPlugin {
+class LuaScript final : public LuaBase {
 public:
     LuaScript();
 };
 
-class LuaJitScript final : public ScriptPlugin {
+class LuaJitScript final : public LuaBase {
 public:
     LuaJitScript();
 };

@@ -1,6 +1,7 @@
 #include "effects/objects/script_edit.h"
 
 #include "core/failure.h"
+#include "core/file_name.h"
 #include "core/log.h"
 #include "core/text.h"
 #include "effect/effect_types.h"
@@ -18,6 +19,7 @@ std::shared_ptr<EffectBase> ScriptEdit::create() { return std::make_shared<Scrip
 void ScriptEdit::createCommonResource()
 {
     ScriptEffect::createCommonResource();
+    getCommonResource()->folder = System::FileName::expand(L"%Script%");
     // Without a script service (a world with no engines) the resource stays
     // without an engine and each run reports that instead of the registration failing.
     if (scriptService)
@@ -40,7 +42,8 @@ std::unique_ptr<Media::ResourceBuffer> runScriptPass(EffectBase& effect, Render:
         if (!data || !data->engine)
             throw System::makeException(place, "no script engine.", nullptr);
         std::unique_ptr<Plugin::ScriptPluginInstance> instance = data->engine->createEffectInstance(effect, object);
-        instance->setObjectBuffer(picture);
+        if (picture)
+            instance->setObjectBuffer(picture);
         instance->executeEffect(text);
         std::unique_ptr<Media::ResourceBuffer> result;
         instance->takeObjectBuffer(result);

@@ -1,7 +1,7 @@
 #pragma once
 // スクリプト制御: an effect whose script is typed into its one text item, run
-// on the object's picture by the default engine; and the script pass that it
-// shares with the script files' filters.
+// on the object's picture by the default engine with the script folder as its
+// folder; and the script pass every script effect runs.
 #include "effect/effect_item_simple.h"
 #include "effects/objects/script_effect.h"
 
@@ -22,10 +22,11 @@ public:
     EffectItemText script{items, L"スクリプト", L""};
 };
 
-// Runs the script text (UTF-8) on the picture through an instance of the
-// engine for the effect and the object; the result is the picture the script
-// leaves. A standard exception is logged as a warning at place and ends the
-// chain for the frame (an empty picture); the given picture is always released.
+// Runs the script text (UTF-8) through an instance of the engine for the
+// effect and the object, with the picture (may be none) as the object's
+// picture; the result is the picture the script leaves. A standard exception
+// is logged as a warning at place and ends the chain for the frame (an empty
+// picture); the given picture is always released.
 std::unique_ptr<Media::ResourceBuffer> runScriptPass(EffectBase& effect, Render::RenderObject& object,
                                                      std::unique_ptr<Media::ResourceBuffer> picture,
                                                      const ScriptData* data, const std::string& text,

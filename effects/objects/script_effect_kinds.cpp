@@ -16,6 +16,13 @@ std::shared_ptr<EffectBase> ScriptInput::create()
     return std::make_shared<ScriptInput>(name);
 }
 
+std::unique_ptr<Media::ResourceBuffer> ScriptInput::inputVideo(Render::RenderObject& object)
+{
+    const ScriptData* data = getScript();
+    return runScriptPass(*this, object, nullptr, data, data ? data->text : std::string(),
+                         "Effect::ScriptInput::inputVideo");
+}
+
 ScriptFilter::ScriptFilter(const wchar_t* name)
     : ScriptEffect(name, EffectType::Filter, MediaType::Video, MediaType::Video, L"アニメーション効果")
 {
@@ -42,6 +49,12 @@ CameraScript::CameraScript(const wchar_t* name)
 std::shared_ptr<EffectBase> CameraScript::create()
 {
     return std::make_shared<CameraScript>(name);
+}
+
+void CameraScript::preInputVideo(Render::RenderObject& object)
+{
+    const ScriptData* data = getScript();
+    runScriptPass(*this, object, nullptr, data, data ? data->text : std::string(), "Effect::CameraScript::preInputVideo");
 }
 
 SceneChangeScript::SceneChangeScript(const wchar_t* name)

@@ -10,6 +10,8 @@ class ScriptInput final : public ScriptEffect {
 public:
     explicit ScriptInput(const wchar_t* name);
     std::shared_ptr<EffectBase> create() override;
+    // The picture the script makes (it starts with none).
+    std::unique_ptr<Media::ResourceBuffer> inputVideo(Render::RenderObject& object) override;
 };
 
 // "*.anm2" / "*.anm": a filter that changes the object's picture.
@@ -27,6 +29,9 @@ class CameraScript final : public ScriptEffect {
 public:
     explicit CameraScript(const wchar_t* name);
     std::shared_ptr<EffectBase> create() override;
+    // Runs the script before the camera's objects are made; it acts only
+    // through the script functions.
+    void preInputVideo(Render::RenderObject& object) override;
 };
 
 // "*.scn2" / "*.scn": a scene change.

@@ -19,6 +19,21 @@ void* findSymbol(void* module, const char* name)
     return module ? ::dlsym(module, name) : nullptr;
 }
 
+void* findSymbol(void* module, const char* name, std::string& error)
+{
+    if (!module) {
+        error = "no module";
+        return nullptr;
+    }
+    ::dlerror();
+    void* symbol = ::dlsym(module, name);
+    if (!symbol) {
+        const char* e = ::dlerror();
+        error = e ? e : "undefined symbol";
+    }
+    return symbol;
+}
+
 void freeModule(void* module)
 {
     if (module)

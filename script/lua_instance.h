@@ -1,0 +1,91 @@
+#pragma once
+// One run of a script on a Lua engine. It takes the engines' lock and a
+// pooled state when made, and gives both back when destroyed. An effect run
+// hands the script its declared parameters (as Lua source before the script,
+// or as fields of "obj") and the object's drawing state in "obj", runs the
+// chunk in protected mode under the crash guard, and reads the drawing state
+// back; a failure is logged with the lines around it and thrown.
+#include "effect/script_plugin.h"
+#include "script/lua_api.h"
+
+#include <exception>
+#include <mutex>
+#include <string>
+
+namespace Plugin {
+
+class LuaBase;
+
+// The text state of the text functions, reset at the start of every effect
+// run. Per thread, like the current run.
+struct ScriptTextState {
+    std::wstring font;
+    float size = 40.0f;
+    int type = 0;
+    float color[4] = {1, 1, 1, 1};
+    float secondColor[4] = {0, 0, 0, 1};
+};
+
+class LuaInstance final : public ScriptPluginInstance {
+    // First, so that the lock is held before a state is taken and after it is returned.
+    std::unique_lock<std::recursive_mutex> lock_;
+
+public:
+    // Takes the lock and a state; on failure nothing is kept.
+    LuaInstance(LuaBase& engine, const Effect::ScriptData* script);
+    ~LuaInstance() override;
+
+    void executeEffect(const std::string& script) override;
+    double executeMovement(const std::string& script) override;
+    void setObjValues() override;
+    void getObjValues() override;
+    void setScriptVariables() override;
+    double getFieldNumber(const char* name) override;
+    void setFieldNumber(const char* name, double value) override;
+    void setFieldBoolean(const char* name, bool value) override;
+
+    // The innermost run on this thread and its engine's functions; the script
+    // functions reach their run only through these.
+    static LuaInstance* current();
+    static const Lua::Api& api();
+
+    // The Lua source that passes the declared parameters; rebuilt by each
+    // setScriptVariables and consumed by the run that called it. Per thread.
+    static std::string& scriptPrefix();
+    static ScriptTextState& textState();
+
+    // Pushes the global "obj" for its life; throws "obj table not defined"
+    // when it is not a table.
+    class VariableAccessSection {
+    public:
+        explicit VariableAccessSection(LuaInstance& run);
+        ~VariableAccessSection();
+        VariableAccessSection(const VariableAccessSection&) = delete;
+        VariableAccessSection& operator=(const VariableAccessSection&) = delete;
+
+    private:
+        LuaInstance& run_;
+    };
+
+    // A standard exception a script function threw: rethrown after the call.
+    std::exception_ptr keptException;
+
+    LuaBase& engine;
+    Lua::lua_State* const state;
+
+private:
+    void setPackagePath();
+    // Loads and calls the chunk under the crash guard; results: 0 or 1.
+    void runChunk(const std::string& chunk, int results, const char* place);
+    [[noreturn]] void reportScriptError(const std::string& chunk);
+
+    LuaInstance* previousInstance_;
+    const Lua::Api* previousApi_;
+    bool crashed_ = false;
+};
+
+// A Lua string literal of text: quoted, with backslash, quote and every
+// control character escaped, so the literal is one line.
+std::string luaStringLiteral(std::string_view text);
+
+} // namespace Plugin
