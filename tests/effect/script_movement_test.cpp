@@ -106,7 +106,7 @@ TEST_F(Engines, TheSectionNamesTheMovementAndTheHeaderItsLabelAndInformation)
     EXPECT_EQ(plain->getScript()->information, L"");
 }
 
-TEST(ScriptMovementValue, AScriptThatCannotRunGivesZeroWithAWarning)
+TEST(ScriptMovementValue, AScriptWithoutAnEngineGivesZeroWithAWarning)
 {
     EffectTest::Services services;
     EffectItemList list;
@@ -121,9 +121,10 @@ TEST(ScriptMovementValue, AScriptThatCannotRunGivesZeroWithAWarning)
         EXPECT_TRUE(log.contains("WARN|Effect::ScriptMovement::getValue|script exception: not found script plugin."));
     }
     ScriptEngines engines;
-    auto m = makeMovement("return 1");
+    auto m = makeMovement("return 1 +");
     item.movement = m.get();
     EXPECT_EQ(item.getValue(EffectTest::renderAt(object, 5)), 0.0);
-    EXPECT_TRUE(log.contains("WARN|Effect::ScriptMovement::getValue|script exception: not implement."));
+    EXPECT_TRUE(log.contains("WARN|Effect::ScriptMovement::getValue|script exception: [string \"return 1 +\"]:1: "
+                             "unexpected symbol near '<eof>'"));
     item.movement = NoMove::instance;
 }

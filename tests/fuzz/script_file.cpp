@@ -1,6 +1,10 @@
 // Script files: the bytes split into sections (as an old or a new file, as a
 // collection or not), and every section's header read as a movement script and
-// as a script effect.
+// as a script effect: its parameter lines become items, and an instance made
+// from the definition copies them.
+#include "core/setting_service.h"
+#include "effect/effect_item.h"
+#include "effect/effect_service.h"
 #include "effect/script_file_parser.h"
 #include "effect/script_movement.h"
 #include "effect/script_service.h"
@@ -9,11 +13,12 @@
 #include "tests/fuzz/fuzz_services.h"
 #include "tests/fuzz/fuzz_target.h"
 
+#include <set>
 #include <string>
 
 FUZZ_TARGET(script_file)
 {
-    Fuzz::startServices<Plugin::ScriptService>([] {
+    Fuzz::startServices<Setting::SettingService, Effect::EffectService, Plugin::ScriptService>([] {
         Plugin::ScriptService::Get()->registerPlugin<Plugin::LuaScript>();
         Plugin::ScriptService::Get()->registerPlugin<Plugin::LuaJitScript>();
     });
@@ -32,10 +37,29 @@ FUZZ_TARGET(script_file)
         std::wstring label;
         Effect::ScriptMovement movement(section.name.c_str());
         movement.setScriptSection(section, L"/scripts", &label, ansi ? "lua" : nullptr);
-        Effect::ScriptFilter filter(section.name.c_str());
-        filter.createCommonResource();
-        filter.setScriptSection(section, L"/scripts", &label, nullptr);
-        filter.reloadScriptSection(section);
+        auto filter = std::make_shared<Effect::ScriptFilter>(section.name.c_str());
+        filter->createCommonResource();
+        filter->setScriptSection(section, L"/scripts", &label, nullptr);
+        filter->reloadScriptSection(section);
+
+        std::set<std::string> names;
+        for (const Effect::ScriptEffect::Parameter& p : filter->parameters) {
+            if (!names.insert(p.name).second)
+                Fuzz::fail("a parameter name was declared twice");
+        }
+        if (filter->items.size() != filter->parameters.size())
+            Fuzz::fail("the item list and the parameters differ");
+        auto instance = std::dynamic_pointer_cast<Effect::ScriptFilter>(filter->create());
+        instance->shareResource(*filter);
+        if (instance->parameters.size() != filter->parameters.size())
+            Fuzz::fail("an instance has other parameters than its definition");
+        for (size_t i = 0; i < instance->parameters.size(); ++i) {
+            const auto& mine = instance->parameters[i];
+            const auto& theirs = filter->parameters[i];
+            if (mine.name != theirs.name || mine.item->kind != theirs.item->kind || mine.item->name != theirs.item->name)
+                Fuzz::fail("an instance's parameter differs from its definition's");
+            (void)mine.item->toString();
+        }
     }
     if (!ansi && total > bytes.size())
         Fuzz::fail("the sections hold more text than the file");

@@ -25,6 +25,16 @@ namespace ScriptTest {
 // The engines' keys, for tests that run in both.
 inline const char* const EngineKeys[] = {"lua", "luaJIT"};
 
+// The object's input: it makes nothing itself.
+class TestInput : public Effect::EffectBase {
+public:
+    TestInput()
+        : EffectBase(L"テスト入力", Effect::EffectType::Input, Effect::MediaType::Video, Effect::MediaType::Video, L"")
+    {
+    }
+    std::shared_ptr<EffectBase> create() override { return std::make_shared<TestInput>(); }
+};
+
 // An output whose view is the drawing state moved by a fixed position.
 class TestOutput : public Effect::EffectBase {
 public:
@@ -59,6 +69,7 @@ protected:
         object->start = 10;
         object->end = 39;
         object->layer = 2;
+        object->effects.push_back(std::make_shared<TestInput>());
         object->effects.push_back(std::make_shared<TestOutput>());
         render.scene = scene.get();
         render.frame = 15;
@@ -87,7 +98,7 @@ protected:
     {
         auto prototype = std::make_shared<Kind>(L"");
         prototype->createCommonResource();
-        prototype->setScriptSection({L"テスト", text}, folder, nullptr, engineKey);
+        prototype->setScriptSection({L"probe", text}, folder, nullptr, engineKey);
         prototypes.push_back(prototype);
         auto instance = std::dynamic_pointer_cast<Kind>(prototype->create());
         instance->shareResource(*prototype);

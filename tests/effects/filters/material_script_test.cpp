@@ -1,5 +1,5 @@
 // The filter stage of 材質設定(カメラ制御) and of the script effects: the gloss
-// of the drawing state, and a script pass whose engine fails logging one
+// of the drawing state, and a script pass whose script fails logging one
 // warning and ending the chain with the picture released. Also the rows of
 // the light, decoration, processing, placement and material classes in the
 // table, in menu order.
@@ -44,11 +44,12 @@ TEST_F(MaterialScriptTest, AFailingScriptLogsOnceAndEndsTheChain)
     EXPECT_EQ(prototype.getCommonResource()->engine->key, "luaJIT");
     auto edit = std::dynamic_pointer_cast<ScriptEdit>(prototype.create());
     edit->shareResource(prototype);
-    edit->script.text = L"obj.alpha = 0.5";
+    edit->script.text = L"obj.alpha = 0.5 error('broken')";
 
     ScriptFilter filter(L"テストスクリプト");
     filter.createCommonResource();
     filter.getCommonResource()->engine = engines->findScriptPlugin(nullptr);
+    filter.getCommonResource()->text = "error('broken')";
 
     for (EffectBase* effect : std::initializer_list<EffectBase*>{edit.get(), &filter}) {
         const std::string place = effect == &filter ? "Effect::ScriptFilter::filterVideo"
@@ -68,7 +69,7 @@ TEST_F(MaterialScriptTest, AFailingScriptLogsOnceAndEndsTheChain)
         ASSERT_EQ(warnings.size(), 1u);
         EXPECT_EQ(warnings[0].substr(0, 5 + place.size() + 1), "WARN|" + place + "|");
         EXPECT_NE(warnings[0].find("script exception: "), std::string::npos);
-        EXPECT_NE(warnings[0].find("not implement."), std::string::npos);
+        EXPECT_NE(warnings[0].find("]:1: broken"), std::string::npos) << warnings[0];
     }
 }
 
