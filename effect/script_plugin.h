@@ -60,7 +60,9 @@ public:
     // the one a movement was evaluated for.
     const Render::RenderObject* itemObject = nullptr;
     std::unique_ptr<Media::ResourceBuffer> objectBuffer;
-    std::wstring message;          // what "mes" appended
+    // Everything the run passed to "mes", in order: what a text object's
+    // script block is replaced by.
+    std::wstring messageText;
     float sceneChangeProgress = 0; // set by scene-change scripts
     bool drawn = false;            // the script drew the object itself
     const Effect::ScriptData* script = nullptr;
@@ -72,10 +74,6 @@ public:
     const Effect::ScriptMovement* movement = nullptr;
     const Effect::EffectItemNumber* trackItem = nullptr;
     const Render::SectionPosition* targetSection = nullptr;
-
-    // Everything the run passed to "mes", in order: what a text object's
-    // script block is replaced by.
-    std::wstring messageText;
 
 protected:
     ScriptPluginInstance() = default;

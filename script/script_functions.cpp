@@ -141,7 +141,7 @@ int mes(Lua::lua_State* L)
 {
     size_t length = 0;
     const char* text = checkString(L, 1, &length);
-    LuaInstance::current()->message += System::utf8ToWide(std::string_view(text, length));
+    LuaInstance::current()->messageText += System::utf8ToWide(std::string_view(text, length));
     return 0;
 }
 

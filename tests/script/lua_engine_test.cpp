@@ -77,7 +77,7 @@ TEST_F(LuaEngines, AMissingLibraryIsReportedWithTheLoadersTextAndLoadsOnALaterRu
     std::filesystem::create_symlink(info.dli_fname, path);
     auto instance = placed.createEffectInstance(*effect, render);
     instance->executeEffect("mes('ran')");
-    EXPECT_EQ(instance->message, L"ran");
+    EXPECT_EQ(instance->messageText, L"ran");
 }
 
 TEST_F(LuaEngines, GlobalsStayPerDepthAndTheFifthNestedRunFails)
@@ -94,8 +94,8 @@ TEST_F(LuaEngines, GlobalsStayPerDepthAndTheFifthNestedRunFails)
             nested.push_back(instance(key));
             nested.back()->executeEffect("mark = " + std::to_string(d) + "; n = (n or 0) + 1; mes(n)");
         }
-        EXPECT_EQ(nested[0]->message, L"3");
-        EXPECT_EQ(nested[1]->message, L"1"); // a state of its own
+        EXPECT_EQ(nested[0]->messageText, L"3");
+        EXPECT_EQ(nested[1]->messageText, L"1"); // a state of its own
         EXPECT_EQ(e.depth, 4);
         const std::string text = TestKit::errorText([&] { instance(key); });
         EXPECT_EQ(text.rfind("lua recursive call limit exceeded.\n\n[Place]\nPlugin::LuaBase::createLuaState()", 0), 0u)
@@ -103,9 +103,9 @@ TEST_F(LuaEngines, GlobalsStayPerDepthAndTheFifthNestedRunFails)
         EXPECT_EQ(e.depth, 4);
         // The outer states are as they were.
         for (int d = 3; d >= 0; --d) {
-            nested[d]->message.clear();
+            nested[d]->messageText.clear();
             nested[d]->executeEffect("mes(mark)");
-            EXPECT_EQ(nested[d]->message, std::to_wstring(d));
+            EXPECT_EQ(nested[d]->messageText, std::to_wstring(d));
             nested.pop_back();
         }
         EXPECT_EQ(e.depth, 0);
@@ -128,7 +128,7 @@ TEST_F(LuaEngines, RunsOfBothEnginesNestOnTwoThreadsWithoutDeadlock)
             auto b = inner.getScript()->engine->createEffectInstance(inner, r);
             b->executeEffect("y = (y or 0) + 1; mes(y)");
             a->executeEffect("mes(x)");
-            EXPECT_FALSE(b->message.empty());
+            EXPECT_FALSE(b->messageText.empty());
         }
     };
     TestKit::finishWithin(

@@ -111,7 +111,7 @@ protected:
     {
         auto instance = effect.getScript()->engine->createEffectInstance(effect, render);
         instance->executeEffect(text.empty() ? effect.getScript()->text : text);
-        return instance->message;
+        return instance->messageText;
     }
     std::wstring run(const std::string& text, const char* engineKey)
     {

@@ -72,7 +72,7 @@ TEST_F(ScriptRun, TextParametersAreStringLiteralsWhateverTheyHold)
         parameter<Effect::EffectItemString>(*effect, "t").text = hostile;
         auto instance = effect->getScript()->engine->createEffectInstance(*effect, render);
         const std::string text = TestKit::errorText([&] { instance->executeEffect(effect->getScript()->text); });
-        EXPECT_EQ(instance->message, hostile + L"C:\\a\\\"b\".png" + hostile);
+        EXPECT_EQ(instance->messageText, hostile + L"C:\\a\\\"b\".png" + hostile);
         // Line numbers stay the script's: the parameters add no line.
         EXPECT_NE(text.find("]:5: two"), std::string::npos) << text;
     }
@@ -131,7 +131,7 @@ TEST_F(ScriptRun, CameraScriptsSeeTheObjectButNotItsDrawingState)
         camera->preInputVideo(render);
         auto instance = camera->getScript()->engine->createEffectInstance(*camera, render);
         instance->executeEffect(camera->getScript()->text);
-        EXPECT_EQ(instance->message, L"5 3 640 nil");
+        EXPECT_EQ(instance->messageText, L"5 3 640 nil");
         EXPECT_EQ(render.drawState.x, 0);
     }
 }
