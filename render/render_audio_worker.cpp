@@ -97,19 +97,31 @@ RenderAudioWorker::~RenderAudioWorker()
     objectThread.stop();
 }
 
-void RenderAudioWorker::requestRenderingAudio(RenderTaskType type, int frame, AudioCallback callback)
+std::shared_ptr<AudioTicket> RenderAudioWorker::requestRenderingAudio(RenderTaskType type, int frame,
+                                                                     AudioCallback callback)
 {
     const int key = static_cast<int>(type);
     if (type == RenderTaskType::Preview)
         requestThread.cancel(key);
-    requestThread.request(key, [this, frame, callback = std::move(callback)] { renderAudio(frame, callback); });
+    auto ticket = std::make_shared<AudioTicket>(frame);
+    auto hold = std::make_shared<TicketHold>(ticket);
+    requestThread.request(key, [this, hold, callback = std::move(callback)] {
+        if (!hold->begin())
+            return;
+        AudioTicket& t = hold->ticket<AudioTicket>();
+        auto block = std::make_shared<Media::AudioBlockBuffer>();
+        renderAudio(t.frame(), *block);
+        if (callback)
+            callback(t.frame(), *block);
+        t.deliver(std::move(block));
+    });
+    return ticket;
 }
 
-void RenderAudioWorker::renderAudio(int frame, const AudioCallback& callback)
+void RenderAudioWorker::renderAudio(int frame, Media::AudioBlockBuffer& block)
 {
     if (!edit)
         throw System::makeException("Render::RenderAudioWorker::renderAudio", "edit service not running.", nullptr);
-    Media::AudioBlockBuffer block;
     std::optional<Edit::ReadSection> section(std::in_place, *edit);
     planningScenes.clear();
     try {
@@ -121,8 +133,6 @@ void RenderAudioWorker::renderAudio(int frame, const AudioCallback& callback)
         throw;
     }
     objectThread.wait();
-    section.reset();
-    callback(frame, block);
 }
 
 std::shared_ptr<PreInputBuffer> RenderAudioWorker::preRenderAudio(Edit::Scene* scene, int frame)

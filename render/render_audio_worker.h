@@ -7,6 +7,7 @@
 #include "core/worker_thread.h"
 #include "media/audio_buffer.h"
 #include "render/pre_input_buffer.h"
+#include "render/render_ticket.h"
 #include "render/render_worker_base.h"
 
 #include <atomic>
@@ -46,8 +47,10 @@ public:
     // Queues the sound of a frame of the current scene; a preview request
     // first removes the queued preview requests. The callback runs later on
     // the request thread with the frame and a stereo block (valid during the
-    // call); a removed or failed request calls nothing.
-    void requestRenderingAudio(RenderTaskType type, int frame, AudioCallback callback);
+    // call); a removed or failed request calls nothing. The ticket finishes
+    // once the callback returned (done, holding the block), or as cancelled
+    // or failed.
+    std::shared_ptr<AudioTicket> requestRenderingAudio(RenderTaskType type, int frame, AudioCallback callback);
 
     // ---- rendering the sound of scenes for other consumers ----
     // Queues the scene's frame on the request thread (never cancelled) and
@@ -67,7 +70,7 @@ public:
     Worker::WorkerThread objectThread{"RenderObjectWorkerAudio"};
 
 private:
-    void renderAudio(int frame, const AudioCallback& callback);
+    void renderAudio(int frame, Media::AudioBlockBuffer& block);
 };
 
 } // namespace Render

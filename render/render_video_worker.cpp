@@ -62,18 +62,56 @@ RenderVideoWorker::~RenderVideoWorker()
     spareImage.reset();
 }
 
-void RenderVideoWorker::requestRenderingFrame(RenderTaskType type, int frame, FrameCallback callback)
+std::shared_ptr<FrameTicket> RenderVideoWorker::requestRenderingFrame(RenderTaskType type, int frame,
+                                                                     FrameCallback callback)
+{
+    auto ticket = std::make_shared<FrameTicket>(frame);
+    queueFrame(type, ticket, [this, type, callback = std::move(callback)](FrameTicket& t) {
+        if (renderFrame(type, t.frame(), callback))
+            t.deliver(nullptr, nullptr);
+        else
+            t.cancel();
+    });
+    return ticket;
+}
+
+std::shared_ptr<FrameTicket> RenderVideoWorker::requestFrameImage(RenderTaskType type, int frame,
+                                                                 const ImageRequest& request)
+{
+    auto ticket = std::make_shared<FrameTicket>(frame);
+    queueFrame(type, ticket, [this, type, request](FrameTicket& t) {
+        std::shared_ptr<const Media::ImageBuffer> image;
+        std::shared_ptr<const Anchor::AnchorList> handles;
+        const bool rendered = renderFrame(type, t.frame(), [&](int, Media::RenderBuffer& buffer, Anchor::AnchorList& list) {
+            image = buffer.createImageBuffer(request.format, request.straightAlpha);
+            if (type == RenderTaskType::Preview)
+                handles = std::make_shared<const Anchor::AnchorList>(list);
+        });
+        if (rendered)
+            t.deliver(std::move(image), std::move(handles));
+        else
+            t.cancel();
+    });
+    return ticket;
+}
+
+void RenderVideoWorker::queueFrame(RenderTaskType type, const std::shared_ptr<FrameTicket>& ticket,
+                                   std::function<void(FrameTicket&)> render)
 {
     const int key = static_cast<int>(type);
     if (type == RenderTaskType::Preview)
         requestThread.cancel(key);
-    requestThread.request(key, [this, type, frame, callback = std::move(callback)] { renderFrame(type, frame, callback); });
+    auto hold = std::make_shared<TicketHold>(ticket);
+    requestThread.request(key, [hold, render = std::move(render)] {
+        if (hold->begin())
+            render(hold->ticket<FrameTicket>());
+    });
 }
 
-void RenderVideoWorker::renderFrame(RenderTaskType type, int frame, const FrameCallback& callback)
+bool RenderVideoWorker::renderFrame(RenderTaskType type, int frame, const FrameCallback& callback)
 {
     if (type == RenderTaskType::Playback && frame < playbackFrame.load())
-        return;
+        return false;
     System::PerformanceCounter counter;
     counter.start();
     Media::RenderBuffer buffer(direct3d->PixelFormat, direct3d->sampleDesc);
@@ -98,6 +136,7 @@ void RenderVideoWorker::renderFrame(RenderTaskType type, int frame, const FrameC
     callback(frame, buffer, anchors);
     System::Log::verbose("Render::RenderVideoWorker::renderFrame", "rendered video frame [%d] %1.3lf ms", frame,
                          counter.time());
+    return true;
 }
 
 void RenderVideoWorker::renderSceneFrame(Edit::Scene* scene, int frame, ImageCallback callback)

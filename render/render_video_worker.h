@@ -8,6 +8,7 @@
 #include "effect/anchor_list.h"
 #include "media/render_buffer.h"
 #include "render/pre_input_buffer.h"
+#include "render/render_ticket.h"
 #include "render/render_worker_base.h"
 
 #include <atomic>
@@ -49,11 +50,22 @@ public:
     RenderVideoWorker(const RenderVideoWorker&) = delete;
     RenderVideoWorker& operator=(const RenderVideoWorker&) = delete;
 
+    // A frame wanted as a picture in memory: its format, and straight
+    // (un-premultiplied) alpha for the 8-bit formats.
+    struct ImageRequest {
+        Media::Format format = Media::Format::B8G8R8A8Unorm;
+        bool straightAlpha = false;
+    };
+
     // Queues a frame of the current scene; a preview request first removes the
     // queued preview requests. The callback runs later on the request thread
     // with the frame, the picture and the handles (valid during the call);
-    // a skipped, removed or failed request calls nothing.
-    void requestRenderingFrame(RenderTaskType type, int frame, FrameCallback callback);
+    // a skipped, removed or failed request calls nothing. The ticket finishes
+    // once the callback returned (done), or as cancelled or failed.
+    std::shared_ptr<FrameTicket> requestRenderingFrame(RenderTaskType type, int frame, FrameCallback callback);
+    // The same for the frame as a picture in memory, which the ticket holds
+    // once done (with the handles of a preview request).
+    std::shared_ptr<FrameTicket> requestFrameImage(RenderTaskType type, int frame, const ImageRequest& request);
 
     // ---- rendering other scenes from an effect's preparation (planning thread only) ----
     // Plans the scene's frame on this thread; the callback gets the finished
@@ -90,7 +102,11 @@ private:
     System::Config::Int visibleClippingObjectParameter{settings, "VisibleClippingObject", &visibleClippingObject, 1};
     System::Config::Int cameraFreeViewParameter{settings, "CameraFreeView", &cameraFreeView, 0};
 
-    void renderFrame(RenderTaskType type, int frame, const FrameCallback& callback);
+    void queueFrame(RenderTaskType type, const std::shared_ptr<FrameTicket>& ticket,
+                    std::function<void(FrameTicket&)> render);
+    // Renders the frame and calls the callback with it; false when a playback
+    // frame behind the player's clock was skipped.
+    bool renderFrame(RenderTaskType type, int frame, const FrameCallback& callback);
 };
 
 } // namespace Render

@@ -112,14 +112,11 @@ void OutputFile::renderFrame(int frame, Platform::Gpu::Format format, bool strai
     Render::RenderService* render = Render::RenderService::Get();
     if (!render)
         return;
-    ExportFrameCache* cache = frameCache_;
-    render->videoWorker.requestRenderingFrame(
-        Render::RenderTaskType::Single, frame,
-        [cache, format, straightAlpha](int i, Media::RenderBuffer& buffer, Anchor::AnchorList&) {
-            if (auto image = buffer.createImageBuffer(format, straightAlpha))
-                cache->put(i, image, 1);
-        });
-    render->videoWorker.requestThread.wait();
+    // Waits for this frame's own request only, never for the requests other
+    // callers queued meanwhile.
+    auto ticket = render->videoWorker.requestFrameImage(Render::RenderTaskType::Single, frame, {format, straightAlpha});
+    if (auto image = ticket->image())
+        frameCache_->put(frame, std::move(image), 1);
 }
 
 void OutputFile::renderAudioFrame(int frame, uint32_t formatTag)
@@ -127,19 +124,17 @@ void OutputFile::renderAudioFrame(int frame, uint32_t formatTag)
     Render::RenderService* render = Render::RenderService::Get();
     if (!render)
         return;
-    ExportAudioCache* cache = audioCache_;
-    render->audioWorker.requestRenderingAudio(Render::RenderTaskType::Single, frame,
-                                              [cache, formatTag](int i, Media::AudioBlockBuffer& block) {
-                                                  auto sound = std::make_shared<Media::AudioBuffer>();
-                                                  setAudioFormat(*sound, formatTag);
-                                                  sound->convertTo(block);
-                                                  cache->put(i, sound, 1);
-                                              });
-    render->audioWorker.requestThread.wait();
+    auto ticket = render->audioWorker.requestRenderingAudio(Render::RenderTaskType::Single, frame, nullptr);
+    if (auto block = ticket->block()) {
+        auto sound = std::make_shared<Media::AudioBuffer>();
+        setAudioFormat(*sound, formatTag);
+        sound->convertTo(*block);
+        audioCache_->put(frame, std::move(sound), 1);
+    }
 }
 
-std::shared_ptr<Media::ImageBuffer> OutputFile::getVideoFrame(int frame, Platform::Gpu::Format format,
-                                                              bool straightAlpha)
+std::shared_ptr<const Media::ImageBuffer> OutputFile::getVideoFrame(int frame, Platform::Gpu::Format format,
+                                                                    bool straightAlpha)
 {
     const int f = std::clamp(frame, 0, lastFrame);
     const int to = std::max(0, std::min(lastFrame, f + videoReadAhead_ / 2));

@@ -28,7 +28,7 @@ namespace Plugin {
 
 // The read-ahead caches of the output service: a frame number's picture, and
 // its sound interleaved in the writer's format. Each entry counts 1.
-using ExportFrameCache = System::PreLoadCache<int, Media::ImageBuffer, Cache::FrameKeyHash>;
+using ExportFrameCache = System::PreLoadCache<int, const Media::ImageBuffer, Cache::FrameKeyHash>;
 using ExportAudioCache = System::PreLoadCache<int, Media::AudioBuffer, Cache::FrameKeyHash>;
 
 class OutputFile {
@@ -73,7 +73,7 @@ public:
     // The frame (held to 0 .. lastFrame) rendered in a memory format, straight
     // alpha when asked; empty when it could not be rendered. Queues the frames
     // up to half the read-ahead depth ahead first.
-    std::shared_ptr<Media::ImageBuffer> getVideoFrame(int frame, Platform::Gpu::Format format, bool straightAlpha);
+    std::shared_ptr<const Media::ImageBuffer> getVideoFrame(int frame, Platform::Gpu::Format format, bool straightAlpha);
     // The frame's sound as interleaved stereo: 16-bit PCM for tag 1, 32-bit
     // float for any other; empty when it could not be rendered.
     std::shared_ptr<Media::AudioBuffer> getAudioFrame(int frame, uint32_t formatTag);

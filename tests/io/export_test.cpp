@@ -306,6 +306,30 @@ TEST_F(Export, CancelledAfterTenFramesLeavesAPlayableTenFrameFile)
     EXPECT_EQ(probe, "10\n");
 }
 
+TEST_F(Export, CancelAskedDuringAnyOfTheFirstTenFramesEndsTheFileRightAfterThatFrame)
+{
+    picture(0, 29, {1, 0, 0, 1});
+    for (int k = 0; k < 10; ++k) {
+        SCOPED_TRACE(k);
+        const std::string path = IoTest::tempPath("cancelled_at_" + std::to_string(k) + ".avi");
+        // Frame k's green picture asks for the cancel while it is drawn.
+        RenderTest::TestImage* asking = picture(k, k, {0, 1, 0, 1}, 1 + k);
+        asking->onInput = [this] {
+            if (output->current)
+                output->current->abortRequested = true;
+        };
+        TestKit::LogCapture log;
+        exportTo(0, path);
+        asking->onInput = nullptr;
+        EXPECT_TRUE(log.contains("export file cancel"));
+        const auto frames = IoTest::ffmpegFrames(path, "bgr24", Width * Height * 3);
+        ASSERT_EQ(frames.size(), size_t(k + 1));
+        const uint8_t* last = reinterpret_cast<const uint8_t*>(frames.back().data()) + (Height / 2 * Width + 3) * 3;
+        EXPECT_EQ(last[1], 255);
+        EXPECT_EQ(last[2], 0);
+    }
+}
+
 TEST_F(Export, EscapeAsksOncePerPressUntilOkAndASecondExportIsIgnored)
 {
     // Every frame's picture waits until the test has pressed its keys.
