@@ -142,23 +142,25 @@ float4x4 rotationNormal(const float3& n, float degrees)
     return r;
 }
 
-namespace {
-float3 normalized(const float3& v)
-{
-    const float l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    return l > 0 ? float3{v.x / l, v.y / l, v.z / l} : v;
-}
+float dot(const float3& a, const float3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
 float3 cross(const float3& a, const float3& b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-float dot(const float3& a, const float3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-} // namespace
+
+float length(const float3& v) { return std::sqrt(dot(v, v)); }
+
+float3 normalize(const float3& v)
+{
+    const float l = length(v);
+    return l > 0 ? float3{v.x / l, v.y / l, v.z / l} : float3{};
+}
 
 float4x4 lookToLH(const float3& eye, const float3& direction, const float3& up)
 {
-    const float3 forward = normalized(direction);
-    const float3 right = normalized(cross(up, forward));
+    const float3 forward = normalize(direction);
+    const float3 right = normalize(cross(up, forward));
     const float3 upward = cross(forward, right);
     float4x4 r = identity();
     const float3 axes[3] = {right, upward, forward};
@@ -169,6 +171,16 @@ float4x4 lookToLH(const float3& eye, const float3& direction, const float3& up)
         r.m[3][c] = -dot(axes[c], eye);
     }
     return r;
+}
+
+float4x4 perspective(float width, float height, float g)
+{
+    float4x4 p;
+    p.m[0][0] = 2 * g / width;
+    p.m[1][1] = -2 * g / height;
+    p.m[2][3] = 1;
+    p.m[3][2] = g / 20;
+    return p;
 }
 
 } // namespace Math

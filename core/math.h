@@ -55,5 +55,19 @@ float4x4 rotationNormal(const float3& axis, float degrees);
 // the camera's right, up and forward axes as the columns of the rotation,
 // the eye moved to the origin.
 float4x4 lookToLH(const float3& eye, const float3& direction, const float3& up);
+// The perspective of a camera at focal distance g over a width x height
+// frame: a view-space point (x, y, z) goes to clip (2gx/w, -2gy/h, g/20, z),
+// so it lands g·x/z pixels right of the centre, g·y/z below it, at depth
+// g/(20z); the camera's roll is rotationZ before it.
+float4x4 perspective(float width, float height, float g);
+
+inline float3 operator+(const float3& a, const float3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline float3 operator-(const float3& a, const float3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline float3 operator*(const float3& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
+float dot(const float3& a, const float3& b);
+float3 cross(const float3& a, const float3& b);
+float length(const float3& v);
+// v scaled to length 1; the zero vector stays zero (never NaN).
+float3 normalize(const float3& v);
 
 } // namespace Math

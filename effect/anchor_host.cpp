@@ -86,6 +86,9 @@ const void* AnchorHost::getClippingObjectIcon(bool) const
     return nullptr;
 }
 
-void AnchorHost::setCameraTarget(Render::RenderObject&, const Edit::Object&, const Math::float4&) {}
+void AnchorHost::showDeniedCursor()
+{
+    System::Log::verbose("Effect::AnchorHost::showDeniedCursor", "drag not allowed");
+}
 
 } // namespace Effect

@@ -2,9 +2,9 @@
 // What the anchor effects ask of the subsystems above the effect framework:
 // the edit settings of handles, the render setting that shows clipping
 // objects, the settings window's section, the cursor, the window service's
-// icons and the camera control's target. The default does the least and logs;
-// the edit service, the render service, the settings window, the window service
-// and the camera control install a host of their own at start-up.
+// icons and the mouse cursor of a refused drag. The default does the least and
+// logs; the edit service installs a host of its own at start-up, which passes
+// the window's part on to the edit host of the interface.
 #include "core/math.h"
 
 #include <memory>
@@ -48,10 +48,9 @@ public:
     // The frame button's icon while the clipping objects are shown or not;
     // null without a window.
     virtual const void* getClippingObjectIcon(bool visible) const;
-    // The position of the focus object drawn under a camera control, for the
-    // camera's guides. The camera control keeps it in the frame's own render
-    // state: two renders may run at once.
-    virtual void setCameraTarget(Render::RenderObject& object, const Edit::Object& camera, const Math::float4& target);
+    // A drag the effect refuses: the mouse cursor over the preview becomes
+    // the "not allowed" shape until the router sets another.
+    virtual void showDeniedCursor();
 
     EditSettings edit;
 

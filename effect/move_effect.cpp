@@ -101,8 +101,8 @@ void MoveEffect::setEffectAnchor(Render::RenderObject& object, const std::shared
     uint32_t sectionFlags = Flag::SectionPoint;
     // Snapping works in the picture's own plane: not under a camera, nor in a
     // group that turns, zooms or lifts its objects.
-    const Render::ControlView* group = Render::findControlView(object.drawState.groupControl);
-    if (!object.drawState.cameraControl && (!object.drawState.groupControl || (group && group->isPlainTransform()))) {
+    const Render::ControlView* group = object.drawState.groupControl.get();
+    if (!object.drawState.cameraControl && (!group || group->plainTransform)) {
         currentFlags |= Flag::Snap | Flag::SnapTarget;
         sectionFlags |= Flag::Snap;
     }
@@ -144,15 +144,15 @@ void MoveEffect::setObjectAnchor(Render::RenderObject& object, const std::shared
         return;
     // The point the object turns about.
     list.addMarker(self, float4{state.cx, state.cy, state.cz, 1} * matrix, nullptr);
-    const Render::ControlView* group = Render::findControlView(state.groupControl);
+    const Render::ControlView* group = state.groupControl.get();
     if (group) {
         const float4 colour = getStyleColour(StyleColour::CenterGroup);
-        list.addMarker(self, float4{0, 0, 0, 1} * (group->getGroupMatrix() * state.getViewMatrix()), &colour);
+        list.addMarker(self, float4{0, 0, 0, 1} * (group->groupMatrix * state.getViewMatrix()), &colour);
     }
-    if (state.cameraControl) {
-        const float4 target = group ? positionOf(state) * group->getGroupMatrix() : positionOf(state);
-        AnchorHost::get().setCameraTarget(object, *state.cameraControl, target);
-    }
+    // The camera's axis guides cross at the focus object (the frame's record,
+    // drawn by the camera's second pass after this object).
+    if (state.cameraControl)
+        state.cameraControl->targetAxes = group ? positionOf(state) * group->groupMatrix : positionOf(state);
 }
 
 void MoveEffect::setFocusAnchor(Render::RenderObject& object, const std::shared_ptr<EffectBase>& self, int width,

@@ -3,12 +3,19 @@
 #include "effects/filters/audio/audio_filters.h"
 #include "effects/objects/audio_output.h"
 #include "effects/objects/basic_output.h"
+#include "effects/objects/camera_control.h"
+#include "effects/objects/camera_lights.h"
+#include "effects/objects/camera_option.h"
 #include "effects/objects/figure_load.h"
+#include "effects/objects/group_control.h"
 #include "effects/objects/image_load.h"
 #include "effects/objects/movie_load.h"
+#include "effects/objects/part_effect.h"
 #include "effects/objects/particle_output.h"
+#include "effects/objects/scene_change.h"
 #include "effects/objects/scene_load.h"
 #include "effects/objects/text_input.h"
+#include "effects/objects/time_control.h"
 #include "effects/filters/basic/basic_effects.h"
 #include "effects/filters/blur/blur_direction_filter.h"
 #include "effects/filters/blur/blur_filter.h"
@@ -65,6 +72,11 @@ void beforeScripts(EffectService& s)
     s.registerEffect<MovieOutput>();      // 12 映像再生
     s.registerEffect<SimpleOutput>();     // 13 基本出力
     s.registerEffect<ParticleOutput>();   // 14 パーティクル出力
+    s.registerEffect<PartEffect>();        // 15 部分フィルタ
+    s.registerEffect<GroupControl>();      // 16 グループ制御
+    s.registerEffect<GroupAudioControl>(); // 17 グループ制御(音声)
+    s.registerEffect<CameraControl>();     // 18 カメラ制御
+    s.registerEffect<TimeControl>();       // 19 時間制御(オブジェクト)
     s.registerEffect<ColorFilter>();         // 21 色調補正
     s.registerEffect<GradationFilter>();     // 22 グラデーション
     s.registerEffect<MonochromeFilter>();    // 23 単色化
@@ -107,6 +119,7 @@ void beforeScripts(EffectService& s)
     s.registerEffect<ObjectDivide>();         // 60 オブジェクト分割
     s.registerEffect<FadeFilter>();           // 61 フェード
     s.registerEffect<WipeFilter>();           // 62 ワイプ
+    s.registerEffect<SceneChange>();          // 63 シーンチェンジ
     s.registerEffect<QuakeFilter>();          // 64 振動
 }
 
@@ -114,7 +127,11 @@ void beforeScripts(EffectService& s)
 void afterScripts(EffectService& s)
 {
     s.registerEffect<ScriptEdit>();      // 65 スクリプト制御
-    s.registerEffect<MaterialSetting>(); // 69 材質設定(カメラ制御)
+    s.registerEffect<CameraLight>();        // 66 並行光源(カメラ制御)
+    s.registerEffect<CameraLightAmbient>(); // 67 環境光(カメラ制御)
+    s.registerEffect<CameraLightBloom>();   // 68 ライトブルーム(カメラ制御)
+    s.registerEffect<MaterialSetting>();    // 69 材質設定(カメラ制御)
+    s.registerEffect<CameraOption>();       // 70 カメラ制御オプション
     s.registerEffect<BasicMove>();   // 71 座標
     s.registerEffect<BasicScale>();  // 72 拡大率
     s.registerEffect<BasicAlpha>();  // 73 透明度

@@ -69,30 +69,13 @@ void RenderAudioObject::updateSampleOffset()
 
 void RenderAudioObject::collectGroupControls()
 {
-    const std::shared_ptr<Edit::Object>& group = groupAudioControl;
-    if (!group)
+    if (!groupAudioControl)
         return;
     if (!objectList)
         objectList = std::make_shared<ObjectList>();
-    if (group->effects.size() >= 2)
-        objectList->push_back(group);
-    const ControlView* view = findControlView(group);
-    if (!view || !scene)
-        return;
-    const wchar_t* groupName = EffectName::registered(EffectName::GroupAudioControl);
-    int parent = view->parentLayer;
-    while (parent != -1) {
-        const std::shared_ptr<Edit::Object>& found = scene->findObject(parent, frame, MediaType::Audio);
-        if (!found || !EffectName::is(*found->effects.front(), groupName))
-            break;
-        if (found->effects.size() >= 2)
-            objectList->push_back(found);
-        const ControlView* outer = findControlView(found);
-        parent = outer ? outer->parentLayer : -1;
-        // A parent link never points down: that would loop.
-        if (parent >= found->layer)
-            break;
-    }
+    for (const ControlView* group = groupAudioControl.get(); group; group = group->parent.get())
+        if (group->object && group->object->effects.size() >= 2)
+            objectList->push_back(group->object);
 }
 
 void RenderAudioObject::prepareEffects()
@@ -150,7 +133,7 @@ void RenderAudioObject::renderObject()
 void getGroupAudioFactors(const RenderAudioObject& object, float& left, float& right)
 {
     left = right = 1.0f;
-    if (const ControlView* group = findControlView(object.groupAudioControl)) {
+    if (const ControlView* group = object.groupAudioControl.get()) {
         left = group->leftFactor;
         right = group->rightFactor;
     }

@@ -31,8 +31,8 @@ public:
     void updateSampleOffset();
 
     // ---- the audio chain driver; each walk restores the current object ----
-    // Appends the enclosing group audio controls that carry filters: the group
-    // audio reference, then the groups its parent layers name.
+    // Appends the enclosing group audio control objects that carry filters:
+    // the group audio reference's, then those of its enclosing groups.
     void collectGroupControls();
     // preInputAudio of every enabled input and filter (planning thread).
     void prepareEffects();
@@ -49,8 +49,8 @@ public:
     float leftGain = 1.0f;
     float rightGain = 1.0f;
     Media::AudioBlockBuffer* block = nullptr; // the frame's mix block
-    // The innermost enclosing group audio control object; empty for none.
-    std::shared_ptr<Edit::Object> groupAudioControl;
+    // The frame's record of the innermost enclosing group audio control; empty for none.
+    std::shared_ptr<ControlView> groupAudioControl;
     int64_t sampleOffset = 0; // first sample of the frame from the current object's start
     int audioRate = 0;        // the scene's
     int64_t firstSample = 0;  // first sample of the frame in the scene

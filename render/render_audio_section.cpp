@@ -79,7 +79,7 @@ public:
             base.layer = i;
             while (!groupStack.empty() && groupStack.back().endLayer < i)
                 groupStack.pop_back();
-            base.groupAudioControl = groupStack.empty() ? nullptr : groupStack.back().object;
+            base.groupAudioControl = groupStack.empty() ? nullptr : groupStack.back().record;
             Effect::EffectBase& top = *obj->effects.front();
             if (top.effectType == EffectType::Control)
                 planControl(obj, top);
@@ -90,7 +90,7 @@ public:
 
 private:
     struct GroupEntry {
-        ObjectPtr object;
+        std::shared_ptr<ControlView> record;
         int endLayer;
     };
     struct Requested {
@@ -114,11 +114,11 @@ private:
     void planControl(const ObjectPtr& obj, Effect::EffectBase& top)
     {
         if (EffectName::is(top, groupAudioName)) {
-            if (ControlView* view = findControlView(*obj))
-                view->parentLayer = groupStack.empty() ? -1 : groupStack.back().object->layer;
-            controlTask(obj);
-            base.groupAudioControl = obj;
-            groupStack.push_back({obj, obj->layer + layerRange(*obj)});
+            // The enclosing group's record is the group audio reference now.
+            auto record = std::make_shared<ControlView>(obj, base.groupAudioControl);
+            controlTask(obj, record);
+            base.groupAudioControl = record;
+            groupStack.push_back({record, obj->layer + layerRange(*obj)});
         } else if (EffectName::is(top, timeName)) {
             if (timeControlActive)
                 endTimeControl();
@@ -144,13 +144,15 @@ private:
         base.objectList.reset();
     }
 
-    void controlTask(const ObjectPtr& obj)
+    void controlTask(const ObjectPtr& obj, std::shared_ptr<ControlView> record = nullptr)
     {
         base.resetObject(obj);
         base.updateSampleOffset();
         std::shared_ptr<Effect::EffectBase> effect = obj->effects.front();
+        base.control = std::move(record);
         effect->preInputAudio(base);
         post([copy = base, effect]() mutable { effect->controlAudio(copy); });
+        base.control.reset();
     }
 
     RenderAudioWorker& worker;

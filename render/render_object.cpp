@@ -17,16 +17,9 @@ namespace Render {
 
 using Math::float4x4;
 
-const ControlView* findControlView(const std::shared_ptr<Edit::Object>& control)
+int ControlView::parentLayer() const
 {
-    if (!control || control->effects.empty())
-        return nullptr;
-    return dynamic_cast<const ControlView*>(control->effects.front().get());
-}
-
-ControlView* findControlView(Edit::Object& control)
-{
-    return control.effects.empty() ? nullptr : dynamic_cast<ControlView*>(control.effects.front().get());
+    return parent && parent->object ? parent->object->layer : -1;
 }
 
 float4x4 RenderObject::DrawState::getObjectMatrix() const
@@ -55,31 +48,31 @@ float4x4 RenderObject::DrawState::getScreenMatrix(int width, int height) const
 float4x4 RenderObject::DrawState::getWorldMatrix() const
 {
     float4x4 world = getObjectMatrix();
-    if (const ControlView* group = findControlView(groupControl))
-        world = world * group->getGroupMatrix();
+    if (groupControl)
+        world = world * groupControl->groupMatrix;
     return world;
 }
 
 float4x4 RenderObject::DrawState::getViewMatrix() const
 {
-    if (const ControlView* camera = findControlView(cameraControl))
-        return camera->getViewProjectionMatrix();
-    if (const ControlView* group = findControlView(groupControl))
-        return group->getGroupViewMatrix();
+    if (cameraControl)
+        return cameraControl->viewProjection;
+    if (groupControl)
+        return groupControl->groupView;
     return target ? getScreenMatrix(static_cast<int>(target->getWidth()), static_cast<int>(target->getHeight()))
                   : getScreenMatrix(1, 1);
 }
 
 float4x4 RenderObject::DrawState::getGroupViewMatrix() const
 {
-    const ControlView* camera = findControlView(cameraControl);
-    const ControlView* group = findControlView(groupControl);
+    const ControlView* camera = cameraControl.get();
+    const ControlView* group = groupControl.get();
     if (camera && group)
-        return group->getGroupMatrix() * camera->getViewProjectionMatrix();
+        return group->groupMatrix * camera->viewProjection;
     if (camera)
-        return camera->getViewProjectionMatrix();
+        return camera->viewProjection;
     if (group)
-        return group->getGroupMatrix() * group->getGroupViewMatrix();
+        return group->groupMatrix * group->groupView;
     return Math::translation(0.0f, 0.0f, -z) * getViewMatrix();
 }
 
@@ -178,30 +171,13 @@ Effect::EffectBase* outputEffect(const Edit::Object& object)
 
 void RenderObject::collectGroupControls()
 {
-    const std::shared_ptr<Edit::Object>& group = drawState.groupControl;
-    if (!group)
+    if (!drawState.groupControl)
         return;
     if (!objectList)
         objectList = std::make_shared<ObjectList>();
-    if (group->effects.size() >= 2)
-        objectList->push_back(group);
-    const ControlView* view = findControlView(group);
-    if (!view || !scene)
-        return;
-    const wchar_t* groupName = EffectName::registered(EffectName::GroupControl);
-    int parent = view->parentLayer;
-    while (parent != -1) {
-        const std::shared_ptr<Edit::Object>& found = scene->findObject(parent, frame, MediaType::Video);
-        if (!found || !EffectName::is(*found->effects.front(), groupName))
-            break;
-        if (found->effects.size() >= 2)
-            objectList->push_back(found);
-        const ControlView* outer = findControlView(found);
-        parent = outer ? outer->parentLayer : -1;
-        // A parent link never points down: that would loop.
-        if (parent >= found->layer)
-            break;
-    }
+    for (const ControlView* group = drawState.groupControl.get(); group; group = group->parent.get())
+        if (group->object && group->object->effects.size() >= 2)
+            objectList->push_back(group->object);
 }
 
 void RenderObject::prepareEffects()

@@ -26,6 +26,7 @@ namespace Platform::Gpu { class SamplerState; }
 
 namespace Render {
 
+class ControlView;
 class PreInputBuffer;
 class RenderVideoWorker;
 class ResourceCache;
@@ -95,8 +96,10 @@ public:
         bool culling = false;
         int billboard = 0;
         Media::RenderBuffer* target = nullptr;
-        std::shared_ptr<Edit::Object> cameraControl;
-        std::shared_ptr<Edit::Object> groupControl;
+        // The frame's records of the camera and of the innermost group
+        // control governing the object (render/control_view.h); empty for none.
+        std::shared_ptr<ControlView> cameraControl;
+        std::shared_ptr<ControlView> groupControl;
 
         // Row-vector matrices (a point p maps to p x M; A x B applies A first).
         // T(-centre) x S(zoom) x Rz x Ry x Rx x T(position): the picture's own
@@ -124,8 +127,8 @@ public:
     DrawState getOutputView();
 
     // ---- the effect-chain driver; each walk restores the current object ----
-    // Appends the enclosing group controls that carry filters: the group
-    // reference, then the groups its parent layers name.
+    // Appends the enclosing group control objects that carry filters: the
+    // group reference's, then those of its enclosing groups.
     void collectGroupControls();
     // preInputVideo of every enabled input and filter (planning thread).
     void prepareEffects();
@@ -155,6 +158,9 @@ public:
     // Where effects add their handles; null unless the frame gathers them.
     Anchor::AnchorList* anchors = nullptr;
     ResourceCache* resourceCache = nullptr;
+    // The frame's record of the control object whose control task runs
+    // (camera, group and group audio controls); empty elsewhere.
+    std::shared_ptr<ControlView> control;
     // A pre-rendered input made during preparation, read by inputVideo.
     std::shared_ptr<PreInputBuffer> preInput;
     // The picture was already drawn in frame space: the output composites it as it is.

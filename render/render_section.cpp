@@ -90,8 +90,8 @@ public:
             base.layer = i;
             while (!groupStack.empty() && groupStack.back().endLayer < i)
                 groupStack.pop_back();
-            base.drawState.groupControl = groupStack.empty() ? nullptr : groupStack.back().object;
-            if (camera && camera->layer + layerRange(*camera) < i)
+            base.drawState.groupControl = groupStack.empty() ? nullptr : groupStack.back().record;
+            if (camera && camera->object->layer + layerRange(*camera->object) < i)
                 flushCamera();
             if (clip.mask && clip.endLayer != 0 && clip.endLayer < i)
                 closeClip();
@@ -113,7 +113,7 @@ public:
 
 private:
     struct GroupEntry {
-        ObjectPtr object;
+        std::shared_ptr<ControlView> record;
         int endLayer;
     };
     struct CameraEntry {
@@ -143,16 +143,17 @@ private:
         if (clip.mask && clip.endLayer == 0)
             clip.endLayer = extentEnd(*obj);
         if (EffectName::is(top, groupName)) {
-            if (ControlView* view = findControlView(*obj))
-                view->parentLayer = groupStack.empty() ? -1 : groupStack.back().object->layer;
-            controlTask(obj);
-            base.drawState.groupControl = obj;
-            groupStack.push_back({obj, obj->layer + layerRange(*obj)});
+            // The enclosing group's record is the group reference now.
+            auto record = std::make_shared<ControlView>(obj, base.drawState.groupControl);
+            controlTask(obj, record);
+            base.drawState.groupControl = record;
+            groupStack.push_back({record, obj->layer + layerRange(*obj)});
         } else if (EffectName::is(top, cameraName)) {
             flushCamera();
-            controlTask(obj);
-            camera = obj;
-            base.drawState.cameraControl = obj;
+            // The first call: the camera reference is still empty.
+            camera = std::make_shared<ControlView>(obj, nullptr);
+            controlTask(obj, camera);
+            base.drawState.cameraControl = camera;
         } else if (EffectName::is(top, timeName)) {
             if (timeControlActive) {
                 base.frame = requestedFrame;
@@ -195,10 +196,15 @@ private:
         state.objectList.reset();
     }
 
-    void controlTask(const ObjectPtr& obj)
+    void controlTask(const ObjectPtr& obj, std::shared_ptr<ControlView> record = nullptr)
     {
         base.resetObject(obj);
         std::shared_ptr<Effect::EffectBase> effect = obj->effects.front();
+        base.control = std::move(record);
+        struct Release {
+            RenderObject& base;
+            ~Release() { base.control.reset(); }
+        } release{base};
         effect->preInputVideo(base);
         post([copy = base, effect]() mutable {
             if (copy.videoWorker)
@@ -237,7 +243,8 @@ private:
                          [](const CameraEntry* a, const CameraEntry* b) { return a->depth > b->depth; });
         for (CameraEntry* entry : sorted)
             objectTask(entry->copy, entry->object);
-        controlTask(camera);
+        // The second call: the camera reference is set.
+        controlTask(camera->object, camera);
         camera.reset();
         base.drawState.cameraControl.reset();
         base.firstCameraPass = false;
@@ -288,7 +295,7 @@ private:
     bool timeControlActive = false;
     int timeControlEnd = 0;
     std::vector<GroupEntry> groupStack;
-    ObjectPtr camera;
+    std::shared_ptr<ControlView> camera; // the camera met and not yet flushed
     std::vector<CameraEntry> cameraBatch;
     struct {
         std::shared_ptr<Media::RenderBuffer> mask;

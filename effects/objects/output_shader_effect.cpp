@@ -71,13 +71,13 @@ void OutputShaderEffect::setProjection(Media::ObjectConstant& constants, const M
 
 bool OutputShaderEffect::applyBillboard(const DrawState& state, Math::float4x4& world)
 {
-    const Render::ControlView* camera = Render::findControlView(state.cameraControl);
+    const Render::ControlView* camera = state.cameraControl.get();
     if (!camera || state.billboard == 0)
         return false;
     if (state.billboard == 3) {
         // Turned so that its plane faces the camera's direction: the inverse of
         // the look from the origin along that direction.
-        const Math::float3 d = camera->getViewDirection();
+        const Math::float3 d = camera->viewDirection;
         world = Math::inverse(Math::lookToLH({0, 0, 0}, d, {0, 1, 0})) * world;
     }
     return true;
@@ -85,10 +85,10 @@ bool OutputShaderEffect::applyBillboard(const DrawState& state, Math::float4x4& 
 
 Math::float4x4 OutputShaderEffect::getViewMatrix(const DrawState& state, int width, int height)
 {
-    if (const Render::ControlView* camera = Render::findControlView(state.cameraControl))
-        return camera->getViewProjectionMatrix();
-    if (const Render::ControlView* group = Render::findControlView(state.groupControl))
-        return group->getGroupViewMatrix();
+    if (state.cameraControl)
+        return state.cameraControl->viewProjection;
+    if (state.groupControl)
+        return state.groupControl->groupView;
     return state.getScreenMatrix(width, height);
 }
 
@@ -136,7 +136,7 @@ void OutputShaderEffect::drawObject(Render::RenderObject& object, Media::RenderB
     setProjection(constants, world * view);
     constants.alpha = state.alpha;
     constants.blend = state.blendMode >= 20 ? 0 : std::clamp(state.blendMode, 0, MaxBlendMode);
-    const bool camera = Render::findControlView(state.cameraControl) != nullptr;
+    const bool camera = state.cameraControl != nullptr;
     const bool lighting = camera && !frame.getLights().empty();
     if (lighting) {
         const Math::float4x4 normal = Math::inverse(world);

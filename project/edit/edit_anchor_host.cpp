@@ -1,6 +1,7 @@
 #include "project/edit/edit_anchor_host.h"
 
 #include "core/log.h"
+#include "project/edit/edit_host.h"
 #include "project/edit/edit_service.h"
 #include "project/edit/preview_commands.h"
 #include "project/edit/update_section.h"
@@ -19,6 +20,11 @@ void EditAnchorHost::toggleVisibleClippingObject()
 void EditAnchorHost::setCursorFrame(int frame)
 {
     service_.setCursorFrame(frame);
+}
+
+void EditAnchorHost::showDeniedCursor()
+{
+    EditHost::get().setDeniedCursor();
 }
 
 } // namespace Edit

@@ -15,6 +15,7 @@ public:
     // Flips the setting in a transaction that notifies the edit listeners.
     void toggleVisibleClippingObject() override;
     void setCursorFrame(int frame) override;
+    void showDeniedCursor() override;
 
 private:
     EditService& service_;

@@ -73,6 +73,8 @@ void EditHost::setFooterMessage(const std::wstring&, const std::wstring&, float)
 
 void EditHost::setBusyCursor(bool) {}
 
+void EditHost::setDeniedCursor() {}
+
 bool EditHost::isControlKeyDown()
 {
     return false;

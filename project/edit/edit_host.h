@@ -72,6 +72,8 @@ public:
     // The mouse cursor over the main window: the application-starting cursor
     // while busy (the preview plays), the arrow otherwise.
     virtual void setBusyCursor(bool busy);
+    // The "not allowed" cursor over the main window: a drag was refused.
+    virtual void setDeniedCursor();
     virtual bool isControlKeyDown();
     // Whether a mouse press or drag is pending.
     virtual bool isMousePending();

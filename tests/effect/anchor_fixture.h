@@ -7,6 +7,7 @@
 #include "media/render_buffer.h"
 #include "project/model/scene.h"
 #include "project/model/layer.h"
+#include "render/control_view.h"
 #include "tests/effect/anchor_effects.h"
 #include "tests/effect/effect_fixture.h"
 
@@ -123,7 +124,7 @@ protected:
     Anchor::AnchorList list;
     Anchor::AnchorControl control;
     Media::RenderBuffer target{Media::Format::R16G16B16A16Float};
-    std::shared_ptr<Edit::Object> groupControl, cameraControl;
+    Render::ControlRef groupControl, cameraControl;
 };
 
 } // namespace AnchorTest

@@ -5,14 +5,15 @@
 //
 // The in-test effects: a sound input whose samples are a function of the
 // sample position from the object's start, the audio output ("音声再生") and
-// the group audio control mixing by the outputs' formula, a sound filter that
-// scales or ends the chain, and a time control that shifts the frame.
+// the real group audio control, a sound filter that scales or ends the chain,
+// and a time control that shifts the frame.
 #include "core/event_service.h"
 #include "core/service.h"
 #include "core/setting_service.h"
 #include "effect/effect_base.h"
 #include "effect/effect_item_layer.h"
 #include "effect/effect_service.h"
+#include "effects/objects/group_control.h"
 #include "media/audio_buffer.h"
 #include "platform/ui/application.h"
 #include "project/edit/edit_service.h"
@@ -162,29 +163,6 @@ public:
 inline constexpr wchar_t GroupAudioName[] = L"グループ制御(音声)";
 inline constexpr wchar_t TimeName[] = L"時間制御(オブジェクト)";
 
-// "グループ制御(音声)": its factors from volume and pan, times the enclosing group's.
-class TestGroupAudio : public Effect::EffectBase, public Render::ControlView {
-public:
-    static constexpr const wchar_t* Name = GroupAudioName;
-    TestGroupAudio() : EffectBase(Name, Effect::EffectType::Control, Effect::MediaType::Audio, Effect::MediaType::Audio, L"テスト") {}
-    std::shared_ptr<EffectBase> create() override { return std::make_shared<TestGroupAudio>(); }
-    Effect::EffectItemLayerRange* getLayerRange() override { return &range; }
-    void controlAudio(Render::RenderObject& r) override
-    {
-        leftFactor = rightFactor = volume / 100.0f;
-        if (pan > 0)
-            leftFactor *= (100 - pan) / 100.0f;
-        else if (pan < 0)
-            rightFactor *= (100 + pan) / 100.0f;
-        if (const Render::ControlView* outer = Render::findControlView(RenderAudioObject::from(r).groupAudioControl)) {
-            leftFactor *= outer->leftFactor;
-            rightFactor *= outer->rightFactor;
-        }
-    }
-    Effect::EffectItemLayerRange range{items, L"対象レイヤー数"};
-    float volume = 100, pan = 0;
-};
-
 // Shifts the frame of the layers it governs by shift frames.
 class TestTimeAudio : public Effect::EffectBase {
 public:
@@ -211,7 +189,7 @@ inline void registerAudioEffects(Effect::EffectService& s)
     s.registerEffect<TestMovieOutput>();
     s.registerEffect<TestMovie>();
     s.registerEffect<TestSoundFilter>();
-    s.registerEffect<TestGroupAudio>();
+    s.registerEffect<Effect::GroupAudioControl>();
     s.registerEffect<TestTimeAudio>();
 }
 
@@ -269,6 +247,23 @@ protected:
         auto* effect = dynamic_cast<T*>(object->effects[0].get());
         effect->range.value = range;
         return effect;
+    }
+    void clearScene()
+    {
+        for (int layer = 0; layer < scene->layerCount(); ++layer)
+            for (const auto& object : std::vector(scene->getLayer(layer).objects))
+                scene->removeObject(*object);
+        scene->updateLayerObject();
+    }
+    // グループ制御(音声) over range layers at 音量 and 左右.
+    Effect::GroupAudioControl& groupAudio(int layer, int range, double volume, double balance)
+    {
+        auto& object = scene->createObject(Effect::GroupAudioControl::Name, layer, 0, 99);
+        auto& group = dynamic_cast<Effect::GroupAudioControl&>(*object->effects[0]);
+        group.layerRange.value = range;
+        group.volume.setValue(volume, 0);
+        group.balance.setValue(balance, 0);
+        return group;
     }
 
     // The sound of the frames, rendered through requests of the type.

@@ -79,12 +79,8 @@ TEST_F(AudioRender, FramesCoverTheirSampleRangesExactly)
 TEST_F(AudioRender, NestedGroupGainsAndPanMultiply)
 {
     setRates(48000, 30, 1);
-    auto* outer = control<TestGroupAudio>(0, 0, 99, 0); // every layer below
-    outer->volume = 50;
-    outer->pan = 50; // left x 0.5
-    auto* inner = control<TestGroupAudio>(1, 0, 99, 2); // layers 2 and 3
-    inner->volume = 80;
-    inner->pan = -25; // right x 0.75
+    groupAudio(0, 0, 50, 50);  // every layer below; left x 0.5
+    groupAudio(1, 2, 80, -25); // layers 2 and 3; right x 0.75
     sound(2, 0, 99, dc(1, 1));
     Placed mono = sound(3, 0, 99, dc(0.5f, 0.5f));
     mono.sound->mono = true;
@@ -93,8 +89,6 @@ TEST_F(AudioRender, NestedGroupGainsAndPanMultiply)
     sound(5, 0, 99, dc(1, -1)); // governed by the outer group only
     const Frame f = renderOne(10);
 
-    EXPECT_EQ(outer->parentLayer, -1);
-    EXPECT_EQ(inner->parentLayer, 0);
     // outer (0.25, 0.5); inner (0.8, 0.6) x outer = (0.2, 0.3).
     const float left = 1 * 0.2f + 0.5f * (0.5f * 0.6f) * 0.2f + 1 * 0.25f;
     const float right = 1 * 0.3f + 0.5f * 0.5f * 0.3f - 1 * 0.5f;
@@ -102,6 +96,25 @@ TEST_F(AudioRender, NestedGroupGainsAndPanMultiply)
     for (size_t i = 0; i < f.left.size(); ++i) {
         ASSERT_NEAR(f.left[i], left, 1e-6f) << i;
         ASSERT_NEAR(f.right[i], right, 1e-6f) << i;
+    }
+}
+
+TEST_F(AudioRender, GroupBalanceAtItsEndsSilencesOneSide)
+{
+    setRates(48000, 30, 1);
+    struct Case {
+        double balance;
+        float left, right;
+    };
+    for (const Case c : {Case{100, 0, 2}, Case{-100, 2, 0}, Case{0, 2, 2}}) {
+        SCOPED_TRACE(c.balance);
+        clearScene();
+        groupAudio(0, 0, 200, c.balance);
+        sound(1, 0, 99, dc(1, 1));
+        const Frame f = renderOne(3);
+        ASSERT_FALSE(f.left.empty());
+        EXPECT_FLOAT_EQ(f.left[7], c.left);
+        EXPECT_FLOAT_EQ(f.right[7], c.right);
     }
 }
 

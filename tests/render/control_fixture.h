@@ -1,6 +1,7 @@
 #pragma once
 // A control effect with matrices the test sets, standing in for the camera and
-// group controls where the drawing state reads them.
+// group controls where the drawing state reads them, and the frame's record
+// of an object whose top effect it is.
 #include "effect/effect_base.h"
 #include "project/model/object.h"
 #include "render/control_view.h"
@@ -9,7 +10,7 @@
 
 namespace RenderTest {
 
-class FixedControl : public Effect::EffectBase, public Render::ControlView {
+class FixedControl : public Effect::EffectBase {
 public:
     FixedControl()
         : EffectBase(L"固定制御", Effect::EffectType::Control, Effect::MediaType::Video, Effect::MediaType::Video,
@@ -17,10 +18,19 @@ public:
     {
     }
     std::shared_ptr<EffectBase> create() override { return std::make_shared<FixedControl>(); }
-    Math::float4x4 getViewProjectionMatrix() const override { return viewProjection; }
-    Math::float4x4 getGroupMatrix() const override { return groupMatrix; }
-    Math::float4x4 getGroupViewMatrix() const override { return groupView; }
-    bool isPlainTransform() const override { return plain; }
+    // Fills the frame's record the plan hands it.
+    void controlVideo(Render::RenderObject& r) override
+    {
+        if (r.control)
+            fill(*r.control);
+    }
+    void fill(Render::ControlView& record) const
+    {
+        record.viewProjection = viewProjection;
+        record.groupMatrix = groupMatrix;
+        record.groupView = groupView;
+        record.plainTransform = plain;
+    }
 
     Math::float4x4 viewProjection = Math::identity();
     Math::float4x4 groupMatrix = Math::identity();
@@ -28,12 +38,15 @@ public:
     bool plain = false;
 };
 
-// An object whose top effect is the control.
-inline std::shared_ptr<Edit::Object> controlObject(const std::shared_ptr<FixedControl>& control)
+// The frame's record of an object whose top effect is the control, filled
+// with the control's values as they are now.
+inline Render::ControlRef controlObject(const std::shared_ptr<FixedControl>& control)
 {
     auto object = std::make_shared<Edit::Object>();
     object->effects.push_back(control);
-    return object;
+    auto record = std::make_shared<Render::ControlView>(object, nullptr);
+    control->fill(*record);
+    return record;
 }
 
 } // namespace RenderTest

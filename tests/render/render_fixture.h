@@ -169,22 +169,15 @@ public:
     bool prepareThrows = false;
 };
 
-// The part the controls share: a layer range and the control view.
+// The part the controls share: a layer range.
 template <const wchar_t* N>
-class TestControl : public Effect::EffectBase, public Render::ControlView {
+class TestControl : public Effect::EffectBase {
 public:
     static constexpr const wchar_t* Name = N;
     TestControl() : EffectBase(N, Effect::EffectType::Control, Effect::MediaType::Video, Effect::MediaType::Video, L"テスト") {}
     Effect::EffectItemLayerRange* getLayerRange() override { return &range; }
-    Math::float4x4 getViewProjectionMatrix() const override { return viewProjection; }
-    Math::float4x4 getGroupMatrix() const override { return groupMatrix; }
-    Math::float4x4 getGroupViewMatrix() const override { return groupView; }
-    bool isPlainTransform() const override { return true; }
 
     Effect::EffectItemLayerRange range{items, L"対象レイヤー数"};
-    Math::float4x4 viewProjection = Math::identity();
-    Math::float4x4 groupMatrix = Math::identity();
-    Math::float4x4 groupView = Math::identity();
 };
 
 inline constexpr wchar_t GroupName[] = L"グループ制御";
@@ -198,11 +191,12 @@ public:
     std::shared_ptr<EffectBase> create() override { return std::make_shared<TestGroup>(); }
     void controlVideo(Render::RenderObject& r) override
     {
-        effectLog().add("group" + at(r) + " parent " + std::to_string(parentLayer));
-        groupMatrix = Math::translation(dx, dy, 0);
-        if (const Render::ControlView* outer = Render::findControlView(r.drawState.groupControl))
-            groupMatrix = groupMatrix * outer->getGroupMatrix();
-        groupView = r.drawState.getViewMatrix();
+        Render::ControlView& record = *r.control;
+        effectLog().add("group" + at(r) + " parent " + std::to_string(record.parentLayer()));
+        record.groupMatrix = Math::translation(dx, dy, 0);
+        if (const Render::ControlView* outer = r.drawState.groupControl.get())
+            record.groupMatrix = record.groupMatrix * outer->groupMatrix;
+        record.groupView = r.drawState.getViewMatrix();
     }
     float dx = 0, dy = 0;
 };
@@ -217,11 +211,12 @@ public:
     {
         if (r.drawState.cameraControl)
             return;
-        viewProjection = Math::identity();
-        viewProjection.m[0][0] = 2.0f / static_cast<float>(r.scene->width);
-        viewProjection.m[1][1] = -2.0f / static_cast<float>(r.scene->height);
-        viewProjection.m[2][2] = 1e-4f;
-        viewProjection.m[3][2] = 0.5f;
+        Math::float4x4& m = r.control->viewProjection;
+        m = Math::identity();
+        m.m[0][0] = 2.0f / static_cast<float>(r.scene->width);
+        m.m[1][1] = -2.0f / static_cast<float>(r.scene->height);
+        m.m[2][2] = 1e-4f;
+        m.m[3][2] = 0.5f;
     }
     void controlVideo(Render::RenderObject& r) override
     {
@@ -338,8 +333,10 @@ protected:
     {
         GpuFixture::SetUp();
         Platform::Ui::initializeApplication();
+        acquireGraphicServices();
         services.acquire<Event::EventService>();
-        Effect::EffectService::builtInEffects = {registerRenderEffects, nullptr};
+        acquireMediaServices();
+        Effect::EffectService::builtInEffects = effectTable();
         services.acquire<Effect::EffectService>();
         Effect::EffectService::builtInEffects = {};
         services.acquire<Undo::UndoService>();
@@ -355,6 +352,13 @@ protected:
         services.releaseAll();
         GpuFixture::TearDown();
     }
+    // Services before the event service (imaging, 2D drawing, shared
+    // resources); none by default.
+    virtual void acquireGraphicServices() {}
+    // Services between the event and effect services (input, caches); none by default.
+    virtual void acquireMediaServices() {}
+    // The effects registered: the in-test ones by default.
+    virtual Effect::EffectService::BuiltInEffects effectTable() const { return {registerRenderEffects, nullptr}; }
 
     void useScene(Edit::Scene* s)
     {

@@ -95,6 +95,13 @@ void EditServiceHost::setFooterMessage(const std::wstring& title, const std::wst
     Window::WindowFooter::get().setMessage(title, detail, progress);
 }
 
+void EditServiceHost::setDeniedCursor()
+{
+    auto& cursor = Window::WindowMouseService::get().mouseCursor;
+    cursor.cursor = Window::WindowMouseService::MouseCursor::No;
+    cursor.updateWindowCursor();
+}
+
 bool EditServiceHost::isControlKeyDown()
 {
     return Window::WindowMouseService::get().isKeyDown(Window::WindowMouseService::WatchControlKey);

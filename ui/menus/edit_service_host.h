@@ -19,6 +19,7 @@ public:
     void showApplicationException(const std::wstring& message) override;
     void setFooterMessage(const std::wstring& title, const std::wstring& detail, float progress) override;
     void setBusyCursor(bool busy) override;
+    void setDeniedCursor() override;
     bool isControlKeyDown() override;
     bool isMousePending() override;
     int getKeyWatch(Window::WindowControl* control) override;

@@ -44,7 +44,7 @@ public:
 
     // The cursor shown over the main window.
     struct MouseCursor {
-        enum Shape { Arrow, AppStarting };
+        enum Shape { Arrow, AppStarting, No }; // No: a refused drag
         Shape cursor = Arrow; // set by the owner
         Shape shown = Arrow;  // what the window shows
         // Shows the cursor that was set.

@@ -41,25 +41,18 @@ public:
     std::function<void(DrawState&)> edit;
 };
 
-// A camera looking straight along z with pixels as without a camera: depth
-// 102.4 at z 0 (w 1, z 0.5), lights from the frame.
-class FixedCamera : public Effect::EffectBase, public Render::ControlView {
-public:
-    FixedCamera(int width, int height)
-        : EffectBase(L"テストカメラ", Effect::EffectType::Control, Effect::MediaType::Video, Effect::MediaType::Video, L"")
-    {
-        viewProjection = Math::identity();
-        viewProjection.m[0][0] = 2.0f / static_cast<float>(width);
-        viewProjection.m[1][1] = -2.0f / static_cast<float>(height);
-        viewProjection.m[2][2] = 1e-4f;
-        viewProjection.m[3][2] = 0.5f;
-    }
-    std::shared_ptr<EffectBase> create() override { return std::make_shared<FixedCamera>(1, 1); }
-    Math::float4x4 getViewProjectionMatrix() const override { return viewProjection; }
-    Math::float3 getViewDirection() const override { return direction; }
-    Math::float4x4 viewProjection;
-    Math::float3 direction{0, 0, 1};
-};
+// The frame's record of a camera looking straight along z with pixels as
+// without a camera: depth 102.4 at z 0 (w 1, z 0.5), lights from the frame.
+inline Render::ControlRef fixedCamera(int width, int height)
+{
+    auto record = std::make_shared<Render::ControlView>(std::make_shared<Edit::Object>(), nullptr);
+    record->viewProjection = Math::identity();
+    record->viewProjection.m[0][0] = 2.0f / static_cast<float>(width);
+    record->viewProjection.m[1][1] = -2.0f / static_cast<float>(height);
+    record->viewProjection.m[2][2] = 1e-4f;
+    record->viewProjection.m[3][2] = 0.5f;
+    return record;
+}
 
 class DrawFixture : public TestKit::ObjectFixture {
 protected:
@@ -89,19 +82,15 @@ protected:
     {
         render = Render::RenderObject{};
         object.reset();
-        cameraObject.reset();
         services.releaseAll();
         ObjectFixture::TearDown();
     }
 
-    // Places the object under a camera control object.
-    FixedCamera& useCamera()
+    // Places the object under a camera control.
+    Render::ControlView& useCamera()
     {
-        cameraObject = std::make_shared<Edit::Object>();
-        auto camera = std::make_shared<FixedCamera>(W, H);
-        cameraObject->effects.push_back(camera);
-        render.drawState.cameraControl = cameraObject;
-        return *camera;
+        render.drawState.cameraControl = fixedCamera(W, H);
+        return *render.drawState.cameraControl;
     }
 
     // Puts a registered effect as the object's output.
@@ -118,7 +107,6 @@ protected:
     Effect::EffectService* effects = nullptr;
     std::unique_ptr<Edit::Scene> scene;
     std::shared_ptr<Edit::Object> object;
-    std::shared_ptr<Edit::Object> cameraObject;
     std::shared_ptr<ViewOutput> output;
     Render::RenderObject render;
     Effect::OutputShaderEffect core;

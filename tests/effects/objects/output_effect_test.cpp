@@ -230,9 +230,7 @@ TEST_F(OutputEffectTest, MixingAddsExactlyTheShorterLength)
 TEST_F(OutputEffectTest, TheGroupAudioControlsGainsJoinTheMix)
 {
     // The enclosing group audio control's factors stay 1 until a control sets them.
-    auto groupObject = std::make_shared<Edit::Object>();
-    auto group = std::make_shared<DrawTest::FixedCamera>(W, H);
-    groupObject->effects.push_back(group);
+    auto group = std::make_shared<Render::ControlView>(std::make_shared<Edit::Object>(), nullptr);
     auto movie = std::dynamic_pointer_cast<Effect::MovieOutput>(effects->createEffect(Effect::MovieOutput::Name));
     ASSERT_TRUE(movie);
     struct Case {
@@ -249,7 +247,7 @@ TEST_F(OutputEffectTest, TheGroupAudioControlsGainsJoinTheMix)
         Render::RenderAudioObject audio;
         audio.scene = scene.get();
         audio.resetObject(object);
-        audio.groupAudioControl = groupObject;
+        audio.groupAudioControl = group;
         auto target = block(16, 2, 0, 0);
         std::unique_ptr<Media::AudioBlockBuffer> source = block(16, 2, 0.4f, 0.2f);
         movie->outputAudio(audio, *target, source);

@@ -235,7 +235,7 @@ TEST_F(OutputShaderTest, BillboardsUnderACameraSetTheFixedSizeFlag)
     EXPECT_EQ(drawn(background, *picture), plain);
     EXPECT_FALSE(render.focusFixedSize);
 
-    DrawTest::FixedCamera& camera = useCamera();
+    Render::ControlView& camera = useCamera();
     output->edit = [](DrawState& s) { s.billboard = 0; };
     const Picture underCamera = drawn(background, *picture);
     // Mode 2 keeps the matrix but sets the flag.
@@ -248,7 +248,7 @@ TEST_F(OutputShaderTest, BillboardsUnderACameraSetTheFixedSizeFlag)
     output->edit = [](DrawState& s) { s.billboard = 3; };
     EXPECT_EQ(drawn(background, *picture), underCamera);
     EXPECT_TRUE(render.focusFixedSize);
-    camera.direction = {1, 0, 0};
+    camera.viewDirection = {1, 0, 0};
     EXPECT_EQ(drawn(background, *picture), background);
 }
 
