@@ -4,6 +4,7 @@
 #include "core/file_name.h"
 #include "core/ini_file.h"
 #include "core/log.h"
+#include "core/module_trust_list.h"
 #include "core/report.h"
 #include "core/text.h"
 #include "io/input/avi_file_reader.h"
@@ -12,6 +13,7 @@
 #include "io/input/input_plugin.h"
 #include "io/input/wave_file_reader.h"
 #include "io/plugin/external_input_plugin.h"
+#include "io/plugin/plugin_module.h"
 
 #include <algorithm>
 #include <cxxabi.h>
@@ -37,7 +39,7 @@ std::wstring makeFilter(const wchar_t* label, const InputService::ExtensionMap& 
 }
 } // namespace
 
-InputService::InputService()
+InputService::InputService() : trustList(ModuleTrustList::Get())
 {
     if (System::Config::iniFile) {
         section.load(*System::Config::iniFile);
@@ -53,6 +55,8 @@ InputService::InputService()
     registerPlugin<ImageFileReader>();
     registerPlugin<AviFileReader>();
     registerPlugin<WaveFileReader>();
+    for (const std::wstring& module : findTrustedModules(trustList, L"vmi2"))
+        registerPlugin(module);
     updateExtTypeList();
 }
 

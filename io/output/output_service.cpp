@@ -4,12 +4,14 @@
 #include "core/event_service.h"
 #include "core/failure.h"
 #include "core/log.h"
+#include "core/module_trust_list.h"
 #include "core/report.h"
 #include "io/output/avi_file_save.h"
 #include "io/output/image_file_save.h"
 #include "io/output/output_host.h"
 #include "io/output/output_plugin.h"
 #include "io/plugin/external_output_plugin.h"
+#include "io/plugin/plugin_module.h"
 #include "media/audio_buffer.h"
 #include "media/image_buffer.h"
 #include "platform/ui/application.h"
@@ -27,11 +29,13 @@ namespace {
 constexpr unsigned ProgressIntervalMs = 500;
 } // namespace
 
-OutputService::OutputService()
+OutputService::OutputService() : trustList(ModuleTrustList::Get())
 {
     registerPlugin<AviFileSave>();
     registerPlugin<PngFileSave>();
     registerPlugin<JpgFileSave>();
+    for (const std::wstring& module : findTrustedModules(trustList, L"vmo2"))
+        registerPlugin(module);
     if (Event::EventService* events = Event::EventService::Get())
         events->outputFileEnd = [this] { outputFileEnd(); };
 }

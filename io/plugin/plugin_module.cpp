@@ -1,7 +1,9 @@
 #include "io/plugin/plugin_module.h"
 
 #include "core/failure.h"
+#include "core/file_name.h"
 #include "core/log.h"
+#include "core/module_trust_list.h"
 #include "core/text.h"
 #include "platform/os/module.h"
 
@@ -85,6 +87,22 @@ std::u16string toModuleText(const std::wstring& text)
         }
     }
     return out;
+}
+
+std::vector<std::wstring> findTrustedModules(ModuleTrustList* trustList, const wchar_t* extension)
+{
+    std::vector<std::wstring> trusted;
+    if (!trustList)
+        return trusted;
+    const std::wstring folder = System::FileName::expand(L"%Plugin%");
+    // Listed sorted by name; the pattern's extension matches in any case.
+    for (const auto& file : System::FileName::findFiles(folder + L"/*." + extension, folder.c_str())) {
+        const size_t slash = file.path.find_last_of(L"/\\");
+        const std::wstring name = slash == std::wstring::npos ? file.path : file.path.substr(slash + 1);
+        if (trustList->confirmTrustModule(name, nullptr))
+            trusted.push_back(file.path);
+    }
+    return trusted;
 }
 
 } // namespace Plugin

@@ -2,6 +2,7 @@
 // ranges, read-ahead and sample windows, the output service's run of an
 // export with the headless dialogs answering, and the files the AVI, PNG and
 // JPEG writers leave, read by ffprobe, ffmpeg and ImageMagick.
+#include "core/module_trust_list.h"
 #include "core/text.h"
 #include "io/export/output_file.h"
 #include "io/output/avi_file_save.h"
@@ -66,6 +67,8 @@ protected:
         services.acquire<Undo::UndoService>();
         edit = services.acquire<Edit::EditService>();
         services.acquire<Render::RenderService>();
+        if (withTrustList)
+            services.acquire<Plugin::ModuleTrustList>();
         output = services.acquire<OutputService>();
         Plugin::OutputHost::install(&host);
         scene = edit->currentScene.get();
@@ -109,6 +112,7 @@ protected:
         ASSERT_TRUE(Platform::Ui::processMessagesUntil([&] { return !output->current; }, 120000));
     }
 
+    bool withTrustList = false; // the writers then include the trusted modules of %Plugin%
     System::ServiceStack services;
     Dialog::OutputServiceHost host;
     Edit::EditService* edit = nullptr;
@@ -533,6 +537,53 @@ TEST_F(Export, OutputModulePullsEveryFrameAndTheSoundThroughTheCallbacks)
         EXPECT_EQ(pcm[s], s % 2 ? -16384 : 8192) << s;
     std::memcpy(&refused, bytes.data() + bytes.size() - 4, 4);
     EXPECT_EQ(refused, 0);
+}
+
+namespace {
+// A start of the program whose plug-in folder holds output modules.
+class ExportThroughModules : public Export {
+protected:
+    ExportThroughModules()
+    {
+        withTrustList = true;
+        folder.copy("test_output_module.vmo2", "z_last.vmo2");
+        folder.copy("test_output_module.vmo2", "first.VMO2");
+        folder.copy("test_output_module.vmo2", "refused.vmo2");
+        folder.copy("test_input_module.vmi2", "reader.vmi2");
+        folder.write("broken.vmo2", "not a module");
+        answers.accept = {L"first.VMO2", L"z_last.vmo2", L"broken.vmo2"};
+    }
+    IoTest::PluginFolder folder;
+    IoTest::TrustAnswers answers;
+    TestKit::ReportCapture reports;
+};
+} // namespace
+
+TEST_F(ExportThroughModules, TrustedModulesFollowTheBuiltInWritersAndExport)
+{
+    EXPECT_EQ(answers.asked, (std::vector<std::wstring>{L"broken.vmo2", L"first.VMO2", L"refused.vmo2", L"z_last.vmo2"}));
+    ASSERT_EQ(reports.messages().size(), 1u);
+    EXPECT_EQ(reports.messages()[0].rfind("failed to register output plugin. [Plugin::ExternalOutputPlugin]", 0), 0u)
+        << reports.messages()[0];
+    ASSERT_EQ(output->writers.size(), 5u);
+    for (size_t i = 3; i < 5; ++i) {
+        auto* module = dynamic_cast<Plugin::ExternalOutputPlugin*>(output->writers[i].get());
+        ASSERT_TRUE(module);
+        EXPECT_EQ(module->modulePath.substr(module->modulePath.rfind(L'/') + 1), i == 3 ? L"first.VMO2" : L"z_last.vmo2");
+        EXPECT_EQ(module->order, int(i));
+    }
+    // The last module of the list writes the export.
+    picture(0, 2, {0, 1, 0, 1});
+    const std::string path = IoTest::tempPath("listed.tst");
+    TestKit::LogCapture log;
+    exportTo(4, path);
+    EXPECT_TRUE(log.contains("export file complete"));
+    Window::WindowService::get().removeNotifyIcon();
+    const std::string bytes = IoTest::readBytes(path);
+    int32_t frames = 0;
+    ASSERT_GE(bytes.size(), 4u);
+    std::memcpy(&frames, bytes.data(), 4);
+    EXPECT_EQ(frames, 3);
 }
 
 TEST_F(Export, OutputModuleAbortAndFaultReachTheJob)

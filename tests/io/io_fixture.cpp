@@ -1,8 +1,10 @@
 #include "tests/io/io_fixture.h"
 
+#include "core/file_name.h"
 #include "core/text.h"
 #include "media/audio_buffer.h"
 #include "media/image_buffer.h"
+#include "platform/ui/application.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -129,6 +131,44 @@ float blockDifference(const Media::AudioBlockBuffer& block, const std::vector<fl
         }
     }
     return worst;
+}
+
+PluginFolder::PluginFolder() : folder_(System::toLocalPath(System::FileName::expand(L"%Plugin%"))) {}
+
+PluginFolder::~PluginFolder()
+{
+    for (const std::string& name : TestKit::listFolder(folder_))
+        std::filesystem::remove(folder_ + "/" + name);
+    std::filesystem::remove(System::toLocalPath(System::FileName::expand(L"%AppData%/module.ini")));
+}
+
+void PluginFolder::copy(const std::string& module, const std::string& name)
+{
+    std::filesystem::copy_file(std::string(VELMORA_TEST_MODULES) + "/" + module, folder_ + "/" + name,
+                               std::filesystem::copy_options::overwrite_existing);
+}
+
+void PluginFolder::write(const std::string& name, const std::string& bytes)
+{
+    writeBytes(folder_ + "/" + name, bytes);
+}
+
+TrustAnswers::TrustAnswers()
+{
+    Platform::Ui::setMessageBoxAnswerer([this](const Platform::Ui::MessageBox& box) {
+        if (box.caption != L"スクリプト・プラグインの追加")
+            return box.defaultAnswer; // another question of the start
+        // The question names the module on a line of its own after a blank line.
+        const size_t start = box.text.find(L"\n\n") + 2;
+        const std::wstring key = box.text.substr(start, box.text.find(L'\n', start) - start);
+        asked.push_back(key);
+        return accept.count(key) ? Platform::Ui::BoxAnswer::Yes : Platform::Ui::BoxAnswer::No;
+    });
+}
+
+TrustAnswers::~TrustAnswers()
+{
+    Platform::Ui::setMessageBoxAnswerer(nullptr);
 }
 
 std::string readBytes(const std::string& path)

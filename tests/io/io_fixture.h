@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,28 @@ int pictureDifference(const Media::ImageBuffer& image, const std::string& raw, u
 // with every channel of the block.
 float blockDifference(const Media::AudioBlockBuffer& block, const std::vector<float>& reference, int channels,
                       int rate, int index);
+
+// The plug-in folder of one start of the program, filled with copies of the
+// modules built for the tests under the names given; emptied again afterwards.
+class PluginFolder {
+public:
+    PluginFolder();
+    ~PluginFolder();
+    void copy(const std::string& module, const std::string& name);
+    void write(const std::string& name, const std::string& bytes);
+
+private:
+    std::string folder_;
+};
+
+// Answers the trust question of modules: yes for the names accepted; records
+// every name asked about.
+struct TrustAnswers {
+    TrustAnswers();
+    ~TrustAnswers();
+    std::set<std::wstring> accept;
+    std::vector<std::wstring> asked;
+};
 
 std::string readBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::string& bytes);

@@ -1,6 +1,8 @@
 // Input plug-in modules: a C module built beside the tests against the plug-in
 // header, loaded by the input service, called in the documented order, its
 // values checked before use and its faults contained.
+#include "core/file_name.h"
+#include "core/module_trust_list.h"
 #include "core/report.h"
 #include "core/text.h"
 #include "io/input/input_file.h"
@@ -10,11 +12,14 @@
 #include "media/audio_buffer.h"
 #include "media/image_buffer.h"
 #include "platform/os/module.h"
+#include "platform/ui/application.h"
 #include "tests/io/io_fixture.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <thread>
 
 using namespace IoTest;
@@ -255,4 +260,78 @@ TEST_F(PluginTest, ModulesThatCannotBeLoadedAreReported)
     EXPECT_NE(shown[0].find("text.vmi2"), std::string::npos) << shown[0]; // the loader's own text
     EXPECT_NE(shown[1].find("GetProcAddress() failed."), std::string::npos) << shown[1];
     EXPECT_EQ(input->readers.size(), 3u);
+}
+
+namespace {
+
+// The module readers of an input service, by file name, in priority order.
+std::vector<std::wstring> moduleReaders(const InputService& input)
+{
+    std::vector<std::wstring> names;
+    for (const auto& reader : input.readers)
+        if (auto* module = dynamic_cast<const Plugin::ExternalInputPlugin*>(reader.get()))
+            names.push_back(module->modulePath.substr(module->modulePath.rfind(L'/') + 1));
+    return names;
+}
+
+} // namespace
+
+TEST(PluginDiscovery, TrustedModulesOfThePluginFolderAreRegisteredInNameOrder)
+{
+    PluginFolder folder;
+    folder.copy("test_input_module.vmi2", "b_second.vmi2");
+    folder.copy("test_input_module.vmi2", "A_first.VMI2");
+    folder.copy("test_input_module.vmi2", "refused.vmi2");
+    folder.copy("test_output_module.vmo2", "writer.vmo2"); // not an input module
+    folder.write("broken.vmi2", "not a module");
+    folder.write("notes.txt", "");
+    TrustAnswers answers;
+    answers.accept = {L"A_first.VMI2", L"b_second.vmi2", L"broken.vmi2"};
+    TestKit::ReportCapture reports;
+    {
+        System::ServiceStack services;
+        Cache::ScratchBuffers scratch;
+        Plugin::ModuleTrustList* trust = services.acquire<Plugin::ModuleTrustList>();
+        InputService* input = services.acquire<InputService>();
+        // Asked once each, in name order; the refused module is not loaded.
+        EXPECT_EQ(answers.asked, (std::vector<std::wstring>{L"A_first.VMI2", L"b_second.vmi2", L"broken.vmi2",
+                                                             L"refused.vmi2"}));
+        EXPECT_EQ(moduleReaders(*input), (std::vector<std::wstring>{L"A_first.VMI2", L"b_second.vmi2"}));
+        // The broken module is reported and the others work.
+        ASSERT_EQ(reports.messages().size(), 1u);
+        EXPECT_EQ(reports.messages()[0].rfind("failed to register input plugin. [Plugin::ExternalInputPlugin]", 0), 0u)
+            << reports.messages()[0];
+        // Two modules of one extension: both listed, the first registered first
+        // (priorities follow the built-in readers).
+        EXPECT_EQ(input->readers[3]->priority, 3);
+        EXPECT_EQ(input->readers[4]->priority, 4);
+        ASSERT_EQ(input->videoExtMap[L"tst"].size(), 2u);
+        EXPECT_EQ(input->videoExtMap[L"tst"][0], input->readers[3]);
+        const std::wstring still = widePath(tempPath("found.tst"));
+        writeBytes(tempPath("found.tst"), Still);
+        auto file = input->getInputFile(still, 1);
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file->reader, input->readers[3].get());
+        file.reset();
+        trust->saveTrustList();
+    }
+    {
+        SCOPED_TRACE("the next start: accepted modules are remembered, the refused one is asked again");
+        answers.asked.clear();
+        answers.accept = {L"refused.vmi2"};
+        System::ServiceStack services;
+        Cache::ScratchBuffers scratch;
+        services.acquire<Plugin::ModuleTrustList>();
+        InputService* input = services.acquire<InputService>();
+        EXPECT_EQ(answers.asked, (std::vector<std::wstring>{L"refused.vmi2"}));
+        EXPECT_EQ(moduleReaders(*input),
+                  (std::vector<std::wstring>{L"A_first.VMI2", L"b_second.vmi2", L"refused.vmi2"}));
+    }
+    {
+        SCOPED_TRACE("without a trust list nothing is loaded");
+        System::ServiceStack services;
+        Cache::ScratchBuffers scratch;
+        EXPECT_TRUE(moduleReaders(*services.acquire<InputService>()).empty());
+    }
+    std::filesystem::remove(System::toLocalPath(System::FileName::expand(L"%AppData%/module.ini")));
 }
