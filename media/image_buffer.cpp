@@ -22,6 +22,12 @@ void checkBitmap(const char* place, const BitmapInfoHeader& h, uint32_t width, u
                                           static_cast<unsigned long long>(need));
 }
 
+// A YUY2 row holds whole pixel pairs: an odd last pixel has its pair's chroma.
+size_t yuy2RowBytes(uint32_t width)
+{
+    return size_t((width + 1) / 2) * 4;
+}
+
 // A row of three-byte pixels to four-byte ones, the fourth byte 0. A word is
 // moved per pixel: the four bytes at a pixel hold its three in the low ones
 // (the last pixel, whose fourth byte lies past the row, is moved bytewise).
@@ -117,6 +123,8 @@ void ImageBuffer::copyFromBitmap(const BitmapInfoHeader& header, const void* bit
     checkBitmap("Media::ImageBuffer::copyFromBitmap", header, width, height, bitsSize);
     if (width == 0 || height == 0)
         return; // nothing to copy (and no memory to copy into)
+    if (!bits)
+        throw System::makeException("Media::ImageBuffer::copyFromBitmap", "bitmap without data.", nullptr);
     const uint8_t* src = static_cast<const uint8_t*>(bits);
     const uint32_t stride = getBitmapStride(header.biBitCount, width);
     const uint16_t bc = header.biBitCount;
@@ -124,7 +132,7 @@ void ImageBuffer::copyFromBitmap(const BitmapInfoHeader& header, const void* bit
     auto rgbRow = [&](uint32_t y) { return size_t(header.biHeight < 0 ? y : height - 1 - y) * stride; };
     if (bc == 16 && format == Format::Yuy2) {
         for (uint32_t y = 0; y < height; ++y)
-            std::memcpy(row(y), src + size_t(y) * stride, size_t(width) * 2);
+            std::memcpy(row(y), src + size_t(y) * stride, yuy2RowBytes(width));
     } else if (bc == 24 && format == Format::B8G8R8X8Unorm) {
         for (uint32_t y = 0; y < height; ++y) {
             expandRow24(src + rgbRow(y), row(y), width);
@@ -165,7 +173,7 @@ void ImageBuffer::copyToBitmap(const BitmapInfoHeader& header, void* bits, size_
     auto rgbRow = [&](uint32_t y) { return size_t(header.biHeight < 0 ? y : height - 1 - y) * stride; };
     if (bc == 16 && format == Format::Yuy2) {
         for (uint32_t y = 0; y < height; ++y)
-            std::memcpy(dst + size_t(y) * stride, row(y), size_t(width) * 2);
+            std::memcpy(dst + size_t(y) * stride, row(y), yuy2RowBytes(width));
     } else if (bc == 24 && format == Format::B8G8R8X8Unorm) {
         for (uint32_t y = 0; y < height; ++y) {
             packRow32(row(y), dst + rgbRow(y), width);

@@ -18,6 +18,9 @@ using Platform::Gpu::makeFourCC;
 // The device-independent bitmap header of plug-ins and the clipboard.
 using BitmapInfoHeader = System::BitmapInfoHeader;
 
+// The YUV matrix a decoder found declared for a picture's stream; Unknown
+// leaves the choice to the picture's height.
+enum class YuvMatrix : uint8_t { Unknown, Bt601, Bt709, Bt2020 };
 
 class ImageBuffer {
 public:
@@ -48,6 +51,7 @@ public:
     uint32_t height = 0;
     uint32_t pitch = 0;
     Format format = Format::Unknown;
+    YuvMatrix yuvMatrix = YuvMatrix::Unknown;
     System::AlignedBuffer buffer;
 };
 

@@ -24,6 +24,24 @@ constexpr const char* Place = "Media::ResourceConvert::convert";
                                       dxgiNumber(target));
 }
 
+// The YUV-to-RGB entry of a picture: the one the user chose (options[0] above
+// 0), else the one named after the matrix its stream declares, else -1 (by
+// the picture's height).
+int yuvEntryOf(const ImageBuffer& picture, const int options[2])
+{
+    if (options && options[0] > 0)
+        return options[0] - 1;
+    const wchar_t* declared = picture.yuvMatrix == YuvMatrix::Bt601   ? L"BT.601"
+                              : picture.yuvMatrix == YuvMatrix::Bt709  ? L"BT.709"
+                              : picture.yuvMatrix == YuvMatrix::Bt2020 ? L"BT.2020"
+                                                                       : nullptr;
+    const std::vector<YUVformat::Entry>& table = YUVformat::yuvToRgbTable();
+    for (size_t i = 0; declared && i < table.size(); ++i)
+        if (table[i].name == declared)
+            return int(i);
+    return -1;
+}
+
 // Packs rows of (Y, Cb, Cr, A) bytes into Y0 Cb0 Y1 Cr0 per pixel pair: the
 // chroma of the even pixel is kept. An odd last pixel repeats its luma.
 void packYuy2(const uint8_t* source, uint32_t sourcePitch, ImageBuffer& out)
@@ -55,7 +73,7 @@ void ResourceConvert::convert(const ImageBuffer& picture, ResourceBuffer& target
     const Format source = picture.format == Format::Yuy2 ? Format::G8R8G8B8Unorm : picture.format;
     PixelShader* shader = nullptr;
     const YUVformat::Block* block = nullptr;
-    const int requested = options ? options[0] - 1 : -1;
+    const int requested = yuvEntryOf(picture, options);
     const bool fullRange = options && options[1] != 0;
     if (shaders_ && target.getFormat() == Format::R16G16B16A16Float) {
         switch (source) {

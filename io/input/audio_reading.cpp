@@ -1,5 +1,6 @@
 #include "io/input/audio_reading.h"
 
+#include "core/log.h"
 #include "io/input/input_file.h"
 #include "media/audio_buffer.h"
 #include "media/audio_decompressor.h"
@@ -19,17 +20,26 @@ constexpr uint16_t TagMuLaw = 0x0007;
 constexpr uint16_t TagImaAdpcm = 0x0011;
 } // namespace
 
-bool acceptAudio(InputFile& file, Media::AudioDecompressor& decoder, bool& decoding)
+bool acceptAudio(InputFile& file, Media::AudioDecompressor& decoder, bool& decoding, const char* place)
 {
     Platform::Codec::AudioFormat format;
-    if (!Platform::Codec::parseAudioFormat(decoder.sourceFormat.data, decoder.sourceFormat.size, format))
+    if (!Platform::Codec::parseAudioFormat(decoder.sourceFormat.data, decoder.sourceFormat.size, format)) {
+        System::Log::info(place, "audio format not supported. (format size %u)", decoder.sourceFormat.size);
         return false;
+    }
     uint32_t tag = format.tag, bits = format.bitsPerSample, channels = format.channels, rate = format.sampleRate;
+    // What the stored format is, for the log line of a refusal.
+    auto refuse = [&](const char* reason) {
+        System::Log::info(place, "audio format not supported. (%s: format tag 0x%04X, %u channels, %u bits, %u Hz)",
+                          reason, unsigned(format.tag), unsigned(format.channels), unsigned(format.bitsPerSample),
+                          unsigned(format.sampleRate));
+        return false;
+    };
     decoding = tag != System::WaveFormatTagPcm && tag != System::WaveFormatTagIeeeFloat;
     if (decoding) {
         // No decoder for the tag: its bytes are not samples, so the file has no audio.
         if (!decoder.open())
-            return false;
+            return refuse("no decoder");
         tag = decoder.targetFormat.wFormatTag;
         bits = decoder.targetFormat.wBitsPerSample;
         channels = decoder.targetFormat.nChannels;
@@ -37,13 +47,24 @@ bool acceptAudio(InputFile& file, Media::AudioDecompressor& decoder, bool& decod
     }
     const bool pcm = tag == System::WaveFormatTagPcm && (bits == 16 || bits == 24);
     const bool floats = tag == System::WaveFormatTagIeeeFloat && bits == 32;
-    if (!(pcm || floats) || channels < 1 || channels > 2 || rate < 1 || rate > uint32_t(SampleRateMax))
-        return false;
+    if (!(pcm || floats))
+        return refuse("sample format");
+    if (channels < 1 || channels > 2)
+        return refuse("channels");
+    if (rate < 1 || rate > uint32_t(SampleRateMax))
+        return refuse("sample rate");
     file.audioFormatTag = int32_t(tag);
     file.bitsPerSample = int32_t(bits);
     file.channelCount = int32_t(channels);
     file.sampleRate = int32_t(rate);
     return true;
+}
+
+int64_t sampleCountOf(double samples)
+{
+    // NaN and negative counts are none; 2^62 is far past any real stream.
+    constexpr double Max = 4611686018427387904.0;
+    return samples > 0 ? int64_t(std::min(samples, Max)) : 0;
 }
 
 uint32_t samplesPerBlock(const void* bytes, uint32_t size)

@@ -25,8 +25,13 @@ constexpr int32_t SampleRateMax = 768000;
 // PCM and float are delivered as they are, other tags through the decoder (16-bit
 // PCM out). Sets the file's tag, bits, channels and rate and returns true when
 // the result is 16 or 24-bit PCM or 32-bit float, mono or stereo; false (the
-// file gets no audio) otherwise, also when no decoder exists for the tag.
-bool acceptAudio(InputFile& file, Media::AudioDecompressor& decoder, bool& decoding);
+// file gets no audio) otherwise, also when no decoder exists for the tag, and
+// logs at place what the stored format is and why it was refused.
+bool acceptAudio(InputFile& file, Media::AudioDecompressor& decoder, bool& decoding, const char* place);
+
+// A sample count computed in floating point, held to what a count can be (a
+// stored header can claim any length).
+int64_t sampleCountOf(double samples);
 
 // Sample frames one block of the source's compressed stream decodes to, 0 when
 // the format does not say exactly.

@@ -1,4 +1,5 @@
 // Reading the structure of an AVI file into the indexes of an AviFileInput.
+#include "io/input/audio_reading.h"
 #include "io/input/avi_file_reader.h"
 #include "io/input/avi_format.h"
 #include "io/input/riff_file.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 
 namespace Plugin {
 
@@ -205,11 +207,15 @@ void AviFileInput::FileParse::getAudioStreamHeader(const StreamHeader& header, i
     System::DataBuffer& format = input_.audioDecoder.sourceFormat;
     if (!readFormat("Plugin::AviFileInput::FileParse::getAudioStreamHeader", format, 16))
         return;
-    // Variable-rate audio (sample size 0) is not read.
-    if (header.sampleSize == 0 || header.rate == 0 || header.scale == 0)
-        return;
     System::WaveFormatEx wave;
     std::memcpy(&wave, format.data, std::min<uint32_t>(format.size, sizeof wave));
+    // Variable-rate audio (sample size 0) is not read.
+    if (header.sampleSize == 0 || header.rate == 0 || header.scale == 0) {
+        System::Log::info("Plugin::AviFileInput::FileParse::getAudioStreamHeader",
+                          "audio format not supported. (variable rate: sample size %u, rate %u / %u, format tag 0x%04X)",
+                          header.sampleSize, header.rate, header.scale, unsigned(wave.wFormatTag));
+        return;
+    }
     input_.bitsPerSample = wave.wBitsPerSample;
     input_.sampleRate = int32_t(std::min<uint32_t>(wave.nSamplesPerSec, 0x7FFFFFFF));
     input_.channelCount = wave.nChannels;
@@ -217,7 +223,7 @@ void AviFileInput::FileParse::getAudioStreamHeader(const StreamHeader& header, i
         input_.audioSampleCount = header.length;
     else
         input_.audioSampleCount =
-            int64_t(double(header.length) / header.rate * header.scale * double(wave.nSamplesPerSec));
+            sampleCountOf(double(header.length) / header.rate * header.scale * double(wave.nSamplesPerSec));
     input_.audioRate = header.rate;
     input_.audioScale = header.scale;
     input_.audioLength = header.length;
@@ -282,11 +288,17 @@ void AviFileInput::FileParse::countIndexSamples()
 
 void AviFileInput::FileParse::readStandardIndexes()
 {
-    const uint64_t cap = riff_->fileSize / 8;
-    input_.videoIndex.reserve(size_t(std::min(videoReserve_, cap)));
-    input_.audioIndex.reserve(size_t(std::min(audioReserve_, cap)));
+    // Every frame and sound chunk has a header of 8 bytes in the file, so the
+    // file's size bounds the entries of all indexes together; an index named
+    // twice by the super indexes is read once.
+    uint64_t entriesLeft = riff_->fileSize / 8;
+    input_.videoIndex.reserve(size_t(std::min(videoReserve_, entriesLeft)));
+    input_.audioIndex.reserve(size_t(std::min(audioReserve_, entriesLeft)));
+    std::unordered_set<uint64_t> read;
     for (uint64_t offset : indexOffsets_) {
         if (offset > riff_->fileSize || riff_->fileSize - offset < 8 + sizeof(StandardIndexHeader))
+            continue;
+        if (!entriesLeft || !read.insert(offset).second)
             continue;
         uint32_t chunk[2];
         riff_->read(offset, chunk, 8);
@@ -301,7 +313,8 @@ void AviFileInput::FileParse::readStandardIndexes()
         if (!video && !audio)
             continue;
         const uint32_t stride = std::max<uint32_t>(8, uint32_t(header.longsPerEntry) * 4);
-        const uint64_t count = std::min<uint64_t>(header.entriesInUse, (size - sizeof header) / stride);
+        const uint64_t count = std::min<uint64_t>({header.entriesInUse, (size - sizeof header) / stride, entriesLeft});
+        entriesLeft -= count;
         std::vector<uint8_t> entries(size_t(count * stride));
         if (count)
             riff_->read(offset + 8 + sizeof header, entries.data(), uint32_t(entries.size()));
@@ -344,6 +357,9 @@ void AviFileInput::FileParse::scanMovi()
     movi_.rewind();
     uint32_t id = 0;
     while (riff_->nextChunk(movi_, id, chunk_)) {
+        // A chunk the end of the file cut is not whole: the walk ends before it.
+        if (chunk_.cut)
+            break;
         const uint16_t prefix = uint16_t(id);
         const uint16_t kind = uint16_t(id >> 16);
         if (prefix == videoPrefix_ && (input_.flags & FlagVideo) && (kind == ('d' | 'b' << 8) || kind == ('d' | 'c' << 8)))

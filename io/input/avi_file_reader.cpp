@@ -3,6 +3,7 @@
 #include "io/input/avi_format.h"
 
 #include "core/failure.h"
+#include "core/log.h"
 #include "media/audio_buffer.h"
 #include "media/image_buffer.h"
 #include "render/cache/cache_service.h"
@@ -51,6 +52,19 @@ int32_t pixelFormatOf(uint32_t compression, uint16_t bitCount)
     return 0;
 }
 
+// A FourCC for a log line: "RGB" for 0, a byte that is no letter as '?'.
+std::string codeText(uint32_t code)
+{
+    if (!code)
+        return "RGB";
+    std::string text;
+    for (int i = 0; i < 4; ++i) {
+        const char c = char(code >> (8 * i));
+        text += c >= ' ' && c <= '~' ? c : '?';
+    }
+    return "'" + text + "'";
+}
+
 // The frames' decoding: as stored, or through a decoder to YUY2, RGB 32 or RGB 24.
 bool setUpVideo(AviFileInput& f)
 {
@@ -77,7 +91,16 @@ bool setUpVideo(AviFileInput& f)
     const System::BitmapInfoHeader& out = f.videoDecoder.outputFormat;
     f.pixelFormat = pixelFormatOf(out.biCompression, out.biBitCount);
     f.useCodec = f.pixelFormat != 0;
-    return f.useCodec && out.biWidth == f.width && out.biHeight == f.height;
+    if (!f.useCodec || out.biWidth != f.width || out.biHeight != f.height)
+        return false;
+    f.intraOnly = f.videoDecoder.intraOnly();
+    f.pictureRank.resize(f.videoIndex.size());
+    for (size_t i = 0; i < f.videoIndex.size(); ++i) {
+        f.pictureRank[i] = int32_t(f.pictureEntry.size());
+        if (f.videoIndex[i].size)
+            f.pictureEntry.push_back(int32_t(i));
+    }
+    return true;
 }
 } // namespace
 
@@ -93,12 +116,19 @@ std::shared_ptr<InputFile> AviFileReader::openFile(const std::wstring& path, int
     try {
         auto file = std::make_shared<AviFileInput>();
         parseAviFile(*file, path);
-        if ((file->flags & InputFile::FlagVideo) && (file->frameCount <= 0 || !setUpVideo(*file)))
+        if ((file->flags & InputFile::FlagVideo) && (file->frameCount <= 0 || !setUpVideo(*file))) {
+            if (file->frameCount > 0) {
+                System::BitmapInfoHeader source;
+                std::memcpy(&source, file->videoDecoder.sourceFormat.data, sizeof source);
+                System::Log::info("Plugin::AviFileReader::openFile", "video format not supported. (codec %s, %u bits)",
+                                  codeText(file->codec).c_str(), unsigned(source.biBitCount));
+            }
             file->flags &= ~InputFile::FlagVideo;
+        }
         if (file->flags & InputFile::FlagAudio) {
             // Audio without indexed data would be silence.
             const bool taken = file->audioSampleCount > 0 && !file->audioIndex.empty() &&
-                               acceptAudio(*file, file->audioDecoder, file->audioDecoding);
+                               acceptAudio(*file, file->audioDecoder, file->audioDecoding, "Plugin::AviFileReader::openFile");
             if (!taken) {
                 file->flags &= ~InputFile::FlagAudio;
             } else if (file->audioDecoding) {
@@ -135,19 +165,19 @@ std::shared_ptr<Media::ImageBuffer> AviFileInput::readVideo(int frame)
     Cache::FrameScratchBuffer& scratch = Cache::ScratchBuffers::inputFrameBuffer();
     std::lock_guard lock(scratch.mutex);
     auto image = Media::ImageBuffer::create(static_cast<Media::Format>(pixelFormat), uint32_t(width), uint32_t(height));
+    lastVideoFrame = target;
+    // An entry without data repeats the picture before it.
+    int shown = target;
+    while (shown >= 0 && videoIndex[size_t(shown)].size == 0)
+        --shown;
+    if (shown < 0) {
+        std::memset(image->data(), 0, image->buffer.size);
+        return image;
+    }
 
     if (!useCodec) {
-        // Every stored frame is a whole picture: read only the one shown, and
-        // for an empty entry the nearest earlier frame that has data.
-        int shown = target;
-        while (shown >= 0 && videoIndex[size_t(shown)].size == 0)
-            --shown;
+        // Every stored frame is a whole picture: read only the one shown.
         const uint32_t bytes = frameHeader.biSizeImage;
-        if (shown < 0) {
-            std::memset(image->data(), 0, image->buffer.size);
-            lastVideoFrame = target;
-            return image;
-        }
         const VideoIndexEntry& entry = videoIndex[size_t(shown)];
         const uint32_t stored = std::min(entry.size, bytes);
         scratch.memory.allocMemory(bytes);
@@ -157,49 +187,105 @@ std::shared_ptr<Media::ImageBuffer> AviFileInput::readVideo(int frame)
             std::memset(static_cast<uint8_t*>(scratch.memory.data) + stored, 0, bytes - stored);
         scratch.header = frameHeader;
         image->copyFromBitmap(frameHeader, scratch.memory.data, bytes);
-        lastVideoFrame = target;
         return image;
     }
 
-    // From the nearest key frame with data at or before the target, or from the
-    // frame after the last one decoded. Decided under the lock: another reader
-    // of this file may be decoding.
-    int start = 0;
-    bool shown = false; // the decoder's picture is the one to show
-    if (target == lastVideoFrame) {
-        start = target + 1;
-        shown = true;
-    } else if (frame > 0) {
-        for (int i = target; i >= 0; --i) {
-            if (i == lastVideoFrame + 1) {
-                start = i;
-                shown = lastVideoFrame >= 0;
-                break;
-            }
-            if (!videoIndex[size_t(i)].delta && videoIndex[size_t(i)].size) {
-                start = i;
-                break;
-            }
-        }
-    }
-    lastVideoFrame = -256; // until the decode below succeeds
-    for (int i = start; i <= target; ++i) {
-        const VideoIndexEntry& entry = videoIndex[size_t(i)];
-        if (!entry.size)
-            continue;
-        scratch.memory.allocMemory(entry.size);
-        videoFile.seek(int64_t(entry.offset));
-        videoFile.readBlock(scratch.memory.data, int(entry.size));
-        if (videoDecoder.decode(scratch.memory.data, entry.size, entry.delta != 0))
-            shown = true;
-    }
-    lastVideoFrame = target;
-    if (shown)
-        image->copyFromBitmap(videoDecoder.outputFormat, videoDecoder.outputBuffer.data,
-                              videoDecoder.outputFormat.biSizeImage);
-    else
+    if (heldEntry != shown)
+        decodeTo(shown, scratch.memory);
+    if (heldEntry < 0 || !videoDecoder.copyPicture(*image))
         std::memset(image->data(), 0, image->buffer.size);
     return image;
+}
+
+void AviFileInput::decodeTo(int shown, System::AlignedBuffer& packet)
+{
+    auto isKey = [this](int i) {
+        const VideoIndexEntry& e = videoIndex[size_t(i)];
+        return e.size && (intraOnly || !e.delta);
+    };
+    int key = shown;
+    while (key > 0 && !isKey(key))
+        --key;
+    const int wanted = pictureRank[size_t(shown)];
+    // Reading on from where the decoder stands is kept when it does not pass
+    // the key frame a jump would start at.
+    const bool onward = heldEntry >= 0 && nextRank <= wanted &&
+                        (intraOnly ? nextRank == wanted : pictureRank[size_t(key)] <= nextRank || nextPacket > key);
+    if (!onward) {
+        videoDecoder.flush();
+        heldEntry = -1;
+        drained = false;
+        nextRank = pictureRank[size_t(key)];
+        nextPacket = key;
+        if (!intraOnly && key > 0) {
+            // An open group of pictures shows pictures stored after its key
+            // frame before it, and they need the group before to decode: the
+            // decode starts one key frame earlier, and what that group gives
+            // is skipped until the key frame's own picture comes out.
+            int previous = key - 1;
+            while (previous > 0 && !isKey(previous))
+                --previous;
+            nextPacket = previous;
+        }
+        anchorEntry = intraOnly ? -1 : key;
+    }
+    const int count = int(videoIndex.size());
+    for (;;) {
+        int64_t position = 0;
+        if (videoDecoder.receive(position)) {
+            const bool known = position >= 0 && position < count && videoIndex[size_t(position)].size;
+            int entry = -1;
+            if (intraOnly) {
+                // Every picture carries its own entry.
+                if (known) {
+                    entry = int(position);
+                    nextRank = pictureRank[size_t(entry)] + 1;
+                }
+            } else {
+                // Pictures come in display order, one per entry with data.
+                if (anchorEntry >= 0) {
+                    if (!known || position < anchorEntry)
+                        continue; // the group decoded before the key frame
+                    if (position == anchorEntry)
+                        anchorEntry = -1;
+                }
+                if (nextRank < int(pictureEntry.size()))
+                    entry = pictureEntry[size_t(nextRank++)];
+            }
+            if (entry < 0)
+                continue;
+            heldEntry = entry;
+            if (entry >= shown)
+                return;
+            continue;
+        }
+        if (drained) {
+            // Drained early after a jump: an intra-only stream starts again anywhere.
+            if (!intraOnly || nextPacket >= count)
+                return; // the end of the stream: the last picture stays
+            videoDecoder.flush();
+            drained = false;
+        }
+        if (nextPacket < count) {
+            const int sent = nextPacket++;
+            const VideoIndexEntry& entry = videoIndex[size_t(sent)];
+            if (!entry.size)
+                continue;
+            packet.allocMemory(entry.size);
+            videoFile.seek(int64_t(entry.offset));
+            videoFile.readBlock(packet.data, int(entry.size));
+            videoDecoder.send(packet.data, entry.size, entry.delta != 0, sent);
+            // After a jump, an intra-only picture is out as soon as the decoder
+            // is told nothing follows, without waiting for its threads to fill.
+            if (intraOnly && !onward && sent == shown) {
+                videoDecoder.drain();
+                drained = true;
+            }
+            continue;
+        }
+        videoDecoder.drain();
+        drained = true;
+    }
 }
 
 uint32_t AviFileInput::readAudioSource(uint8_t* out, uint32_t size)

@@ -63,6 +63,17 @@ public:
 
     // Decoding state beyond the stored fields.
     bool useCodec = false;         // frames go through videoDecoder
+    bool intraOnly = false;        // every packet of the stream is a whole picture
+    // Pictures come out of the decoder in display order, one per entry with
+    // data: pictureRank[i] counts the entries with data before entry i,
+    // pictureEntry[r] is the entry of the r-th picture.
+    std::vector<int32_t> pictureRank;
+    std::vector<int32_t> pictureEntry;
+    int nextPacket = 0;   // the entry sent next
+    int nextRank = 0;     // the rank of the picture received next
+    int heldEntry = -1;   // the entry of the picture the decoder holds
+    int anchorEntry = -1; // after a jump: the key frame whose picture starts the count
+    bool drained = false; // the decoder was told the stream ended
     System::BitmapInfoHeader frameHeader; // the stored layout of uncompressed frames
     bool audioDecoding = false;    // audio goes through audioDecoder
     uint32_t audioSamplesPerBlock = 0;
@@ -71,6 +82,8 @@ public:
 
 private:
     uint32_t readAudioSource(uint8_t* out, uint32_t size);
+    // Brings the decoder's picture of entry shown out (lock held).
+    void decodeTo(int shown, System::AlignedBuffer& packet);
 };
 
 } // namespace Plugin

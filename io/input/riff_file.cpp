@@ -41,14 +41,23 @@ bool RiffFile::nextChunk(RiffChunk& parent, uint32_t& id, RiffChunk& chunk)
     uint32_t header[2];
     read(parent.offset, header, 8);
     const uint64_t start = parent.offset + 8;
-    if (start + header[1] > end) {
-        // A chunk that leaves its parent or the file: nothing after it can be trusted.
-        parent.offset = parent.end();
-        return false;
-    }
     id = header[0];
-    chunk.size = header[1];
     chunk.start = chunk.offset = start;
+    chunk.size = header[1];
+    chunk.cut = false;
+    if (start + header[1] > end) {
+        // A chunk that leaves a parent ending inside the file: nothing after it
+        // can be trusted.
+        if (parent.end() < fileSize) {
+            parent.offset = parent.end();
+            return false;
+        }
+        // The file ends inside the chunk: what is there is read.
+        chunk.size = end - start;
+        chunk.cut = true;
+        parent.offset = parent.end();
+        return true;
+    }
     parent.offset = start + header[1] + (header[1] & 1);
     return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Walking the chunks of a RIFF file (AVI, WAV). Positions and sizes are 64-bit:
-// a size near 4 GiB cannot wrap a cursor, and a chunk that does not end inside
-// its parent and inside the file ends the walk of that parent.
+// a size near 4 GiB cannot wrap a cursor. A file cut short, or written to a
+// pipe with sizes that were never filled in, ends inside its last chunk: a
+// chunk that runs past the end of the file is cut to it (and marked so); a
+// chunk that leaves a parent ending before the file ends the walk of that parent.
 #include <cstdint>
 
 namespace System { class File; }
@@ -20,6 +22,7 @@ struct RiffChunk {
     uint64_t size = 0;
     uint64_t start = 0;
     uint64_t offset = 0;
+    bool cut = false; // its stored size ran past the end of the file
 
     uint64_t end() const { return start + size; }
     bool inside() const { return start <= offset && offset < end(); }

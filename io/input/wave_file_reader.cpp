@@ -17,6 +17,11 @@ namespace Plugin {
 using Media::fourCC;
 using Media::RiffChunk;
 
+namespace {
+constexpr uint16_t TagMpeg = 0x0050;       // layers I and II
+constexpr uint16_t TagMpegLayer3 = 0x0055;
+} // namespace
+
 class WaveFileReader::WavFileInput::FileParse {
 public:
     explicit FileParse(WavFileInput& input) : input_(input) {}
@@ -84,7 +89,7 @@ bool WaveFileReader::WavFileInput::FileParse::open(const std::wstring& path)
         } else {
             input_.audioSampleCount =
                 stored ? int64_t(stored)
-                       : int64_t(double(input_.dataSize) * wave.nSamplesPerSec / input_.bytesPerSecond);
+                       : sampleCountOf(double(input_.dataSize) * wave.nSamplesPerSec / input_.bytesPerSecond);
         }
     }
     input_.flags |= FlagAudio;
@@ -104,7 +109,7 @@ std::shared_ptr<InputFile> WaveFileReader::openFile(const std::wstring& path, in
         auto file = std::make_shared<WavFileInput>();
         if (!WavFileInput::FileParse(*file).open(path))
             return nullptr;
-        if (file->audioSampleCount <= 0 || !acceptAudio(*file, file->audioDecoder, file->audioDecoding))
+        if (file->audioSampleCount <= 0 || !acceptAudio(*file, file->audioDecoder, file->audioDecoding, "Plugin::WaveFileReader::openFile"))
             return nullptr;
         if (!file->audioDecoding) {
             // Stored samples are read by whole sample frames of the delivered format.
@@ -112,6 +117,12 @@ std::shared_ptr<InputFile> WaveFileReader::openFile(const std::wstring& path, in
             file->samplesPerBlock = 1;
         }
         file->audioFile.open(path.c_str(), System::File::ModeRead);
+        System::WaveFormatEx wave;
+        std::memcpy(&wave, file->audioDecoder.sourceFormat.data, sizeof wave.wFormatTag);
+        if (file->audioDecoding && (wave.wFormatTag == TagMpeg || wave.wFormatTag == TagMpegLayer3) &&
+            findMpegAudioFrames(file->audioFile, file->dataStart, file->dataSize, file->mpegFrames) &&
+            file->mpegFrames.sampleRate != uint32_t(file->sampleRate))
+            file->mpegFrames = MpegAudioFrames{}; // frames of another stream than the header's
         return file;
     } catch (const std::exception&) {
         return nullptr; // the report has logged the failure
@@ -144,8 +155,13 @@ std::shared_ptr<Media::AudioBlockBuffer> WaveFileReader::WavFileInput::readAudio
 
     uint64_t skipBytes = 0;
     if (!(audioDecoding && block == lastBlock + 1)) {
-        const AudioSeek seek =
+        AudioSeek seek =
             seekAudio(int64_t(block) * sampleRate, blockAlign, samplesPerBlock, bytesPerSecond, uint32_t(sampleRate));
+        if (!mpegFrames.offsets.empty()) {
+            uint64_t offset = 0;
+            mpegFrames.seek(int64_t(block) * sampleRate, offset, seek.skipSamples);
+            seek.bytePosition = offset - dataStart;
+        }
         continuePosition = block < 0 ? dataSize : seek.bytePosition;
         if (audioDecoding) {
             audioDecoder.discardPending();

@@ -4,6 +4,7 @@
 #include "core/file.h"
 #include "io/input/input_file.h"
 #include "io/input/input_plugin.h"
+#include "io/input/mpeg_audio_frames.h"
 #include "media/audio_decompressor.h"
 
 #include <cstdint>
@@ -36,6 +37,7 @@ public:
 
         bool audioDecoding = false;
         uint32_t samplesPerBlock = 0; // of the compressed source; 1 for PCM and float
+        MpegAudioFrames mpegFrames;   // of MPEG audio data, for jumps to whole frames
 
     private:
         uint32_t readSource(uint8_t* out, uint32_t size);

@@ -176,7 +176,8 @@ struct AudioDecoder::State {
     int decodePacket(const uint8_t* data, uint32_t size, std::vector<uint8_t>& out)
     {
         packetBytes.resize(size + AV_INPUT_BUFFER_PADDING_SIZE);
-        std::memcpy(packetBytes.data(), data, size);
+        if (size) // an empty packet may come without memory
+            std::memcpy(packetBytes.data(), data, size);
         std::memset(packetBytes.data() + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
         packet->data = packetBytes.data();
         packet->size = int(size);
@@ -260,7 +261,8 @@ AudioDecoder::Result AudioDecoder::convert(const uint8_t* source, uint32_t sourc
     // Output a packet gave beyond the room left, first.
     auto emit = [&](const uint8_t* bytes, size_t n) {
         size_t fits = std::min<size_t>(n, outSize - result.outputUsed);
-        std::memcpy(out + result.outputUsed, bytes, fits);
+        if (fits)
+            std::memcpy(out + result.outputUsed, bytes, fits);
         result.outputUsed += uint32_t(fits);
         if (fits < n)
             s.kept.insert(s.kept.end(), bytes + fits, bytes + n);

@@ -1,7 +1,7 @@
 #pragma once
 // Decoders for compressed streams of AVI and WAV files: audio found by its
 // format tag and decoded to interleaved signed 16-bit samples; video found by
-// its FourCC and decoded frame by frame into device-independent bitmap rows.
+// its FourCC and decoded into packed rows.
 // Stored headers are checked before use: a header whose sizes do not fit the
 // bytes given opens nothing.
 #include <cstdint>
@@ -56,10 +56,17 @@ private:
     std::unique_ptr<State> s_;
 };
 
-// Layouts of decoded frames, as bitmap rows: BGRA and BGR bottom-up with rows
-// padded to 4 bytes, YUY2 top-down.
-enum class VideoOutput { Yuy2, Bgra32, Bgr24 };
+// Layouts of decoded pictures, rows top-down: YUY2 (4:2:2 packed), BGRA with
+// its alpha, and BGR with a fourth byte per pixel that carries nothing.
+enum class VideoOutput { Yuy2, Bgra32, Bgrx32 };
 
+// The YUV matrix a stream declares for its pictures.
+enum class ColourMatrix { Unknown, Bt601, Bt709, Bt2020 };
+
+// A video stream decoded packet by packet. Pictures come out in display order,
+// possibly several packets after the packet that carried them (reordered
+// pictures, decoder threads): send packets until receive gives the picture
+// wanted, and drain at the end of the stream for the pictures still held.
 class VideoDecoder {
 public:
     // handler: the stream header's FourCC, tried first (0 when none); header:
@@ -75,11 +82,25 @@ public:
     // YUY2 is offered by decoders of YUV pictures without alpha; BGRA and BGR
     // by every decoder.
     bool accepts(VideoOutput output) const;
-    // Bytes of one decoded frame in that layout.
-    uint32_t frameBytes(VideoOutput output) const;
-    // Decodes one packet and writes its frame (frameBytes(output) bytes) to
-    // out. False when the packet gives no frame.
-    bool decode(const void* data, uint32_t size, bool keyFrame, VideoOutput output, uint8_t* out);
+    // Every picture of the stream stands alone (each packet is a key frame).
+    bool intraOnly() const;
+
+    // Sends the stream's next packet in stored order; position is handed back
+    // with its picture. False when the decoder rejects it (no picture comes of it).
+    bool send(const void* data, uint32_t size, bool keyFrame, int64_t position);
+    // Ends the stream: receive then gives the pictures still held.
+    void drain();
+    // The next picture in display order and the position its packet was sent
+    // with; false when the decoder needs the next packet first, or after a
+    // drain, has no picture left. A picture stays until the next one or a flush.
+    bool receive(int64_t& position);
+    // Forgets every packet and picture held and the end of the stream (a jump).
+    void flush();
+    // Writes the picture received last at the header's size into rows of
+    // pitch bytes. False when there is none or it cannot be converted.
+    bool convert(VideoOutput output, uint8_t* out, uint32_t pitch);
+    // The matrix the stream declares for the picture received last.
+    ColourMatrix matrix() const;
 
     struct State;
 

@@ -302,7 +302,8 @@ TEST_F(AviStructure, DamagedFilesOpenToWhatIsLeftInBoundedTime)
         return c.bytes();
     };
     const Case cases[] = {
-        {"truncated in the middle of a chunk", [&] { return good.substr(0, movi + (idx1 - movi) / 2 + 3); }, none},
+        {"truncated in the middle of a chunk: movi is walked", [&] { return good.substr(0, movi + (idx1 - movi) / 2 + 3); },
+         video | audio},
         {"RIFF size 0xFFFFFFF8", patched(4, 0xFFFFFFF8), video | audio},
         {"hdrl size 0xFFFFFFF8", patched(hdrl + 4, 0xFFFFFFF8), none},
         {"idx1 size 0xFFFFFFF8: the movi list is scanned", patched(idx1 + 4, 0xFFFFFFF8), video | audio},

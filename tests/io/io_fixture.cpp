@@ -55,7 +55,8 @@ void ffmpegDecode(const std::vector<std::string>& paths, const std::vector<std::
         if (pixelFormats.empty() || pixelFormats[i].empty())
             outputs += " -map " + n + ":a -f f32le '" + paths[i] + ".f32'";
         else
-            outputs += " -map " + n + ":v -f rawvideo -pix_fmt " + pixelFormats[i] + " '" + paths[i] + "." +
+            // Every decoded picture once, none repeated or dropped for timing.
+            outputs += " -map " + n + ":v -fps_mode passthrough -f rawvideo -pix_fmt " + pixelFormats[i] + " '" + paths[i] + "." +
                        pixelFormats[i] + ".raw'";
     }
     const std::string command = "ffmpeg -v error -nostdin -y" + inputs + outputs;
@@ -101,14 +102,16 @@ std::vector<float> ffmpegSamples(const std::string& path)
 int pictureDifference(const Media::ImageBuffer& image, const std::string& raw, uint32_t bytesPerPixel,
                       uint32_t compared)
 {
-    const size_t rowBytes = size_t(image.width) * bytesPerPixel;
-    if (raw.size() != rowBytes * image.height)
+    // Raw rows of whole pixel pairs (YUY2 of an odd width) are compared whole.
+    const size_t rowBytes = image.height ? raw.size() / image.height : 0;
+    if (rowBytes < size_t(image.width) * bytesPerPixel || rowBytes * image.height != raw.size() ||
+        rowBytes > image.pitch)
         return 1000;
     int worst = 0;
     for (uint32_t y = 0; y < image.height; ++y) {
         const uint8_t* ours = image.row(y);
         const uint8_t* theirs = reinterpret_cast<const uint8_t*>(raw.data()) + y * rowBytes;
-        for (uint32_t x = 0; x < image.width; ++x)
+        for (size_t x = 0; x < rowBytes / bytesPerPixel; ++x)
             for (uint32_t c = 0; c < compared; ++c)
                 worst = std::max(worst, std::abs(int(ours[x * bytesPerPixel + c]) - int(theirs[x * bytesPerPixel + c])));
     }

@@ -43,7 +43,8 @@ std::vector<float> ffmpegSamples(const std::string& path);
 void ffmpegDecode(const std::vector<std::string>& paths, const std::vector<std::string>& pixelFormats);
 
 // The largest difference between a picture's pixels and raw rows of
-// bytesPerPixel bytes (the first `compared` bytes of each pixel compared).
+// bytesPerPixel bytes (the first `compared` bytes of each pixel compared); raw
+// rows longer than the width (pairs of YUY2 pixels) are compared whole.
 int pictureDifference(const Media::ImageBuffer& image, const std::string& raw, uint32_t bytesPerPixel,
                       uint32_t compared);
 // The largest difference between a one-second block and samples block × rate

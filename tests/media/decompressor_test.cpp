@@ -1,5 +1,7 @@
 #include "media/audio_decompressor.h"
+#include "media/image_buffer.h"
 #include "media/video_decompressor.h"
+#include "platform/codec/codec.h"
 #include "tests/media/audio_fixture.h"
 #include "tests/support/riff.h"
 #include "tests/support/test_support.h"
@@ -314,22 +316,33 @@ TEST(VideoDecompressor, AviStreamsMatchFfmpegDecodes)
         EXPECT_EQ(d.outputFormat.biSizeImage, frameSize);
         ASSERT_EQ(reference.size(), frameSize * frames);
 
-        int worst = 0;
-        for (int f = 0; f < frames; ++f) {
-            ASSERT_TRUE(d.decode(stream.frames[f].data(), uint32_t(stream.frames[f].size()), f > 0)) << f;
-            const uint8_t* out = d.outputBuffer.bytes();
-            const size_t row = size_t(width) * bytesPerPixel;
-            for (int y = 0; y < height; ++y) {
-                // RGB rows are stored bottom-up, YUY2 rows top-down.
-                const uint8_t* mine = out + row * (yuy2 ? y : height - 1 - y);
-                const uint8_t* theirs = reinterpret_cast<const uint8_t*>(reference.data()) + frameSize * f + row * y;
-                for (size_t x = 0; x < row; ++x)
-                    worst = std::max(worst, std::abs(int(mine[x]) - int(theirs[x])));
+        // Packets in, pictures out in order, each with its packet's position.
+        auto image = Media::ImageBuffer::create(yuy2 ? Media::Format::Yuy2 : Media::Format::B8G8R8A8Unorm, width, height);
+        int worst = 0, received = 0;
+        auto take = [&] {
+            int64_t position = -1;
+            while (d.receive(position)) {
+                EXPECT_EQ(position, received);
+                ASSERT_TRUE(d.copyPicture(*image));
+                const size_t row = size_t(width) * bytesPerPixel;
+                for (int y = 0; y < height; ++y) {
+                    const uint8_t* theirs = reinterpret_cast<const uint8_t*>(reference.data()) + frameSize * received + row * y;
+                    for (size_t x = 0; x < row; ++x)
+                        worst = std::max(worst, std::abs(int(image->row(y)[x]) - int(theirs[x])));
+                }
+                ++received;
             }
+        };
+        for (int f = 0; f < frames; ++f) {
+            ASSERT_TRUE(d.send(stream.frames[f].data(), uint32_t(stream.frames[f].size()), f > 0, f)) << f;
+            take();
         }
+        d.drain();
+        take();
+        EXPECT_EQ(received, frames);
         EXPECT_LE(worst, 1);
         d.close();
-        EXPECT_FALSE(d.decode(stream.frames[0].data(), uint32_t(stream.frames[0].size()), false));
+        EXPECT_FALSE(d.send(stream.frames[0].data(), uint32_t(stream.frames[0].size()), false, 0));
     }
 }
 
@@ -372,5 +385,60 @@ TEST(VideoDecompressor, HeadersThatDoNotHoldUpOpenNothing)
     EXPECT_FALSE(d.begin(0x31313131, 16)); // an output no decoder gives
     EXPECT_TRUE(d.begin(0, 24));
     EXPECT_EQ(d.outputFormat.biSizeImage, 32u * 32 * 3);
-    EXPECT_FALSE(d.decode("", 0, false));
+    EXPECT_FALSE(d.send("", 0, false, 0));
+}
+
+// The conversion library's packed writers fill whole blocks of pixels: a row
+// whose bytes are not a multiple of the block must not reach past the
+// caller's rows, whatever the width.
+TEST(VideoDecompressor, PicturesOfEveryWidthStayInsideTheirRows)
+{
+    const int height = 6, frames = 2;
+    const std::string dir = TestKit::tempDir() + "/";
+    for (const char* encode : {"-c:v huffyuv -pix_fmt yuv422p", "-c:v utvideo -pix_fmt yuv422p"}) {
+        for (int width : {320, 321, 322, 326, 330, 1366}) {
+            SCOPED_TRACE(std::string(encode) + " at width " + std::to_string(width));
+            const std::string avi = dir + "w" + std::to_string(width) + ".avi", raw = avi + ".raw";
+            ASSERT_EQ(TestKit::runCommand("ffmpeg -v error -nostdin -y -f lavfi -i testsrc2=s=" + std::to_string(width) +
+                                          "x" + std::to_string(height) + " -frames:v " + std::to_string(frames) + " " +
+                                          encode + " '" + avi + "' && ffmpeg -v error -nostdin -y -i '" + avi +
+                                          "' -f rawvideo -pix_fmt yuyv422 '" + raw + "'"),
+                      0);
+            const AviStream stream = readAvi(TestKit::readFile(avi));
+            const std::string reference = TestKit::readFile(raw);
+            const size_t theirRow = size_t(width) * 2; // an odd last pixel without its pair's V
+            ASSERT_EQ(reference.size(), theirRow * height * frames);
+            auto decoder = Platform::Codec::VideoDecoder::open(stream.handler, stream.format.data(),
+                                                               uint32_t(stream.format.size()));
+            ASSERT_TRUE(decoder);
+            for (auto [output, rowBytes] : {std::pair{Platform::Codec::VideoOutput::Yuy2, size_t(width + 1) / 2 * 4},
+                                            std::pair{Platform::Codec::VideoOutput::Bgra32, size_t(width) * 4}}) {
+                constexpr size_t Guard = 256;
+                std::vector<uint8_t> rows(rowBytes * height + Guard, 0x5A);
+                decoder->flush();
+                int received = 0;
+                int64_t position = 0;
+                for (int f = 0; f <= frames; ++f) {
+                    if (f < frames)
+                        ASSERT_TRUE(decoder->send(stream.frames[size_t(f)].data(), uint32_t(stream.frames[size_t(f)].size()),
+                                                  true, f));
+                    else
+                        decoder->drain();
+                    while (decoder->receive(position)) {
+                        ASSERT_TRUE(decoder->convert(output, rows.data(), uint32_t(rowBytes)));
+                        ASSERT_EQ(std::count(rows.end() - Guard, rows.end(), 0x5A), std::ptrdiff_t(Guard))
+                            << "written past the rows";
+                        if (output == Platform::Codec::VideoOutput::Yuy2)
+                            for (int y = 0; y < height; ++y)
+                                ASSERT_EQ(std::memcmp(rows.data() + rowBytes * size_t(y),
+                                                      reference.data() + theirRow * size_t(height * received + y), theirRow),
+                                          0)
+                                    << "frame " << received << " row " << y;
+                        ++received;
+                    }
+                }
+                EXPECT_EQ(received, frames);
+            }
+        }
+    }
 }
