@@ -71,6 +71,9 @@ bool WaveFileReader::WavFileInput::FileParse::open(const std::wstring& path)
         return false;
 
     if (uint64_t(input_.bytesPerSecond) == uint64_t(input_.blockAlign) * wave.nSamplesPerSec) {
+        // A file cut inside a sample frame is read up to the last whole one.
+        if (data.cut)
+            input_.dataSize -= input_.dataSize % input_.blockAlign;
         input_.audioSampleCount = int64_t(input_.dataSize / input_.blockAlign);
     } else {
         // A compressed stream: its stored length, else whole blocks of samples,

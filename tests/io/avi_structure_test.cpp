@@ -92,7 +92,8 @@ struct Classic {
 // Repacks a classic file as OpenDML: super indexes in the stream headers, the
 // movi data in two pieces (RIFF AVI and RIFF AVIX), each with a standard index
 // per stream whose offsets count from the piece's movi list; no idx1.
-std::string repackOpenDml(const std::string& classicBytes, int& frames, int& audioChunks)
+// Each super index has room for superRoom entries.
+std::string repackOpenDml(const std::string& classicBytes, int& frames, int& audioChunks, int superRoom = 2)
 {
     Classic c(classicBytes);
     std::vector<bool> key; // per video chunk, from idx1
@@ -104,7 +105,7 @@ std::string repackOpenDml(const std::string& classicBytes, int& frames, int& aud
     RiffNode hdrl = list("LIST", "hdrl", {*c.riff().find("hdrl")->find("avih")});
     for (int s = 0; s < 2; ++s) {
         RiffNode strl = list("LIST", "strl", {*c.strl(s).find("strh"), *c.strl(s).find("strf")});
-        strl.children.push_back(chunk("indx", std::string(24 + 2 * 16, '\0')));
+        strl.children.push_back(chunk("indx", std::string(24 + size_t(superRoom) * 16, '\0')));
         hdrl.children.push_back(strl);
     }
     std::vector<RiffNode> data = c.movi().children;
@@ -373,4 +374,81 @@ TEST_F(AviStructure, TwoReadersOfOneFileDecodeFromTheRightStart)
     a.join();
     b.join();
     EXPECT_EQ(wrong.load(), 0);
+}
+
+// An AVI cut inside its movi list (a copy or a recording that stopped) has
+// lost its index: the list is walked up to the last whole chunk, and every
+// frame and the sound up to there read as in the whole file.
+TEST_F(AviStructure, ACutFileReadsToItsLastWholeChunk)
+{
+    const Source source;
+    const std::string& whole = source.bytes;
+    const size_t moviData = whole.find("movi") + 4, idx1 = whole.find("idx1");
+    // Where each stored chunk of the movi list ends.
+    struct Stored {
+        size_t end;
+        bool video;
+        size_t bytes;
+    };
+    std::vector<Stored> stored;
+    for (size_t at = moviData; at + 8 <= idx1;) {
+        const uint32_t size = TestKit::readLe32(whole, at + 4);
+        stored.push_back({at + 8 + size, whole.compare(at + 2, 2, "dc") == 0, size});
+        at += 8 + size + (size & 1);
+    }
+    for (int n = 0; n < 20; ++n) {
+        const size_t cut = moviData + 40 + (idx1 - moviData - 40) * size_t(n) / 20 + size_t(n % 3);
+        SCOPED_TRACE("cut at " + std::to_string(cut));
+        int frames = 0;
+        size_t audioBytes = 0;
+        for (const Stored& s : stored) {
+            if (s.end > cut)
+                break;
+            frames += s.video;
+            audioBytes += s.video ? 0 : s.bytes;
+        }
+        auto file = openBytes("cut.avi", whole.substr(0, cut));
+        if (!frames) {
+            // Nothing whole of the picture: at most the sound is left.
+            EXPECT_FALSE(file && (file->flags & InputFile::FlagVideo));
+            continue;
+        }
+        ASSERT_TRUE(file);
+        ASSERT_EQ(file->frameCount, frames);
+        for (int i : {frames - 1, 0, frames / 2, frames - 1})
+            EXPECT_LE(pictureDifference(*file->readVideo(i), source.frames[size_t(i)], 2, 2), 1) << "frame " << i;
+        if (!audioBytes)
+            continue;
+        ASSERT_TRUE(file->flags & InputFile::FlagAudio);
+        const std::vector<float> kept(source.samples.begin(), source.samples.begin() + std::ptrdiff_t(audioBytes / 2));
+        for (int block : {0, 2, 1})
+            EXPECT_LE(blockDifference(*file->readAudio(block), kept, 2, Rate, block), 1e-7f) << "block " << block;
+    }
+}
+
+// Super indexes that name one standard index again and again (a crafted or
+// broken file) read it once, so the index stays as small as the file.
+TEST_F(AviStructure, AStandardIndexNamedManyTimesIsReadOnce)
+{
+    const Source source;
+    int frames = 0, audioChunks = 0;
+    std::string bytes = repackOpenDml(source.bytes, frames, audioChunks, 500);
+    // The video super index names its first standard index 500 times.
+    const size_t indx = bytes.find("indx") + 8;
+    ASSERT_EQ(bytes.compare(indx + 8, 4, "00dc"), 0);
+    putLe32(bytes, indx + 4, 500);
+    for (size_t e = 1; e < 500; ++e)
+        bytes.replace(indx + 24 + e * 16, 16, bytes.substr(indx + 24, 16));
+    const std::string path = tempPath("repeated.avi");
+    writeBytes(path, bytes);
+    auto file = reader.openFile(widePath(path), 0);
+    ASSERT_TRUE(file);
+    // The first piece's frames once (not 500 times over); the second piece's
+    // index is named no more.
+    auto& avi = dynamic_cast<Plugin::AviFileInput&>(*file);
+    EXPECT_GT(avi.videoIndex.size(), 0u);
+    EXPECT_LT(avi.videoIndex.size(), size_t(frames));
+    EXPECT_EQ(file->frameCount, int(avi.videoIndex.size()));
+    for (int i = 0; i < file->frameCount; ++i)
+        EXPECT_LE(pictureDifference(*file->readVideo(i), source.frames[size_t(i)], 2, 2), 1) << "frame " << i;
 }

@@ -289,6 +289,35 @@ TEST_F(Export, AviExportIsReadByFfmpegFrameBySample)
     }
 }
 
+// A YUY2 row holds whole pixel pairs: at an odd width the last pixel's pair
+// is written whole, so the file shows the same picture as an RGB export.
+TEST_F(Export, OddWidthYuy2ExportShowsTheRgbPicture)
+{
+    scene->width = 321;
+    scene->height = 241;
+    auto* image = picture(0, 1, {0.9f, 0.2f, 0.6f, 1});
+    image->width = 321;
+    image->height = 241;
+    auto* avi = dynamic_cast<Plugin::AviFileSave*>(output->writers[0].get());
+    ASSERT_NE(avi, nullptr);
+    std::vector<std::string> paths;
+    for (const wchar_t* type : {L"YUY2", L"RGB24bit"}) {
+        avi->videoType = type;
+        paths.push_back(IoTest::tempPath(type[0] == L'Y' ? "odd-yuy2.avi" : "odd-rgb.avi"));
+        exportTo(0, paths.back());
+        Window::WindowService::get().removeNotifyIcon();
+    }
+    IoTest::ffmpegDecode(paths, {"rgb24", "rgb24"});
+    const auto yuy2 = IoTest::ffmpegFrames(paths[0], "rgb24", 321 * 241 * 3);
+    const auto rgb = IoTest::ffmpegFrames(paths[1], "rgb24", 321 * 241 * 3);
+    ASSERT_EQ(yuy2.size(), 2u);
+    ASSERT_EQ(rgb.size(), 2u);
+    int worst = 0;
+    for (size_t i = 0; i < rgb[0].size(); ++i)
+        worst = std::max(worst, std::abs(int(uint8_t(yuy2[0][i])) - int(uint8_t(rgb[0][i]))));
+    EXPECT_LE(worst, 2);
+}
+
 TEST_F(Export, CancelledAfterTenFramesLeavesAPlayableTenFrameFile)
 {
     picture(0, 29, {1, 0, 0, 1});

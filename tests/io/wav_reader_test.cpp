@@ -173,3 +173,48 @@ TEST_F(WavReader, DamagedFilesOpenToWhatIsLeftInBoundedTime)
         }, c.name);
     }
 }
+
+// A WAV cut anywhere, or written to a pipe with its sizes never filled in, is
+// read up to its last whole sample frame, as the other tools read it.
+TEST_F(WavReader, CutAndStreamedFilesReadToTheirLastWholeSampleFrame)
+{
+    const auto paths = makeMedia(audioSource(2.5, Rate, 2), {{"whole.wav", "-c:a pcm_s24le"}});
+    const std::string whole = readBytes(paths[0]);
+    const std::vector<float> reference = ffmpegSamples(paths[0]);
+    const size_t data = whole.find("data") + 8;
+    constexpr int channels = 2, frameBytes = 6;
+    // The reference cut to the sample frames a file holds, silence after.
+    auto upTo = [&](size_t frames) {
+        std::vector<float> cut(reference.begin(), reference.begin() + std::ptrdiff_t(frames * channels));
+        return cut;
+    };
+    std::vector<size_t> cuts = {whole.size() - 1, data + 1, data + frameBytes + 5};
+    for (size_t i = 1; cuts.size() < 20; ++i)
+        cuts.push_back(data + (whole.size() - data) * i / 18 + i % frameBytes);
+    for (size_t cut : cuts) {
+        SCOPED_TRACE("cut at " + std::to_string(cut) + " of " + std::to_string(whole.size()));
+        auto file = openBytes("cut.wav", whole.substr(0, cut));
+        const size_t frames = (cut - data) / frameBytes;
+        if (!frames) {
+            EXPECT_FALSE(file) << "no whole sample frame is no sound";
+            continue;
+        }
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file->audioSampleCount, int64_t(frames));
+        const std::vector<float> expected = upTo(frames);
+        for (int block : {0, 2, 1})
+            EXPECT_LE(blockDifference(*file->readAudio(block), expected, channels, Rate, block), 1e-7f) << block;
+    }
+
+    // ffmpeg writing to a pipe cannot go back to fill in the sizes.
+    const std::string piped = tempPath("piped.wav");
+    ASSERT_EQ(TestKit::runCommand("ffmpeg -v error -nostdin -i '" + paths[0] + "' -c:a pcm_s24le -f wav - > '" + piped + "'"), 0);
+    const std::string bytes = readBytes(piped);
+    EXPECT_EQ(TestKit::readLe32(bytes, 4), 0xFFFFFFFFu);
+    EXPECT_EQ(TestKit::readLe32(bytes, bytes.find("data") + 4), 0xFFFFFFFFu);
+    auto file = open(piped);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->audioSampleCount, int64_t(reference.size() / channels));
+    for (int block : {0, 1, 2, 1})
+        EXPECT_LE(blockDifference(*file->readAudio(block), reference, channels, Rate, block), 1e-7f) << block;
+}

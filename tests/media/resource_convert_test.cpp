@@ -6,11 +6,14 @@
 #include "core/text.h"
 #include "media/render_buffer.h"
 #include "media/resource_convert.h"
+#include "media/video_decompressor.h"
 #include "media/yuv_format.h"
 #include "tests/media/gpu_fixture.h"
+#include "tests/support/riff.h"
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 using namespace Media;
 using TestKit::Picture;
@@ -504,4 +507,74 @@ TEST(ResourceConvert, AnotherWorkingFormatRefusesEveryConversion)
     frame.createTexture2D(2, 2);
     text = errorText([&] { frame.createImageBuffer(Format::Yuy2, false); });
     EXPECT_NE(text.find("DXGI format 28 -> 107"), std::string::npos) << text;
+}
+
+// Decoded pictures whose stream declares its YUV matrix are converted with it
+// when the choice is automatic: JPEG-based streams are BT.601 at any height,
+// where the height rule would take BT.709 for 1080 lines. Undeclared pictures
+// keep the height rule, and a matrix the user chose still wins.
+TEST_F(ResourceConvertTest, DecodedPicturesUseTheMatrixTheirStreamDeclares)
+{
+    const int w = 1920, h = 1080;
+    const std::string avi = tempPath("hd.avi"), rgb = tempPath("hd.rgb"), huff = tempPath("hd-huffyuv.avi");
+    ASSERT_EQ(TestKit::runCommand("ffmpeg -v error -nostdin -y -f lavfi -i smptehdbars=s=1920x1080 -frames:v 1 -c:v mjpeg "
+                                  "-pix_fmt yuvj422p -q:v 2 '" + avi + "' -frames:v 1 -c:v huffyuv -pix_fmt yuv422p '" + huff +
+                                  "' && ffmpeg -v error -nostdin -y -i '" + avi + "' -f rawvideo -pix_fmt rgb24 '" + rgb + "'"),
+              0);
+    auto decode = [&](const std::string& path) {
+        const auto chunks = TestKit::walkRiff(TestKit::readFile(path));
+        VideoDecompressor d;
+        const std::string& format = TestKit::findChunk(chunks, "strf")->data;
+        d.sourceFormat.allocMemory(uint32_t(format.size()));
+        std::memcpy(d.sourceFormat.data, format.data(), format.size());
+        auto image = ImageBuffer::create(Format::Yuy2, w, h);
+        int64_t position = 0;
+        const std::string& packet = TestKit::findChunk(chunks, "00dc")->data;
+        if (!d.open(TestKit::readLe32(TestKit::findChunk(chunks, "strh")->data, 4)) || !d.begin(FourCCYuy2, 16) ||
+            !d.send(packet.data(), uint32_t(packet.size()), false, 0))
+            return std::shared_ptr<ImageBuffer>();
+        d.drain();
+        if (!d.receive(position) || !d.copyPicture(*image))
+            return std::shared_ptr<ImageBuffer>();
+        return image;
+    };
+    auto mjpeg = decode(avi);
+    ASSERT_TRUE(mjpeg);
+    EXPECT_EQ(mjpeg->yuvMatrix, YuvMatrix::Bt601);
+    auto untagged = decode(huff);
+    ASSERT_TRUE(untagged);
+    EXPECT_EQ(untagged->yuvMatrix, YuvMatrix::Unknown);
+
+    // ffmpeg's RGB decode, compared inside the bars (away from their edges,
+    // where the two sides place chroma differently).
+    const std::string reference = TestKit::readFile(rgb);
+    ASSERT_EQ(reference.size(), size_t(w) * h * 3);
+    auto worstAgainstFfmpeg = [&](const int options[2]) {
+        ResourceBuffer converted(*mjpeg, options);
+        const Picture got = download(converted);
+        int worst = 0;
+        for (int y = 0; y < h; y += 3)
+            for (int x = 4; x < w - 4; ++x) {
+                const uint8_t* at = reinterpret_cast<const uint8_t*>(reference.data()) + (size_t(y) * w + x) * 3;
+                if (std::memcmp(at - 12, at, 3) != 0 || std::memcmp(at + 12, at, 3) != 0)
+                    continue;
+                for (int c = 0; c < 3; ++c) {
+                    const float v = got[size_t(y) * w + x][c];
+                    EXPECT_TRUE(std::isfinite(v));
+                    worst = std::max(worst, std::abs(code(v * 255.0) - int(at[c])));
+                }
+            }
+        return worst;
+    };
+    const int automatic[2] = {0, 0}, chosen709[2] = {2, 0};
+    EXPECT_LE(worstAgainstFfmpeg(automatic), 2);
+    EXPECT_GT(worstAgainstFfmpeg(chosen709), 20);
+
+    // An undeclared picture of 1080 lines still takes BT.709 by its height.
+    ResourceBuffer byHeight(*untagged, automatic), named709(*untagged, chosen709);
+    const Picture a = download(byHeight), b = download(named709);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); i += 997)
+        for (int c = 0; c < 4; ++c)
+            ASSERT_EQ(a[i][c], b[i][c]) << i;
 }
