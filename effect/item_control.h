@@ -52,6 +52,10 @@ public:
     virtual void setExtraButton(ExtraButton button) = 0;
 };
 
+// The control of a button item (Effect::EffectItemButton): pressing it runs
+// the item's action with the control.
+class EffectItemButtonControl : public virtual EffectItemBaseControl {};
+
 // The panel of one effect.
 class ItemControlPanel {
 public:

@@ -16,6 +16,7 @@
 #include "effects/objects/scene_load.h"
 #include "effects/objects/text_input.h"
 #include "effects/objects/time_control.h"
+#include "effects/objects/wave_image_input.h"
 #include "effects/filters/basic/basic_effects.h"
 #include "effects/filters/blur/blur_direction_filter.h"
 #include "effects/filters/blur/blur_filter.h"
@@ -77,6 +78,7 @@ void beforeScripts(EffectService& s)
     s.registerEffect<GroupAudioControl>(); // 17 グループ制御(音声)
     s.registerEffect<CameraControl>();     // 18 カメラ制御
     s.registerEffect<TimeControl>();       // 19 時間制御(オブジェクト)
+    s.registerEffect<WaveImageInput>();   // 20 音声波形表示
     s.registerEffect<ColorFilter>();         // 21 色調補正
     s.registerEffect<GradationFilter>();     // 22 グラデーション
     s.registerEffect<MonochromeFilter>();    // 23 単色化

@@ -316,7 +316,10 @@ void VertexListTemplate<V>::appendTransformed(const std::shared_ptr<VertexList>&
     if (!other)
         return;
     const size_t count = other->vertices.size(); // other may be this list
-    vertices.reserve(vertices.size() + count);
+    // Room grows by doubling: a list built by many small appends (a copy per
+    // particle) is not moved whole for every one of them.
+    if (vertices.capacity() < vertices.size() + count)
+        vertices.reserve(std::max(vertices.size() + count, 2 * vertices.capacity()));
     auto transform = [m](float x, float y, float z, float out[3]) {
         const float w = x * m[3] + y * m[7] + z * m[11] + m[15];
         out[0] = (x * m[0] + y * m[4] + z * m[8] + m[12]) / w;

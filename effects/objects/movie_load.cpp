@@ -17,6 +17,7 @@
 #include "render/cache/waveform_cache.h"
 #include "render/render_audio_object.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Effect {
@@ -52,17 +53,26 @@ std::unique_ptr<Media::AudioBlockBuffer> MediaAudioSource::readAudio(InputMovieE
                                                                      unsigned track, Render::RenderObject& object,
                                                                      bool preload)
 {
+    const Render::RenderAudioObject& audio = Render::RenderAudioObject::from(object);
+    return readAudio(media, name, track, object,
+                     {audio.sampleOffset, audio.audioRate, audio.firstSample, audio.sampleCount}, preload);
+}
+
+std::unique_ptr<Media::AudioBlockBuffer> MediaAudioSource::readAudio(InputMovieEffect& media, const std::wstring& name,
+                                                                     unsigned track, Render::RenderObject& object,
+                                                                     const Render::RenderObject::FrameAudioRange& range,
+                                                                     bool preload)
+{
     InputMovieEffect::MediaInfo info;
     if (!media.updateMediaInfo(&info) || !cacheService || !cacheService->audioCache)
         return nullptr;
     const double x = media.getAudioPosition(object);
     if (x >= info.duration)
         return nullptr;
-    const Render::RenderAudioObject& audio = Render::RenderAudioObject::from(object);
-    const Cache::AudioPlayPosition at{audio.sampleOffset, static_cast<uint32_t>(audio.audioRate)};
+    const Cache::AudioPlayPosition at{range.offset, static_cast<uint32_t>(range.audioRate)};
     const double base = x - media.getElapsedMediaTime(object);
     const double speed = media.getPlaySpeed(object);
-    const uint32_t count = static_cast<uint32_t>(std::max(audio.sampleCount, 0));
+    const uint32_t count = static_cast<uint32_t>(std::max(range.count, 0));
     if (preload) {
         cacheService->audioCache->preloadAudio(name, track, at, count, base, speed);
         return nullptr;

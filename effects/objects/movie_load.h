@@ -24,6 +24,12 @@ protected:
     // (a path or a scene's cache name), or none (silence).
     std::unique_ptr<Media::AudioBlockBuffer> readAudio(InputMovieEffect& media, const std::wstring& name,
                                                        unsigned track, Render::RenderObject& object, bool preload);
+    // The same over a range of samples of the scene: a video object's frame
+    // (Render::RenderObject::getFrameAudioRange).
+    std::unique_ptr<Media::AudioBlockBuffer> readAudio(InputMovieEffect& media, const std::wstring& name,
+                                                       unsigned track, Render::RenderObject& object,
+                                                       const Render::RenderObject::FrameAudioRange& range,
+                                                       bool preload);
 };
 
 // What the movie and audio file sources share: the file's sound, waveform and

@@ -1,5 +1,6 @@
 #include "ui/settings/item_controls.h"
 
+#include "effect/effect_item_button.h"
 #include "effect/effect_item_number.h"
 #include "ui/settings/setting_component.h"
 
@@ -101,6 +102,15 @@ bool FileItemControl::pressExtraButton()
     if (!extraButton || !extraButton->action)
         return false;
     extraButton->action();
+    return true;
+}
+
+bool ButtonItemControl::press()
+{
+    auto* button = dynamic_cast<Effect::EffectItemButton*>(item);
+    if (!button || !button->action)
+        return false;
+    button->action(*this);
     return true;
 }
 

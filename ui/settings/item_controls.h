@@ -1,8 +1,8 @@
 #pragma once
 // The controls of an effect panel, one per parameter item, in their headless
 // form: each shows its item's value as text. The number control shows its
-// values through the converter an effect may install, and the file control
-// carries the extra button an effect may add.
+// values through the converter an effect may install, the file control
+// carries the extra button an effect may add, and a button runs its item's action.
 #include "effect/item_control.h"
 
 #include <optional>
@@ -71,6 +71,14 @@ public:
     bool pressExtraButton();
 
     std::optional<ExtraButton> extraButton;
+};
+
+// A button item: pressing it runs the item's action.
+class ButtonItemControl : public ItemControl, public EffectItemButtonControl {
+public:
+    using ItemControl::ItemControl;
+    // False when the item has no action.
+    bool press();
 };
 
 } // namespace Component

@@ -20,6 +20,7 @@ std::unique_ptr<ItemControl> makeControl(Effect::EffectItem* item, const Setting
             return std::make_unique<NumberItemControl>(number, options);
         break;
     case Effect::EffectItemKind::File: return std::make_unique<FileItemControl>(item);
+    case Effect::EffectItemKind::Button: return std::make_unique<ButtonItemControl>(item);
     default: break;
     }
     return std::make_unique<ItemControl>(item);
