@@ -50,6 +50,8 @@ public:
         std::function<void()> action;
     };
     virtual void setExtraButton(ExtraButton button) = 0;
+    // What the control shows while the path is empty (translated when shown).
+    virtual void setEmptyText(std::wstring text) = 0;
 };
 
 // The control of a button item (Effect::EffectItemButton): pressing it runs

@@ -296,6 +296,26 @@ bool InputMovieEffect::setDroppedFile(ItemEvent& event, const wchar_t* path)
     return true;
 }
 
+bool InputMovieEffect::mediaItemEvent(ItemEvent& event)
+{
+    switch (event.code) {
+    case ItemEvent::ItemChanged: {
+        const auto* item = static_cast<const EffectItem*>(event.payload);
+        if (item && item == speedItem)
+            return fitLengthToSpeed(event);
+        if (item && item == fileItem)
+            return setFile(event);
+        return false;
+    }
+    case ItemEvent::FileSet: return setDroppedFile(event, static_cast<const wchar_t*>(event.payload));
+    case 3:
+    case 4:
+    case 5: return adjustToEdit(event);
+    case ItemEvent::ToolTip: return showInformation();
+    default: return false;
+    }
+}
+
 void InputMovieEffect::resizeObject(ItemEvent& event, int frames, bool recordUndo)
 {
     if (event.update) {

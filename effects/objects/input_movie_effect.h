@@ -74,6 +74,10 @@ public:
     bool fitLengthToSpeed(ItemEvent& event);
     bool adjustToEdit(ItemEvent& event);
     bool showInformation();
+    // The events every media source answers alike: a change of the speed fits
+    // the length, of the file sets it; a dropped file, an edge dragged or a
+    // piece cut, the information. False for any other.
+    bool mediaItemEvent(ItemEvent& event);
 
     // The file's path (empty for scene sources).
     std::wstring getPath() const;

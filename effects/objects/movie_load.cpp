@@ -293,25 +293,11 @@ AudioLoad::AudioLoad()
 
 bool AudioLoad::itemEvent(ItemEvent& event)
 {
-    switch (event.code) {
-    case ItemEvent::ItemChanged: {
-        const auto* item = static_cast<const EffectItem*>(event.payload);
-        if (item == &speed)
-            return fitLengthToSpeed(event);
+    if (event.code == ItemEvent::ItemChanged && event.payload == &track) {
         resetMediaInfo();
-        if (item == &track)
-            return !file.path.empty() && updateMediaInfo();
-        if (item == &file)
-            return setFile(event);
-        return false;
+        return !file.path.empty() && updateMediaInfo();
     }
-    case ItemEvent::FileSet: return setDroppedFile(event, static_cast<const wchar_t*>(event.payload));
-    case 3:
-    case 4:
-    case 5: return adjustToEdit(event);
-    case ItemEvent::ToolTip: return showInformation();
-    default: return false;
-    }
+    return mediaItemEvent(event);
 }
 
 bool AudioLoad::isSupportedFile(const wchar_t* path) { return opens(path, Plugin::InputService::TypeAudio); }

@@ -160,25 +160,7 @@ std::unique_ptr<Media::ResourceBuffer> WaveImageInput::drawBlock(Render::RenderO
 
 const wchar_t* WaveImageInput::getName() { return mediaFileName(file.path, name); }
 
-bool WaveImageInput::itemEvent(ItemEvent& event)
-{
-    switch (event.code) {
-    case ItemEvent::ItemChanged: {
-        const auto* item = static_cast<const EffectItem*>(event.payload);
-        if (item == &speed)
-            return fitLengthToSpeed(event);
-        if (item == &file)
-            return setFile(event);
-        return false;
-    }
-    case ItemEvent::FileSet: return setDroppedFile(event, static_cast<const wchar_t*>(event.payload));
-    case 3:
-    case 4:
-    case 5: return adjustToEdit(event);
-    case ItemEvent::ToolTip: return showInformation();
-    default: return false;
-    }
-}
+bool WaveImageInput::itemEvent(ItemEvent& event) { return mediaItemEvent(event); }
 
 bool WaveImageInput::isSupportedFile(const wchar_t* path)
 {
@@ -186,7 +168,12 @@ bool WaveImageInput::isSupportedFile(const wchar_t* path)
     return input && path && *path && input->getInputFile(path, Plugin::InputService::TypeAudio) != nullptr;
 }
 
-void WaveImageInput::bindItemControl(Component::ItemControlPanel& panel) { panel.bindInformation(file, *this); }
+void WaveImageInput::bindItemControl(Component::ItemControlPanel& panel)
+{
+    panel.bindInformation(file, *this);
+    if (auto* control = dynamic_cast<Component::EffectItemFileControl*>(panel.findItemControl(&file)))
+        control->setEmptyText(L"現在のシーンの音声");
+}
 
 std::vector<SourceUi::MenuEntry> WaveImageInput::makePresetMenu()
 {

@@ -55,7 +55,7 @@ public:
     bool itemEvent(ItemEvent& event) override;
     // Whether the input service opens the path for audio.
     bool isSupportedFile(const wchar_t* path) override;
-    // The file control shows the information.
+    // The file control shows the information, and "現在のシーンの音声" without a file.
     void bindItemControl(Component::ItemControlPanel& panel) override;
 
     // The picture of a block: the first samples of its mono mix, or its

@@ -1,5 +1,7 @@
 #include "ui/settings/item_controls.h"
 
+#include "core/text.h"
+#include "effect/effect_base.h"
 #include "effect/effect_item_button.h"
 #include "effect/effect_item_number.h"
 #include "ui/settings/setting_component.h"
@@ -95,6 +97,19 @@ void NumberItemControl::refresh()
 void FileItemControl::setExtraButton(ExtraButton button)
 {
     extraButton = std::move(button);
+}
+
+void FileItemControl::setEmptyText(std::wstring text)
+{
+    emptyText = std::move(text);
+    refresh();
+}
+
+void FileItemControl::refresh()
+{
+    ItemControl::refresh();
+    if (shown.empty() && !emptyText.empty())
+        shown = System::wideToUtf8(Effect::translatedEffectText(emptyText.c_str()));
 }
 
 bool FileItemControl::pressExtraButton()

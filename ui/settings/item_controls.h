@@ -67,10 +67,13 @@ public:
     using ItemControl::ItemControl;
 
     void setExtraButton(ExtraButton button) override;
+    void setEmptyText(std::wstring text) override;
     // Presses the extra button; false when there is none.
     bool pressExtraButton();
+    void refresh() override;
 
     std::optional<ExtraButton> extraButton;
+    std::wstring emptyText;
 };
 
 // A button item: pressing it runs the item's action.

@@ -261,6 +261,10 @@ TEST_F(WaveImage, WithoutAFileTheScenesSoundRenderedAhead)
     auto wave = placeWave("");
     ASSERT_TRUE(wave);
     EXPECT_EQ(std::wstring(wave->getName()), WaveImageInput::Name);
+    rebuild();
+    auto* file = control<Component::FileItemControl>(wave->file);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->shown, "現在のシーンの音声") << "the file control without a file";
     TestKit::Picture p = picture(*wave, 5);
     ASSERT_EQ(p.size(), size_t(W) * H);
     for (int x = 0; x < W; ++x)
