@@ -16,7 +16,8 @@
 //   alone (eight one-frame blocks mixed into a frame's block). Targets: at
 //   least 2,000x real time and 10x amix.
 // The inputs are made by ffmpeg into a temporary folder, deleted at the end.
-// Arguments name the parts to run (export, mjpeg, sound; all when none).
+// Arguments name the parts to run (export, mjpeg, sound; all when none);
+// "ours" leaves the peers out and runs ours once, for quick looks.
 #include "bench/peer_tool.h"
 #include "core/event_service.h"
 #include "core/setting_service.h"
@@ -72,7 +73,8 @@ double processorSeconds()
 constexpr int Width = 1920, Height = 1080;
 constexpr int MovieFrames = 60;   // 2 s of each movie, looped
 constexpr int ExportFrames = 300; // the whole scene
-constexpr int Runs = 3;
+int Runs = 3;
+bool withPeers = true;
 constexpr int SoundSeconds = 60;
 constexpr int SoundRate = 48000, SoundFiles = 8;
 
@@ -366,8 +368,8 @@ void exportPart(Edit::EditService& edit, Plugin::OutputService& output, bool wit
                                  "' -c:v mjpeg -q:v 3 -pix_fmt yuvj422p '" + mjpeg.back() + "'")))
             return;
     }
-    const bool melt = meltReady();
-    if (!melt)
+    const bool melt = withPeers && meltReady();
+    if (withPeers && !melt)
         std::printf("  melt could not be installed: its lines are left out\n");
     const std::string ours = folder + "/ours.avi", peerOut = folder + "/peer.avi";
 
@@ -393,6 +395,8 @@ void exportPart(Edit::EditService& edit, Plugin::OutputService& output, bool wit
         const double tick = 1000.0 / double(::sysconf(_SC_CLK_TCK));
         for (int i = 0; i < StageTimes::Count; ++i)
             std::printf("      %-44s %6.1f ms a frame\n", StageTimes::Names[i], r.stages.ticks[i] * tick / ExportFrames);
+        if (!withPeers)
+            continue;
         double meltFps = -1;
         if (melt) {
             printLoad();
@@ -501,8 +505,13 @@ void soundPart(Edit::EditService& edit)
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "ours") == 0) {
+            withPeers = false;
+            Runs = 1;
+        }
     auto wanted = [&](const char* part) {
-        if (argc < 2)
+        if (argc < 2 || (argc == 2 && !withPeers))
             return true;
         for (int i = 1; i < argc; ++i)
             if (std::strcmp(argv[i], part) == 0)

@@ -141,52 +141,75 @@ std::unique_ptr<RenderBuffer> RenderBuffer::resolved()
 
 std::shared_ptr<ImageBuffer> RenderBuffer::readImageBuffer()
 {
+    std::unique_ptr<PendingImage> pending = startRead();
+    return pending ? pending->finish() : nullptr;
+}
+
+std::unique_ptr<PendingImage> RenderBuffer::startRead()
+{
     if (!getTexture())
         return nullptr;
     // A multi-sampled frame is read through a resolved copy.
     if (sampleCount_ != 1)
-        return resolved()->readImageBuffer();
-    CpuAccessBuffer staging(width_, height_, format_);
-    staging.copyFrom(*getTexture());
-    CpuAccessBuffer::Mapping map(staging);
-    auto image = ImageBuffer::create(format_, width_, height_);
-    image->setSize(width_, height_, map.rowPitch);
-    std::memcpy(image->data(), map.data, size_t(height_) * map.rowPitch);
-    return image;
+        return resolved()->startRead();
+    auto staging = std::make_unique<CpuAccessBuffer>(width_, height_, format_);
+    staging->copyFrom(*getTexture());
+    return std::make_unique<PendingImage>(
+        std::move(staging), [format = format_, width = width_, height = height_](const uint8_t* data, uint32_t pitch) {
+            // Rows at the read-back's pitch; what lies past a row's pixels is
+            // zero, never the bytes of a picture read back before.
+            auto image = ImageBuffer::create(format, width, height);
+            image->setSize(width, height, pitch);
+            const size_t rowBytes = size_t(Platform::Gpu::formatInfo(format).bytesPerPixel) * width;
+            for (uint32_t y = 0; y < height; ++y) {
+                std::memcpy(image->row(y), data + size_t(y) * pitch, rowBytes);
+                std::memset(image->row(y) + rowBytes, 0, pitch - rowBytes);
+            }
+            return image;
+        });
 }
 
-std::shared_ptr<ImageBuffer> RenderBuffer::readOpaque()
+std::unique_ptr<PendingImage> RenderBuffer::startOpaque()
 {
     if (!getTexture())
         return nullptr;
-    const std::vector<uint8_t>& byte = byteOfHalf();
-    CpuAccessBuffer staging(width_, height_, format_);
-    staging.copyFrom(*getTexture());
-    CpuAccessBuffer::Mapping map(staging);
-    auto image = ImageBuffer::create(Format::B8G8R8X8Unorm, width_, height_);
-    for (uint32_t y = 0; y < height_; ++y) {
-        const uint8_t* s = static_cast<const uint8_t*>(map.data) + size_t(y) * map.rowPitch;
-        uint8_t* d = image->row(y);
-        for (uint32_t x = 0; x < width_; ++x, s += 8, d += 4) {
-            uint64_t texel;
-            std::memcpy(&texel, s, 8);
-            const uint32_t pixel = uint32_t(byte[(texel >> 32) & 0xFFFF]) | uint32_t(byte[(texel >> 16) & 0xFFFF]) << 8 |
-                                   uint32_t(byte[texel & 0xFFFF]) << 16 | 0xFF000000u;
-            std::memcpy(d, &pixel, 4);
+    auto staging = std::make_unique<CpuAccessBuffer>(width_, height_, format_);
+    staging->copyFrom(*getTexture());
+    return std::make_unique<PendingImage>(std::move(staging), [width = width_, height = height_](const uint8_t* data,
+                                                                                              uint32_t pitch) {
+        const std::vector<uint8_t>& byte = byteOfHalf();
+        auto image = ImageBuffer::create(Format::B8G8R8X8Unorm, width, height);
+        for (uint32_t y = 0; y < height; ++y) {
+            const uint8_t* s = data + size_t(y) * pitch;
+            uint8_t* d = image->row(y);
+            for (uint32_t x = 0; x < width; ++x, s += 8, d += 4) {
+                uint64_t texel;
+                std::memcpy(&texel, s, 8);
+                const uint32_t pixel = uint32_t(byte[(texel >> 32) & 0xFFFF]) |
+                                       uint32_t(byte[(texel >> 16) & 0xFFFF]) << 8 |
+                                       uint32_t(byte[texel & 0xFFFF]) << 16 | 0xFF000000u;
+                std::memcpy(d, &pixel, 4);
+            }
         }
-    }
-    return image;
+        return image;
+    });
 }
 
 std::shared_ptr<ImageBuffer> RenderBuffer::createImageBuffer(Format target, bool straightAlpha)
 {
+    std::unique_ptr<PendingImage> pending = startImageBuffer(target, straightAlpha);
+    return pending ? pending->finish() : nullptr;
+}
+
+std::unique_ptr<PendingImage> RenderBuffer::startImageBuffer(Format target, bool straightAlpha)
+{
     if (sampleCount_ != 1)
-        return resolved()->createImageBuffer(target, straightAlpha);
+        return resolved()->startImageBuffer(target, straightAlpha);
     Shader::ShaderList* list = Shader::ShaderList::published();
     if (target == Format::Yuy2 || target == Format::R16G16B16A16Snorm)
-        return ResourceConvert(*Direct3D, list).convert(*this, target);
+        return ResourceConvert(*Direct3D, list).start(*this, target);
     if (target == Format::B8G8R8X8Unorm && format_ == Format::R16G16B16A16Float)
-        return readOpaque();
+        return startOpaque();
     Media::PixelShader* shader = &list->copyShader;
     if (target == Format::R8G8B8A8Unorm || target == Format::B8G8R8A8Unorm)
         shader = straightAlpha ? &list->unpremultiplyShader : &list->clampPremultipliedShader;
@@ -195,7 +218,7 @@ std::shared_ptr<ImageBuffer> RenderBuffer::createImageBuffer(Format target, bool
     RenderBuffer temporary(target);
     temporary.createTexture2D(width_, height_);
     shader->drawViewToRenderBuffer(temporary, getShaderResourceView());
-    return temporary.readImageBuffer();
+    return temporary.startRead();
 }
 
 } // namespace Media

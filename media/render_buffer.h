@@ -13,6 +13,7 @@ namespace Media {
 
 class ResourceBuffer;
 class ImageBuffer;
+class PendingImage;
 
 class RenderBuffer : public TextureViews {
 public:
@@ -55,12 +56,19 @@ public:
     // The frame in a memory format, un-premultiplied when straightAlpha is set
     // (8-bit formats).
     std::shared_ptr<ImageBuffer> createImageBuffer(Format format, bool straightAlpha);
+    // The two above in two steps: the device's part and the copy into
+    // read-back memory are recorded and submitted now (the context's thread),
+    // and the picture is made when the read-back is finished, on any thread,
+    // while the frame's texture may already serve the next frame. Null before
+    // the texture is made.
+    std::unique_ptr<PendingImage> startRead();
+    std::unique_ptr<PendingImage> startImageBuffer(Format format, bool straightAlpha);
 
 private:
     // The working-format frame as an opaque 8-bit picture, converted on the
     // processor from the read-back texels: what the copy-opaque pass and an
     // 8-bit read-back give, without the full-frame pass.
-    std::shared_ptr<ImageBuffer> readOpaque();
+    std::unique_ptr<PendingImage> startOpaque();
     // A single-sampled copy of this multi-sampled frame.
     std::unique_ptr<RenderBuffer> resolved();
     uint32_t width_ = 0;

@@ -111,7 +111,7 @@ void ResourceConvert::convert(const ImageBuffer& picture, ResourceBuffer& target
     }
 }
 
-std::shared_ptr<ImageBuffer> ResourceConvert::convert(RenderBuffer& frame, Format format)
+std::unique_ptr<PendingImage> ResourceConvert::start(RenderBuffer& frame, Format format)
 {
     if (!shaders_ || frame.getFormat() != Format::R16G16B16A16Float ||
         (format != Format::R16G16B16A16Snorm && format != Format::Yuy2))
@@ -130,14 +130,15 @@ std::shared_ptr<ImageBuffer> ResourceConvert::convert(RenderBuffer& frame, Forma
     direct3d_.bindConstantBuffer(Platform::Gpu::Stage::Pixel, 0, constants.buffer.get());
     shaders_->rgbToYuvShader.drawViewToRenderBuffer(temporary, frame.getShaderResourceView());
     if (yc48)
-        return temporary.readImageBuffer();
+        return temporary.startRead();
 
-    CpuAccessBuffer staging(width, height, Format::R8G8B8A8Unorm);
-    staging.copyFrom(*temporary.getTexture());
-    CpuAccessBuffer::Mapping map(staging);
-    auto picture = ImageBuffer::create(Format::Yuy2, width, height);
-    packYuy2(map.data, map.rowPitch, *picture);
-    return picture;
+    auto staging = std::make_unique<CpuAccessBuffer>(width, height, Format::R8G8B8A8Unorm);
+    staging->copyFrom(*temporary.getTexture());
+    return std::make_unique<PendingImage>(std::move(staging), [width, height](const uint8_t* data, uint32_t pitch) {
+        auto picture = ImageBuffer::create(Format::Yuy2, width, height);
+        packYuy2(data, pitch, *picture);
+        return picture;
+    });
 }
 
 } // namespace Media

@@ -16,6 +16,7 @@ namespace Media {
 
 class Direct3DService;
 class ImageBuffer;
+class PendingImage;
 class ResourceBuffer;
 class RenderBuffer;
 
@@ -25,8 +26,10 @@ public:
     // Sets the target's size to the picture's and fills it. options[0]: YUV
     // colour table entry + 1 (0 = by height); options[1]: full-range YUY2.
     void convert(const ImageBuffer& picture, ResourceBuffer& target, const int options[2]);
-    // The frame (working format, single-sampled) as a YC48 or YUY2 memory picture.
-    std::shared_ptr<ImageBuffer> convert(RenderBuffer& frame, Platform::Gpu::Format format);
+    // The frame (working format, single-sampled) as a YC48 or YUY2 memory
+    // picture, read back: the device's part is submitted now, the picture is
+    // made when the read-back is finished.
+    std::unique_ptr<PendingImage> start(RenderBuffer& frame, Platform::Gpu::Format format);
 
 private:
     Direct3DService& direct3d_;

@@ -108,7 +108,7 @@ public:
         flushCamera();
         closeClip();
         RenderVideoWorker* w = &worker;
-        post([w] { w->spareImage.reset(); });
+        postAlways([w] { w->spareImage.reset(); });
     }
 
 private:
@@ -122,7 +122,17 @@ private:
         float depth;
     };
 
-    void post(std::function<void()> task) { worker.objectThread.request(0, std::move(task)); }
+    // The drawing tasks of a frame whose ticket was cancelled meanwhile do nothing.
+    void post(std::function<void()> task)
+    {
+        if (worker.planningTicket)
+            task = [ticket = worker.planningTicket, task = std::move(task)] {
+                if (!ticket->cancelled())
+                    task();
+            };
+        postAlways(std::move(task));
+    }
+    void postAlways(std::function<void()> task) { worker.objectThread.request(0, std::move(task)); }
 
     static bool drawsVideo(const Edit::Object& object)
     {

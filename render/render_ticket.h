@@ -115,6 +115,7 @@ public:
     {
         return static_cast<Ticket&>(*ticket_);
     }
+    const std::shared_ptr<RenderTicket>& shared() const { return ticket_; }
 
 private:
     std::shared_ptr<RenderTicket> ticket_;

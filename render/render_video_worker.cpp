@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "core/performance_counter.h"
 #include "core/setting_service.h"
+#include "media/cpu_access_buffer.h"
 #include "media/direct3d_service.h"
 #include "media/image_buffer.h"
 #include "media/resource_buffer.h"
@@ -57,16 +58,35 @@ RenderVideoWorker::~RenderVideoWorker()
 {
     requestThread.stop();
     objectThread.stop();
+    readBackThread.stop();
     if (System::Config::iniFile)
         settings.save(*System::Config::iniFile);
     spareImage.reset();
 }
 
+// A frame on the overlapping road: what its tasks draw into and read, kept
+// until the frame is read back. Its hold ends the ticket if the frame is lost.
+struct RenderVideoWorker::FrameJob {
+    FrameJob(Media::Format format, Media::SampleDesc samples, int cacheSize) : buffer(format, samples), cache(cacheSize)
+    {
+    }
+    FrameTicket& ticket() const { return hold->ticket<FrameTicket>(); }
+
+    std::shared_ptr<TicketHold> hold;
+    RenderTaskType type = RenderTaskType::Single;
+    ImageRequest request;
+    Media::RenderBuffer buffer;
+    ResourceCache cache;
+    Anchor::AnchorList anchors;
+    std::optional<Edit::ReadSection> section;
+};
+
 std::shared_ptr<FrameTicket> RenderVideoWorker::requestRenderingFrame(RenderTaskType type, int frame,
                                                                      FrameCallback callback)
 {
     auto ticket = std::make_shared<FrameTicket>(frame);
-    queueFrame(type, ticket, [this, type, callback = std::move(callback)](FrameTicket& t) {
+    queueFrame(type, ticket, [this, type, callback = std::move(callback)](const std::shared_ptr<TicketHold>& hold) {
+        FrameTicket& t = hold->ticket<FrameTicket>();
         if (renderFrame(type, t.frame(), callback))
             t.deliver(nullptr, nullptr);
         else
@@ -79,24 +99,13 @@ std::shared_ptr<FrameTicket> RenderVideoWorker::requestFrameImage(RenderTaskType
                                                                  const ImageRequest& request)
 {
     auto ticket = std::make_shared<FrameTicket>(frame);
-    queueFrame(type, ticket, [this, type, request](FrameTicket& t) {
-        std::shared_ptr<const Media::ImageBuffer> image;
-        std::shared_ptr<const Anchor::AnchorList> handles;
-        const bool rendered = renderFrame(type, t.frame(), [&](int, Media::RenderBuffer& buffer, Anchor::AnchorList& list) {
-            image = buffer.createImageBuffer(request.format, request.straightAlpha);
-            if (type == RenderTaskType::Preview)
-                handles = std::make_shared<const Anchor::AnchorList>(list);
-        });
-        if (rendered)
-            t.deliver(std::move(image), std::move(handles));
-        else
-            t.cancel();
-    });
+    queueFrame(type, ticket,
+               [this, type, request](const std::shared_ptr<TicketHold>& hold) { planFrameImage(hold, type, request); });
     return ticket;
 }
 
 void RenderVideoWorker::queueFrame(RenderTaskType type, const std::shared_ptr<FrameTicket>& ticket,
-                                   std::function<void(FrameTicket&)> render)
+                                   std::function<void(const std::shared_ptr<TicketHold>&)> render)
 {
     const int key = static_cast<int>(type);
     if (type == RenderTaskType::Preview)
@@ -104,7 +113,65 @@ void RenderVideoWorker::queueFrame(RenderTaskType type, const std::shared_ptr<Fr
     auto hold = std::make_shared<TicketHold>(ticket);
     requestThread.request(key, [hold, render = std::move(render)] {
         if (hold->begin())
-            render(hold->ticket<FrameTicket>());
+            render(hold);
+    });
+}
+
+void RenderVideoWorker::planFrameImage(const std::shared_ptr<TicketHold>& hold, RenderTaskType type,
+                                       const ImageRequest& request)
+{
+    FrameTicket& ticket = hold->ticket<FrameTicket>();
+    const int frame = ticket.frame();
+    if (type == RenderTaskType::Playback && frame < playbackFrame.load()) {
+        ticket.cancel();
+        return;
+    }
+    if (!edit)
+        throw System::makeException("Render::RenderVideoWorker::renderFrame", "edit service not running.", nullptr);
+    auto job = std::make_shared<FrameJob>(direct3d->PixelFormat, direct3d->sampleDesc, temporaryImageCacheSize);
+    job->hold = hold;
+    job->type = type;
+    job->request = request;
+    job->section.emplace(*edit);
+    planningScenes.clear();
+    // The frame's drawing begins once the frames before it are drawn: a
+    // cancel asked by then leaves it undrawn.
+    objectThread.request(0, [job] {
+        if (job->request.abandon && job->request.abandon->load())
+            job->ticket().cancel();
+    });
+    struct Planning {
+        RenderVideoWorker& worker;
+        ~Planning() { worker.planningTicket.reset(); }
+    } planning{*this};
+    planningTicket = hold->shared();
+    try {
+        RenderSection(*this, job->section->scene.get(), frame, &job->buffer, &job->cache,
+                      type == RenderTaskType::Preview ? &job->anchors : nullptr, 0, INT_MAX, false);
+    } catch (...) {
+        // The tasks queued so far run with the job; the ticket fails and the
+        // lock goes once the object thread lets go of it.
+        objectThread.request(0, [job] {});
+        throw;
+    }
+    objectThread.request(0, [this, job] { readBackFrame(job); });
+}
+
+void RenderVideoWorker::readBackFrame(const std::shared_ptr<FrameJob>& job)
+{
+    std::shared_ptr<Media::PendingImage> pending;
+    if (!job->ticket().cancelled() && job->buffer.getTexture())
+        pending = job->buffer.startImageBuffer(job->request.format, job->request.straightAlpha);
+    std::shared_ptr<const Anchor::AnchorList> handles;
+    if (job->type == RenderTaskType::Preview)
+        handles = std::make_shared<const Anchor::AnchorList>(std::move(job->anchors));
+    // Every task of the frame has run: the project lock goes.
+    job->section.reset();
+    readBackThread.request(0, [job, pending, handles] {
+        if (job->ticket().cancelled())
+            return;
+        std::shared_ptr<const Media::ImageBuffer> image = pending ? pending->finish() : nullptr;
+        job->ticket().deliver(std::move(image), handles);
     });
 }
 

@@ -50,11 +50,14 @@ public:
     RenderVideoWorker(const RenderVideoWorker&) = delete;
     RenderVideoWorker& operator=(const RenderVideoWorker&) = delete;
 
-    // A frame wanted as a picture in memory: its format, and straight
-    // (un-premultiplied) alpha for the 8-bit formats.
+    // A frame wanted as a picture in memory: its format, straight
+    // (un-premultiplied) alpha for the 8-bit formats, and a flag that cancels
+    // the request when it is set as the frame's drawing begins (a cancel asked
+    // while an earlier frame is drawn ends the frames after that one).
     struct ImageRequest {
         Media::Format format = Media::Format::B8G8R8A8Unorm;
         bool straightAlpha = false;
+        const std::atomic<bool>* abandon = nullptr;
     };
 
     // Queues a frame of the current scene; a preview request first removes the
@@ -64,7 +67,10 @@ public:
     // once the callback returned (done), or as cancelled or failed.
     std::shared_ptr<FrameTicket> requestRenderingFrame(RenderTaskType type, int frame, FrameCallback callback);
     // The same for the frame as a picture in memory, which the ticket holds
-    // once done (with the handles of a preview request).
+    // once done (with the handles of a preview request). These requests
+    // overlap: the next frame is planned and drawn while this one is read
+    // back, its project lock held until its drawing is done. Tickets finish
+    // in the order of the requests.
     std::shared_ptr<FrameTicket> requestFrameImage(RenderTaskType type, int frame, const ImageRequest& request);
 
     // ---- rendering other scenes from an effect's preparation (planning thread only) ----
@@ -92,9 +98,14 @@ public:
     // The frame the player's clock has reached: playback requests behind it are skipped.
     std::atomic<int> playbackFrame{0};
     float clippingMaskColor[4] = {0, 0, 0, 0}; // premultiplied
-    // The handles of the last preview request.
+    // The handles of the last preview request with a callback.
     Anchor::AnchorList anchors;
     Worker::WorkerThread objectThread{"RenderObjectWorkerVideo"};
+    // Waits for the frames' read-backs and hands the pictures to their tickets.
+    Worker::WorkerThread readBackThread{"RenderReadBack"};
+    // The ticket of the frame being planned (planning thread): the drawing
+    // tasks of a frame cancelled meanwhile do nothing.
+    std::shared_ptr<RenderTicket> planningTicket;
 
 private:
     System::Config::Int gridXYParameter{settings, "GridXY", &gridXY, 0};
@@ -102,8 +113,11 @@ private:
     System::Config::Int visibleClippingObjectParameter{settings, "VisibleClippingObject", &visibleClippingObject, 1};
     System::Config::Int cameraFreeViewParameter{settings, "CameraFreeView", &cameraFreeView, 0};
 
+    struct FrameJob;
     void queueFrame(RenderTaskType type, const std::shared_ptr<FrameTicket>& ticket,
-                    std::function<void(FrameTicket&)> render);
+                    std::function<void(const std::shared_ptr<TicketHold>&)> render);
+    void planFrameImage(const std::shared_ptr<TicketHold>& hold, RenderTaskType type, const ImageRequest& request);
+    void readBackFrame(const std::shared_ptr<FrameJob>& job);
     // Renders the frame and calls the callback with it; false when a playback
     // frame behind the player's clock was skipped.
     bool renderFrame(RenderTaskType type, int frame, const FrameCallback& callback);

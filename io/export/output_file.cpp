@@ -12,11 +12,13 @@
 #include "render/cache/cache_key.h"
 #include "render/cache/pre_load_cache.h"
 #include "render/render_service.h"
+#include "render/render_ticket.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 namespace Plugin {
 
@@ -35,6 +37,16 @@ void setAudioFormat(Media::AudioBuffer& out, uint32_t formatTag)
 }
 
 int clampReadAhead(int frames) { return std::clamp(frames, 1, OutputFile::ReadAheadMax); }
+
+// Frames in flight: half the processors (the driver's threads draw each one),
+// no more than about 512 MB of working-format frames, at least two.
+int renderAheadFor(int width, int height)
+{
+    const int64_t frameBytes = std::max<int64_t>(int64_t(width) * height * 8, 1);
+    const int byMemory = int(std::min<int64_t>((int64_t(512) << 20) / frameBytes, OutputFile::RenderAheadMax));
+    const int byProcessors = int(std::thread::hardware_concurrency() / 2);
+    return std::clamp(std::min(byMemory, byProcessors), 2, OutputFile::RenderAheadMax);
+}
 } // namespace
 
 OutputFile::OutputFile(const std::wstring& fileName, bool notifyOnComplete)
@@ -73,9 +85,26 @@ OutputFile::OutputFile(const std::wstring& fileName, bool notifyOnComplete)
     const double perFrame = double(scene.audioRate) * scene.videoScale / scene.videoRate;
     audioStart = llround(double(scene.audioRate) * startFrame * scene.videoScale / scene.videoRate);
     audioSampleCount = llround(perFrame * frameCount);
+    renderAhead_ = renderAheadFor(scene.width, scene.height);
+    nextFrame_ = startFrame;
 }
 
-OutputFile::~OutputFile() = default;
+OutputFile::~OutputFile()
+{
+    std::vector<std::shared_ptr<Render::FrameTicket>> tickets;
+    {
+        std::lock_guard lock(flightMutex_);
+        for (auto& [frame, entry] : inFlight_)
+            tickets.push_back(std::move(entry.ticket));
+        for (auto& ticket : replaced_)
+            tickets.push_back(std::move(ticket));
+    }
+    // Their requests read the abort flag as their drawing begins.
+    for (auto& ticket : tickets)
+        ticket->cancel();
+    for (auto& ticket : tickets)
+        ticket->wait();
+}
 
 int64_t OutputFile::frameSampleStart(int64_t frame) const
 {
@@ -114,9 +143,56 @@ void OutputFile::renderFrame(int frame, Platform::Gpu::Format format, bool strai
         return;
     // Waits for this frame's own request only, never for the requests other
     // callers queued meanwhile.
-    auto ticket = render->videoWorker.requestFrameImage(Render::RenderTaskType::Single, frame, {format, straightAlpha});
-    if (auto image = ticket->image())
+    std::shared_ptr<Render::FrameTicket> ticket = frameTicket(frame, 1, format, straightAlpha);
+    if (auto image = ticket ? ticket->image() : nullptr)
         frameCache_->put(frame, std::move(image), 1);
+}
+
+std::shared_ptr<Render::FrameTicket> OutputFile::frameTicket(int frame, int depth, Platform::Gpu::Format format,
+                                                             bool straightAlpha)
+{
+    Render::RenderService* render = Render::RenderService::Get();
+    if (!render)
+        return nullptr;
+    std::lock_guard lock(flightMutex_);
+    // Finished frames behind this one are done with; unfinished ones stay
+    // until they let go of the job (the destructor waits for them).
+    for (auto it = inFlight_.begin(); it != inFlight_.end() && it->first < frame;)
+        it = it->second.ticket->finished() ? inFlight_.erase(it) : std::next(it);
+    std::erase_if(replaced_, [](const auto& ticket) { return ticket->finished(); });
+    // The frames after this one, within the export's range.
+    const int last = std::min(frame + depth - 1, std::max(frame, startFrame + frameCount - 1));
+    for (int i = frame; i <= std::min(last, lastFrame); ++i) {
+        auto found = inFlight_.find(i);
+        if (found != inFlight_.end() && found->second.format == format && found->second.straightAlpha == straightAlpha)
+            continue;
+        if (found != inFlight_.end()) {
+            // Asked for in another format: cancelled, and waited for when the job goes.
+            found->second.ticket->cancel();
+            replaced_.push_back(std::move(found->second.ticket));
+            inFlight_.erase(found);
+        }
+        const Render::RenderVideoWorker::ImageRequest request{format, straightAlpha, &abortRequested};
+        inFlight_.emplace(i, InFlight{format, straightAlpha,
+                                      render->videoWorker.requestFrameImage(Render::RenderTaskType::Single, i, request)});
+    }
+    auto found = inFlight_.find(frame);
+    return found == inFlight_.end() ? nullptr : found->second.ticket;
+}
+
+bool OutputFile::cancelledBefore(int frame)
+{
+    if (!abortRequested)
+        return false;
+    std::shared_ptr<Render::FrameTicket> ticket;
+    {
+        std::lock_guard lock(flightMutex_);
+        auto found = inFlight_.find(frame);
+        if (found != inFlight_.end())
+            ticket = found->second.ticket;
+    }
+    // A frame never asked for, or one cancelled as its drawing began.
+    return !ticket || !ticket->wait();
 }
 
 void OutputFile::renderAudioFrame(int frame, uint32_t formatTag)
@@ -138,6 +214,12 @@ std::shared_ptr<const Media::ImageBuffer> OutputFile::getVideoFrame(int frame, P
 {
     const int f = std::clamp(frame, 0, lastFrame);
     const int to = std::max(0, std::min(lastFrame, f + videoReadAhead_ / 2));
+    // Once a writer fetches frame after frame, the frames after this one
+    // start rendering now, whatever the cache holds; a writer of one frame
+    // renders no other.
+    nextFrame_ = f + 1;
+    const bool sequential = lastFetched_.exchange(f) == f - 1;
+    frameTicket(f, sequential ? renderAhead_ : 1, format, straightAlpha);
     auto loader = [this, format, straightAlpha](int i) { return [=, this] { renderFrame(i, format, straightAlpha); }; };
     for (int i = f; i <= to; ++i)
         frameCache_->preload(i, loader(i));

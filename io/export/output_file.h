@@ -3,13 +3,18 @@
 // file through one writer. The job fixes its frame and sample ranges and the
 // scene's format when it is made (main thread); on the export thread it hands
 // its writer rendered frames and sound, each rendered through the render
-// service as a single request and fetched a few frames ahead through the
-// output service's two read-ahead caches. Its progress counters and abort flag
-// are shared with the main thread.
+// service as a single request and fetched through the output service's two
+// read-ahead caches. The frames after the one fetched render meanwhile (a few,
+// by the processors and the frame's size), so that drawing, reading back and
+// writing overlap. Its progress counters and abort flag are shared with the
+// main thread.
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/gpu/format.h"
 
@@ -19,6 +24,7 @@ namespace Media {
 class ImageBuffer;
 struct AudioBuffer;
 } // namespace Media
+namespace Render { class FrameTicket; }
 namespace System {
 template <class Key, class Value, class Hash>
 class PreLoadCache;
@@ -35,6 +41,8 @@ class OutputFile {
 public:
     // Read-ahead depths are held to this range.
     static constexpr int ReadAheadMax = 64;
+    // Frames rendered at once, at most: the one fetched and those after it.
+    static constexpr int RenderAheadMax = 8;
 
     struct Progress {
         std::atomic<int32_t> done{0};
@@ -63,6 +71,8 @@ public:
     // service's read-ahead caches (waiting for what they still load). Throws
     // when the output or edit service is not running.
     OutputFile(const std::wstring& fileName, bool notifyOnComplete);
+    // Cancels the frames still rendering for the job and waits until the
+    // render service has let go of them.
     virtual ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -81,6 +91,15 @@ public:
     // fewer when the scene ends first. A frame whose sound could not be
     // rendered gives silence. Nothing for a negative start or count.
     void getAudioSamples(Media::AudioBuffer& out, int64_t start, int64_t count, uint32_t formatTag);
+    // Whether the export ends before the frame: the cancel was asked before
+    // the frame's drawing began (a frame drawn while it was asked is still
+    // written). Waits for the frame's render when it is under way.
+    bool cancelledBefore(int frame);
+    // The frame after the last one fetched (the range's first at the start).
+    int nextFrame() const { return nextFrame_.load(); }
+    // Frames rendering at once for the export: 2 .. RenderAheadMax, by the
+    // processors and the frame's size.
+    int renderAhead() const { return renderAhead_; }
     // Read-ahead depths, held to 1 .. ReadAheadMax; the cache keeps that many.
     void setVideoReadAhead(int frames);
     void setAudioReadAhead(int frames);
@@ -108,6 +127,22 @@ public:
 
 private:
     void renderFrame(int frame, Platform::Gpu::Format format, bool straightAlpha);
+    // The frame's ticket, requested when missing, with the frames after it
+    // up to depth frames in all.
+    std::shared_ptr<Render::FrameTicket> frameTicket(int frame, int depth, Platform::Gpu::Format format,
+                                                     bool straightAlpha);
+
+    struct InFlight {
+        Platform::Gpu::Format format;
+        bool straightAlpha;
+        std::shared_ptr<Render::FrameTicket> ticket;
+    };
+    std::mutex flightMutex_;
+    std::map<int, InFlight> inFlight_; // by frame
+    std::vector<std::shared_ptr<Render::FrameTicket>> replaced_;
+    int renderAhead_ = 2;
+    std::atomic<int> nextFrame_{0};
+    std::atomic<int> lastFetched_{-2}; // the frame last fetched: the writer goes frame after frame
     void renderAudioFrame(int frame, uint32_t formatTag);
 
     std::atomic<int> videoReadAhead_{1};

@@ -97,7 +97,7 @@ bool AviFileSaveFile::save()
         avi.begin(frameCount);
     }
     bool missingFrame = false;
-    for (int i = 0; i < frameCount && !abortRequested; ++i) {
+    for (int i = 0; i < frameCount && !cancelledBefore(startFrame + i); ++i) {
         progress.done = i;
         progress.total = frameCount;
         auto frame = getVideoFrame(startFrame + i, videoFormat, true);

@@ -223,7 +223,9 @@ void* ExternalOutputFile::getAudio(int start, int length, int* read, uint32_t fo
 bool ExternalOutputFile::isAbort()
 {
     ExternalOutputFile* job = currentExport;
-    return !job || job->abortRequested;
+    // Frames after the last one fetched may be drawn already: the cancel ends
+    // the file after the frame that was being drawn when it was asked.
+    return !job || job->cancelledBefore(job->nextFrame());
 }
 
 void ExternalOutputFile::setProgress(int done, int total)

@@ -369,6 +369,11 @@ public:
     virtual int32_t createShader(Stage stage, const void* spirv, size_t bytes, ShaderPtr* out) = 0;
     virtual int32_t createSamplerState(const SamplerDesc& desc, SamplerStatePtr* out) = 0;
     virtual int32_t createStaging(uint32_t width, uint32_t height, Format format, StagingPtr* out) = 0;
+    // Thread-safe: waits until the device has run the last copy into the
+    // staging object, which must have been submitted (copyToStaging submits
+    // it), and gives its memory, valid until the object goes or is written
+    // again. Read-backs are finished on other threads than the context's.
+    virtual const uint8_t* waitStaging(Staging& staging) = 0;
 
     virtual Context& context() = 0;
 

@@ -730,7 +730,7 @@ void VulkanContext::copyToStaging(Staging& dst, Texture& src)
         .imageExtent = {w, h, 1},
     };
     vkCmdCopyImageToBuffer(current_.commands, s.image.image, VK_IMAGE_LAYOUT_GENERAL, d.host.buffer, 1, &region);
-    d.writtenSerial = current_.serial;
+    d.writtenSerial.store(current_.serial, std::memory_order_release);
     // Submitted now: mapping waits for this submission only, and what is
     // recorded meanwhile goes to the next one.
     flush();
@@ -740,9 +740,9 @@ const uint8_t* VulkanContext::mapStaging(Staging& staging)
 {
     Use use(*this);
     auto& s = static_cast<VulkanStaging&>(staging);
-    if (s.writtenSerial == current_.serial)
+    if (s.writtenSerial.load(std::memory_order_relaxed) == current_.serial)
         flush();
-    waitSerial(s.writtenSerial);
+    waitSerial(s.writtenSerial.load(std::memory_order_relaxed));
     if (!s.host.coherent) {
         const VkMappedMemoryRange range{
             .sType = VK_STRUCTURE_TYPE_MAPPED_MEMORY_RANGE,
@@ -768,10 +768,21 @@ void VulkanContext::flush()
     vkCmdPipelineBarrier(current_.commands, VK_PIPELINE_STAGE_ALL_COMMANDS_BIT, VK_PIPELINE_STAGE_HOST_BIT, 0, 1, &mb,
                          0, nullptr, 0, nullptr);
     check(vkEndCommandBuffer(current_.commands), "vkEndCommandBuffer");
+    // The submission's serial on the timeline once it has run: read-backs are
+    // waited for on any thread.
+    const uint64_t signal = current_.serial;
+    const VkTimelineSemaphoreSubmitInfo timeline{
+        .sType = VK_STRUCTURE_TYPE_TIMELINE_SEMAPHORE_SUBMIT_INFO,
+        .signalSemaphoreValueCount = 1,
+        .pSignalSemaphoreValues = &signal,
+    };
     const VkSubmitInfo si{
         .sType = VK_STRUCTURE_TYPE_SUBMIT_INFO,
+        .pNext = &timeline,
         .commandBufferCount = 1,
         .pCommandBuffers = &current_.commands,
+        .signalSemaphoreCount = 1,
+        .pSignalSemaphores = &dev.timeline,
     };
     uint64_t submitted = 0;
     {

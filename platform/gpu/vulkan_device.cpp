@@ -207,9 +207,10 @@ int32_t VulkanDevice::initialise(const DeviceOptions& options)
     VkPhysicalDeviceRobustness2FeaturesEXT robust2{.sType = VK_STRUCTURE_TYPE_PHYSICAL_DEVICE_ROBUSTNESS_2_FEATURES_EXT};
     VkPhysicalDeviceFragmentShaderInterlockFeaturesEXT interlock{
         .sType = VK_STRUCTURE_TYPE_PHYSICAL_DEVICE_FRAGMENT_SHADER_INTERLOCK_FEATURES_EXT};
-    VkPhysicalDeviceVulkan13Features f13{.sType = VK_STRUCTURE_TYPE_PHYSICAL_DEVICE_VULKAN_1_3_FEATURES};
+    VkPhysicalDeviceVulkan12Features f12{.sType = VK_STRUCTURE_TYPE_PHYSICAL_DEVICE_VULKAN_1_2_FEATURES};
+    VkPhysicalDeviceVulkan13Features f13{.sType = VK_STRUCTURE_TYPE_PHYSICAL_DEVICE_VULKAN_1_3_FEATURES, .pNext = &f12};
     VkPhysicalDeviceFeatures2 f2{.sType = VK_STRUCTURE_TYPE_PHYSICAL_DEVICE_FEATURES_2, .pNext = &f13};
-    void** tail = &f13.pNext;
+    void** tail = &f12.pNext;
     const bool haveRobust2 = hasExt(VK_EXT_ROBUSTNESS_2_EXTENSION_NAME);
     const bool haveInterlock = hasExt(VK_EXT_FRAGMENT_SHADER_INTERLOCK_EXTENSION_NAME);
     if (haveRobust2) {
@@ -221,12 +222,18 @@ int32_t VulkanDevice::initialise(const DeviceOptions& options)
         tail = &interlock.pNext;
     }
     vkGetPhysicalDeviceFeatures2(physical, &f2);
-    if (!f13.dynamicRendering)
+    // Read-backs are waited for on any thread through a timeline of submissions.
+    if (!f13.dynamicRendering || !f12.timelineSemaphore)
         return ErrorUnsupported;
 
     // Enable only what is used.
+    VkPhysicalDeviceVulkan12Features e12{
+        .sType = VK_STRUCTURE_TYPE_PHYSICAL_DEVICE_VULKAN_1_2_FEATURES,
+        .timelineSemaphore = VK_TRUE,
+    };
     VkPhysicalDeviceVulkan13Features e13{
         .sType = VK_STRUCTURE_TYPE_PHYSICAL_DEVICE_VULKAN_1_3_FEATURES,
+        .pNext = &e12,
         .robustImageAccess = f13.robustImageAccess,
         .shaderDemoteToHelperInvocation = f13.shaderDemoteToHelperInvocation,
         .dynamicRendering = VK_TRUE,
@@ -240,7 +247,7 @@ int32_t VulkanDevice::initialise(const DeviceOptions& options)
     e2.features.fragmentStoresAndAtomics = f2.features.fragmentStoresAndAtomics;
     e2.features.shaderStorageImageWriteWithoutFormat = f2.features.shaderStorageImageWriteWithoutFormat;
     e2.features.depthClamp = f2.features.depthClamp;
-    tail = &e13.pNext;
+    tail = &e12.pNext;
     VkPhysicalDeviceRobustness2FeaturesEXT er2{.sType = VK_STRUCTURE_TYPE_PHYSICAL_DEVICE_ROBUSTNESS_2_FEATURES_EXT};
     VkPhysicalDeviceFragmentShaderInterlockFeaturesEXT ei{
         .sType = VK_STRUCTURE_TYPE_PHYSICAL_DEVICE_FRAGMENT_SHADER_INTERLOCK_FEATURES_EXT};
@@ -323,6 +330,14 @@ int32_t VulkanDevice::initialise(const DeviceOptions& options)
     };
     if ((r = vkCreateSampler(device, &si, nullptr, &defaultSampler)) != VK_SUCCESS)
         return toResult(r);
+    VkSemaphoreTypeCreateInfo timelineType{
+        .sType = VK_STRUCTURE_TYPE_SEMAPHORE_TYPE_CREATE_INFO,
+        .semaphoreType = VK_SEMAPHORE_TYPE_TIMELINE,
+        .initialValue = 0,
+    };
+    const VkSemaphoreCreateInfo ti{.sType = VK_STRUCTURE_TYPE_SEMAPHORE_CREATE_INFO, .pNext = &timelineType};
+    if ((r = vkCreateSemaphore(device, &ti, nullptr, &timeline)) != VK_SUCCESS)
+        return toResult(r);
     pipelineCachePath = options.pipelineCachePath;
     loadPipelineCache();
 
@@ -352,6 +367,8 @@ VulkanDevice::~VulkanDevice()
         if (pipelineCache)
             vkDestroyPipelineCache(device, pipelineCache, nullptr);
         vkDestroySampler(device, defaultSampler, nullptr);
+        if (timeline)
+            vkDestroySemaphore(device, timeline, nullptr);
         vkDestroyPipelineLayout(device, pipelineLayout, nullptr);
         vkDestroyDescriptorSetLayout(device, setLayout, nullptr);
         vkDestroyDevice(device, nullptr);
@@ -364,6 +381,28 @@ VulkanDevice::~VulkanDevice()
     }
     if (instance)
         vkDestroyInstance(instance, nullptr);
+}
+
+const uint8_t* VulkanDevice::waitStaging(Staging& staging)
+{
+    auto& s = static_cast<VulkanStaging&>(staging);
+    const uint64_t serial = s.writtenSerial.load(std::memory_order_acquire);
+    const VkSemaphoreWaitInfo wi{
+        .sType = VK_STRUCTURE_TYPE_SEMAPHORE_WAIT_INFO,
+        .semaphoreCount = 1,
+        .pSemaphores = &timeline,
+        .pValues = &serial,
+    };
+    check(vkWaitSemaphores(device, &wi, UINT64_MAX), "vkWaitSemaphores");
+    if (!s.host.coherent) {
+        const VkMappedMemoryRange range{
+            .sType = VK_STRUCTURE_TYPE_MAPPED_MEMORY_RANGE,
+            .memory = s.host.memory,
+            .size = VK_WHOLE_SIZE,
+        };
+        vkInvalidateMappedMemoryRanges(device, 1, &range);
+    }
+    return s.host.mapped;
 }
 
 Context& VulkanDevice::context()

@@ -171,7 +171,9 @@ public:
     ~VulkanStaging() override;
     VulkanDevice& device;
     HostBuffer host;
-    uint64_t writtenSerial = 0; // the submission that holds the last copy into it
+    // The submission that holds the last copy into it (set on the context's
+    // thread before the copy is submitted, read by any thread that waits).
+    std::atomic<uint64_t> writtenSerial{0};
 };
 
 // ---------------------------------------------------------------------------
@@ -360,6 +362,7 @@ public:
     int32_t createShader(Stage stage, const void* spirv, size_t bytes, ShaderPtr* out) override;
     int32_t createSamplerState(const SamplerDesc& desc, SamplerStatePtr* out) override;
     int32_t createStaging(uint32_t width, uint32_t height, Format format, StagingPtr* out) override;
+    const uint8_t* waitStaging(Staging& staging) override;
     Context& context() override;
     MemoryCounters memory() const override;
     void resetMemoryPeak() override;
@@ -414,6 +417,8 @@ public:
     std::string pipelineCachePath;
     PFN_vkCmdPushDescriptorSetKHR pushDescriptorSet = nullptr;
     std::mutex queueMutex;
+    // Reaches a submission's serial once the device has run it.
+    VkSemaphore timeline = VK_NULL_HANDLE;
 
     std::atomic<uint64_t> recordingSerial{1};
     std::atomic<uint64_t> nextShaderId{1};

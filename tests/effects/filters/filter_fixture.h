@@ -79,6 +79,7 @@ public:
     {
         return inner_->createStaging(width, height, format, out);
     }
+    const uint8_t* waitStaging(Platform::Gpu::Staging& staging) override { return inner_->waitStaging(staging); }
     Platform::Gpu::Context& context() override { return inner_->context(); }
     Platform::Gpu::MemoryCounters memory() const override { return inner_->memory(); }
     void resetMemoryPeak() override { inner_->resetMemoryPeak(); }
