@@ -13,11 +13,16 @@ cbuffer Constant : register(b0)
     float vol;
 };
 
-float valueAt(int k)
+int valueCount()
 {
     uint w, h;
     values.GetDimensions(w, h);
-    if (k < 0 || k >= int(w))
+    return int(w);
+}
+
+float valueAt(int k, int count)
+{
+    if (k < 0 || k >= count)
         return 0;
     return values.Load(int3(k, 0, 0));
 }

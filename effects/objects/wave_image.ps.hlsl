@@ -3,9 +3,9 @@
 #include "wave_image.hlsli"
 
 // The row of sample k: 0 on the middle row, positive samples below it.
-int level(int k)
+int level(int k, int count)
 {
-    return int(trunc(float(res.y) * (0.5 + vol * valueAt(k))));
+    return int(trunc(float(res.y) * (0.5 + vol * valueAt(k, count))));
 }
 
 float4 main(float4 pos : SV_Position) : SV_Target
@@ -14,7 +14,8 @@ float4 main(float4 pos : SV_Position) : SV_Target
     if (!inCell(pos.xy * float2(res) / float2(size), cell))
         return float4(0, 0, 0, 0);
     const int i = cell.x, j = cell.y;
-    const int a = level(i - 1), b = level(i), c = level(i + 1), d = level(i + 2);
+    const int n = valueCount();
+    const int a = level(i - 1, n), b = level(i, n), c = level(i + 1, n), d = level(i + 2, n);
     if ((b <= j && j <= c + 1) || (c <= j && j <= b + 1))
         return color;
     float base = 0;

@@ -12,7 +12,7 @@ float4 main(float4 pos : SV_Position) : SV_Target
     int2 cell;
     if (!inCell(float2(pos.x * float(res.x) / float(size.x), row), cell))
         return float4(0, 0, 0, 0);
-    const int level = int(trunc(float(res.y) * vol * valueAt(cell.x)));
+    const int level = int(trunc(float(res.y) * vol * valueAt(cell.x, valueCount())));
 #ifdef WAVE_MIRROR
     const bool lit = cell.y <= level;
 #else
