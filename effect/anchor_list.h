@@ -115,6 +115,7 @@ public:
     const void* owner = nullptr;                 // the registering effect, identity only
     Math::float4 colour;                         // coloured markers and lines (r, g, b, a)
     const void* bitmap = nullptr;                // icon of the object frame button
+    int32_t bitmapIndex = -1;                    // or its entry of the theme's bitmap list
     std::vector<Math::float2> points;            // normalised device coordinates
     std::vector<Math::float2> cornerPoints;      // snapping references of object areas
     std::string label;                           // script anchors
@@ -131,6 +132,7 @@ public:
         Drag = 1,
         Activate = 2,     // a click
         AltActivate = 3,  // the preview's alternative activation
+        CameraDrag = 4,   // a right-button drag on the camera handle
     };
     struct Offset {
         int32_t x = 0, y = 0;
@@ -154,6 +156,9 @@ public:
     int32_t valueCount = 0;
     Offset dragOffset; // pixels since the drag began (x right, y down)
     Offset dragStep;   // change of dragOffset since the previous step
+    // The modifier keys held at this step, as the preview reads them.
+    bool shiftKey = false;
+    bool controlKey = false;
 };
 
 class AnchorList {

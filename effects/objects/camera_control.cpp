@@ -8,6 +8,8 @@
 #include "render/control_view.h"
 #include "render/render_video_worker.h"
 
+#include "effects/objects/camera_guide.ps.glsl.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -64,6 +66,13 @@ CameraControl::CameraControl()
 }
 
 std::shared_ptr<EffectBase> CameraControl::create() { return std::make_shared<CameraControl>(); }
+
+CameraControl::CommonResource::CommonResource()
+{
+    guideShader.loadFromMemory(camera_guide_ps_glsl, sizeof(camera_guide_ps_glsl));
+    const float white[4] = {1, 1, 1, 1};
+    Media::ConstantBufferCommon::create(colour, white, sizeof(white));
+}
 
 void CameraControl::createCommonResource() { common = std::make_shared<CommonResource>(); }
 
@@ -201,15 +210,17 @@ void CameraControl::controlVideo(Render::RenderObject& object)
         return;
     }
 
-    // Second pass. A companion the objects never made holds nothing to light
-    // or resolve: the pass over it is skipped.
+    // Second pass. A companion nothing made holds nothing to light or
+    // resolve: the pass over it is skipped.
     const auto companions = frame.getCompanions();
     if (!frame.getLights().empty() && companions[3]) {
         float3 rays[4];
         makeFrustumRays(frameWidth(object), frameHeight(object), sourceCamera(object, record), rays);
         shader.applyLights(frame, rays);
     }
-    if (companions[1])
+    if (object.anchors)
+        drawGuides(object);
+    if (frame.getCompanions()[1])
         shader.resolveTransparent(frame);
     object.collectFilterObjects(MediaType::Camera);
     object.controlFilterEffects();

@@ -4,7 +4,8 @@
 // frame: before the objects of its range (the camera state and the
 // view-projection those objects are drawn with) and after them (lighting,
 // guides, the transparency resolve and the camera effects such as the light
-// bloom).
+// bloom). In the preview it adds a view-mode button, an orbit/zoom/pan
+// handle and guides (camera_guides.cpp).
 //
 // Everything a frame works out lives in the frame's record of the camera
 // object (Render::ControlView), never in the effect.
@@ -13,10 +14,13 @@
 #include "effect/move_effect.h"
 #include "effects/objects/output_shader_effect.h"
 #include "media/pixel_shader.h"
+#include "media/vertex_list.h"
 #include "project/model/camera_state.h"
 #include "render/effect_names.h"
 
+#include <array>
 #include <memory>
+#include <vector>
 
 namespace Render { class ControlView; }
 
@@ -27,8 +31,17 @@ public:
     static constexpr const wchar_t* Name = Render::EffectName::CameraControl;
     using CameraState = Edit::CameraState;
 
-    // What every camera shares.
+    // The guide-line shader and its colour (float r, g, b, a), shared by every camera.
     struct CommonResource {
+        CommonResource();
+        Media::PixelShader guideShader;
+        Media::ConstantBufferCommon colour;
+    };
+    // A guide segment between two points of the scene, its width in pixels and colour.
+    struct GuideLine {
+        Math::float3 a, b;
+        float width;
+        std::array<float, 4> colour;
     };
 
     CameraControl();
@@ -47,6 +60,32 @@ public:
     // The drawing state moved by X, Y, Z (where the camera stands).
     Render::RenderObject::DrawState getOutputView(Render::RenderObject& object) override;
     EffectItemLayerRange* getLayerRange() override { return &layerRange; }
+
+    // ---- preview aids (camera_guides.cpp) ----
+    // The target marker, the view-mode button, the camera handle and, in free
+    // view, the camera's own points; after the second pass of a preview frame.
+    void createAnchor(Render::RenderObject& object, int width, int height) override;
+    // The view-mode button, the handle's drag (kind 4), else the point handles.
+    bool anchorEvent(Anchor::AnchorEvent& event) override;
+    // Orbit, zoom (Ctrl) or pan (Shift) about the target, or move along a
+    // target that follows the camera. Runs inside the preview's step
+    // transaction, which holds the project exclusively: the free-view camera
+    // and the items change together, and no render reads half of them.
+    void dragCamera(Anchor::AnchorEvent& event);
+    // Whether a drag of the handle at that point may write the position and
+    // target items (a point between values they do not hold may not).
+    bool isCameraDragAllowed(int pointId, const Edit::Object& object) const;
+    // The guides of a preview frame, drawn in the second pass: the camera
+    // grid, the target axes and, in free view, the real camera's frustum.
+    void drawGuides(Render::RenderObject& object);
+    // The lines of those guides (the frustum's faces apart).
+    std::vector<GuideLine> getGuideLines(const Render::RenderObject& object, Render::ControlView& record) const;
+    // The four vertices of a guide line's strip through the view-projection
+    // over a width x height frame: the segment cut at the near plane, widened
+    // by the line's width across its screen direction. False when nothing of
+    // it lies in front of the camera.
+    static bool makeGuideQuad(const Math::float4x4& viewProjection, const GuideLine& line, int width, int height,
+                              Media::XYZ_UV out[4]);
 
     // ---- the camera ----
     // Camera position plus target offset when the target layer is the

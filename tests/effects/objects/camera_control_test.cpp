@@ -25,7 +25,7 @@ using Math::float4;
 
 class CameraControlTest : public ControlTest::ControlFixture {
 protected:
-    // The bounding box of the pixels whose red channel is above half.
+    // The bounding box of the red pixels (guides of preview frames are grey or white).
     struct Box {
         int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
     };
@@ -34,7 +34,7 @@ protected:
         Box b;
         for (int y = 0; y < Height; ++y)
             for (int x = 0; x < Width; ++x)
-                if (pixel(p, x, y)[0] > 0.5f) {
+                if (pixel(p, x, y)[0] > 0.5f && pixel(p, x, y)[1] < 0.3f) {
                     b.left = std::min(b.left, x);
                     b.top = std::min(b.top, y);
                     b.right = std::max(b.right, x);
