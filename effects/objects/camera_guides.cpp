@@ -122,7 +122,6 @@ void CameraControl::createAnchor(Render::RenderObject& object, int width, int he
     const float3 p = xyz(source.position), t = xyz(source.target), d = p - t;
     AnchorItem& handle = list.items.emplace_back(Anchor::Shape::CameraView, Flag::CameraView, object.object, self,
                                                  pointAtFrame(camera, object.frame));
-    handle.owner = this;
     handle.matrix = record.viewProjection;
     handle.dragVector1 = {static_cast<float>(targetX.getValue(object)), static_cast<float>(targetY.getValue(object)),
                           static_cast<float>(targetZ.getValue(object)), 1};

@@ -366,13 +366,13 @@ TEST_F(CameraPreviewTest, GuidesArtefact)
     picture(3, 0, 99, ControlTest::Blue, 150, -60, 96, -200);
     const Picture own = renderPlan(10, &anchors);
     ASSERT_TRUE(ControlTest::finitePicture(own));
-    ControlTest::saveArtefact(own, 320, 180, "camera_guides.png");
+    TestKit::saveArtefact(own, 320, 180, "camera_guides.png");
     worker->cameraFreeView = 1;
     scene->displayCamera.position = {1400, -900, -1800, 1};
     scene->displayCamera.target = {0, 0, 0, 1};
     const Picture free = renderPlan(10, &anchors);
     ASSERT_TRUE(ControlTest::finitePicture(free));
-    ControlTest::saveArtefact(free, 320, 180, "camera_free_view.png");
+    TestKit::saveArtefact(free, 320, 180, "camera_free_view.png");
 }
 
 } // namespace

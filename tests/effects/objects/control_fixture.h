@@ -10,8 +10,7 @@
 #include "media/image_service.h"
 #include "media/render_buffer.h"
 #include "media/resource_service.h"
-#include "platform/imaging/image_codec.h"
-#include "tests/support/test_support.h"
+#include "tests/media/picture_artefact.h"
 #include "render/control_view.h"
 #include "tests/render/render_fixture.h"
 
@@ -127,21 +126,6 @@ protected:
 
     Pixel pixel(const Picture& p, int x, int y) const { return p[size_t(y) * Width + x]; }
 };
-
-// Writes a premultiplied picture as a PNG under the build's artefacts for a person to look at.
-inline void saveArtefact(const Picture& p, int width, int height, const std::string& name)
-{
-    std::vector<uint8_t> bytes(p.size() * 4);
-    for (size_t i = 0; i < p.size(); ++i)
-        for (int c = 0; c < 4; ++c) {
-            const float v = std::isfinite(p[i][c]) ? std::clamp(p[i][c], 0.0f, 1.0f) : 0.0f;
-            bytes[i * 4 + (c == 3 ? 3 : 2 - c)] = static_cast<uint8_t>(std::lround(v * 255));
-        }
-    const std::string path = TestKit::artefactDir() + "/" + name;
-    EXPECT_TRUE(Platform::Imaging::encodeFile(path, Platform::Imaging::Container::Png, bytes.data(), width, height,
-                                              size_t(width) * 4, Platform::Imaging::PixelLayout::BgraPremultiplied, -1))
-        << path;
-}
 
 // Whether every channel of every pixel is a finite number.
 inline bool finitePicture(const Picture& p)
