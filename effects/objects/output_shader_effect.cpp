@@ -286,17 +286,22 @@ void OutputShaderEffect::drawPolygon(const DrawState& state, Media::ResourceBuff
 
 void OutputShaderEffect::applyLights(Media::RenderBuffer& frame, const Math::float3 view[4])
 {
+    // Of the first 8 records, ambient ones only feed the ambient term, which is
+    // summed here; the directional ones go to the shader, packed to the front
+    // so that its loop runs once per directional light.
     Media::LightConstant lights;
     const auto& records = frame.getLights();
-    lights.lightNum = static_cast<int32_t>(std::min<size_t>(records.size(), 8));
+    const size_t used = std::min<size_t>(records.size(), 8);
     float remainder = 1.0f;
     float ambient[3] = {0, 0, 0};
-    for (int32_t i = 0; i < lights.lightNum; ++i) {
-        std::memcpy(&lights.source[i], records[size_t(i)].data(), sizeof(Media::LightSource));
-        const Media::LightSource& light = lights.source[i];
+    for (size_t i = 0; i < used; ++i) {
+        Media::LightSource light;
+        std::memcpy(&light, records[i].data(), sizeof(light));
         if (light.type == 0)
             for (int c = 0; c < 3; ++c)
                 ambient[c] += light.color[c];
+        else if (light.type == 1)
+            lights.source[lights.lightNum++] = light;
         remainder *= light.color[3];
     }
     for (int c = 0; c < 3; ++c)

@@ -38,7 +38,9 @@ float4 main(float4 pos : SV_Position, [[vk::location(0)]] float3 view : NORMAL) 
             continue;
         float3 L = source[2 * i].yzw;
         float3 H = unit(V + L);
-        float F = 0.04 + 0.96 * pow(1 - saturateSafe(dot(H, L)), 5);
+        float m = 1 - saturateSafe(dot(H, L));
+        float m2 = m * m;
+        float F = 0.04 + 0.96 * (m2 * m2 * m); // (1 - HdotL)^5 without pow's log and exp
         float NdotL = saturateSafe(dot(N, L));
         float NdotH = saturateSafe(dot(N, H));
         float q = NdotH * NdotH * (a2 - 1) + 1;
