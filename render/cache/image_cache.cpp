@@ -59,7 +59,9 @@ ImageCache::ImageCache(Plugin::InputService* inputService, Event::EventService* 
     if (System::Config::iniFile)
         settings.load(*System::Config::iniFile);
     cache.setLimit(static_cast<int64_t>(imageCacheSize) << 20);
-    cache.worker.semaphore.setMax(QueueBound);
+    // The files decode side by side, each on one thread at a time.
+    cache.runOnThreads("ImageDecode", System::LoadPool::defaultThreads(), QueueBound,
+                       [](const ImageCacheKey& key) { return uint64_t(std::hash<std::wstring>()(key.name)); });
     if (events) {
         events->sceneChanged.push_back([alive = token.alive](int id) {
             if (*alive)
@@ -190,6 +192,18 @@ void ImageCache::preloadMovieImage(const std::wstring& path, unsigned track, dou
         return;
     const ImageCacheKey key{name, file->timeToFrame(seconds)};
     cache.preload(key, loader(key));
+    // A movie asked for frame after frame: its next frame decodes meanwhile.
+    bool sequential;
+    {
+        std::lock_guard lock(aheadMutex);
+        int& last = lastAhead[name];
+        sequential = last == key.number - 1;
+        last = key.number;
+    }
+    if (sequential && key.number + 1 < file->frameCount) {
+        const ImageCacheKey next{name, key.number + 1};
+        cache.preload(next, loader(next));
+    }
 }
 
 void ImageCache::sceneChanged(int sceneId)

@@ -1,16 +1,20 @@
 #pragma once
 // The image cache: decoded pictures for the renderer (still images, frames of
 // video files, frames of other scenes), one pre-load cache of them keyed by
-// (name, frame). Files are read through the input service on the cache's
-// worker; frames of other scenes are rendered by the video worker's planning
-// thread and handed in when finished. Also the names of the cache keys that
-// the audio and waveform caches share.
+// (name, frame). Files are read through the input service on a few decode
+// threads, different files at once and each file's frames in turn, and a
+// movie asked for frame after frame has its next frame decoded ahead; frames
+// of other scenes are rendered by the video worker's planning thread and
+// handed in when finished. Also the names of the cache keys that the audio
+// and waveform caches share.
 #include "core/config.h"
 #include "render/cache/cache_key.h"
 #include "render/cache/pre_load_cache.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 
 namespace Edit { class Scene; }
 namespace Event { class EventService; }
@@ -86,6 +90,10 @@ private:
 
     System::Config::Int imageCacheSizeValue{settings, "ImageCacheSize", &imageCacheSize, 768};
     ListenerToken token{this};
+    // The frame of each movie last asked for ahead: a movie read frame after
+    // frame has its next frame decoded ahead too.
+    std::mutex aheadMutex;
+    std::unordered_map<std::wstring, int> lastAhead;
 };
 
 // Bytes of pixel memory: an image cache entry's size.

@@ -1,7 +1,7 @@
 #pragma once
 // A cache of decoded media values under a budget: a missing value is loaded
-// on the cache's own worker thread, and every thread that asks for the same
-// key waits on one shared load. Least recently used entries go first once
+// on the cache's own worker thread (or its owner's few load threads), and
+// every thread that asks for the same key waits on one shared load. Least recently used entries go first once
 // the total size passes the limit. Producers outside the cache (renders of
 // other scenes) hand finished values in with put.
 //
@@ -9,6 +9,7 @@
 // held while a loader runs, while a load is submitted, or while a caller waits.
 #include "core/sync.h"
 #include "core/worker_thread.h"
+#include "render/cache/load_pool.h"
 
 #include <cstdint>
 #include <functional>
@@ -177,6 +178,8 @@ public:
     void clear()
     {
         worker.wait();
+        if (pool_)
+            pool_->wait();
         std::lock_guard lock(mutex);
         index.clear();
         entries.clear();
@@ -192,6 +195,8 @@ public:
             stopped = true;
         }
         worker.stop();
+        if (pool_)
+            pool_->stop();
         std::lock_guard lock(mutex);
         for (auto& [key, task] : pending)
             task->event.set();
@@ -226,6 +231,16 @@ public:
     // Runs the loads one at a time; its owner bounds its queue
     // (worker.semaphore.setMax) and may wait for it.
     Worker::WorkerThread worker{"PreLoadCache"};
+
+    // Called by the owner before the first load: the loads run on `threads`
+    // threads named `name` instead of the worker, those of one strand (the
+    // strand of their key) one after another, those of different strands at
+    // once; at most `bound` wait to run.
+    void runOnThreads(const char* name, int threads, int bound, std::function<uint64_t(const Key&)> strandOf)
+    {
+        pool_ = std::make_unique<LoadPool>(name, threads, bound);
+        strandOf_ = std::move(strandOf);
+    }
 
 private:
     struct Entry {
@@ -307,7 +322,10 @@ private:
     void submitLoad(const Key& key, std::shared_ptr<LoadTask> task, Loader loader)
     {
         auto job = std::make_shared<LoadJob>(*this, key, std::move(task), std::move(loader));
-        worker.request(0, [job] { job->run(); });
+        if (pool_)
+            pool_->submit(strandOf_(key), [job] { job->run(); });
+        else
+            worker.request(0, [job] { job->run(); });
     }
 
     // Releases the waiters of this load's own task when the key is still
@@ -330,6 +348,8 @@ private:
     int64_t limit = 0;
     int64_t total = 0;
     bool stopped = false;
+    std::unique_ptr<LoadPool> pool_;
+    std::function<uint64_t(const Key&)> strandOf_;
 };
 
 } // namespace System

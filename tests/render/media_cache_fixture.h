@@ -19,6 +19,7 @@
 #include "render/cache/waveform_cache.h"
 #include "tests/render/audio_fixture.h"
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -47,6 +48,10 @@ struct ToneTable {
     std::mutex mutex;
     std::map<std::wstring, Tone> tones;
     std::atomic<int> videoReads{0}, audioReads{0};
+    // Picture reads under way, in all and by file, and the most of one file at once.
+    std::atomic<int> readingVideo{0};
+    std::map<std::wstring, int> readingFile;
+    int mostOfOneFile = 0;
     // While set, every read waits for it to open.
     std::shared_ptr<Sync::Event> gate;
     Sync::Event readStarted; // set by every read as it begins
@@ -59,7 +64,7 @@ inline ToneTable& toneTable()
 
 class ToneFile : public Plugin::InputFile {
 public:
-    ToneFile(Tone tone, int track) : tone(std::move(tone)), track(track)
+    ToneFile(Tone tone, int track, std::wstring name) : tone(std::move(tone)), track(track), name(std::move(name))
     {
         flags = FlagVideo | FlagAudio;
         frameCount = 10;
@@ -86,8 +91,19 @@ public:
     }
     std::shared_ptr<Media::ImageBuffer> readVideo(int frame) override
     {
-        ++toneTable().videoReads;
+        ToneTable& table = toneTable();
+        ++table.videoReads;
+        {
+            std::lock_guard lock(table.mutex);
+            table.mostOfOneFile = std::max(table.mostOfOneFile, ++table.readingFile[name]);
+        }
+        ++table.readingVideo;
         waitForGate();
+        --table.readingVideo;
+        {
+            std::lock_guard lock(table.mutex);
+            --table.readingFile[name];
+        }
         auto image = Media::ImageBuffer::create(Media::Format::B8G8R8A8Unorm, 1, 1);
         image->row(0)[0] = static_cast<uint8_t>(frame + 10 * track);
         return image;
@@ -112,6 +128,7 @@ public:
     }
     Tone tone;
     int track;
+    std::wstring name; // path and track
 };
 
 class ToneReader : public Plugin::InputPlugin {
@@ -128,7 +145,7 @@ public:
         auto found = toneTable().tones.find(path);
         if (found == toneTable().tones.end())
             return nullptr;
-        return std::make_shared<ToneFile>(found->second, track);
+        return std::make_shared<ToneFile>(found->second, track, path + L"|" + std::to_wstring(track));
     }
 };
 
@@ -148,6 +165,9 @@ protected:
         table.tones.clear();
         table.videoReads = 0;
         table.audioReads = 0;
+        table.readingVideo = 0;
+        table.readingFile.clear();
+        table.mostOfOneFile = 0;
         table.gate.reset();
         table.readStarted.reset();
     }

@@ -75,6 +75,43 @@ TEST_F(MediaCache, MovieFramesAreKeyedByTrackAndFrame)
               "invalid track index");
 }
 
+TEST_F(MediaCache, MoviesDecodeSideBySideEachInTurnAndAheadWhenReadInOrder)
+{
+    const std::wstring files[3] = {L"/m/a.tone", L"/m/b.tone", L"/m/c.tone"};
+    for (const std::wstring& f : files)
+        addTone(f, {});
+    closeGate();
+    TestKit::finishWithin(20000, [&] {
+        // Frames 0, 1, 2 of each movie asked for in order, as frames render.
+        for (int frame = 0; frame < 3; ++frame)
+            for (const std::wstring& f : files)
+                images().preloadMovieImage(f, 0, frame / 30.0);
+        // All three movies are being read at once while the gate holds them.
+        while (toneTable().readingVideo.load() < 3)
+            std::this_thread::yield();
+        openGate();
+        for (const std::wstring& f : files)
+            for (int frame = 0; frame < 3; ++frame) {
+                auto image = images().getMovieImage(f, 0, frame / 30.0);
+                ASSERT_TRUE(image);
+                EXPECT_EQ(image->row(0)[0], frame);
+            }
+        // The frame after them was read ahead; a movie asked out of order is not.
+        for (const std::wstring& f : files) {
+            auto ahead = images().cache.findOrWait({f, 3});
+            ASSERT_TRUE(ahead);
+            EXPECT_EQ(ahead->row(0)[0], 3);
+        }
+        images().preloadMovieImage(files[0], 0, 7 / 30.0);
+        images().preloadMovieImage(files[0], 0, 5 / 30.0);
+        EXPECT_TRUE(images().cache.findOrWait({files[0], 5}));
+    }, "three movies");
+    EXPECT_EQ(toneTable().videoReads, 14);
+    EXPECT_EQ(toneTable().mostOfOneFile, 1);
+    EXPECT_FALSE(images().cache.find({files[0], 8}));
+    EXPECT_FALSE(images().cache.find({files[0], 6}));
+}
+
 TEST_F(MediaCache, SceneNamesFramesAndSceneChanges)
 {
     Edit::Scene& s3 = *edit->project.getScene(3);

@@ -1,6 +1,7 @@
 // The pre-load cache: shared loads, order and eviction, claims released by
 // put, and the failure paths (throwing and empty loads, a stale load ending
-// after the key was loaded again, gets during and after stop).
+// after the key was loaded again, gets during and after stop), and loads on
+// a few threads: different strands at once, each strand in turn.
 #include "render/cache/cache_key.h"
 #include "render/cache/pre_load_cache.h"
 #include "tests/support/test_support.h"
@@ -8,10 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <latch>
 #include <list>
+#include <map>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -224,5 +229,71 @@ TEST_F(PreLoadCacheTest, StopReleasesWaitersAndLaterGetsAnswerAtOnce)
         EXPECT_FALSE(cache.get(key(11), nullptr));
         cache.preload(key(12), loader(key(12), 12));
         EXPECT_EQ(loads, 0);
+    });
+}
+
+TEST_F(PreLoadCacheTest, LoadThreadsRunStrandsAtOnceAndEachStrandInTurn)
+{
+    // Keys named alike share a strand; three strands on three threads.
+    cache.runOnThreads("TestLoads", 3, 16, [](const CacheKey& k) { return uint64_t(std::hash<std::wstring>()(k.name)); });
+    const wchar_t* names[3] = {L"a.avi", L"b.avi", L"c.avi"};
+    std::latch together(3);
+    std::mutex mutex;
+    std::map<std::wstring, int> running, most;
+    std::map<std::wstring, std::vector<int>> ran;
+    auto load = [&](const CacheKey& k, bool meet) {
+        return [&, k, meet] {
+            {
+                std::lock_guard lock(mutex);
+                most[k.name] = std::max(most[k.name], ++running[k.name]);
+                ran[k.name].push_back(k.number);
+            }
+            // The first load of each strand returns only once all three run:
+            // one thread for all would never get past here.
+            if (meet)
+                together.arrive_and_wait();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            {
+                std::lock_guard lock(mutex);
+                --running[k.name];
+            }
+            cache.put(k, value(k.number), 1);
+        };
+    };
+    within([&] {
+        for (int n = 0; n < 4; ++n)
+            for (const wchar_t* name : names)
+                cache.preload(key(n, name), load(key(n, name), n == 0));
+        for (const wchar_t* name : names)
+            for (int n = 0; n < 4; ++n)
+                EXPECT_EQ(*cache.get(key(n, name), nullptr), n);
+        cache.clear(); // waits for the threads to be idle
+    });
+    for (const wchar_t* name : names) {
+        EXPECT_EQ(most[name], 1) << "one file read by two threads at once";
+        EXPECT_EQ(ran[name], (std::vector<int>{0, 1, 2, 3}));
+    }
+
+    // Stopping with a load running and one queued behind it on its strand:
+    // the waiter of the queued one is released, and nothing loads after.
+    within([&] {
+        std::latch entered(1), release(1);
+        cache.preload(key(0, L"d.avi"), [&] {
+            entered.count_down();
+            release.wait();
+        });
+        entered.wait();
+        cache.preload(key(1, L"d.avi"), loader(key(1, L"d.avi"), 1));
+        Value queued = value(-1);
+        std::thread waiter([&] { queued = cache.findOrWait(key(1, L"d.avi")); });
+        std::thread stopper([&] { cache.stop(); });
+        for (int i = 0; cache.claim(key(i, L"e.avi")); ++i) // until the stop has begun
+            std::this_thread::yield();
+        release.count_down();
+        stopper.join();
+        waiter.join();
+        EXPECT_TRUE(!queued || *queued == 1);
+        EXPECT_FALSE(cache.get(key(2, L"d.avi"), loader(key(2, L"d.avi"), 2)));
+        EXPECT_LE(loads, 1);
     });
 }
