@@ -4,6 +4,7 @@
 // between them, and the free view of preview frames.
 #include "effect/movement.h"
 #include "effects/objects/camera_control.h"
+#include "effects/objects/scene_change.h"
 #include "render/control_view.h"
 #include "tests/effects/objects/control_fixture.h"
 
@@ -218,6 +219,24 @@ TEST_F(CameraControlTest, TheFreeViewShowsOnlyInPreviewFrames)
     EXPECT_FLOAT_EQ(redCentre(renderPlan(0)).first, 0);
     worker->cameraFreeView = 0;
     EXPECT_FLOAT_EQ(redCentre(renderPlan(0, &anchors)).first, 0);
+}
+
+TEST_F(CameraControlTest, APreRenderOfTheFrameBeforeLeavesThisFramesCamera)
+{
+    // The camera moves one pixel a frame; a scene change below it renders the
+    // layers above it at the frame before while this frame's objects still
+    // wait to be drawn with this frame's camera.
+    CameraControl& camera = controlAt<CameraControl>(0, 0, 20);
+    camera.x.setMovement(Effect::EffectService::findMovementInstance(L"直線移動"));
+    camera.x.resizeValues(2);
+    camera.x.setValue(0, 0);
+    camera.x.setValue(20, 1);
+    picture(1, 0, 20, Red, 0, 0, 4);
+    camera.targetLayer.setValue(1, 0); // its own layer: the target moves along
+    EXPECT_FLOAT_EQ(redCentre(renderPlan(9)).first, -9);
+    EXPECT_FLOAT_EQ(redCentre(renderPlan(10)).first, -10);
+    controlAt<Effect::SceneChange>(2, 10, 10); // one frame long: the after picture whole
+    EXPECT_FLOAT_EQ(redCentre(renderPlan(10)).first, -10);
 }
 
 } // namespace
