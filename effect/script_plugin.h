@@ -2,10 +2,14 @@
 // A script engine and one run of a script on it. The engines register in the
 // script service; effects and movements whose behaviour comes from a script
 // ask their engine for an instance per run.
+#include <cstdint>
 #include <memory>
 #include <string>
 
-namespace Media { class ResourceBuffer; }
+namespace Media {
+class ImageBuffer;
+class ResourceBuffer;
+} // namespace Media
 namespace Effect {
 class EffectBase;
 class EffectItemNumber;
@@ -74,6 +78,17 @@ public:
     const Effect::ScriptMovement* movement = nullptr;
     const Effect::EffectItemNumber* trackItem = nullptr;
     const Render::SectionPosition* targetSection = nullptr;
+
+    // The state the drawing, buffer and pixel functions keep for the run.
+    std::shared_ptr<Media::ResourceBuffer> drawTarget; // empty: draw into the frame
+    // A straight-colour 8-bit BGRA copy of a picture for pixel reads, and the
+    // id of the texture it was read from.
+    std::shared_ptr<Media::ImageBuffer> readback;
+    uint64_t readbackKey = 0;
+    int pixelType = 0;    // 0 colour and alpha, 1 "rgb", 2 "yc"
+    int pixelSource = 0;  // 0 the object image, 1 the frame
+    int pixelTarget = 0;  // 0 the object image, 1 the frame
+    int pixelBlend = -1;  // -1: writes replace
 
 protected:
     ScriptPluginInstance() = default;

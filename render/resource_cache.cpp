@@ -2,6 +2,8 @@
 
 #include "media/resource_buffer.h"
 
+#include <algorithm>
+
 namespace Render {
 
 ResourceCache::ResourceCache(int64_t limit) : limit(limit)
@@ -41,6 +43,21 @@ void ResourceCache::evict()
         total -= entries.back().size;
         entries.pop_back();
     }
+}
+
+std::shared_ptr<Media::ResourceBuffer> ResourceCache::getOrCreate(const std::string& name, int width, int height)
+{
+    // Scripts ask for any size: clamp as the picture does before comparing or
+    // counting, so a stored picture is found again and the cost cannot wrap.
+    int64_t w = std::min<int64_t>(width, Media::ResourceBuffer::MaxSize);
+    int64_t h = std::min<int64_t>(height, Media::ResourceBuffer::MaxSize);
+    if (w < 1 || h < 1)
+        w = h = 0; // an empty picture
+    std::shared_ptr<Media::ResourceBuffer> buffer = findBuffer(name);
+    if (!buffer || buffer->getWidth() != w || buffer->getHeight() != h)
+        buffer = std::make_shared<Media::ResourceBuffer>(static_cast<int>(w), static_cast<int>(h));
+    put(name, buffer, w * h);
+    return buffer;
 }
 
 } // namespace Render

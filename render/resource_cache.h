@@ -3,6 +3,8 @@
 // different objects of a frame hand pictures to each other by name. Least
 // recently used entries go first once the pixels stored exceed the budget.
 // Used by the object thread of one request only: no lock.
+#include "core/hash.h"
+
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -29,6 +31,12 @@ public:
     std::shared_ptr<Media::ResourceBuffer> findBuffer(const std::string& name);
     // Drops least recently used entries while the total exceeds the budget.
     void evict();
+    // The picture of the name at that size (sides clamped to 16384 first; a
+    // side below 1 makes an empty picture):
+    // the stored one when its size is that, else a new working-format picture,
+    // not cleared. Either way it is stored again as the most recently used,
+    // counting width x height pixels.
+    std::shared_ptr<Media::ResourceBuffer> getOrCreate(const std::string& name, int width, int height);
 
     int64_t getTotal() const { return total; }
     size_t size() const { return entries.size(); }
@@ -40,7 +48,7 @@ private:
         std::string name;
     };
     std::list<Entry> entries; // most recently used first
-    std::unordered_map<std::string, std::list<Entry>::iterator> index;
+    std::unordered_map<std::string, std::list<Entry>::iterator, System::Fnv1aHasher> index;
     int64_t limit;
     int64_t total = 0;
 };

@@ -8,6 +8,7 @@
 #include "io/output/output_service.h"
 #include "project/model/object.h"
 #include "render/render_object.h"
+#include "script/functions/function_bodies.h"
 #include "script/lua_instance.h"
 
 #include <cstdarg>
@@ -213,16 +214,34 @@ int getinfo(Lua::lua_State* L)
 
 } // namespace
 
+namespace F = ScriptFunctions;
+
 const Lua::luaL_Reg GlobalFunctions[] = {
+    {"OR", function<F::bitOr>},
+    {"AND", function<F::bitAnd>},
+    {"XOR", function<F::bitXor>},
+    {"SHIFT", function<F::shift>},
+    {"RGB", function<F::rgb>},
+    {"HSV", function<F::hsv>},
     {"mes", function<mes>},
     {"rand", function<rand>},
+    {"rotation", function<F::rotation>},
     {"debug_print", function<debugPrint>},
     {nullptr, nullptr},
 };
 
 const Lua::luaL_Reg ObjectFunctions[] = {
+    {"getpoint", function<F::getpoint>},
     {"mes", function<mes>},
     {"rand", function<rand>},
+    {"interpolation", function<F::interpolation>},
+    {"effect", function<F::effect>},
+    {"setoption", function<F::setoption>},
+    {"getoption", function<F::getoption>},
+    {"getvalue", function<F::getvalue>},
+    {"getpixeldata", function<F::unsupported>},
+    {"putpixeldata", function<F::unsupported>},
+    {"filter", function<F::unsupported>},
     {"getinfo", function<getinfo>},
     {nullptr, nullptr},
 };

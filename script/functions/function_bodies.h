@@ -1,0 +1,28 @@
+#pragma once
+// The bodies of the script functions, one family per file of this folder. The
+// registration tables (script/script_functions.cpp) wrap each in its
+// trampoline; every body follows the rule written there.
+#include "script/lua_api.h"
+
+namespace Plugin::ScriptFunctions {
+
+// Numbers, colours and geometry (number_functions.cpp).
+int bitOr(Lua::lua_State* L);
+int bitAnd(Lua::lua_State* L);
+int bitXor(Lua::lua_State* L);
+int shift(Lua::lua_State* L);
+int rgb(Lua::lua_State* L);
+int hsv(Lua::lua_State* L);
+int rotation(Lua::lua_State* L);
+int interpolation(Lua::lua_State* L);
+// Values, options and filter calls (value_functions.cpp).
+int getvalue(Lua::lua_State* L);
+int getpoint(Lua::lua_State* L);
+int getoption(Lua::lua_State* L);
+int setoption(Lua::lua_State* L);
+int effect(Lua::lua_State* L);
+
+// getpixeldata, putpixeldata and filter.
+int unsupported(Lua::lua_State* L);
+
+} // namespace Plugin::ScriptFunctions

@@ -1,0 +1,79 @@
+#include "script/functions/script_keywords.h"
+
+#include "core/failure.h"
+#include "core/hash.h"
+#include "core/log.h"
+#include "core/text.h"
+#include "effect/effect_item_number.h"
+#include "effects/objects/script_effect.h"
+#include "script/lua_instance.h"
+
+#include <cstdarg>
+#include <unordered_map>
+
+namespace Plugin {
+
+namespace ScriptKeywords {
+
+namespace {
+using Table = std::unordered_map<std::string_view, int, System::Fnv1aHasher>;
+
+const Table BlendNames = {
+    {"none", 0},        {"add", 1},         {"sub", 2},        {"mul", 3},        {"screen", 4},    {"overlay", 5},
+    {"light", 6},       {"dark", 7},        {"brightness", 8}, {"chroma", 9},     {"shadow", 10},   {"light_dark", 11},
+    {"diff", 12},       {"alpha_add", 20},  {"alpha_add2", 21}, {"alpha_max", 22}, {"alpha_sub", 23},
+};
+} // namespace
+
+int blendMode(std::string_view name)
+{
+    auto found = BlendNames.find(name);
+    return found == BlendNames.end() ? -1 : found->second;
+}
+
+std::string_view bufferName(std::string_view name)
+{
+    if (name == "frm")
+        return "framebuffer";
+    if (name == "tmp")
+        return "tempbuffer";
+    if (name == "obj")
+        return "object";
+    return name;
+}
+
+bool isCacheName(std::string_view name)
+{
+    return name.starts_with("cache:");
+}
+
+} // namespace ScriptKeywords
+
+const Effect::EffectItemNumber* getTrackItemByName(LuaInstance& run, const std::string& name)
+{
+    Effect::EffectBase& effect = run.getEffect();
+    auto* script = dynamic_cast<Effect::ScriptEffect*>(&effect);
+    if (!script)
+        return nullptr;
+    const bool digit = !name.empty() && name[0] >= '0' && name[0] <= '9';
+    const Effect::EffectItem* item = script->findParameter(digit ? "track" + name : "@local " + name);
+    if (!item || item->kind != Effect::EffectItemKind::Number)
+        return nullptr;
+    auto* number = dynamic_cast<const Effect::EffectItemNumber*>(item);
+    if (!number)
+        throw System::makeException("Effect::EffectItem::to", "invalid effect item type.", nullptr);
+    return number;
+}
+
+void logScript(const char* format, ...)
+{
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    System::formatNarrowV(buffer, sizeof buffer, format, args);
+    va_end(args);
+    const LuaInstance* run = LuaInstance::current();
+    System::Log::script(run && run->script ? run->script->name : std::wstring(), "%s", buffer);
+}
+
+} // namespace Plugin

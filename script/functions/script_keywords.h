@@ -1,0 +1,32 @@
+#pragma once
+// Keyword tables several script functions share (narrow names, hashed with
+// FNV-1a), and the run lookups the Part functions need beside the instance's.
+#include <string>
+#include <string_view>
+
+namespace Effect { class EffectItemNumber; }
+
+namespace Plugin {
+
+class LuaInstance;
+
+namespace ScriptKeywords {
+
+// The blend mode of a name ("add" 1, ..., "alpha_sub" 23); -1 for none.
+int blendMode(std::string_view name);
+// "frm", "tmp" and "obj" as "framebuffer", "tempbuffer" and "object".
+std::string_view bufferName(std::string_view name);
+bool isCacheName(std::string_view name);
+
+} // namespace ScriptKeywords
+
+// The number item a script names: "track" + name when the name begins with a
+// digit, else "@local " + name, among the running effect's parameters; null
+// when there is none or it is not a number. From a movement script: "not
+// effect script.".
+const Effect::EffectItemNumber* getTrackItemByName(LuaInstance& run, const std::string& name);
+
+// Logs the message as the running script's (type SCRIPT).
+void logScript(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+} // namespace Plugin
