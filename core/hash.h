@@ -11,9 +11,4 @@ using Platform::Os::Fnv1aBasis;
 using Platform::Os::fnv1a;
 using Platform::Os::fnv1aBytes;
 
-// The hasher of maps keyed by narrow names.
-struct Fnv1aHasher {
-    size_t operator()(std::string_view text) const { return static_cast<size_t>(fnv1a(text)); }
-};
-
 } // namespace System

@@ -4,6 +4,8 @@
 #include "core/text.h"
 #include "effect/effect_base.h"
 #include "effect/script_file_parser.h"
+#include "media/image_buffer.h"
+#include "media/pixel_shader.h"
 #include "media/resource_buffer.h"
 #include "project/model/object.h"
 #include "project/model/scene.h"
@@ -21,6 +23,7 @@ namespace {
 
 // ---- ScriptPluginInstance ----
 
+ScriptPluginInstance::ScriptPluginInstance() = default;
 ScriptPluginInstance::~ScriptPluginInstance() = default;
 
 void ScriptPluginInstance::executeEffect(const std::string&)

@@ -7,6 +7,7 @@
 #include <string>
 
 namespace Media {
+struct ConstantBufferCommon;
 class ImageBuffer;
 class ResourceBuffer;
 } // namespace Media
@@ -89,9 +90,11 @@ public:
     int pixelSource = 0;  // 0 the object image, 1 the frame
     int pixelTarget = 0;  // 0 the object image, 1 the frame
     int pixelBlend = -1;  // -1: writes replace
+    // The constants of the pixel writes, made at the first one.
+    std::unique_ptr<Media::ConstantBufferCommon> pixelConstants;
 
 protected:
-    ScriptPluginInstance() = default;
+    ScriptPluginInstance();
 };
 
 class ScriptPlugin {

@@ -48,7 +48,10 @@ private:
         std::string name;
     };
     std::list<Entry> entries; // most recently used first
-    std::unordered_map<std::string, std::list<Entry>::iterator, System::Fnv1aHasher> index;
+    struct NameHash {
+        size_t operator()(const std::string& name) const { return static_cast<size_t>(System::fnv1a(name)); }
+    };
+    std::unordered_map<std::string, std::list<Entry>::iterator, NameHash> index;
     int64_t limit;
     int64_t total = 0;
 };

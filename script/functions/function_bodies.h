@@ -22,6 +22,12 @@ int getoption(Lua::lua_State* L);
 int setoption(Lua::lua_State* L);
 int effect(Lua::lua_State* L);
 
+// Pixel access (pixel_functions.cpp).
+int getpixel(Lua::lua_State* L);
+int putpixel(Lua::lua_State* L);
+int copypixel(Lua::lua_State* L);
+int pixeloption(Lua::lua_State* L);
+
 // getpixeldata, putpixeldata and filter.
 int unsupported(Lua::lua_State* L);
 

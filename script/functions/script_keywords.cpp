@@ -16,7 +16,10 @@ namespace Plugin {
 namespace ScriptKeywords {
 
 namespace {
-using Table = std::unordered_map<std::string_view, int, System::Fnv1aHasher>;
+struct NameHash {
+    size_t operator()(std::string_view name) const { return static_cast<size_t>(System::fnv1a(name)); }
+};
+using Table = std::unordered_map<std::string_view, int, NameHash>;
 
 const Table BlendNames = {
     {"none", 0},        {"add", 1},         {"sub", 2},        {"mul", 3},        {"screen", 4},    {"overlay", 5},
