@@ -104,6 +104,19 @@ void ShaderCompile::compileFromMemory(ShaderBlob& out, const char* sourceName, c
             throw System::makeHresultException("D3DCompile", Place, Platform::Gpu::ErrorFail);
         throw System::makeException(Place, "D3DCompile() failed", result.log.c_str());
     }
+    // The front end declares every RWTexture2D<float4> as rgba32f; the pictures
+    // bound as storage images are in the working format (rgba16f).
+    std::vector<uint32_t>& words = result.spirv;
+    constexpr uint32_t OpTypeImage = 25, SampledStorage = 2, FormatRgba32f = 1, FormatRgba16f = 2;
+    for (size_t i = 5; i < words.size();) {
+        const uint32_t count = words[i] >> 16;
+        if (count == 0)
+            break;
+        if ((words[i] & 0xFFFF) == OpTypeImage && count >= 9 && i + 8 < words.size() &&
+            words[i + 7] == SampledStorage && words[i + 8] == FormatRgba32f)
+            words[i + 8] = FormatRgba16f;
+        i += count;
+    }
     out.resize(result.spirv.size() * 4);
     std::memcpy(out.data(), result.spirv.data(), out.size());
 }

@@ -55,7 +55,9 @@ CompileResult compileHlslHere(const std::string& source, const std::string& sour
     const int lengths[] = {static_cast<int>(source.size())};
     const char* names[] = {sourceName.c_str()};
     shader.setStringsWithLengthsAndNames(strings, lengths, names, 1);
-    shader.setEntryPoint(entryPoint.c_str());
+    // The source's entry function becomes the module's "main", the name every
+    // pipeline calls (scripts name their shaders' functions as they like).
+    shader.setEntryPoint("main");
     shader.setSourceEntryPoint(entryPoint.c_str());
     shader.setEnvInput(glslang::EShSourceHlsl, language, glslang::EShClientVulkan, 100);
     shader.setEnvClient(glslang::EShClientVulkan, glslang::EShTargetVulkan_1_3);

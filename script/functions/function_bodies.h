@@ -28,6 +28,23 @@ int putpixel(Lua::lua_State* L);
 int copypixel(Lua::lua_State* L);
 int pixeloption(Lua::lua_State* L);
 
+// Object image sources and buffers (buffer_functions.cpp).
+int load(Lua::lua_State* L);
+int setfont(Lua::lua_State* L);
+int copybuffer(Lua::lua_State* L);
+int clearbuffer(Lua::lua_State* L);
+
+// Script shaders (shader_functions.cpp).
+int pixelshader(Lua::lua_State* L);
+int computeshader(Lua::lua_State* L);
+
+// Drawing (draw_functions.cpp).
+int draw(Lua::lua_State* L);
+int drawpoly(Lua::lua_State* L);
+
+// Anchors (anchor_functions.cpp).
+int setanchor(Lua::lua_State* L);
+
 // getpixeldata, putpixeldata and filter.
 int unsupported(Lua::lua_State* L);
 

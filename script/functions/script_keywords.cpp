@@ -7,6 +7,7 @@
 #include "effect/effect_item_number.h"
 #include "effects/objects/script_effect.h"
 #include "script/lua_instance.h"
+#include "script/script_functions.h"
 
 #include <cstdarg>
 #include <unordered_map>
@@ -66,6 +67,23 @@ const Effect::EffectItemNumber* getTrackItemByName(LuaInstance& run, const std::
     if (!number)
         throw System::makeException("Effect::EffectItem::to", "invalid effect item type.", nullptr);
     return number;
+}
+
+std::vector<float> readNumberTable(Lua::lua_State* L, int index)
+{
+    std::vector<float> values;
+    const Lua::Api& api = LuaInstance::api();
+    if (api.lua_type(L, index) <= Lua::LUA_TNIL)
+        return values;
+    if (api.lua_type(L, index) != Lua::LUA_TTABLE)
+        ScriptCall::fail("bad argument #%d (table expected, got %s)", index, "no table");
+    const int table = index < 0 ? api.lua_gettop(L) + index + 1 : index;
+    api.lua_pushnil(L);
+    while (api.lua_next(L, table)) {
+        values.push_back(static_cast<float>(ScriptCall::checkNumber(L, -1)));
+        api.pop(L, 1);
+    }
+    return values;
 }
 
 void logScript(const char* format, ...)

@@ -3,6 +3,9 @@
 // FNV-1a), and the run lookups the Part functions need beside the instance's.
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "script/lua_api.h"
 
 namespace Effect { class EffectItemNumber; }
 
@@ -25,6 +28,10 @@ bool isCacheName(std::string_view name);
 // when there is none or it is not a number. From a movement script: "not
 // effect script.".
 const Effect::EffectItemNumber* getTrackItemByName(LuaInstance& run, const std::string& name);
+
+// The numbers of the table at the index in traversal order; empty for nil.
+// A value that is not a number raises the engine's argument error.
+std::vector<float> readNumberTable(Lua::lua_State* L, int index);
 
 // Logs the message as the running script's (type SCRIPT).
 void logScript(const char* format, ...) __attribute__((format(printf, 1, 2)));
