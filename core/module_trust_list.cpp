@@ -14,6 +14,12 @@ namespace Plugin {
 
 namespace {
 constexpr const wchar_t* FileName = L"%AppData%/module.ini";
+
+// Project keys begin with their absolute path; module keys are file names.
+bool isProjectKey(const std::wstring& key)
+{
+    return key.starts_with(L"/");
+}
 } // namespace
 
 ModuleTrustList::ModuleTrustList()
@@ -50,8 +56,9 @@ void ModuleTrustList::loadTrustList()
 
 void ModuleTrustList::saveTrustList()
 {
-    const bool current = std::all_of(entries.begin(), entries.end(),
-                                     [](const auto& e) { return e.second.used && !e.second.changed; });
+    const bool current = std::all_of(entries.begin(), entries.end(), [](const auto& e) {
+        return (e.second.used || isProjectKey(e.first)) && !e.second.changed;
+    });
     if (entries.empty() || current)
         return;
     const std::wstring file = path();
@@ -59,7 +66,7 @@ void ModuleTrustList::saveTrustList()
         System::Log::verbose("System::IniFile::Save::Save", L"saveFile : %s", file.c_str());
         std::string text;
         for (const auto& [key, entry] : entries) {
-            if (!entry.used)
+            if (!entry.used && !isProjectKey(key))
                 continue; // files gone from the folders are forgotten
             text += "[" + System::wideToUtf8(key) + "]\r\ntrust=" + std::to_string(entry.trust) + "\r\n";
         }
@@ -93,6 +100,32 @@ bool ModuleTrustList::confirmTrustFile(const System::FileName::FileInfo& file, c
     const size_t slash = file.path.find_last_of(L"/\\");
     const std::wstring name = slash == std::wstring::npos ? file.path : file.path.substr(slash + 1);
     return confirmTrustModule(name, folder, ask);
+}
+
+std::wstring ModuleTrustList::projectKey(const std::wstring& path, uint64_t codeHash)
+{
+    wchar_t hash[17];
+    System::formatWide(hash, 17, L"%016llx", static_cast<unsigned long long>(codeHash));
+    return path + L"|" + hash;
+}
+
+bool ModuleTrustList::confirmTrustProject(const std::wstring& path, uint64_t codeHash)
+{
+    const std::wstring key = projectKey(path, codeHash);
+    auto it = entries.find(key);
+    if (it != entries.end()) {
+        it->second.used = true;
+        if (it->second.trust != 0)
+            return true;
+    }
+    if (!askTrust(key))
+        return false;
+    // The answers for earlier states of the project are dropped.
+    const std::wstring prefix = path + L"|";
+    std::erase_if(entries, [&](const auto& e) { return e.first.starts_with(prefix) && e.first != key; });
+    entries[key] = {1, true, true};
+    saveTrustList();
+    return true;
 }
 
 bool ModuleTrustList::askTrust(const std::wstring& key)

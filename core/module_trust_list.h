@@ -6,6 +6,7 @@
 #include "core/file_name.h"
 #include "core/service.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 
@@ -37,6 +38,14 @@ public:
     // The trust check of a script file found in the script folder or one of its
     // sub-folders (folder is the sub-folder's name).
     bool confirmTrustFile(const System::FileName::FileInfo& file, const wchar_t* folder, bool ask = true);
+
+    // Whether the code a project file brings may run: the project is known by
+    // its path (absolute) and a hash of its code. An unknown pair is asked
+    // about; "yes" is remembered at once, replacing the answer for an older
+    // state of the same project. Project entries stay in the file when unused.
+    bool confirmTrustProject(const std::wstring& path, uint64_t codeHash);
+    // The key of a project's code: the path, "|" and the hash in hexadecimal.
+    static std::wstring projectKey(const std::wstring& path, uint64_t codeHash);
 
     // The trust prompt: true when the user chose to trust the key.
     static bool askTrust(const std::wstring& key);

@@ -4,6 +4,8 @@
 #include "core/file_name.h"
 #include "core/log.h"
 #include "core/text.h"
+#include "effects/objects/script_trust.h"
+#include "project/model/object.h"
 #include "effect/effect_types.h"
 #include "media/resource_buffer.h"
 
@@ -38,6 +40,14 @@ std::unique_ptr<Media::ResourceBuffer> runScriptPass(EffectBase& effect, Render:
                                                      const ScriptData* data, const std::string& text,
                                                      const char* place)
 {
+    // Code the project brought runs only once the project is allowed; till
+    // then the picture goes on as it came.
+    std::vector<std::wstring> code;
+    ScriptTrust::collectCode(effect, code);
+    for (const std::wstring& piece : code) {
+        if (!ScriptTrust::allows(piece, object.object.get(), place))
+            return picture;
+    }
     try {
         if (!data || !data->engine)
             throw System::makeException(place, "no script engine.", nullptr);

@@ -2,6 +2,8 @@
 
 #include "effect/effect_service.h"
 #include "effects/objects/script_edit.h"
+#include "effects/objects/script_trust.h"
+#include "project/edit/edit_service.h"
 #include "media/resource_buffer.h"
 
 namespace Effect {
@@ -75,6 +77,7 @@ void installScriptEffects()
         EffectService::ScriptClass::of<CameraScript>(),
         EffectService::ScriptClass::of<SceneChangeScript>(),
     };
+    Edit::EditService::projectLoaded = ScriptTrust::projectLoaded;
 }
 
 } // namespace Effect

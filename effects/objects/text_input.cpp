@@ -11,6 +11,7 @@
 #include "effect/movement.h"
 #include "effect/script_plugin.h"
 #include "effects/objects/input_movie_effect.h"
+#include "effects/objects/script_trust.h"
 #include "effects/objects/source_ui.h"
 #include "media/resource_buffer.h"
 #include "media/text_draw.h"
@@ -165,6 +166,10 @@ std::wstring TextInput::expandScript(Render::RenderObject& object)
     const std::wstring& source = text.text;
     System::Expressions::TextScriptBlock block;
     if (!System::Expressions::findTextScriptBlock(source, 0, block))
+        return source;
+    // Blocks the project brought run once the project is allowed; till then
+    // the text is shown as it stands.
+    if (!ScriptTrust::allows(source, object.object.get(), ExpandPlace))
         return source;
     std::wstring expanded = source;
     for (size_t from = 0; System::Expressions::findTextScriptBlock(source, from, block); from = block.end) {

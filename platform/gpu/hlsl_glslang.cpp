@@ -5,6 +5,7 @@
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
 #include <glslang/SPIRV/GlslangToSpv.h>
+#include <spirv-tools/libspirv.hpp>
 
 #include "platform/gpu/hlsl_compiler.h"
 
@@ -94,7 +95,21 @@ CompileResult compileHlslHere(const std::string& source, const std::string& sour
     std::string messagesText = logger.getAllMessages();
     if (!messagesText.empty())
         result.log += messagesText;
-    result.ok = !result.spirv.empty();
+    if (result.spirv.empty())
+        return result;
+    // The module is validated before any pipeline is made of it: a module the
+    // front end got wrong is a failed compile, not a driver's problem.
+    spvtools::SpirvTools validator(SPV_ENV_VULKAN_1_3);
+    std::string invalid;
+    validator.SetMessageConsumer([&](spv_message_level_t, const char*, const spv_position_t& position,
+                                     const char* message) {
+        invalid += "SPIR-V validation: " + std::to_string(position.index) + ": " + message + "\n";
+    });
+    if (!validator.Validate(result.spirv)) {
+        result.log += invalid.empty() ? std::string("SPIR-V validation failed\n") : invalid;
+        return result;
+    }
+    result.ok = true;
     return result;
 }
 

@@ -253,6 +253,8 @@ bool EditService::loadProject(const std::wstring& path, bool confirm, bool setPa
         if (loaded)
             projectHistory.addFile(project.path);
     }
+    if (loaded && projectLoaded)
+        projectLoaded(project, file);
     if (!rebase.changes.empty() && confirmFilePathRebase()) {
         UpdateSection update(*this);
         update.notifyEdit = true;

@@ -114,6 +114,9 @@ public:
     std::function<void()> stopPlayback;
     // Set by the waveform cache when it exists: cancels its worker and waits for what it queued.
     std::function<void()> drainWaveform;
+    // Set by the script effects: told of every project read from a file (the
+    // file's path), on the main thread with the project lock free.
+    static inline std::function<void(const Project&, const std::wstring& path)> projectLoaded;
 
     Event::EventService* eventService;
     Undo::UndoService* undoService;

@@ -51,13 +51,22 @@ public:
         s.z += 300;
         return s;
     }
+    void createAnchor(Render::RenderObject&, int width, int height) override
+    {
+        anchorSizes.push_back(width);
+        anchorSizes.push_back(height);
+    }
+    std::vector<int> anchorSizes;
 };
 
-class ScriptWorld : public ::testing::Test {
-protected:
-    ScriptWorld()
+// The services, the scene and the object; withSettings: the settings service
+// too (a GPU fixture starts its own).
+class ScriptScene {
+public:
+    explicit ScriptScene(bool withSettings = true)
     {
-        services.acquire<Setting::SettingService>();
+        if (withSettings)
+            services.acquire<Setting::SettingService>();
         services.acquire<Effect::EffectService>();
         auto* engines = services.acquire<Plugin::ScriptService>();
         engines->registerPlugin<Plugin::LuaScript>();
@@ -77,7 +86,7 @@ protected:
         render.resetObject(object);
         render.objectList = std::make_shared<Render::ObjectList>(Render::ObjectList{object});
     }
-    ~ScriptWorld() override
+    ~ScriptScene()
     {
         render = Render::RenderObject{};
         object.reset();
@@ -125,5 +134,7 @@ protected:
     Render::RenderObject render;
     std::vector<std::shared_ptr<Effect::ScriptEffect>> prototypes;
 };
+
+class ScriptWorld : public ::testing::Test, public ScriptScene {};
 
 } // namespace ScriptTest
