@@ -18,6 +18,7 @@
 #include "script/lua_script.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -84,7 +85,8 @@ int main()
     std::fflush(stdout);
     std::system("uptime");
     std::printf("%-8s %-22s %12s %12s %8s %s\n", "engine", "work", "ours", "bare", "ratio", "target 0.5");
-    const int count = 20000;
+    const char* countText = std::getenv("VELMORA_BENCH_COUNT");
+    const int count = countText ? std::atoi(countText) : 20000;
     const std::string effectChunk = "";
     const std::string movementChunk = "return 1 + 2";
     for (const char* key : {"lua", "luaJIT"}) {
