@@ -1,10 +1,14 @@
 #include "effect/script_file_parser.h"
 
+#include "core/failure.h"
 #include "core/file_name.h"
 #include "core/log.h"
 #include "core/text.h"
 #include "effect/text_file.h"
 
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <exception>
 
 namespace Effect {
@@ -66,6 +70,38 @@ std::vector<ScriptSection> ScriptFileParser::loadScriptFile(const std::wstring& 
         System::Log::warn("Effect::ScriptFileParser::loadScriptFile", "script file load faild.\n%s", e.what());
         return {};
     }
+}
+
+namespace {
+[[noreturn]] void throwInvalidNumber(std::string_view field, const char* place)
+{
+    throw System::makeFormatException(place, "invalid number.", L"%s", System::utf8ToWide(field).c_str());
+}
+} // namespace
+
+int ScriptFileParser::readHeaderInt(std::string_view field, const char* place, int base)
+{
+    if (field.empty())
+        return 0;
+    const std::string text(field);
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), &end, base);
+    if (end == text.c_str() || errno == ERANGE || value < INT32_MIN || value > int64_t(UINT32_MAX))
+        throwInvalidNumber(field, place);
+    return static_cast<int>(static_cast<uint32_t>(value));
+}
+
+double ScriptFileParser::readHeaderNumber(std::string_view field, const char* place)
+{
+    if (field.empty())
+        return 0;
+    const std::string text(field);
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end == text.c_str())
+        throwInvalidNumber(field, place);
+    return value;
 }
 
 void ScriptFileParser::forEachHeaderLine(std::string_view text, const std::function<void(std::string_view line)>& f)

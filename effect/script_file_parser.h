@@ -45,6 +45,14 @@ public:
     // line holding its "]]".
     static void forEachHeaderLine(std::string_view text, const std::function<void(std::string_view line)>& f);
 
+    // Numbers of header fields: an integer (decimal, or hexadecimal with
+    // base 16, "0x" allowed) or a decimal number at the start of the field;
+    // an empty field is 0. A field that holds none, or an integer beyond 32
+    // bits, throws "invalid number." at place. Integers up to 0xFFFFFFFF wrap
+    // to their 32-bit value (colours).
+    static int readHeaderInt(std::string_view field, const char* place, int base = 10);
+    static double readHeaderNumber(std::string_view field, const char* place);
+
     virtual ~ScriptFileParser();
 
     // Takes over a section at registration: its name becomes the name, its text

@@ -4,8 +4,6 @@
 #include "core/log.h"
 #include "core/text.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <exception>
 #include <optional>
 
@@ -53,36 +51,14 @@ std::string_view skipSpaces(std::string_view text)
     return text;
 }
 
-[[noreturn]] void throwInvalidNumber(std::string_view field)
-{
-    throw System::makeFormatException(HeaderPlace, "invalid number.", L"%s", System::utf8ToWide(field).c_str());
-}
-
-// A decimal integer at the start of the field (leading white space allowed,
-// what follows the number ignored); an empty field is 0.
 int readInt(std::string_view field)
 {
-    if (field.empty())
-        return 0;
-    const std::string text(field);
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (end == text.c_str() || errno == ERANGE || value < INT32_MIN || value > INT32_MAX)
-        throwInvalidNumber(field);
-    return static_cast<int>(value);
+    return ScriptFileParser::readHeaderInt(field, HeaderPlace);
 }
 
 double readDouble(std::string_view field)
 {
-    if (field.empty())
-        return 0;
-    const std::string text(field);
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str())
-        throwInvalidNumber(field);
-    return value;
+    return ScriptFileParser::readHeaderNumber(field, HeaderPlace);
 }
 } // namespace
 

@@ -11,7 +11,6 @@
 #include "effect/effect_item_simple.h"
 #include "project/model/object.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -79,35 +78,14 @@ std::string_view fieldsOf(std::string_view line)
     return colon == std::string_view::npos ? std::string_view() : line.substr(colon + 1);
 }
 
-[[noreturn]] void throwInvalidNumber(std::string_view field)
-{
-    throw System::makeFormatException(HeaderPlace, "invalid number.", L"%s", System::utf8ToWide(field).c_str());
-}
-
 int readInt(std::string_view field, int base = 10)
 {
-    if (field.empty())
-        return 0;
-    const std::string text(field);
-    char* end = nullptr;
-    errno = 0;
-    const long long value = std::strtoll(text.c_str(), &end, base);
-    if (end == text.c_str() || errno == ERANGE)
-        throwInvalidNumber(field);
-    // Colours and options are 32-bit: higher bits are dropped.
-    return static_cast<int>(static_cast<uint32_t>(value));
+    return ScriptFileParser::readHeaderInt(field, HeaderPlace, base);
 }
 
 double readDouble(std::string_view field)
 {
-    if (field.empty())
-        return 0;
-    const std::string text(field);
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str())
-        throwInvalidNumber(field);
-    return value;
+    return ScriptFileParser::readHeaderNumber(field, HeaderPlace);
 }
 
 std::string_view unquote(std::string_view text)
