@@ -38,7 +38,7 @@ std::unique_ptr<Media::ResourceBuffer> ScriptEdit::filterVideo(Render::RenderObj
 std::unique_ptr<Media::ResourceBuffer> runScriptPass(EffectBase& effect, Render::RenderObject& object,
                                                      std::unique_ptr<Media::ResourceBuffer> picture,
                                                      const ScriptData* data, const std::string& text,
-                                                     const char* place)
+                                                     const char* place, float progress)
 {
     // Code the project brought runs only once the project is allowed; till
     // then the picture goes on as it came.
@@ -54,6 +54,7 @@ std::unique_ptr<Media::ResourceBuffer> runScriptPass(EffectBase& effect, Render:
         std::unique_ptr<Plugin::ScriptPluginInstance> instance = data->engine->createEffectInstance(effect, object);
         if (picture)
             instance->setObjectBuffer(picture);
+        instance->sceneChangeProgress = progress;
         instance->executeEffect(text);
         std::unique_ptr<Media::ResourceBuffer> result;
         instance->takeObjectBuffer(result);

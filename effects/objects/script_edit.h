@@ -27,9 +27,10 @@ public:
 // picture; the result is the picture the script leaves. A standard exception
 // is logged as a warning at place and ends the chain for the frame (an empty
 // picture); the given picture is always released.
+// progress: the scene-change progress the script reads.
 std::unique_ptr<Media::ResourceBuffer> runScriptPass(EffectBase& effect, Render::RenderObject& object,
                                                      std::unique_ptr<Media::ResourceBuffer> picture,
                                                      const ScriptData* data, const std::string& text,
-                                                     const char* place);
+                                                     const char* place, float progress = 0);
 
 } // namespace Effect

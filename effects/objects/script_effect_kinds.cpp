@@ -1,6 +1,10 @@
 #include "effects/objects/script_effect_kinds.h"
 
+#include "core/log.h"
 #include "effect/effect_service.h"
+#include "effects/objects/scene_change.h"
+#include "media/render_buffer.h"
+#include "render/render_video_worker.h"
 #include "effects/objects/script_edit.h"
 #include "effects/objects/script_trust.h"
 #include "project/edit/edit_service.h"
@@ -67,6 +71,36 @@ SceneChangeScript::SceneChangeScript(const wchar_t* name)
 std::shared_ptr<EffectBase> SceneChangeScript::create()
 {
     return std::make_shared<SceneChangeScript>(name);
+}
+
+void SceneChangeScript::preInputVideo(Render::RenderObject& object)
+{
+    SceneChange::requestBeforeFrame(object);
+}
+
+void SceneChangeScript::controlVideo(Render::RenderObject& object)
+{
+    constexpr const char* Place = "Effect::SceneChangeScript::controlVideo";
+    if (!object.preInput) {
+        System::Log::warn(Place, "no before frame buffer");
+        return;
+    }
+    auto* rendered = dynamic_cast<Render::RenderVideoWorker::RenderingBuffer*>(object.preInput.get());
+    if (!rendered) {
+        System::Log::warn(Place, "invalid before frame buffer");
+        return;
+    }
+    const float progress = SceneChange::getProgress(object);
+    // The transition is drawn by the script: no handles of its own.
+    object.anchors = nullptr;
+    const ScriptData* data = getScript();
+    runScriptPass(*this, object, rendered->buffer.createResourceBuffer(true), data, data ? data->text : std::string(),
+                  Place, progress);
+}
+
+Render::RenderObject::DrawState SceneChangeScript::getOutputView(Render::RenderObject& object)
+{
+    return object.drawState;
 }
 
 void installScriptEffects()

@@ -1,6 +1,7 @@
 #pragma once
 // The four kinds of script effect, one per script file extension, and the
 // table the program entry installs in the effect registry.
+#include "effects/objects/output_shader_effect.h"
 #include "effects/objects/script_effect.h"
 
 namespace Effect {
@@ -34,11 +35,21 @@ public:
     void preInputVideo(Render::RenderObject& object) override;
 };
 
-// "*.scn2" / "*.scn": a scene change.
+// "*.scn2" / "*.scn": a scene change whose script draws the transition from
+// the frame before the object (its picture) into the frame.
 class SceneChangeScript final : public ScriptEffect {
 public:
     explicit SceneChangeScript(const wchar_t* name);
     std::shared_ptr<EffectBase> create() override;
+    // Asks the video worker for the before picture, as the scene change does.
+    void preInputVideo(Render::RenderObject& object) override;
+    // Runs the script with a copy of the before picture and the progress.
+    void controlVideo(Render::RenderObject& object) override;
+    // The object's own drawing state.
+    Render::RenderObject::DrawState getOutputView(Render::RenderObject& object) override;
+
+    // What the script's draw functions draw with.
+    OutputShaderEffect shader;
 };
 
 // Installs the four classes for the script files the registry finds.

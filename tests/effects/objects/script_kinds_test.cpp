@@ -13,7 +13,9 @@
 #include "project/edit/edit_service.h"
 #include "project/model/project.h"
 #include "project/model/scene.h"
+#include "media/render_buffer.h"
 #include "media/resource_buffer.h"
+#include "render/render_video_worker.h"
 #include "script/script_functions.h"
 #include "tests/media/gpu_fixture.h"
 #include "tests/script/script_fixture.h"
@@ -237,4 +239,50 @@ TEST_F(ProjectCode, RefusedCodePassesThePictureAllowedCodeRunsAndChangesAskAgain
     EXPECT_EQ(asked.size(), 4u);
     filter->filterVideo(world->render, picture());
     EXPECT_EQ(world->render.drawState.y, 1);
+}
+
+// ---- scene changes ----
+
+namespace {
+// The progress the run was given, for the script to print.
+int progress(Lua::lua_State* L)
+{
+    Plugin::LuaInstance::api().lua_pushnumber(L, Plugin::LuaInstance::current()->sceneChangeProgress);
+    return 1;
+}
+const Lua::luaL_Reg Progress[] = {{"progress", Plugin::ScriptCall::function<progress>}, {nullptr, nullptr}};
+} // namespace
+
+TEST_F(ScriptKinds, SceneChangesRunOnTheBeforeFrameWithTheirProgress)
+{
+    auto change = world->makeEffect<SceneChangeScript>("debug_print(obj.w .. 'x' .. obj.h .. ' ' .. probe.progress())");
+    {
+        auto run = ScriptTest::ScriptWorld::engine("luaJIT").createEffectInstance(*change, world->render);
+        auto& lua = dynamic_cast<Plugin::LuaInstance&>(*run);
+        lua.engine.api.luaL_register(lua.state, "probe", Progress);
+        lua.engine.api.lua_settop(lua.state, 0);
+    }
+    Anchor::AnchorList anchors;
+    world->render.anchors = &anchors;
+    TestKit::LogCapture log;
+    change->controlVideo(world->render);
+    struct Other : Render::PreInputBuffer {};
+    world->render.preInput = std::make_shared<Other>();
+    change->controlVideo(world->render);
+    EXPECT_TRUE(log.contains("WARN|Effect::SceneChangeScript::controlVideo|no before frame buffer"));
+    EXPECT_TRUE(log.contains("WARN|Effect::SceneChangeScript::controlVideo|invalid before frame buffer"));
+    EXPECT_EQ(world->render.anchors, &anchors);
+
+    auto before = std::make_shared<Render::RenderVideoWorker::RenderingBuffer>();
+    before->buffer.createTexture2D(6, 5);
+    world->render.preInput = before;
+    change->controlVideo(world->render); // frame 15 of 10..39
+    EXPECT_TRUE(log.contains("SCRIPT|probe|6x5 0.2")) << log.lines().back();
+    EXPECT_EQ(world->render.anchors, nullptr);
+    world->object->end = world->object->start; // one frame long
+    world->render.frame = world->object->start;
+    change->controlVideo(world->render);
+    EXPECT_TRUE(log.contains("SCRIPT|probe|6x5 1")) << log.lines().back();
+    EXPECT_EQ(change->getOutputView(world->render).x, world->render.drawState.x);
+    world->render.preInput.reset();
 }
