@@ -2,13 +2,15 @@
 
 #include "core/log.h"
 #include "effect/effect_service.h"
-#include "effects/objects/scene_change.h"
-#include "media/render_buffer.h"
-#include "render/render_video_worker.h"
 #include "effects/objects/script_edit.h"
 #include "effects/objects/script_trust.h"
-#include "project/edit/edit_service.h"
+#include "media/render_buffer.h"
 #include "media/resource_buffer.h"
+#include "project/edit/edit_service.h"
+#include "project/model/object.h"
+#include "render/render_video_worker.h"
+
+#include <algorithm>
 
 namespace Effect {
 
@@ -75,7 +77,12 @@ std::shared_ptr<EffectBase> SceneChangeScript::create()
 
 void SceneChangeScript::preInputVideo(Render::RenderObject& object)
 {
-    SceneChange::requestBeforeFrame(object);
+    // The layers above the object at the frame before its start, rendered ahead.
+    if (!object.videoWorker || !object.object || !object.scene)
+        return;
+    const int start = object.object->start;
+    object.preInput = object.videoWorker->preRenderFrame(object.scene, start - 1, object.frame - start + 1,
+                                                         object.object->layer - 1);
 }
 
 void SceneChangeScript::controlVideo(Render::RenderObject& object)
@@ -90,7 +97,13 @@ void SceneChangeScript::controlVideo(Render::RenderObject& object)
         System::Log::warn(Place, "invalid before frame buffer");
         return;
     }
-    const float progress = SceneChange::getProgress(object);
+    // The first frame gives 1 / length, the last exactly 1.
+    float progress = 1;
+    if (object.object) {
+        const float done = static_cast<float>(object.frame - object.object->start + 1);
+        const float length = static_cast<float>(object.object->end - object.object->start + 1);
+        progress = std::clamp(done / length, 0.0f, 1.0f);
+    }
     // The transition is drawn by the script: no handles of its own.
     object.anchors = nullptr;
     const ScriptData* data = getScript();
