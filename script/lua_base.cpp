@@ -109,6 +109,7 @@ Lua::lua_State* LuaBase::createLuaState()
     api.luaL_openlibs(state);
     api.luaL_register(state, "_G", GlobalFunctions);
     api.luaL_register(state, "obj", ObjectFunctions);
+    LuaInstance::registerHostFunctions(api, state);
     api.lua_settop(state, 0);
     if (d < static_cast<int>(pool.size()))
         pool[d] = state;

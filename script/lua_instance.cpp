@@ -13,7 +13,9 @@
 #include "render/render_object.h"
 #include "script/lua_base.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <cstdio>
 
 namespace Plugin {
@@ -110,7 +112,105 @@ const T& itemAs(const Effect::EffectItem& item)
     throw System::makeException("Effect::EffectItem::to", "invalid effect item type.", nullptr);
 }
 
+// Makes a run the current one for one of its calls into the interpreter,
+// also when an instance made after it (and not yet destroyed) is current.
+struct MakeCurrent {
+    LuaInstance* run = currentRun;
+    const Lua::Api* api = currentApi;
+    MakeCurrent(LuaInstance* self, const Lua::Api* selfApi)
+    {
+        currentRun = self;
+        currentApi = selfApi;
+    }
+    ~MakeCurrent()
+    {
+        currentRun = run;
+        currentApi = api;
+    }
+};
+
+constexpr const char* SectionPlace = "Plugin::LuaInstance::VariableAccessSection::VariableAccessSection";
+
 } // namespace
+
+// The functions the protected accesses call. Each runs in protected mode and
+// owns nothing, so an error a script's metamethod raises unwinds through it
+// safely (Lua 5.1 longjmps). Each leaves one result: false when "obj" is not
+// a table.
+struct LuaInstance::Host {
+    static int packagePath(Lua::lua_State* L)
+    {
+        const LuaInstance& run = *currentRun;
+        const Lua::Api& a = *currentApi;
+        a.lua_getfield(L, Lua::LUA_GLOBALSINDEX, "package");
+        // A script may have replaced "package": only a table gets the paths.
+        if (a.lua_type(L, -1) == Lua::LUA_TTABLE) {
+            a.lua_pushstring(L, run.packagePath_.c_str());
+            a.lua_setfield(L, -2, "path");
+            a.lua_pushstring(L, run.packageCPath_.c_str());
+            a.lua_setfield(L, -2, "cpath");
+        }
+        a.lua_pushboolean(L, 1);
+        return 1;
+    }
+
+    static bool pushObj(const Lua::Api& a, Lua::lua_State* L)
+    {
+        a.lua_getfield(L, Lua::LUA_GLOBALSINDEX, "obj");
+        if (a.lua_type(L, -1) == Lua::LUA_TTABLE)
+            return true;
+        a.lua_pushboolean(L, 0);
+        return false;
+    }
+
+    static int write(Lua::lua_State* L)
+    {
+        const LuaInstance& run = *currentRun;
+        const Lua::Api& a = *currentApi;
+        if (!pushObj(a, L))
+            return 1;
+        for (const FieldAccess& field : run.writes_) {
+            if (field.boolean)
+                a.lua_pushboolean(L, field.value != 0);
+            else
+                a.lua_pushnumber(L, field.value);
+            a.lua_setfield(L, -2, field.name);
+        }
+        a.lua_pushboolean(L, 1);
+        return 1;
+    }
+
+    static int read(Lua::lua_State* L)
+    {
+        LuaInstance& run = *currentRun;
+        const Lua::Api& a = *currentApi;
+        if (!pushObj(a, L))
+            return 1;
+        for (FieldAccess& field : run.reads_) {
+            a.lua_getfield(L, -1, field.name);
+            field.value = a.lua_tonumber(L, -1);
+            a.pop(L, 1);
+        }
+        a.lua_pushboolean(L, 1);
+        return 1;
+    }
+};
+
+void LuaInstance::registerHostFunctions(const Lua::Api& a, Lua::lua_State* L)
+{
+    // Each function is kept in the registry under its own address, where a
+    // raw read finds it whatever a script does to the globals.
+    const Lua::luaL_Reg functions[] = {
+        {"packagePath", Host::packagePath}, {"write", Host::write}, {"read", Host::read}, {nullptr, nullptr}};
+    a.lua_createtable(L, 0, 3);
+    a.luaL_register(L, nullptr, functions);
+    for (const Lua::luaL_Reg* f = functions; f->name; ++f) {
+        a.lua_pushlightuserdata(L, reinterpret_cast<void*>(f->func));
+        a.lua_getfield(L, -2, f->name);
+        a.lua_settable(L, Lua::LUA_REGISTRYINDEX);
+    }
+    a.pop(L, 1);
+}
 
 std::string luaStringLiteral(std::string_view text)
 {
@@ -179,18 +279,10 @@ ScriptTextState& LuaInstance::textState()
 
 void LuaInstance::setPackagePath()
 {
-    const Lua::Api& a = engine.api;
     const std::string folder = System::wideToUtf8(script ? script->folder : std::wstring());
-    a.lua_getfield(state, Lua::LUA_GLOBALSINDEX, "package");
-    // A script may have replaced "package"; setting a field of anything else
-    // would raise outside any protected call.
-    if (a.lua_type(state, -1) == Lua::LUA_TTABLE) {
-        a.lua_pushstring(state, (folder + "/?.lua").c_str());
-        a.lua_setfield(state, -2, "path");
-        a.lua_pushstring(state, (folder + "/?.so").c_str());
-        a.lua_setfield(state, -2, "cpath");
-    }
-    a.pop(state, 1);
+    packagePath_ = folder + "/?.lua";
+    packageCPath_ = folder + "/?.so";
+    callHost(Host::packagePath, "Plugin::LuaInstance::setPackagePath");
 }
 
 void LuaInstance::executeEffect(const std::string& text)
@@ -225,34 +317,27 @@ double LuaInstance::executeMovement(const std::string& text)
     return value;
 }
 
-void LuaInstance::runChunk(const std::string& chunk, int results, const char* place)
+int LuaInstance::protectedCall(int results, const char* place)
 {
-    const Lua::Api& a = engine.api;
-    // The running instance is the current one, also when an instance made
-    // after it (and not yet destroyed) is current.
-    struct Current {
-        LuaInstance* run = currentRun;
-        const Lua::Api* api = currentApi;
-        ~Current()
-        {
-            currentRun = run;
-            currentApi = api;
-        }
-    } restore;
-    currentRun = this;
-    currentApi = &a;
-    keptException = nullptr;
-    if (a.luaL_loadstring(state, chunk.c_str()) != 0)
-        reportScriptError(chunk);
     int status = 0;
     try {
-        System::guardedCall("lua.pcall", place, [&] { status = a.lua_pcall(state, 0, results, 0); });
+        System::guardedCall("lua.pcall", place, [&] { status = engine.api.lua_pcall(state, 0, results, 0); });
     } catch (...) {
         // The state was left in the middle of a call: it is not used again.
         crashed_ = true;
         throw;
     }
-    if (status != 0) {
+    return status;
+}
+
+void LuaInstance::runChunk(const std::string& chunk, int results, const char* place)
+{
+    const Lua::Api& a = engine.api;
+    MakeCurrent current(this, &a);
+    keptException = nullptr;
+    if (a.luaL_loadstring(state, chunk.c_str()) != 0)
+        reportScriptError(chunk);
+    if (protectedCall(results, place) != 0) {
         if (keptException) {
             a.pop(state, 1);
             std::exception_ptr kept = std::move(keptException);
@@ -264,6 +349,20 @@ void LuaInstance::runChunk(const std::string& chunk, int results, const char* pl
     keptException = nullptr;
 }
 
+bool LuaInstance::callHost(Lua::lua_CFunction function, const char* place)
+{
+    const Lua::Api& a = engine.api;
+    MakeCurrent current(this, &a);
+    const int top = a.lua_gettop(state);
+    a.lua_pushlightuserdata(state, reinterpret_cast<void*>(function));
+    a.lua_rawget(state, Lua::LUA_REGISTRYINDEX);
+    if (protectedCall(1, place) != 0)
+        reportScriptError(std::string());
+    const bool done = a.lua_toboolean(state, -1) != 0;
+    a.lua_settop(state, top);
+    return done;
+}
+
 void LuaInstance::reportScriptError(const std::string& chunk)
 {
     const Lua::Api& a = engine.api;
@@ -271,8 +370,8 @@ void LuaInstance::reportScriptError(const std::string& chunk)
     const char* text = a.lua_tolstring(state, -1, &length);
     const std::string message = text ? std::string(text, length) : std::string("(error object is not a string)");
     a.pop(state, 1);
-    System::Log::script(script ? script->name : std::wstring(), L"%s",
-                        System::utf8ToWide(formatErrorReport(message, chunk)).c_str());
+    const std::string report = chunk.empty() ? message : formatErrorReport(message, chunk);
+    System::Log::script(script ? script->name : std::wstring(), L"%s", System::utf8ToWide(report).c_str());
     throw System::Exception(System::wideToAnsi(System::utf8ToWide(message)));
 }
 
@@ -280,50 +379,74 @@ void LuaInstance::reportScriptError(const std::string& chunk)
 
 LuaInstance::VariableAccessSection::VariableAccessSection(LuaInstance& run) : run_(run)
 {
-    const Lua::Api& a = run.engine.api;
-    a.lua_getfield(run.state, Lua::LUA_GLOBALSINDEX, "obj");
-    if (a.lua_type(run.state, -1) != Lua::LUA_TTABLE) {
-        a.pop(run.state, 1);
-        throw System::makeException("Plugin::LuaInstance::VariableAccessSection::VariableAccessSection",
-                                    "obj table not defined", nullptr);
-    }
+    run.writes_.clear();
+    run.reads_.clear();
 }
 
 LuaInstance::VariableAccessSection::~VariableAccessSection()
 {
-    run_.engine.api.pop(run_.state, 1);
+    run_.writes_.clear();
+    run_.reads_.clear();
+}
+
+void LuaInstance::VariableAccessSection::commit()
+{
+    run_.commitFields();
+}
+
+void LuaInstance::commitFields()
+{
+    for (const FieldAccess& field : writes_)
+        if (std::find(written_.begin(), written_.end(), field.name) == written_.end())
+            written_.push_back(field.name);
+    const bool done = callHost(Host::write, SectionPlace);
+    writes_.clear();
+    if (!done)
+        throw System::makeException(SectionPlace, "obj table not defined", nullptr);
 }
 
 double LuaInstance::getFieldNumber(const char* name)
 {
-    const Lua::Api& a = engine.api;
-    a.lua_getfield(state, -1, name);
-    const double value = a.lua_tonumber(state, -1);
-    a.pop(state, 1);
+    if (!writes_.empty())
+        commitFields();
+    for (const FieldAccess& field : reads_)
+        if (field.name == name || std::strcmp(field.name, name) == 0)
+            return field.value;
+    // A field the set-up did not write: read on its own.
+    reads_.assign(1, FieldAccess{name, 0, false});
+    const bool done = callHost(Host::read, SectionPlace);
+    const double value = reads_.front().value;
+    reads_.clear();
+    if (!done)
+        throw System::makeException(SectionPlace, "obj table not defined", nullptr);
     return value;
 }
 
 void LuaInstance::setFieldNumber(const char* name, double value)
 {
-    engine.api.lua_pushnumber(state, value);
-    engine.api.lua_setfield(state, -2, name);
+    writes_.push_back({name, value, false});
 }
 
 void LuaInstance::setFieldBoolean(const char* name, bool value)
 {
-    engine.api.lua_pushboolean(state, value ? 1 : 0);
-    engine.api.lua_setfield(state, -2, name);
+    writes_.push_back({name, value ? 1.0 : 0.0, true});
 }
 
 void LuaInstance::setObjValues()
 {
     VariableAccessSection section(*this);
     ScriptPluginInstance::setObjValues();
+    section.commit();
 }
 
 void LuaInstance::getObjValues()
 {
     VariableAccessSection section(*this);
+    // What the set-up wrote is read back in one protected call.
+    for (const char* name : written_)
+        reads_.push_back({name, 0, false});
+    if (!callHost(Host::read, SectionPlace))
+        throw System::makeException(SectionPlace, "obj table not defined", nullptr);
     ScriptPluginInstance::getObjValues();
 }
 
@@ -334,8 +457,10 @@ void LuaInstance::setScriptVariables()
     prefix.clear();
     VariableAccessSection section(*this);
     auto* owner = dynamic_cast<Effect::ScriptEffect*>(effect);
-    if (!owner)
+    if (!owner) {
+        section.commit();
         return;
+    }
     for (const Effect::ScriptEffect::Parameter& parameter : owner->parameters) {
         const std::string& name = parameter.name;
         const Effect::EffectItem& item = *parameter.item;
@@ -409,6 +534,7 @@ void LuaInstance::setScriptVariables()
             throw System::makeException("Plugin::LuaInstance::setScriptVariables", "not implement.", nullptr);
         }
     }
+    section.commit();
 }
 
 } // namespace Plugin

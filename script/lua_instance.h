@@ -11,6 +11,7 @@
 #include <exception>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace Plugin {
 
@@ -54,18 +55,27 @@ public:
     static std::string& scriptPrefix();
     static ScriptTextState& textState();
 
-    // Pushes the global "obj" for its life; throws "obj table not defined"
-    // when it is not a table.
+    // The accesses to the fields of the global "obj". Every interpreter call
+    // that can run a script's metamethod (one on "obj", on the globals or on
+    // "package") is made in protected mode, so such a metamethod can fail the
+    // run but never end the process: writes are collected and made in one
+    // protected call by commit() (or before the next read), reads are
+    // protected calls. commit() throws "obj table not defined" when "obj" is
+    // not a table; what was not committed is dropped at the section's end.
     class VariableAccessSection {
     public:
         explicit VariableAccessSection(LuaInstance& run);
         ~VariableAccessSection();
         VariableAccessSection(const VariableAccessSection&) = delete;
         VariableAccessSection& operator=(const VariableAccessSection&) = delete;
+        void commit();
 
     private:
         LuaInstance& run_;
     };
+
+    // Registers the functions the protected accesses call in a new state.
+    static void registerHostFunctions(const Lua::Api& api, Lua::lua_State* state);
 
     // A standard exception a script function threw: rethrown after the call.
     std::exception_ptr keptException;
@@ -74,14 +84,38 @@ public:
     Lua::lua_State* const state;
 
 private:
+    struct Host;
+    struct FieldAccess {
+        const char* name;
+        double value;
+        bool boolean;
+    };
+
     void setPackagePath();
     // Loads and calls the chunk under the crash guard; results: 0 or 1.
     void runChunk(const std::string& chunk, int results, const char* place);
+    // Calls the function on top of the stack in protected mode under the
+    // crash guard; returns the interpreter's status.
+    int protectedCall(int results, const char* place);
+    // Calls a host function in protected mode with the stack restored after
+    // it; false when it found "obj" not a table. An error is reported and thrown.
+    bool callHost(Lua::lua_CFunction function, const char* place);
+    void commitFields();
+    // The log line and exception of the error on top of the stack; the lines
+    // around it are quoted from the chunk when it is given.
     [[noreturn]] void reportScriptError(const std::string& chunk);
 
     LuaInstance* previousInstance_;
     const Lua::Api* previousApi_;
     bool crashed_ = false;
+    std::string packagePath_, packageCPath_;
+    // Field writes waiting for their commit; the names written (read back
+    // together by getObjValues) and what that read found.
+    std::vector<FieldAccess> writes_;
+    std::vector<const char*> written_;
+    std::vector<FieldAccess> reads_;
+    const char* readName_ = nullptr;
+    double readValue_ = 0;
 };
 
 // A Lua string literal of text: quoted, with backslash, quote and every

@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -49,6 +50,16 @@ public:
         std::shared_ptr<Media::ComputeShader> getComputeShader(const std::string& name);
         // Forgets the compiled shaders (after a new text).
         void dropShaders();
+
+        // A shader block: its stage, name and HLSL source.
+        struct ShaderBlock {
+            bool pixel;
+            std::string name;
+            std::string_view code;
+        };
+        // The blocks of a script text in order, up to the first one without
+        // its ":" or a non-empty body closed by "]]".
+        static std::vector<ShaderBlock> findShaderBlocks(std::string_view text);
 
         // The prototype's items in declaration order: what a new instance copies.
         std::vector<std::pair<std::string, const EffectItem*>> declared;

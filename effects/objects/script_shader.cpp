@@ -70,47 +70,55 @@ std::shared_ptr<Media::ComputeShader> ScriptEffect::CommonResource::getComputeSh
     return it == shaders->end() ? nullptr : std::dynamic_pointer_cast<Media::ComputeShader>(it->second);
 }
 
+std::vector<ScriptEffect::CommonResource::ShaderBlock>
+ScriptEffect::CommonResource::findShaderBlocks(std::string_view source)
+{
+    std::vector<ShaderBlock> blocks;
+    for (size_t start = 0; start < source.size();) {
+        const size_t end = lineEnd(source, start);
+        const std::string_view line = source.substr(start, end - start);
+        const bool pixel = line.starts_with("--[[pixelshader");
+        if (!pixel && !line.starts_with("--[[computeshader")) {
+            start = nextLine(source, end);
+            continue;
+        }
+        // The name runs to ":"; after "@" it is the text after it, else the
+        // opener's own word with what follows it.
+        const size_t colon = line.find(':');
+        if (colon == std::string_view::npos)
+            break;
+        const size_t opener = pixel ? 15 : 17;
+        std::string_view head = line.substr(4, colon - 4);
+        if (colon > opener && line[opener] == '@')
+            head = line.substr(opener + 1, colon - opener - 1);
+        const size_t body = start + colon + 1;
+        const size_t close = source.find("]]", body);
+        if (close == std::string_view::npos || close == body)
+            break;
+        blocks.push_back({pixel, std::string(trimSpaces(head)), source.substr(body, close - body)});
+        start = nextLine(source, lineEnd(source, close));
+    }
+    return blocks;
+}
+
 void ScriptEffect::CommonResource::createShaderList(ShaderMap& shaders)
 {
     const std::string sourcePrefix = System::wideToUtf8(folder + L"/" + name);
-    const std::string_view source = text;
     try {
-        for (size_t start = 0; start < source.size();) {
-            const size_t end = lineEnd(source, start);
-            const std::string_view line = source.substr(start, end - start);
-            const bool pixel = line.starts_with("--[[pixelshader");
-            if (!pixel && !line.starts_with("--[[computeshader")) {
-                start = nextLine(source, end);
-                continue;
-            }
-            // The name runs to ":"; after "@" it is the text after it, else the
-            // opener's own word with what follows it.
-            const size_t colon = line.find(':');
-            if (colon == std::string_view::npos)
-                break;
-            const size_t opener = pixel ? 15 : 17;
-            std::string_view head = line.substr(4, colon - 4);
-            if (colon > opener && line[opener] == '@')
-                head = line.substr(opener + 1, colon - opener - 1);
-            const std::string shaderName(trimSpaces(head));
-            const size_t body = start + colon + 1;
-            const size_t close = source.find("]]", body);
-            if (close == std::string_view::npos || close == body)
-                break;
-            const std::string code(source.substr(body, close - body));
-            const std::string sourceName = sourcePrefix + "." + shaderName;
+        for (const ShaderBlock& block : findShaderBlocks(text)) {
+            const std::string code(block.code);
+            const std::string sourceName = sourcePrefix + "." + block.name;
             std::shared_ptr<Media::ShaderBase> shader;
-            if (pixel) {
+            if (block.pixel) {
                 auto made = std::make_shared<Media::PixelShader>();
-                made->loadFromSource(sourceName.c_str(), code.c_str(), shaderName.c_str());
+                made->loadFromSource(sourceName.c_str(), code.c_str(), block.name.c_str());
                 shader = made;
             } else {
                 auto made = std::make_shared<Media::ComputeShader>();
-                made->loadFromSource(sourceName.c_str(), code.c_str(), shaderName.c_str());
+                made->loadFromSource(sourceName.c_str(), code.c_str(), block.name.c_str());
                 shader = made;
             }
-            shaders.emplace(shaderName, std::move(shader)); // the first of a name stays
-            start = nextLine(source, lineEnd(source, close));
+            shaders.emplace(block.name, std::move(shader)); // the first of a name stays
         }
     } catch (const std::exception& e) {
         System::Log::warn("Effect::ScriptEffect::CommonResource::createShaderList",

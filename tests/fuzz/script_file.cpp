@@ -1,7 +1,7 @@
 // Script files: the bytes split into sections (as an old or a new file, as a
-// collection or not), and every section's header read as a movement script and
-// as a script effect: its parameter lines become items, and an instance made
-// from the definition copies them.
+// collection or not), every section's shader blocks found, and its header read
+// as a movement script and as a script effect: its parameter lines become
+// items, and an instance made from the definition copies them.
 #include "core/setting_service.h"
 #include "effect/effect_item.h"
 #include "effect/effect_service.h"
@@ -41,6 +41,16 @@ FUZZ_TARGET(script_file)
         filter->createCommonResource();
         filter->setScriptSection(section, L"/scripts", &label, nullptr);
         filter->reloadScriptSection(section);
+
+        const std::string_view text = section.text;
+        for (const auto& block : Effect::ScriptEffect::CommonResource::findShaderBlocks(text)) {
+            if (block.code.empty() || block.code.data() < text.data() ||
+                block.code.data() + block.code.size() > text.data() + text.size())
+                Fuzz::fail("a shader block's source lies outside its script");
+            if (block.code.find("]]") != std::string_view::npos ||
+                block.name.find_first_of("\r\n") != std::string::npos)
+                Fuzz::fail("a shader block runs past its end");
+        }
 
         std::set<std::string> names;
         for (const Effect::ScriptEffect::Parameter& p : filter->parameters) {

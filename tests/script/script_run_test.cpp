@@ -194,6 +194,43 @@ TEST_F(ScriptRun, AnObjTableReplacedByTheScriptFailsItsRunAndTheNext)
     EXPECT_EQ(run("mes('other engine')", "luaJIT"), L"other engine");
 }
 
+// Metamethods a script sets on "obj", "package" or the globals raise inside
+// the next run's set-up or read-back: that run fails with the script's
+// message, and the process lives on (an unprotected error would end it).
+TEST_F(ScriptRun, MetamethodsThatRaiseOutsideTheScriptFailTheRunNotTheProcess)
+{
+    for (const char* key : EngineKeys) {
+        SCOPED_TRACE(key);
+        auto fails = [&](const std::string& script, const std::string& message) {
+            TestKit::LogCapture log;
+            const std::string text = TestKit::errorText([&] { run(script, key); });
+            EXPECT_NE(text.find(message), std::string::npos) << script << " gave: " << text;
+            EXPECT_TRUE(log.contains(message)) << "the interpreter's report is logged";
+        };
+        // Raises in this run's read-back; the next set-up writes the fields, so it runs.
+        fails("obj = setmetatable({}, {__index = function(t, k) error('no reads of ' .. k) end})", "no reads of ");
+        EXPECT_EQ(run("mes('read back')", key), L"read back");
+
+        // Raises in the next run's writes; a movement run, which writes nothing, mends it.
+        EXPECT_EQ(run("obj = setmetatable({}, {__newindex = function(t, k) error('no writes of ' .. k) end}) mes('set')", key),
+                  L"set");
+        fails("mes('never')", "no writes of ");
+        Effect::EffectItemList list;
+        Effect::EffectItemNumber item(list, L"X", 0, -1000, 1000, 0.01);
+        Effect::ScriptMovement movement(L"m");
+        movement.setScriptSection({L"m", "setmetatable(obj, nil) return 2"}, L"/scripts", nullptr, key);
+        item.movement = &movement;
+        EXPECT_DOUBLE_EQ(item.getValue(render), 2);
+        item.movement = Effect::NoMove::instance;
+        EXPECT_EQ(run("mes('written')", key), L"written");
+
+        // Raises when the run sets the package paths.
+        EXPECT_EQ(run("package = nil setmetatable(_G, {__index = function(t, k) error('no global ' .. k) end})", key),
+                  L"");
+        fails("mes('never')", "no global package");
+    }
+}
+
 // ---- the functions of the run ----
 
 namespace {
