@@ -1,9 +1,9 @@
 #include "effects/objects/scene_change.h"
-
 #include "core/log.h"
 #include "effect/effect_types.h"
 #include "effects/filters/blur/blur_filter.h"
 #include "effects/filters/blur/bokashi_filter.h"
+#include "effects/objects/scene_change_frame.h"
 #include "effect/effect_service.h"
 #include "media/direct3d_service.h"
 #include "media/render_buffer.h"
@@ -340,45 +340,25 @@ void SceneChange::createCommonResource() { common = std::make_shared<CommonResou
 
 void SceneChange::shareResource(EffectBase& prototype) { common = dynamic_cast<SceneChange&>(prototype).common; }
 
-void SceneChange::requestBeforeFrame(Render::RenderObject& object)
-{
-    if (!object.videoWorker || !object.object || !object.scene)
-        return;
-    const int start = object.object->start;
-    object.preInput = object.videoWorker->preRenderFrame(object.scene, start - 1, object.frame - start + 1,
-                                                         object.object->layer - 1);
-}
+void SceneChange::requestBeforeFrame(Render::RenderObject& object) { SceneChangeFrame::request(object); }
 
-float SceneChange::getProgress(const Render::RenderObject& object)
-{
-    if (!object.object)
-        return 1;
-    const float done = static_cast<float>(object.frame - object.object->start + 1);
-    const float length = static_cast<float>(object.object->end - object.object->start + 1);
-    return std::clamp(done / length, 0.0f, 1.0f);
-}
+float SceneChange::getProgress(const Render::RenderObject& object) { return SceneChangeFrame::progress(object); }
 
 void SceneChange::preInputVideo(Render::RenderObject& object) { requestBeforeFrame(object); }
 
 void SceneChange::controlVideo(Render::RenderObject& object)
 {
     constexpr const char* Place = "Effect::SceneChange::controlVideo";
-    if (!object.preInput) {
-        System::Log::warn(Place, "no before frame buffer");
+    Media::RenderBuffer* before = SceneChangeFrame::before(object, Place);
+    if (!before)
         return;
-    }
-    auto* rendered = dynamic_cast<Render::RenderVideoWorker::RenderingBuffer*>(object.preInput.get());
-    if (!rendered) {
-        System::Log::warn(Place, "invalid before frame buffer");
-        return;
-    }
     Media::RenderBuffer* frame = object.drawState.target;
     if (!frame || !frame->getTexture())
         return;
     SceneChangeParams p;
     p.effect = this;
     p.common = common.get();
-    p.before = rendered->buffer.createResourceBuffer(true);
+    p.before = before->createResourceBuffer(true);
     p.frame = frame;
     p.t = getProgress(object);
     p.angle = nearest(angle.getValue(object));

@@ -2,15 +2,12 @@
 
 #include "core/log.h"
 #include "effect/effect_service.h"
+#include "effects/objects/scene_change_frame.h"
 #include "effects/objects/script_edit.h"
 #include "effects/objects/script_trust.h"
 #include "media/render_buffer.h"
 #include "media/resource_buffer.h"
 #include "project/edit/edit_service.h"
-#include "project/model/object.h"
-#include "render/render_video_worker.h"
-
-#include <algorithm>
 
 namespace Effect {
 
@@ -77,38 +74,21 @@ std::shared_ptr<EffectBase> SceneChangeScript::create()
 
 void SceneChangeScript::preInputVideo(Render::RenderObject& object)
 {
-    // The layers above the object at the frame before its start, rendered ahead.
-    if (!object.videoWorker || !object.object || !object.scene)
-        return;
-    const int start = object.object->start;
-    object.preInput = object.videoWorker->preRenderFrame(object.scene, start - 1, object.frame - start + 1,
-                                                         object.object->layer - 1);
+    SceneChangeFrame::request(object);
 }
 
 void SceneChangeScript::controlVideo(Render::RenderObject& object)
 {
     constexpr const char* Place = "Effect::SceneChangeScript::controlVideo";
-    if (!object.preInput) {
-        System::Log::warn(Place, "no before frame buffer");
+    Media::RenderBuffer* before = SceneChangeFrame::before(object, Place);
+    if (!before)
         return;
-    }
-    auto* rendered = dynamic_cast<Render::RenderVideoWorker::RenderingBuffer*>(object.preInput.get());
-    if (!rendered) {
-        System::Log::warn(Place, "invalid before frame buffer");
-        return;
-    }
-    // The first frame gives 1 / length, the last exactly 1.
-    float progress = 1;
-    if (object.object) {
-        const float done = static_cast<float>(object.frame - object.object->start + 1);
-        const float length = static_cast<float>(object.object->end - object.object->start + 1);
-        progress = std::clamp(done / length, 0.0f, 1.0f);
-    }
+    const float progress = SceneChangeFrame::progress(object);
     // The transition is drawn by the script: no handles of its own.
     object.anchors = nullptr;
     const ScriptData* data = getScript();
-    runScriptPass(*this, object, rendered->buffer.createResourceBuffer(true), data, data ? data->text : std::string(),
-                  Place, progress);
+    runScriptPass(*this, object, before->createResourceBuffer(true), data, data ? data->text : std::string(), Place,
+                  progress);
 }
 
 Render::RenderObject::DrawState SceneChangeScript::getOutputView(Render::RenderObject& object)
