@@ -366,6 +366,10 @@ void ScriptEffect::parseHeaderLine(std::string_view line, std::wstring* label, b
                 break;
             options->add(readInt(trim(parts[1])), wide(trim(parts[0])).c_str());
         }
+        // Without options the value is 0, under an empty label: a value
+        // without a label could not be saved with the project.
+        if (options->labels.empty())
+            options->add(0, L"");
         if (!options->labels.count(value))
             value = options->smallestValue();
         declare(key, [&] { return std::make_unique<EffectItemSelect>(items, itemLabel, value, options); });

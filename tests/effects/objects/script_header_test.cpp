@@ -35,7 +35,9 @@ protected:
                 std::snprintf(buffer, sizeof buffer, "%02x%02x%02x%s", c->r, c->g, c->b, c->none ? " none" : "");
                 value = buffer;
             } else if (auto* s = dynamic_cast<const EffectItemSelect*>(&item)) {
-                value = std::to_string(s->value) + " of " + std::to_string(s->list ? s->list->labels.size() : 0);
+                // A project saves the label: every value must have one.
+                value = std::to_string(s->value) + " of " + std::to_string(s->list ? s->list->labels.size() : 0) +
+                        " '" + s->toString() + "'";
             } else {
                 value = item.toString();
             }
@@ -63,10 +65,11 @@ TEST_F(ScriptHeader, DeclarationLinesMakeTheirItems)
         {"--color@c:Col,nil\n--color@e:E,", {"@local c|14|Col|000000 none", "@local e|14|E|000000 none"}},
         {"--color@h:Hex,10203", {"@local h|7|Hex|010203"}},
         {"--file@f:\n--file:Movie", {"@local f|6|ファイル|", "@local file|6|Movie|"}},
-        {"--select@m:Mode=2,A=1,B=2,C=3", {"@local m|8|Mode|2 of 3"}},
-        {"--select@m:Mode=9,A=1,B=2", {"@local m|8|Mode|1 of 2"}},
-        {"--select@m:Mode=3,A=1,B,C=3", {"@local m|8|Mode|1 of 1"}},
-        {"--select@m:Mode=5", {"@local m|8|Mode|0 of 0"}},
+        {"--select@m:Mode=2,A=1,B=2,C=3", {"@local m|8|Mode|2 of 3 'B'"}},
+        {"--select@m:Mode=9,A=1,B=2", {"@local m|8|Mode|1 of 2 'A'"}},
+        {"--select@m:Mode=3,A=1,B,C=3", {"@local m|8|Mode|1 of 1 'A'"}},
+        // Without options: 0, with an empty label.
+        {"--select@m:Mode=5", {"@local m|8|Mode|0 of 1 ''"}},
         {"--value@s:Text,\"a b\"\n--value@l:List,{1,2}\n--value@e:Expr,1 + 2;ignored",
          {"@local s|5|Text|a b", "@local l|101|List|1,2", "@local e|100|Expr|1 + 2"}},
         {"--dialog:Size,local sz=10;Blur/chk,bl=1;Col/col,c=0xffffff;List,ls={1,2}",
