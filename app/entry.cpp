@@ -25,6 +25,7 @@
 #include "platform/os/process.h"
 #include "platform/ui/application.h"
 #include "platform/ui/main_thread.h"
+#include "platform/ui/surface.h"
 #include "project/edit/edit_service.h"
 #include "project/edit/undo_service.h"
 #include "render/cache/cache_service.h"
@@ -36,6 +37,11 @@
 #include "ui/menus/output_service_host.h"
 #include "ui/menus/source_ui_host.h"
 #include "ui/settings/setting_windows.h"
+#include "ui/window/shortcut_manager.h"
+#include "ui/window/window_client.h"
+#include "ui/window/window_footer.h"
+#include "ui/window/window_mouse.h"
+#include "ui/window/window_service.h"
 
 #include <exception>
 #include <memory>
@@ -71,6 +77,16 @@ void startUp(System::ServiceStack& services)
     services.acquire<Media::XAudio2Service>();
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();
+    services.acquire<Window::ShortcutManager>();
+    services.acquire<Window::WindowMouseService>();
+    auto* window = services.acquire<Window::WindowService>();
+    window->footer->setMessage(L"Initializing...", L"", 0.0f);
+    // SIGTERM and SIGINT ask the window to close, as its close button does
+    // (one that comes during the start closes the window once the loop runs).
+    Platform::Ui::onTerminationSignal([] {
+        if (Window::WindowService* w = Window::WindowService::Get(); w && w->surface)
+            w->surface->requestClose();
+    });
     services.acquire<Plugin::InputService>();
     services.acquire<Plugin::OutputService>();
     auto* scripts = services.acquire<Plugin::ScriptService>();
@@ -83,21 +99,40 @@ void startUp(System::ServiceStack& services)
     services.acquire<Effect::EffectService>();
     services.acquire<Undo::UndoService>();
     services.acquire<Edit::EditService>();
+    // No shortcut runs while an edit records its undo step; closing asks about unsaved changes.
+    Window::ShortcutManager::Get()->isRecording = [] {
+        const Undo::UndoService* undo = Undo::UndoService::Get();
+        return undo && undo->recording;
+    };
+    window->confirmClose = [] {
+        Edit::EditService* edit = Edit::EditService::Get();
+        return !edit || edit->confirmDiscardEdit();
+    };
     services.acquire<Component::EditComponent>();
     services.acquire<Component::SettingWindows>();
     services.acquire<Render::RenderService>();
     // Written once, when every script and plug-in of the start has been checked.
     Plugin::ModuleTrustList::Get()->saveTrustList();
+    // Every panel exists: the window lays them out and paints once.
+    {
+        Media::RenderTarget::DrawSection scope(*window, 0, 0, window->width, window->height, true);
+        window->layoutClients();
+        for (Window::WindowClient* client : window->clients)
+            if (client->isVisible())
+                client->updateRect(false);
+        window->drawEmptyArea();
+        window->drawSeparators();
+    }
+    window->footer->setMessage(L"", L"", 0.0f);
     System::Log::info(Place, "start up");
     // The start-up listeners run once, before the main loop.
     Event::EventService::Get()->startup();
 }
 
-// The main loop. Until the main window exists it runs what is already
-// queued (errors posted while the project loaded) and returns.
+// The main loop: runs until the main window is closed.
 void runMainLoop()
 {
-    Platform::Ui::processMessages(0);
+    Window::WindowService::Get()->processMessage();
 }
 
 // An exception that escapes the main loop ends the program after the edit
@@ -143,6 +178,7 @@ int run()
             Dialog::showException(e);
             exitCode = 1;
         }
+        Platform::Ui::onTerminationSignal(nullptr);
         services.releaseAll();
     }
     Dialog::uninstallSourceUi();

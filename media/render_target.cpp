@@ -4,6 +4,7 @@
 #include "platform/draw/target.h"
 #include "platform/draw/text.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace Media {
@@ -21,8 +22,11 @@ RenderTarget::RenderTarget(RenderTarget* r) : target(r ? r->target : nullptr), r
 void RenderTarget::beginDraw()
 {
     RenderTarget& r = rootTarget();
-    if (r.drawCount == 0 && r.target)
-        r.target->beginDraw();
+    if (r.drawCount == 0) {
+        if (r.target)
+            r.target->beginDraw();
+        r.dirty[0] = r.dirty[1] = r.dirty[2] = r.dirty[3] = 0;
+    }
     ++r.drawCount;
 }
 
@@ -32,7 +36,28 @@ void RenderTarget::endDraw()
     if (--r.drawCount == 0 && r.target) {
         if (int32_t result = r.target->endDraw())
             throw System::makeHresultException("target->EndDraw", "Media::RenderTarget::endDraw", result);
+        if (r.present && r.dirty[2] > r.dirty[0] && r.dirty[3] > r.dirty[1])
+            r.present(r.dirty[0], r.dirty[1], r.dirty[2], r.dirty[3]);
     }
+}
+
+void RenderTarget::markDirty(int left, int top, int right, int bottom)
+{
+    RenderTarget& r = rootTarget();
+    if (right <= left || bottom <= top)
+        return;
+    int* d = r.dirty;
+    if (d[2] <= d[0] || d[3] <= d[1]) {
+        d[0] = left;
+        d[1] = top;
+        d[2] = right;
+        d[3] = bottom;
+        return;
+    }
+    d[0] = std::min(d[0], left);
+    d[1] = std::min(d[1], top);
+    d[2] = std::max(d[2], right);
+    d[3] = std::max(d[3], bottom);
 }
 
 RenderTarget::DrawSection::DrawSection(RenderTarget& render, int left, int top, int right, int bottom, bool absolute)
@@ -53,6 +78,7 @@ RenderTarget::DrawSection::DrawSection(RenderTarget& render, int left, int top, 
         render.clipHeight = height;
         render.originX = left;
         render.originY = top;
+        render.markDirty(left, top, right, bottom);
         if (left == savedClip_[0] && top == savedClip_[1] && width == savedClip_[2] && height == savedClip_[3])
             return;
     } else {
@@ -63,6 +89,7 @@ RenderTarget::DrawSection::DrawSection(RenderTarget& render, int left, int top, 
         render.clipHeight = height;
         render.originX = x;
         render.originY = y;
+        render.markDirty(x, y, x + width, y + height);
     }
     if (render.target) {
         render.target->pushAxisAlignedClip(
@@ -203,6 +230,7 @@ void WindowTemporaryImage::popImage()
     const Rect destination{float(position[0] + left), float(position[1] + top), float(position[0] + left + width),
                            float(position[1] + top + height)};
     root.beginDraw();
+    root.markDirty(int(destination.left), int(destination.top), int(destination.right), int(destination.bottom));
     try {
         root.target->drawBitmap(*image.get(), destination, 1.0f, Platform::Draw::Interpolation::NearestNeighbor);
     } catch (...) {

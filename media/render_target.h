@@ -6,6 +6,8 @@
 #include "media/direct2d_service.h"
 #include "platform/draw/resources.h"
 
+#include <functional>
+
 namespace Platform::Draw {
 class Target;
 class TextFormat;
@@ -53,11 +55,18 @@ public:
         bool pushed_ = false;
     };
 
+    // Adds a rectangle (window pixels) to what the outermost scope presents.
+    void markDirty(int left, int top, int right, int bottom);
+
     int clipLeft = 0, clipTop = 0, clipWidth = 0, clipHeight = 0;
     int originX = 0, originY = 0;
     int drawCount = 0;
     Platform::Draw::Target* target = nullptr;
     RenderTarget* root = this;
+    // A window's root: shows the rectangle drawn in a scope once its
+    // outermost end succeeded (left, top, right, bottom in window pixels).
+    std::function<void(int, int, int, int)> present;
+    int dirty[4] = {0, 0, 0, 0};
 
 private:
     RenderTarget& rootTarget() { return root ? *root : *this; }

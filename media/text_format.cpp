@@ -2,6 +2,7 @@
 
 #include "core/failure.h"
 
+#include <cmath>
 #include <cwchar>
 
 namespace Resource {
@@ -69,6 +70,15 @@ Platform::Draw::TextMetrics TextLayout::getMetrics()
         throw System::makeHresultException("get()->GetMetrics", "Resource::TextLayout::getMetrics",
                                            static_cast<int32_t>(0x80004003u));
     return layout->getMetrics();
+}
+
+int TextLayout::getSize(Platform::Draw::TextFormat& format, const wchar_t* text)
+{
+    std::shared_ptr<Platform::Draw::TextLayout> layout = create(format, text ? text : L"", 0);
+    if (!layout)
+        throw System::makeHresultException("get()->GetMetrics", "Resource::TextLayout::getSize",
+                                           static_cast<int32_t>(0x80004005u));
+    return static_cast<int>(std::ceil(layout->getMetrics().width));
 }
 
 } // namespace Resource

@@ -33,6 +33,8 @@ public:
     TextLayout() = default;
     TextLayout(Platform::Draw::TextFormat& format, const wchar_t* text, size_t length);
     Platform::Draw::TextMetrics getMetrics();
+    // The width of the text in the format, rounded up to whole pixels.
+    static int getSize(Platform::Draw::TextFormat& format, const wchar_t* text);
 };
 
 } // namespace Resource

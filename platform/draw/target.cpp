@@ -65,6 +65,16 @@ std::unique_ptr<Target> Target::createOnMemory(void* pixels, int width, int heig
     return target;
 }
 
+bool Target::setMemory(void* pixels, int width, int height, int stride)
+{
+    if (impl_->drawing)
+        return false;
+    impl_->image = pixels && width > 0 && height > 0 && stride >= width * 4
+                       ? QImage(static_cast<uchar*>(pixels), width, height, stride, QImage::Format_ARGB32_Premultiplied)
+                       : QImage();
+    return true;
+}
+
 int Target::width() const
 {
     return impl_->image.width();

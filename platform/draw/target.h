@@ -24,6 +24,9 @@ public:
     static std::unique_ptr<Target> createPicture(int width, int height);
     // Draws into memory the caller keeps alive (premultiplied BGRA, rows top-down).
     static std::unique_ptr<Target> createOnMemory(void* pixels, int width, int height, int stride);
+    // Points a memory target at other memory (a window's back buffer after a
+    // resize); false while a session is open.
+    bool setMemory(void* pixels, int width, int height, int stride);
     ~Target();
     Target(const Target&) = delete;
     Target& operator=(const Target&) = delete;

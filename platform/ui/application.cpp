@@ -1,6 +1,7 @@
 #include "platform/ui/application.h"
 
 #include "platform/ui/main_thread.h"
+#include "platform/ui/person.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -18,7 +19,6 @@ namespace {
 std::unique_ptr<QApplication> application;
 bool displayUsed = false;
 std::mutex boxMutex;
-std::function<BoxAnswer(const MessageBox&)> answerer;
 std::function<void(const MessageBox&)> boxLog;
 
 bool isSet(const char* value)
@@ -103,17 +103,22 @@ MachineFacts queryMachineFacts()
 
 BoxAnswer showMessageBox(const MessageBox& box)
 {
-    std::function<BoxAnswer(const MessageBox&)> answer;
-    std::function<void(const MessageBox&)> log;
-    {
-        std::lock_guard lock(boxMutex);
-        answer = answerer;
-        log = boxLog;
-    }
-    if (answer || !hasDisplay()) {
+    ModalPoint point;
+    point.kind = ModalKind::MessageBox;
+    point.name = "MessageBox";
+    point.caption = box.caption;
+    point.text = box.text;
+    point.defaultAnswer = static_cast<int>(box.defaultAnswer);
+    point.setSubject(&box);
+    if (!personAnswers(point)) {
+        std::function<void(const MessageBox&)> log;
+        {
+            std::lock_guard lock(boxMutex);
+            log = boxLog;
+        }
         if (log)
             log(box);
-        return answer ? answer(box) : box.defaultAnswer;
+        return static_cast<BoxAnswer>(answerWithoutPerson(point));
     }
     QMessageBox dialog;
     dialog.setText(QString::fromStdWString(box.text));
@@ -153,8 +158,14 @@ BoxAnswer showMessageBox(const MessageBox& box)
 
 void setMessageBoxAnswerer(std::function<BoxAnswer(const MessageBox&)> a)
 {
-    std::lock_guard lock(boxMutex);
-    answerer = std::move(a);
+    if (!a) {
+        setAnswerer(ModalKind::MessageBox, nullptr);
+        return;
+    }
+    setAnswerer(ModalKind::MessageBox, [a = std::move(a)](ModalPoint& point) {
+        const MessageBox* box = point.subjectAs<const MessageBox>();
+        return box ? static_cast<int>(a(*box)) : point.defaultAnswer;
+    });
 }
 
 void setMessageBoxLog(std::function<void(const MessageBox&)> log)

@@ -41,10 +41,12 @@ struct MessageBox {
     BoxAnswer defaultAnswer = BoxAnswer::Ok;
 };
 
-// Shows a modal message box and returns the answer. Without a display, or when
-// an answerer is installed, the box is not shown: the answerer (or the default
-// answer) decides at once, and the box's text goes to the box log.
+// Shows a modal message box and returns the answer. Without a person (the
+// seam of person.h: no display, or an answerer installed) the box is not
+// shown: the answerer (or the default answer) decides at once, and the box's
+// text goes to the box log.
 BoxAnswer showMessageBox(const MessageBox& box);
+// The message boxes' answerer on the seam (an empty one removes it).
 void setMessageBoxAnswerer(std::function<BoxAnswer(const MessageBox&)> answerer);
 // Receives the text of every box answered without a person (for the program's log).
 void setMessageBoxLog(std::function<void(const MessageBox&)> log);

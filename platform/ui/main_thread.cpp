@@ -9,6 +9,8 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <csignal>
+#include <sys/eventfd.h>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -127,6 +129,14 @@ bool processMessagesUntil(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
+bool runFromEvent(const std::function<void()>& f)
+{
+    if (pendingException)
+        return false;
+    runGuarded(f);
+    return !pendingException;
+}
+
 bool isMainThread()
 {
     QCoreApplication* app = QCoreApplication::instance();
@@ -195,6 +205,44 @@ void unwatchHandle(int handle)
     notifier->setEnabled(false);
     // The notifier may be the one whose callback is running right now.
     notifier->deleteLater();
+}
+
+namespace {
+// The handler only writes to the descriptor the main loop watches.
+int signalEvent = -1;
+
+void noteSignal(int)
+{
+    const uint64_t one = 1;
+    if (signalEvent >= 0)
+        (void)!::write(signalEvent, &one, sizeof one);
+}
+} // namespace
+
+void onTerminationSignal(std::function<void()> callback)
+{
+    if (!callback) {
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGINT, SIG_DFL);
+        if (signalEvent >= 0) {
+            unwatchHandle(signalEvent);
+            ::close(signalEvent);
+            signalEvent = -1;
+        }
+        return;
+    }
+    if (signalEvent < 0)
+        signalEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (signalEvent < 0)
+        return;
+    unwatchHandle(signalEvent);
+    watchHandle(signalEvent, true, std::move(callback));
+    struct sigaction action = {};
+    action.sa_handler = noteSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
 }
 
 } // namespace Platform::Ui

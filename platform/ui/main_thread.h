@@ -21,6 +21,10 @@ void processMessages(int maxWaitMs = 0);
 // Handles events until done() is true or timeoutMs passed (negative: no limit); returns done().
 bool processMessagesUntil(const std::function<bool()>& done, int timeoutMs);
 bool isMainThread();
+// Runs f from inside a toolkit event on the main thread: an exception it throws
+// ends the main loop and is rethrown by runMainLoop (or processMessages).
+// False when f threw, or did not run because such an exception is on its way out.
+bool runFromEvent(const std::function<void()>& f);
 
 // Thread timers of the main thread: proc(id) is called from the main loop every
 // elapseMs. id 0 creates a timer and returns its new id; a known id is re-armed
@@ -35,6 +39,11 @@ bool killTimer(uintptr_t id);
 // it. A handle is watched once; false when no application object exists.
 bool watchHandle(int handle, bool autoReset, std::function<void()> callback);
 void unwatchHandle(int handle);
+
+// SIGTERM and SIGINT run the callback on the main thread (from the main loop)
+// instead of ending the process. An empty callback gives them back their
+// default action.
+void onTerminationSignal(std::function<void()> callback);
 
 // Called by the application object's set-up and tear-down.
 void openMainThread();

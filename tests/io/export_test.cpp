@@ -60,6 +60,9 @@ protected:
         Platform::Ui::initializeApplication();
         services.acquire<Setting::SettingService>();
         services.acquire<Event::EventService>();
+        // The main window, whose input an export locks and whose footer shows its progress.
+        services.acquire<Window::WindowMouseService>();
+        services.acquire<Window::WindowService>();
         services.acquire<Cache::CacheService>();
         Effect::EffectService::builtInEffects = {registerExportEffects, nullptr};
         services.acquire<Effect::EffectService>();
@@ -258,9 +261,9 @@ TEST_F(Export, AviExportIsReadByFfmpegFrameBySample)
     TestKit::LogCapture log;
     exportTo(0, path);
     EXPECT_TRUE(log.contains("export file complete"));
-    EXPECT_TRUE(Window::WindowService::get().notifyIconShown);
-    EXPECT_TRUE(Window::WindowService::get().isInputEnabled());
-    Window::WindowService::get().removeNotifyIcon();
+    EXPECT_TRUE(Window::WindowService::notifyIconShown);
+    EXPECT_TRUE(Window::WindowService::Get()->isInputEnabled());
+    Window::WindowService::removeNotifyIcon();
 
     std::string video, audio;
     ASSERT_EQ(TestKit::runCommand("ffprobe -v error -select_streams v -count_frames -show_entries stream=codec_name,"
@@ -330,7 +333,7 @@ TEST_F(Export, CancelledAfterTenFramesLeavesAPlayableTenFrameFile)
     TestKit::LogCapture log;
     exportTo(0, path);
     EXPECT_TRUE(log.contains("export file cancel"));
-    EXPECT_FALSE(Window::WindowService::get().notifyIconShown);
+    EXPECT_FALSE(Window::WindowService::notifyIconShown);
     std::string probe;
     ASSERT_EQ(TestKit::runCommand("ffprobe -v error -select_streams v -count_frames -show_entries stream=nb_read_frames "
                                   "-of csv=p=0 '" + path + "'",
@@ -390,9 +393,9 @@ TEST_F(Export, EscapeAsksOncePerPressUntilOkAndASecondExportIsIgnored)
     output->outputFile(0);
     EXPECT_EQ(dialogs, 1);
 
-    Window::WindowService& window = Window::WindowService::get();
+    Window::WindowService& window = *Window::WindowService::Get();
     EXPECT_FALSE(window.isInputEnabled());
-    EXPECT_EQ(Window::WindowFooter::get().title, L"ファイル出力中");
+    EXPECT_EQ(window.footer->message.rfind(L"ファイル出力中", 0), 0u) << System::wideToUtf8(window.footer->message);
     // Other input is dropped without a question.
     EXPECT_TRUE(window.offerInput(Window::WindowService::MessageKeyDown, 'A'));
     EXPECT_EQ(asked, 0);
@@ -408,7 +411,7 @@ TEST_F(Export, EscapeAsksOncePerPressUntilOkAndASecondExportIsIgnored)
     ASSERT_TRUE(Platform::Ui::processMessagesUntil([&] { return !output->current; }, 120000));
     EXPECT_TRUE(log.contains("export file cancel"));
     EXPECT_TRUE(window.isInputEnabled());
-    EXPECT_EQ(Window::WindowFooter::get().title, L"");
+    EXPECT_EQ(window.footer->message, L"");
 }
 
 TEST_F(Export, AFailedExportEndsAsFailedWithoutTheBalloon)
@@ -424,8 +427,8 @@ TEST_F(Export, AFailedExportEndsAsFailedWithoutTheBalloon)
     ASSERT_TRUE(Platform::Ui::processMessagesUntil([&] { return !output->current; }, 120000));
     EXPECT_TRUE(log.contains("export file failed")) << ::testing::PrintToString(log.lines());
     EXPECT_FALSE(log.contains("export file complete"));
-    EXPECT_FALSE(Window::WindowService::get().notifyIconShown);
-    EXPECT_TRUE(Window::WindowService::get().isInputEnabled());
+    EXPECT_FALSE(Window::WindowService::notifyIconShown);
+    EXPECT_TRUE(Window::WindowService::Get()->isInputEnabled());
 }
 
 TEST_F(Export, AviSettingsNameTheTypes)
@@ -486,7 +489,7 @@ TEST_F(Export, PngAndJpegHoldTheCursorFrame)
         TestKit::LogCapture log;
         exportTo(c.writer, path);
         EXPECT_TRUE(log.contains("export file complete"));
-        EXPECT_FALSE(Window::WindowService::get().notifyIconShown);
+        EXPECT_FALSE(Window::WindowService::notifyIconShown);
         std::string facts;
         ASSERT_EQ(TestKit::runCommand("identify -format '%wx%h %[channels] %Q' '" + path + "'", &facts), 0);
         EXPECT_EQ(facts.substr(0, 5), "64x36");
@@ -547,7 +550,7 @@ TEST_F(Export, OutputModulePullsEveryFrameAndTheSoundThroughTheCallbacks)
     EXPECT_EQ(job->progress.total, 6);
     EXPECT_EQ(job->getVideoReadAhead(), 1);
     EXPECT_EQ(job->getAudioReadAhead(), 64);
-    Window::WindowService::get().removeNotifyIcon();
+    Window::WindowService::removeNotifyIcon();
 
     const std::string bytes = IoTest::readBytes(path);
     const size_t frameBytes = size_t(Width) * 3 * Height;
@@ -641,7 +644,7 @@ TEST_F(Export, OutputModuleAbortAndFaultReachTheJob)
         EXPECT_TRUE(log.contains("export file failed")) << ::testing::PrintToString(log.lines());
         EXPECT_TRUE(log.contains("test output module 1.0"));
         EXPECT_TRUE(log.contains("table.func_output"));
-        EXPECT_TRUE(Window::WindowService::get().isInputEnabled());
+        EXPECT_TRUE(Window::WindowService::Get()->isInputEnabled());
     }
     {
         SCOPED_TRACE("callbacks after func_output returned");

@@ -10,6 +10,8 @@
 #include "project/model/object.h"
 #include "project/model/scene.h"
 #include "tests/project/edit_fixture.h"
+#include "platform/ui/surface.h"
+#include "ui/window/window_control.h"
 #include "ui/window/window_mouse.h"
 
 #include <stdexcept>
@@ -37,7 +39,7 @@ protected:
         events().cursorFrameChanged.push_back([this](int frame) { cursorMoves.push_back(frame); });
         events().selectionChanged.push_back([this] { ++selectionChanges; });
     }
-    ~EditServiceTest() override { Window::WindowMouseService::get() = {}; }
+    ~EditServiceTest() override { Platform::Ui::setKeyDown(17, false); }
 
     // Answers the scene dialog with OK and these settings (the name kept when empty).
     void answerScenes(Edit::SceneSettings settings)
@@ -383,29 +385,35 @@ TEST_F(EditServiceTest, SelectingWatchesTheCtrlKeyAndAClickOnNothingClearsTheSel
     auto a = scene().createObject(L"画像ファイル", 0, 0, 9);
     auto locked = scene().createObject(L"画像ファイル", 1, 0, 9);
     scene().layers[1]->layer->lock = true;
-    Window::WindowClient window;
-    Window::WindowControl control(&window);
-    Window::WindowMouseService& mouse = Window::WindowMouseService::get();
+    // A control of a panel, watching keys through the window's router.
+    System::ServiceReference<Window::WindowMouseService> router;
+    Window::WindowMouseService& mouse = *Window::WindowMouseService::Get();
+    Window::Rect panel{0, 0, 100, 100};
+    Window::ControlContainer container(0, 0, 200, &panel, &panel);
+    struct Control : Window::WindowControl {
+        using WindowControl::WindowControl;
+        void procPaint() override {}
+    } control(container, 0, 0, 10, 10);
 
     edit().selectObject(&control, a, false);
     EXPECT_TRUE(a->selected);
-    EXPECT_EQ(window.keyWatcher, &control);
-    EXPECT_EQ(window.keyWatchCode, 17);
+    EXPECT_EQ(mouse.keyWatchTarget, &control);
+    EXPECT_EQ(mouse.keyWatchKey, 17);
     EXPECT_EQ(selectionChanges, 1);
     EXPECT_FALSE(edit().addSelectObject(a, true));
     EXPECT_TRUE(edit().addSelectObject(locked, true)) << "asked, though nothing is added";
     EXPECT_FALSE(locked->selected);
     EXPECT_EQ(scene().selection.objects.size(), 1u);
 
-    mouse.setKeyDown(17, true);
+    Platform::Ui::setKeyDown(17, true);
     edit().clickClearSelectObject(&control);
     EXPECT_EQ(scene().selection.objects.size(), 1u);
-    mouse.setKeyDown(17, false);
-    mouse.pending = true;
+    Platform::Ui::setKeyDown(17, false);
+    mouse.pressTarget = &control; // a press is pending
     edit().clickClearSelectObject(&control);
-    EXPECT_EQ(window.keyWatchCode, 0x10000);
+    EXPECT_EQ(mouse.keyWatchKey, 0x10000);
     EXPECT_EQ(scene().selection.objects.size(), 1u);
-    mouse.pending = false;
+    mouse.pressTarget = nullptr;
     selectionChanges = 0;
     edit().clickClearSelectObject(&control);
     EXPECT_TRUE(scene().selection.objects.empty());

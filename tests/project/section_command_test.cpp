@@ -6,6 +6,7 @@
 #include "project/model/object.h"
 #include "project/model/scene.h"
 #include "tests/project/command_fixture.h"
+#include "platform/ui/surface.h"
 #include "ui/window/window_mouse.h"
 
 using namespace EditTest;
@@ -14,7 +15,7 @@ namespace {
 
 class SectionCommand : public CommandFixture {
 protected:
-    ~SectionCommand() override { Window::WindowMouseService::get() = {}; }
+    ~SectionCommand() override { Platform::Ui::setKeyDown(17, false); }
     Effect::EffectItemNumber& x(const std::shared_ptr<Edit::Object>& object) { return itemX(*object->effects[0]); }
     Effect::EffectItemNumber& y(const std::shared_ptr<Edit::Object>& object)
     {
@@ -201,7 +202,7 @@ TEST_F(SectionCommand, AClickedObjectActsAloneUnlessCtrlIsHeldAndItIsATarget)
     EXPECT_EQ(enabled(), "011");
     EXPECT_TRUE(log.contains(infoLine("setEnableObject", L"set enable effect num=1 enable=0")));
 
-    Window::WindowMouseService::get().setKeyDown(Window::WindowMouseService::WatchControlKey, true);
+    Platform::Ui::setKeyDown(Window::WindowMouseService::WatchControlKey, true);
     EditCommand::setEnableClickedObject(other, false); // not a target: alone
     EXPECT_EQ(enabled(), "010");
     EditCommand::setEnableClickedObject(b, false);

@@ -23,10 +23,11 @@ protected:
     static std::wstring shown(const Window::BaseMenu& menu)
     {
         std::wstring text;
-        for (const auto& item : menu.items) {
+        for (int i = 0; i < menu.itemCount(); ++i) {
+            const Platform::Ui::MenuEntry item = menu.item(i);
             if (!text.empty())
                 text += L" ";
-            text += item->separator ? L"-" : item->enabled ? item->text : L"(" + item->text + L")";
+            text += item.separator ? L"-" : item.enabled ? item.text : L"(" + item.text + L")";
         }
         return text;
     }
@@ -109,7 +110,7 @@ TEST_F(CommandUi, TheHostsDialogsPassTheirAnswersBackToTheCommands)
 
 TEST_F(CommandUi, ObjectMenusGreyWhatHasNoTargetAndRunTheCommands)
 {
-    Window::BaseMenu empty;
+    Window::PopupMenu empty;
     Dialog::insertObjectEditMenu(empty);
     Dialog::insertGroupMenu(empty);
     Dialog::insertLayerRangeMenu(empty);
@@ -118,43 +119,43 @@ TEST_F(CommandUi, ObjectMenusGreyWhatHasNoTargetAndRunTheCommands)
     const auto a = put(0, 0, 9);
     const auto b = put(1, 0, 9);
     scene().focusObject = a;
-    Window::BaseMenu edit;
+    Window::PopupMenu edit;
     Dialog::insertObjectEditMenu(edit);
     EXPECT_EQ(shown(edit), L"切り取り コピー (貼り付け) 削除 複製");
     ASSERT_TRUE(edit.runItem(1)); // copy
     EXPECT_EQ(this->edit().objectClipboard.size(), 1u);
-    Window::BaseMenu pasting;
+    Window::PopupMenu pasting;
     Dialog::insertObjectEditMenu(pasting);
-    EXPECT_TRUE(pasting.items[2]->enabled);
+    EXPECT_TRUE(pasting.item(2).enabled);
 
     // Grouping needs two selected objects; ungrouping needs every target grouped.
     scene().selection.addObject(a, scene());
-    Window::BaseMenu one;
+    Window::PopupMenu one;
     Dialog::insertGroupMenu(one);
     EXPECT_EQ(shown(one), L"(グループ化) (グループ解除)");
     scene().selection.addObject(b, scene());
-    Window::BaseMenu two;
+    Window::PopupMenu two;
     Dialog::insertGroupMenu(two);
     EXPECT_EQ(shown(two), L"グループ化 (グループ解除)");
     ASSERT_TRUE(two.runItem(0));
     ASSERT_TRUE(a->group);
-    Window::BaseMenu grouped;
+    Window::PopupMenu grouped;
     Dialog::insertGroupMenu(grouped);
     EXPECT_EQ(shown(grouped), L"グループ化 グループ解除");
     scene().selection.clear();
-    Window::BaseMenu focused;
+    Window::PopupMenu focused;
     Dialog::insertGroupMenu(focused); // the grouped focus object
     EXPECT_EQ(shown(focused), L"(グループ化) グループ解除");
 
     // The layer-range item stands only beside a control object and another object.
     const auto camera = put(2, 0, 9, L"カメラ制御");
     scene().selection.addObject(camera, scene());
-    Window::BaseMenu alone;
+    Window::PopupMenu alone;
     Dialog::insertLayerRangeMenu(alone);
-    EXPECT_TRUE(alone.items.empty());
+    EXPECT_EQ(alone.itemCount(), 0);
     const auto low = put(6, 0, 9);
     scene().selection.addObject(low, scene());
-    Window::BaseMenu range;
+    Window::PopupMenu range;
     Dialog::insertLayerRangeMenu(range);
     EXPECT_EQ(shown(range), L"対象レイヤー範囲を調整 -");
     ASSERT_TRUE(range.runItem(0));

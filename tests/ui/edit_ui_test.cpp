@@ -10,7 +10,7 @@
 #include "tests/project/edit_fixture.h"
 #include "ui/menus/scene_menu.h"
 #include "ui/window/base_menu.h"
-#include "ui/window/window_footer.h"
+#include "ui/window/tool_tips.h"
 #include "ui/window/window_mouse.h"
 
 using namespace EditTest;
@@ -74,10 +74,10 @@ TEST_F(EditUi, TheSceneMenuRunsTheServicesCommandsForItsScene)
 {
     Window::PopupMenu menu;
     Dialog::insertSceneMenu(*edit().project.getScene(0), menu);
-    ASSERT_EQ(menu.items.size(), 5u);
-    EXPECT_EQ(menu.items[0]->text, L"シーンを新規作成");
-    EXPECT_FALSE(menu.items[1]->enabled) << "scene 0 cannot be deleted";
-    EXPECT_TRUE(menu.items[2]->separator);
+    ASSERT_EQ(menu.itemCount(), 5);
+    EXPECT_EQ(menu.item(0).text, L"シーンを新規作成");
+    EXPECT_FALSE(menu.item(1).enabled) << "scene 0 cannot be deleted";
+    EXPECT_TRUE(menu.item(2).separator);
     EXPECT_FALSE(menu.runItem(1));
     EXPECT_FALSE(menu.runItem(2));
 
@@ -85,19 +85,19 @@ TEST_F(EditUi, TheSceneMenuRunsTheServicesCommandsForItsScene)
         d.text = L"夕方";
         return true;
     });
-    Window::PopupMenu::setChooser([](const Window::PopupMenu&) { return 3; });
+    Window::PopupMenu::setChooser([](const Window::PopupMenu& shown) { return shown.item(3).id; });
     EXPECT_TRUE(menu.show());
     EXPECT_EQ(edit().project.getScene(0)->name, L"夕方");
 
     Window::PopupMenu other;
     Dialog::insertSceneMenu(*edit().project.getScene(2), other);
-    EXPECT_TRUE(other.items[1]->enabled);
+    EXPECT_TRUE(other.item(1).enabled);
     EXPECT_TRUE(other.runItem(1)); // empty: deleted unasked
     EXPECT_EQ(edit().project.scenes.count(2), 0u);
 
     Dialog::showSceneToolTip(scene(), {100, 200});
     const Window::ToolTips& tips = Window::ToolTips::get();
-    EXPECT_TRUE(tips.visible);
+    EXPECT_TRUE(tips.shown);
     EXPECT_EQ(tips.point.x, 100);
     EXPECT_GT(tips.point.y, 200) << "below the mouse cursor";
     EXPECT_EQ(tips.text, scene().getInformationText());
@@ -105,27 +105,24 @@ TEST_F(EditUi, TheSceneMenuRunsTheServicesCommandsForItsScene)
 
 TEST_F(EditUi, AWatcherHearsOnceWhenItsKeyIsReleased)
 {
-    struct Watcher : Window::WindowControl {
-        using WindowControl::WindowControl;
-        void procKeyWatch(int code) override { heard.push_back(code); }
-        std::vector<int> heard;
-    };
-    Window::WindowClient window;
-    Watcher watcher(&window);
-    Window::WindowMouseService& mouse = Window::WindowMouseService::get();
-    mouse.setKeyWatch(&watcher, 17);
-    EXPECT_EQ(mouse.getKeyWatch(&watcher), 17);
-    mouse.endKeyWatch(window);
-    mouse.endKeyWatch(window);
-    EXPECT_EQ(watcher.heard, std::vector<int>{17});
-    EXPECT_EQ(mouse.getKeyWatch(&watcher), 0);
-
-    Window::WindowFooter& footer = Window::WindowFooter::get();
-    footer.setMessage(L"Loading...", L"a.vmp2", 0.5f);
-    EXPECT_EQ(footer.message(), L"Loading... a.vmp2");
-    footer.setMessage(L"", L"ignored", 0.5f);
-    EXPECT_EQ(footer.message(), L"");
-    EXPECT_EQ(footer.progress, 0.0f);
+    System::ServiceReference<Window::WindowMouseService> router;
+    Window::WindowMouseService& mouse = *Window::WindowMouseService::Get();
+    struct Watcher : Window::WindowMouse {
+        Watcher() : WindowMouse(&area, 200) {}
+        void procKeyRelease() override { ++heard; }
+        Window::Rect area{0, 0, 10, 10};
+        int heard = 0;
+    } watcher;
+    mouse.watchKey(&watcher, 17);
+    Platform::Ui::Message up;
+    up.id = Platform::Ui::Msg::KeyUp;
+    up.key = 16; // another key: nothing
+    mouse.procMessage(up);
+    up.key = 17;
+    mouse.procMessage(up);
+    mouse.procMessage(up);
+    EXPECT_EQ(watcher.heard, 1);
+    EXPECT_EQ(mouse.keyWatchTarget, nullptr);
 }
 
 TEST_F(EditUi, AnEditRefreshesThePanelsOfTheShownObject)

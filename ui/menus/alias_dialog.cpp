@@ -5,12 +5,12 @@
 #include "effect/effect_service.h"
 #include "project/files/alias_file.h"
 #include "ui/menus/dialog.h"
+#include "ui/menus/modal_point.h"
 
 namespace Dialog {
 
 namespace {
 
-AliasDialog::Answerer aliasAnswerer;
 // Refused names in a row before a stand-in that keeps answering them counts as Cancel.
 constexpr int RefusalLimit = 100;
 
@@ -39,7 +39,7 @@ bool AliasDialog::show()
     System::Log::info("Dialog::AliasDialog::show", L"%s", caption().c_str());
     error.clear();
     for (int attempt = 0; attempt < RefusalLimit; ++attempt) {
-        if (!aliasAnswerer || !aliasAnswerer(*this))
+        if (!askPerson(*this, "AliasDialog", caption()))
             return false;
         if (Edit::AliasFile::isValidName(name)) {
             error.clear();
@@ -54,7 +54,7 @@ bool AliasDialog::show()
 
 void AliasDialog::setAnswerer(Answerer answerer)
 {
-    aliasAnswerer = std::move(answerer);
+    setDialogAnswerer<AliasDialog>("AliasDialog", std::move(answerer));
 }
 
 } // namespace Dialog

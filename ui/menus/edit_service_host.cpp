@@ -3,8 +3,11 @@
 #include "ui/menus/alias_dialog.h"
 #include "ui/menus/dialog.h"
 #include "ui/menus/input_dialog.h"
+#include "core/log.h"
+#include "ui/window/window_control.h"
 #include "ui/window/window_footer.h"
 #include "ui/window/window_mouse.h"
+#include "ui/window/window_service.h"
 
 namespace Dialog {
 
@@ -92,42 +95,54 @@ void EditServiceHost::showApplicationException(const std::wstring& message)
 
 void EditServiceHost::setFooterMessage(const std::wstring& title, const std::wstring& detail, float progress)
 {
-    Window::WindowFooter::get().setMessage(title, detail, progress);
+    if (Window::WindowService* window = Window::WindowService::Get(); window && window->footer)
+        window->footer->setMessage(title, detail, progress);
+    else
+        System::Log::verbose("Window::WindowFooter::setMessage", L"%s %s", title.c_str(), detail.c_str());
 }
 
 void EditServiceHost::setDeniedCursor()
 {
-    auto& cursor = Window::WindowMouseService::get().mouseCursor;
-    cursor.cursor = Window::WindowMouseService::MouseCursor::No;
-    cursor.updateWindowCursor();
+    Window::WindowMouseService* mouse = Window::WindowMouseService::Get();
+    if (!mouse)
+        return;
+    mouse->setCursor(&Window::Cursors::No);
+    mouse->mouseCursor.updateWindowCursor();
 }
 
 bool EditServiceHost::isControlKeyDown()
 {
-    return Window::WindowMouseService::get().isKeyDown(Window::WindowMouseService::WatchControlKey);
+    return Window::WindowMouseService::isKeyDown(Window::WindowMouseService::WatchControlKey);
 }
 
 void EditServiceHost::setBusyCursor(bool busy)
 {
-    auto& cursor = Window::WindowMouseService::get().mouseCursor;
-    cursor.cursor = busy ? Window::WindowMouseService::MouseCursor::AppStarting
-                         : Window::WindowMouseService::MouseCursor::Arrow;
-    cursor.updateWindowCursor();
+    Window::WindowMouseService* mouse = Window::WindowMouseService::Get();
+    if (!mouse)
+        return;
+    // The busy cursor stays while the pointer moves: it is the default meanwhile.
+    mouse->mouseCursor.defaultCursor = busy ? &Window::Cursors::AppStarting : &Window::Cursors::Arrow;
+    mouse->setCursor(mouse->mouseCursor.defaultCursor);
+    mouse->mouseCursor.updateWindowCursor();
 }
 
 bool EditServiceHost::isMousePending()
 {
-    return Window::WindowMouseService::get().isPending();
+    const Window::WindowMouseService* mouse = Window::WindowMouseService::Get();
+    return mouse && mouse->pressTarget;
 }
 
-int EditServiceHost::getKeyWatch(Window::WindowControl* control)
+int EditServiceHost::getKeyWatch(Window::WindowControl*)
 {
-    return Window::WindowMouseService::get().getKeyWatch(control);
+    // The window has one key watch; a control asks whether one is running.
+    const Window::WindowMouseService* mouse = Window::WindowMouseService::Get();
+    return mouse && mouse->keyWatchTarget ? mouse->keyWatchKey : 0;
 }
 
 void EditServiceHost::setKeyWatch(Window::WindowControl* control, int code)
 {
-    Window::WindowMouseService::get().setKeyWatch(control, code);
+    if (Window::WindowMouseService* mouse = Window::WindowMouseService::Get())
+        mouse->watchKey(control, code);
 }
 
 } // namespace Dialog

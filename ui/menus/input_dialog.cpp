@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "core/translate_service.h"
 #include "ui/menus/dialog.h"
+#include "ui/menus/modal_point.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,13 +12,11 @@ namespace Dialog {
 
 namespace {
 
-SceneDialog::Answerer sceneAnswerer;
-InputStringDialog::Answerer stringAnswerer;
-FrameLengthDialog::Answerer frameLengthAnswerer;
-InputNumberDialog::Answerer numberAnswerer;
-SaveFileAnswerer saveFileAnswerer;
-InputIntegerDialog::Answerer integerAnswerer;
-AviFileSaveDialog::Answerer aviAnswerer;
+// What a save-file box asks and answers.
+struct SaveFileBox {
+    std::wstring path;
+    const std::wstring* filter;
+};
 
 // The dialog's caption as shown, through the "Dialog" table.
 std::wstring caption(const std::wstring& title)
@@ -33,7 +32,7 @@ bool SceneDialog::show()
 {
     stopPlayback();
     System::Log::info("Dialog::SceneDialog::show", L"%s", caption(title).c_str());
-    if (!sceneAnswerer || !sceneAnswerer(*this))
+    if (!askPerson(*this, "SceneDialog", caption(title)))
         return false;
     Edit::SceneSettings& v = values;
     v.width = std::clamp(v.width, 32, 16384);
@@ -46,19 +45,19 @@ bool SceneDialog::show()
 
 void SceneDialog::setAnswerer(Answerer answerer)
 {
-    sceneAnswerer = std::move(answerer);
+    setDialogAnswerer<SceneDialog>("SceneDialog", std::move(answerer));
 }
 
 bool InputStringDialog::show()
 {
     stopPlayback();
     System::Log::info("Dialog::InputStringDialog::show", L"%s", caption(title).c_str());
-    return stringAnswerer && stringAnswerer(*this);
+    return askPerson(*this, "InputStringDialog", caption(title));
 }
 
 void InputStringDialog::setAnswerer(Answerer answerer)
 {
-    stringAnswerer = std::move(answerer);
+    setDialogAnswerer<InputStringDialog>("InputStringDialog", std::move(answerer));
 }
 
 int FrameLengthDialog::secondsToFrames(double value) const
@@ -80,7 +79,7 @@ bool FrameLengthDialog::show()
     System::Log::info("Dialog::FrameLengthDialog::show", L"%s", caption(title).c_str());
     seconds = framesToSeconds(frames);
     secondsTyped = false;
-    if (!frameLengthAnswerer || !frameLengthAnswerer(*this))
+    if (!askPerson(*this, "FrameLengthDialog", caption(title)))
         return false;
     frames = secondsTyped ? secondsToFrames(seconds) : std::clamp(frames, minimum, maximum);
     return true;
@@ -88,14 +87,14 @@ bool FrameLengthDialog::show()
 
 void FrameLengthDialog::setAnswerer(Answerer answerer)
 {
-    frameLengthAnswerer = std::move(answerer);
+    setDialogAnswerer<FrameLengthDialog>("FrameLengthDialog", std::move(answerer));
 }
 
 bool InputNumberDialog::show()
 {
     stopPlayback();
     System::Log::info("Dialog::InputNumberDialog::show", L"%s", caption(title).c_str());
-    if (!numberAnswerer || !numberAnswerer(*this))
+    if (!askPerson(*this, "InputNumberDialog", caption(title)))
         return false;
     value = std::isnan(value) ? minimum : std::clamp(value, minimum, maximum);
     return true;
@@ -103,14 +102,14 @@ bool InputNumberDialog::show()
 
 void InputNumberDialog::setAnswerer(Answerer answerer)
 {
-    numberAnswerer = std::move(answerer);
+    setDialogAnswerer<InputNumberDialog>("InputNumberDialog", std::move(answerer));
 }
 
 bool InputIntegerDialog::show()
 {
     stopPlayback();
     System::Log::info("Dialog::InputIntegerDialog::show", L"%s", caption(title).c_str());
-    if (!integerAnswerer || !integerAnswerer(*this))
+    if (!askPerson(*this, "InputIntegerDialog", caption(title)))
         return false;
     value = std::clamp(value, minimum, maximum);
     return true;
@@ -118,7 +117,7 @@ bool InputIntegerDialog::show()
 
 void InputIntegerDialog::setAnswerer(Answerer answerer)
 {
-    integerAnswerer = std::move(answerer);
+    setDialogAnswerer<InputIntegerDialog>("InputIntegerDialog", std::move(answerer));
 }
 
 const wchar_t* const AviFileSaveDialog::VideoTypes[5] = {L"RGB24bit", L"RGBA32bit", L"YUY2", L"RGBA64bit(PA64)",
@@ -130,28 +129,43 @@ bool AviFileSaveDialog::show()
     stopPlayback();
     System::Log::info("Dialog::AviFileSaveDialog::show", L"Video: %s / Audio: %s", videoType.c_str(),
                       audioType.c_str());
-    return aviAnswerer && aviAnswerer(*this);
+    return askPerson(*this, "AviFileSaveDialog", std::wstring());
 }
 
 void AviFileSaveDialog::setAnswerer(Answerer answerer)
 {
-    aviAnswerer = std::move(answerer);
+    setDialogAnswerer<AviFileSaveDialog>("AviFileSaveDialog", std::move(answerer));
 }
 
 bool showSaveFileDialog(std::wstring& path, const std::wstring& filter, const wchar_t* title)
 {
     stopPlayback();
     System::Log::info("Dialog::showSaveFileDialog", L"%s", title ? caption(title).c_str() : filter.c_str());
-    std::wstring chosen = path;
-    if (!saveFileAnswerer || !saveFileAnswerer(chosen, filter) || chosen.empty())
+    SaveFileBox box{path, &filter};
+    Platform::Ui::ModalPoint point;
+    point.kind = Platform::Ui::ModalKind::FileBox;
+    point.name = "SaveFileDialog";
+    point.caption = title ? caption(title) : std::wstring();
+    point.setSubject(&box);
+    if (!Platform::Ui::answerWithoutPerson(point) || box.path.empty())
         return false;
-    path = chosen;
+    path = box.path;
     return true;
 }
 
 void setSaveFileAnswerer(SaveFileAnswerer answerer)
 {
-    saveFileAnswerer = std::move(answerer);
+    if (!answerer) {
+        Platform::Ui::setAnswerer(Platform::Ui::ModalKind::FileBox, nullptr, "SaveFileDialog");
+        return;
+    }
+    Platform::Ui::setAnswerer(
+        Platform::Ui::ModalKind::FileBox,
+        [answerer = std::move(answerer)](Platform::Ui::ModalPoint& point) {
+            SaveFileBox* box = point.subjectAs<SaveFileBox>();
+            return box && answerer(box->path, *box->filter) ? 1 : 0;
+        },
+        "SaveFileDialog");
 }
 
 } // namespace Dialog

@@ -47,8 +47,8 @@ int OutputServiceHost::showRadioMenu(const std::vector<MenuChoice>& items)
     Window::PopupMenu menu;
     int chosen = -1;
     for (size_t i = 0; i < items.size(); ++i) {
-        Window::MenuItem& item = menu.insertItem(translate(Table::Menu, items[i].text.c_str()),
-                                                 [&chosen, i] { chosen = int(i); });
+        Window::MenuItem item = menu.insertItem(translate(Table::Menu, items[i].text.c_str()),
+                                                [&chosen, i] { chosen = int(i); });
         item.setCheck(items[i].checked);
         item.setRadioCheck();
     }
@@ -58,22 +58,24 @@ int OutputServiceHost::showRadioMenu(const std::vector<MenuChoice>& items)
 
 void OutputServiceHost::setInputEnable(bool enable, InputFilter filter)
 {
-    Window::WindowService::get().setInputEnable(enable, std::move(filter));
+    if (Window::WindowService* window = Window::WindowService::Get())
+        window->setInputEnable(enable, std::move(filter));
 }
 
 void OutputServiceHost::setFooterMessage(const std::wstring& title, const std::wstring& detail, float progress)
 {
-    Window::WindowFooter::get().setMessage(title, detail, progress);
+    if (Window::WindowService* window = Window::WindowService::Get(); window && window->footer)
+        window->footer->setMessage(title, detail, progress);
 }
 
 void OutputServiceHost::showNotify(const std::wstring& title, const std::wstring& text)
 {
-    Window::WindowService::get().showNotify(title, text);
+    Window::WindowService::showNotify(title, text);
 }
 
 void OutputServiceHost::removeNotifyIcon()
 {
-    Window::WindowService::get().removeNotifyIcon();
+    Window::WindowService::removeNotifyIcon();
 }
 
 } // namespace Dialog

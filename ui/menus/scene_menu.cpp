@@ -3,7 +3,7 @@
 #include "project/edit/edit_service.h"
 #include "project/model/scene.h"
 #include "ui/window/base_menu.h"
-#include "ui/window/window_footer.h"
+#include "ui/window/tool_tips.h"
 
 namespace Dialog {
 

@@ -3,7 +3,7 @@
 #include "effects/objects/source_ui.h"
 #include "ui/menus/dialog.h"
 #include "ui/window/base_menu.h"
-#include "ui/window/window_footer.h"
+#include "ui/window/tool_tips.h"
 
 namespace Dialog {
 
@@ -13,12 +13,12 @@ void fill(Window::BaseMenu& menu, const std::vector<Effect::SourceUi::MenuEntry>
 {
     for (const Effect::SourceUi::MenuEntry& entry : entries) {
         if (!entry.children.empty()) {
-            Window::BaseMenu& sub = menu.insertSubMenu(entry.text);
+            Window::BaseMenu sub = menu.insertSubMenu(entry.text);
             fill(sub, entry.children);
-            menu.items.back()->setEnable(entry.enabled);
+            Platform::Ui::setMenuItemEnabled(menu.hmenu, menu.itemCount() - 1, entry.enabled);
             continue;
         }
-        Window::MenuItem& item = menu.insertItem(entry.text, entry.action);
+        Window::MenuItem item = menu.insertItem(entry.text, entry.action);
         item.setEnable(entry.enabled);
         item.setCheck(entry.checked);
         item.setRadioCheck();

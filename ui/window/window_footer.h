@@ -1,46 +1,37 @@
 #pragma once
-// The main window's footer and the program's one tooltip. Without a window
-// they keep what they were asked to show and log it.
+// The status strip at the bottom of the main window: a left and a right text,
+// or, while a busy message is set, that message over a progress bar (the wait
+// cursor shows meanwhile). The left text is cut before the right one rather
+// than overlapping it. Owned by the window service. Main thread only.
+#include "media/render_target.h"
+
 #include <string>
 
 namespace Window {
 
-class WindowFooter {
+class ColorBrushList;
+class WindowService;
+
+class WindowFooter : public Media::RenderTarget {
 public:
-    static WindowFooter& get();
+    explicit WindowFooter(WindowService& window);
 
-    // Shows the (translated) title and, after a space, the detail instead of
-    // the usual texts, with a progress bar filled to the fraction above 0. An
-    // empty title restores the usual footer.
-    void setMessage(const std::wstring& title, const std::wstring& detail, float progress);
-    // The text shown instead of the usual ones; empty when they show.
-    std::wstring message() const;
+    // Each non-null text that differs is stored; redraws when something changed.
+    void setText(const wchar_t* left, const wchar_t* right);
+    // The (translated) text and, after a space, the detail, over a bar filled
+    // to progress; an empty text clears the message.
+    void setMessage(const std::wstring& text, const std::wstring& detail, float progress);
+    // Paints the footer (every paint and resize of the window, and the setters).
+    void draw();
+    // The footer's rectangle: the full client width, the bottom FooterHeight pixels.
+    void getRect(int& left, int& top, int& right, int& bottom) const;
 
-    std::wstring title;
-    std::wstring detail;
+    WindowService* window;
+    ColorBrushList* colorBrushList;
+    std::wstring leftText;
+    std::wstring rightText;
+    std::wstring message;
     float progress = 0.0f;
-};
-
-struct ScreenPoint {
-    int x = 0;
-    int y = 0;
-};
-
-class ToolTips {
-public:
-    static ToolTips& get();
-
-    // Shows the text at the point (screen pixels).
-    void show(ScreenPoint point, const std::wstring& text);
-    // Shows the text below the mouse cursor, moved down by the cursor's
-    // height, until the mouse moves. Without a window the cursor stands at 0, 0.
-    void showAtCursor(const std::wstring& text);
-    static constexpr int CursorHeight = 32;
-    void hide();
-
-    bool visible = false;
-    ScreenPoint point;
-    std::wstring text;
 };
 
 } // namespace Window

@@ -7,7 +7,7 @@
 #include "effects/objects/image_load.h"
 #include "effects/objects/movie_load.h"
 #include "effects/objects/scene_load.h"
-#include "ui/window/window_footer.h"
+#include "ui/window/tool_tips.h"
 
 #include <cmath>
 
@@ -130,15 +130,15 @@ TEST_F(SourceSetting, TheYuvButtonComesWithYuy2AndYc48Video)
         auto choose = [&](size_t sub, size_t entry) {
             Window::PopupMenu::setChooser([&seen, sub, entry](const Window::PopupMenu& menu) {
                 seen.clear();
-                for (const auto& item : menu.items) {
-                    seen.push_back(item->text + (item->enabled ? L"" : L" (grey)"));
-                    for (const auto& inner : item->subMenu->items)
-                        seen.push_back(L" " + inner->text + (inner->checked ? L" *" : L""));
+                for (int i = 0; i < menu.itemCount(); ++i) {
+                    const Platform::Ui::MenuEntry item = menu.item(i);
+                    seen.push_back(item.text + (item.enabled ? L"" : L" (grey)"));
+                    const Window::BaseMenu inner = menu.subMenu(i);
+                    for (int j = 0; j < inner.itemCount(); ++j)
+                        seen.push_back(L" " + inner.item(j).text + (inner.item(j).checked ? L" *" : L""));
                 }
-                const Window::MenuItem& parent = *menu.items[sub];
-                if (parent.enabled)
-                    parent.subMenu->runItem(entry);
-                return -1; // the sub-menu's item ran
+                // The sub-menu's entry is chosen; a greyed sub-menu cannot be opened.
+                return menu.item(int(sub)).enabled ? menu.subMenu(int(sub)).item(int(entry)).id : 0;
             });
             EXPECT_TRUE(file->pressExtraButton());
         };

@@ -1,0 +1,18 @@
+# cmake -DOUTPUT=<file.cpp> -DPICTURES="<png>;..." -P embed_pictures.cmake
+# Writes the pictures as byte arrays with the table that window_resources.cpp reads.
+set(body "// Generated from the pictures of ui/window/resources: do not edit.\n#include <cstddef>\n\nnamespace Window::Resources {\n")
+set(table "")
+foreach(picture ${PICTURES})
+  get_filename_component(id ${picture} NAME_WE)
+  file(READ ${picture} hex HEX)
+  string(LENGTH "${hex}" length)
+  math(EXPR size "${length} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "static const unsigned char picture${id}[] = {${bytes}};\n")
+  string(APPEND table "    {${id}, picture${id}, ${size}},\n")
+endforeach()
+string(APPEND body "struct Entry {\n    int id;\n    const unsigned char* bytes;\n    size_t size;\n};\n")
+string(APPEND body "extern const Entry entries[];\nextern const size_t entryCount;\n")
+string(APPEND body "const Entry entries[] = {\n${table}};\nconst size_t entryCount = sizeof entries / sizeof entries[0];\n}\n")
+file(WRITE ${OUTPUT}.tmp "${body}")
+file(COPY_FILE ${OUTPUT}.tmp ${OUTPUT} ONLY_IF_DIFFERENT)
