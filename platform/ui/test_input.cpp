@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QUrl>
@@ -184,8 +186,9 @@ bool clickIn(QMenu* menu, int id, int depth)
                     found = true;
             if (!found)
                 continue;
-            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-            QTest::qWait(10);
+            // Hovering the item opens its sub-menu.
+            menu->setActiveAction(action);
+            QTest::qWait(20);
             return clickIn(sub, id, depth + 1);
         }
         if (action->data().isValid() && action->data().toInt() == id) {
@@ -226,7 +229,8 @@ std::unique_ptr<QMimeData> fileData(const std::vector<std::wstring>& files)
     return data;
 }
 
-std::unique_ptr<QWidget> other;
+// The window deactivate shows; activate drops it again.
+QWidget* other = nullptr;
 } // namespace
 
 void wait(int ms)
@@ -242,6 +246,8 @@ bool activate()
     QMainWindow* f = frame();
     if (!f)
         return false;
+    delete other;
+    other = nullptr;
     if (!f->isVisible())
         f->show();
     f->raise();
@@ -257,14 +263,14 @@ bool activate()
 void deactivate()
 {
     if (!other) {
-        other = std::make_unique<QWidget>();
+        other = new QWidget();
         other->setObjectName(QStringLiteral("other"));
         other->resize(64, 64);
     }
     other->show();
     other->activateWindow();
-    QApplication::setActiveWindow(other.get());
-    QTest::qWaitForWindowActive(other.get(), 2000);
+    QApplication::setActiveWindow(other);
+    QTest::qWaitForWindowActive(other, 2000);
     wait();
 }
 
@@ -350,8 +356,11 @@ void keyClick(int virtualKey, uint32_t modifiers)
 
 void keyRepeats(int virtualKey, int count)
 {
+    // Posted together, as repeats pile up behind a slow handler.
     for (int i = 0; i < count; ++i)
-        sendKey(true, virtualKey, None, true);
+        QCoreApplication::postEvent(canvas(), new QKeyEvent(QEvent::KeyPress, qtKey(virtualKey, None), Qt::NoModifier,
+                                                             keyText(virtualKey, None), true));
+    wait();
 }
 
 void imeCompose(const std::wstring& preedit)
@@ -472,7 +481,10 @@ void hoverListEntry(int index)
     QListWidget* list = activeList();
     if (!list || !list->item(index))
         return;
-    QTest::mouseMove(list->viewport(), list->visualItemRect(list->item(index)).center());
+    QWidget* viewport = list->viewport();
+    const QPointF at = list->visualItemRect(list->item(index)).center();
+    QMouseEvent e(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &e);
     wait();
 }
 

@@ -27,6 +27,8 @@ WindowClient::WindowClient(const wchar_t* t, const char* sectionName, const Plac
     hide = defaults.visible ? 0 : 1;
     if (System::Config::iniFile)
         section.load(*System::Config::iniFile);
+    if (!isVisible())
+        clientRect = {65536, 65536, 0, 0}; // outside the window from the start
     if (windowService)
         windowService->clients.push_back(this);
 }

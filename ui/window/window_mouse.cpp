@@ -237,10 +237,12 @@ void WindowMouseService::removeMouse(WindowMouse* target)
 
 WindowMouse* WindowMouseService::hitTest(int px, int py, bool (*accept)(WindowMouse&))
 {
-    if (pressTarget)
-        return pressTarget;
+    // Input arriving while a handler's nested loop runs reaches no target,
+    // not even the press's.
     if (dispatchGuard)
         return nullptr;
+    if (pressTarget)
+        return pressTarget;
     WindowMouse* best = nullptr;
     int bestDistance = 0;
     for (WindowMouse* t : targets) {
