@@ -308,7 +308,7 @@ TEST_F(Export, OddWidthYuy2ExportShowsTheRgbPicture)
         avi->videoType = type;
         paths.push_back(IoTest::tempPath(type[0] == L'Y' ? "odd-yuy2.avi" : "odd-rgb.avi"));
         exportTo(0, paths.back());
-        Window::WindowService::get().removeNotifyIcon();
+        Window::WindowService::removeNotifyIcon();
     }
     IoTest::ffmpegDecode(paths, {"rgb24", "rgb24"});
     const auto yuy2 = IoTest::ffmpegFrames(paths[0], "rgb24", 321 * 241 * 3);
@@ -610,7 +610,7 @@ TEST_F(ExportThroughModules, TrustedModulesFollowTheBuiltInWritersAndExport)
     TestKit::LogCapture log;
     exportTo(4, path);
     EXPECT_TRUE(log.contains("export file complete"));
-    Window::WindowService::get().removeNotifyIcon();
+    Window::WindowService::removeNotifyIcon();
     const std::string bytes = IoTest::readBytes(path);
     int32_t frames = 0;
     ASSERT_GE(bytes.size(), 4u);
