@@ -87,11 +87,11 @@ protected:
         ASSERT_TRUE(button);
         std::vector<std::wstring> seen;
         Window::PopupMenu::setChooser([&](const Window::PopupMenu& menu) {
-            int chosen = -1;
-            for (size_t i = 0; i < menu.items.size(); ++i) {
-                seen.push_back(menu.items[i]->text);
-                if (menu.items[i]->text == label)
-                    chosen = int(i);
+            int chosen = 0; // the command id of the item, none when absent
+            for (int i = 0; i < menu.itemCount(); ++i) {
+                seen.push_back(menu.item(i).text);
+                if (menu.item(i).text == label)
+                    chosen = menu.item(i).id;
             }
             return chosen;
         });
