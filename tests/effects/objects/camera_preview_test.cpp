@@ -271,11 +271,11 @@ TEST_F(CameraPreviewTest, ARefusedDragChangesNothingAndShowsTheNoCursor)
     c.x.resizeValues(2);
     preview(10); // between the points: the handle drags all of them
     const std::vector<int32_t> before = c.x.values;
-    auto& cursor = Window::WindowMouseService::get().mouseCursor;
-    cursor.cursor = cursor.shown = Window::WindowMouseService::MouseCursor::Arrow;
+    auto& cursor = services.acquire<Window::WindowMouseService>()->mouseCursor;
+    cursor.requestedCursor = cursor.appliedCursor = &Window::Cursors::Arrow;
     drag(handle(), 40, 0);
     EXPECT_EQ(c.x.values, before);
-    EXPECT_EQ(cursor.shown, Window::WindowMouseService::MouseCursor::No);
+    EXPECT_EQ(cursor.appliedCursor, &Window::Cursors::No);
 }
 
 TEST_F(CameraPreviewTest, GuideLinesAreClippedAtTheNearPlane)
