@@ -18,6 +18,7 @@
 #include <functional>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace Platform::Draw {
 
@@ -152,8 +153,13 @@ struct TextLayout::Impl {
     float maxWidth = 0, maxHeight = 0;
     QTextLayout layout;
     float lineHeight = 0;
+    // Offsets of shown's code points in its UTF-16 units; empty when every
+    // code point is one unit (positions then agree).
+    std::vector<int> units;
     void build();
     QPointF offset() const; // alignment of the lines inside the box
+    int toUnit(int position) const;  // code point index -> UTF-16 index
+    int toPoint(int unit) const;     // UTF-16 index -> code point index
 };
 
 } // namespace Platform::Draw

@@ -106,6 +106,20 @@ void TextLayout::Impl::build()
         QFontMetricsF metrics(font);
         shown = metrics.elidedText(text, Qt::ElideRight, maxWidth);
     }
+    // A line feed breaks the line (the toolkit's layout breaks at the line
+    // separator only); one unit for one, so positions stay.
+    shown.replace(QChar(u'\n'), QChar::LineSeparator);
+    units.clear();
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        if (shown.at(i).isHighSurrogate()) {
+            for (qsizetype j = 0; j < shown.size(); ++j) {
+                units.push_back(static_cast<int>(j));
+                if (shown.at(j).isHighSurrogate() && j + 1 < shown.size() && shown.at(j + 1).isLowSurrogate())
+                    ++j;
+            }
+            units.push_back(static_cast<int>(shown.size()));
+            break;
+        }
     layout.clearLayout();
     layout.setText(shown);
     layout.setFont(font);
@@ -129,6 +143,20 @@ void TextLayout::Impl::build()
         y += static_cast<float>(line.height());
     }
     layout.endLayout();
+}
+
+int TextLayout::Impl::toUnit(int position) const
+{
+    if (units.empty())
+        return std::clamp(position, 0, static_cast<int>(shown.size()));
+    return units[static_cast<size_t>(std::clamp(position, 0, static_cast<int>(units.size()) - 1))];
+}
+
+int TextLayout::Impl::toPoint(int unit) const
+{
+    if (units.empty())
+        return unit;
+    return static_cast<int>(std::upper_bound(units.begin(), units.end(), unit) - units.begin()) - 1;
 }
 
 QPointF TextLayout::Impl::offset() const
@@ -224,26 +252,43 @@ HitTestMetrics TextLayout::hitTestPoint(float x, float y, bool& isTrailingHit, b
         if (y >= d.layout.lineAt(i).y())
             lineIndex = i;
     QTextLine line = d.layout.lineAt(lineIndex);
-    const int start = line.textStart(), end = start + line.textLength();
-    // The character under x, and which half of it x falls on.
+    const int start = line.textStart();
+    const int lineEnd = start + line.textLength();
+    // A line ended by a line feed: beyond its text is the line feed itself.
+    const bool broken = lineEnd > start && d.shown.at(lineEnd - 1) == QChar::LineSeparator;
+    const int end = broken ? lineEnd - 1 : lineEnd;
+    // The character under x, and which half of it x falls on (a surrogate
+    // pair is one character).
     int position = start;
     for (int i = start; i < end; ++i) {
-        double left = line.cursorToX(i), right = line.cursorToX(i + 1);
+        if (d.shown.at(i).isLowSurrogate() && i > start)
+            continue;
+        const int after = d.shown.at(i).isHighSurrogate() && i + 1 < end ? i + 2 : i + 1;
+        double left = line.cursorToX(i), right = line.cursorToX(after);
         if (x >= std::min(left, right)) {
             position = i;
             isTrailingHit = x >= (left + right) / 2;
         }
     }
     if (x >= line.cursorToX(end)) {
-        position = std::max(start, end - 1);
-        isTrailingHit = end > start;
+        if (broken) {
+            position = end;
+            isTrailingHit = false;
+        } else {
+            position = std::max(start, end - 1);
+            if (position > start && d.shown.at(position).isLowSurrogate())
+                --position;
+            isTrailingHit = end > start;
+        }
     }
     isInside = x >= 0 && x < line.naturalTextWidth() && y >= line.y() && y < line.y() + line.height();
-    m.textPosition = static_cast<uint32_t>(position);
-    m.length = end > start ? 1 : 0;
+    const int point = d.toPoint(position);
+    const int next = std::min(d.toUnit(point + 1), lineEnd);
+    m.textPosition = static_cast<uint32_t>(point);
+    m.length = lineEnd > start ? 1 : 0;
     m.left = static_cast<float>(line.cursorToX(position) + offset.x());
     m.top = static_cast<float>(line.y() + offset.y());
-    m.width = static_cast<float>(line.cursorToX(std::min(position + 1, end)) - line.cursorToX(position));
+    m.width = static_cast<float>(line.cursorToX(next) - line.cursorToX(position));
     m.height = static_cast<float>(line.height());
     return m;
 }
@@ -255,22 +300,60 @@ HitTestMetrics TextLayout::hitTestTextPosition(uint32_t position, bool trailing,
     x = y = 0;
     if (d.layout.lineCount() == 0)
         return m;
-    int pos = std::min<int>(static_cast<int>(position), static_cast<int>(d.shown.size()));
+    const int point = std::min<int>(static_cast<int>(position), d.toPoint(static_cast<int>(d.shown.size())));
+    const int pos = d.toUnit(point);
     QTextLine line = d.layout.lineForTextPosition(pos);
     if (!line.isValid())
         line = d.layout.lineAt(d.layout.lineCount() - 1);
     const int end = line.textStart() + line.textLength();
-    const int caret = trailing ? std::min(pos + 1, end) : pos;
+    const int next = std::min(d.toUnit(point + 1), end);
+    const int caret = trailing ? next : pos;
     QPointF offset = d.offset();
     x = static_cast<float>(line.cursorToX(caret) + offset.x());
     y = static_cast<float>(line.y() + offset.y());
-    m.textPosition = static_cast<uint32_t>(pos);
+    m.textPosition = static_cast<uint32_t>(point);
     m.length = pos < end ? 1 : 0;
     m.left = static_cast<float>(line.cursorToX(pos) + offset.x());
     m.top = y;
-    m.width = static_cast<float>(line.cursorToX(std::min(pos + 1, end)) - line.cursorToX(pos));
+    m.width = static_cast<float>(line.cursorToX(next) - line.cursorToX(pos));
     m.height = static_cast<float>(line.height());
     return m;
+}
+
+uint32_t TextLayout::hitTestTextRange(uint32_t position, uint32_t length, HitTestMetrics* out, uint32_t maxCount) const
+{
+    const Impl& d = *impl_;
+    if (length == 0 || d.layout.lineCount() == 0)
+        return 0;
+    const int from = d.toUnit(static_cast<int>(position));
+    const int to = d.toUnit(static_cast<int>(std::min<uint64_t>(uint64_t(position) + length, INT32_MAX)));
+    const QPointF offset = d.offset();
+    uint32_t count = 0;
+    for (int i = 0; i < d.layout.lineCount(); ++i) {
+        QTextLine line = d.layout.lineAt(i);
+        const int start = line.textStart(), end = start + line.textLength();
+        const int a = std::max(from, start), b = std::min(to, end);
+        if (a >= b)
+            continue;
+        if (count < maxCount && out) {
+            double left = line.cursorToX(a), right = line.cursorToX(b);
+            // A selected line break shows as a cell of a space's width.
+            if (b == end && end > start && d.shown.at(end - 1) == QChar::LineSeparator) {
+                right = line.cursorToX(end - 1) + QFontMetricsF(d.font).horizontalAdvance(QChar(u' '));
+                if (a == end - 1)
+                    left = line.cursorToX(end - 1);
+            }
+            HitTestMetrics& m = out[count];
+            m.textPosition = static_cast<uint32_t>(d.toPoint(a));
+            m.length = static_cast<uint32_t>(d.toPoint(b) - d.toPoint(a));
+            m.left = static_cast<float>(std::min(left, right) + offset.x());
+            m.top = static_cast<float>(line.y() + offset.y());
+            m.width = static_cast<float>(std::abs(right - left));
+            m.height = static_cast<float>(line.height());
+        }
+        ++count;
+    }
+    return count;
 }
 
 } // namespace Platform::Draw

@@ -1,7 +1,8 @@
 #pragma once
 // Text formats and laid-out text for the user interface: one family, size
 // and weight per format, no wrapping, optional trimming with an ellipsis, and
-// hit testing between positions and points.
+// hit testing between positions and points. Positions count the characters
+// (code points) of the wide text; a line feed breaks the line.
 #include "platform/draw/types.h"
 
 #include <memory>
@@ -62,6 +63,10 @@ public:
     HitTestMetrics hitTestPoint(float x, float y, bool& isTrailingHit, bool& isInside) const;
     // The caret place before (or after, when trailing) a text position.
     HitTestMetrics hitTestTextPosition(uint32_t position, bool trailing, float& x, float& y) const;
+    // The rectangles covering the positions [position, position + length),
+    // one per line they touch (a line break counts as a narrow cell), in
+    // line order; at most maxCount are written; the count needed is returned.
+    uint32_t hitTestTextRange(uint32_t position, uint32_t length, HitTestMetrics* out, uint32_t maxCount) const;
     struct Impl;
     Impl& impl() const { return *impl_; }
 

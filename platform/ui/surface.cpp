@@ -374,7 +374,8 @@ protected:
     {
         switch (query) {
         case Qt::ImEnabled: return impl_.imeEnabled;
-        case Qt::ImCursorRectangle: return QRect(mapFromGlobal(QCursor::pos()), QSize(1, 16));
+        case Qt::ImCursorRectangle:
+            return impl_.imeRect.isEmpty() ? QRect(mapFromGlobal(QCursor::pos()), QSize(1, 16)) : impl_.imeRect;
         default: return QWidget::inputMethodQuery(query);
         }
     }
@@ -928,6 +929,14 @@ void Surface::setImeEnabled(bool enabled)
     d.canvas->setAttribute(Qt::WA_InputMethodEnabled, enabled);
     if (d.canvas->hasFocus())
         QGuiApplication::inputMethod()->update(Qt::ImEnabled);
+}
+
+void Surface::setImePosition(int x, int y, int width, int height)
+{
+    Impl& d = *impl_;
+    d.imeRect = QRect(x, y, width, height);
+    if (d.canvas && d.canvas->hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
 }
 
 bool Surface::imeEnabled() const

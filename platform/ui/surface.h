@@ -98,6 +98,9 @@ public:
     // Whether the canvas takes input-method text (the router's imeEnabled).
     void setImeEnabled(bool enabled);
     bool imeEnabled() const;
+    // Where the input method shows composition text (client pixels; an empty
+    // rectangle: at the pointer).
+    void setImePosition(int x, int y, int width, int height);
     // The result string of the input method's last commit.
     std::wstring imeResult() const;
     // Whether a press of the key waits in the queue behind the one being handled.

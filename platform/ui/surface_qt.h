@@ -37,6 +37,7 @@ struct Surface::Impl {
     Qt::MouseButtons eaten; // presses dropped by MouseActivate, whose releases go too
     std::unordered_map<int, int> queuedKeyDowns;
     QImage customCursor;
+    QRect imeRect; // where composition text shows (client pixels); empty: at the pointer
 
     intptr_t send(Message& message);
     qreal ratio() const;

@@ -4,7 +4,11 @@
 // screenshots stay in the test artefacts.
 #include "core/config.h"
 #include "core/ini_file.h"
+#include "tests/ui/controls_fixture.h"
 #include "tests/ui/window_fixture.h"
+#include "ui/window/controls/edit_control.h"
+#include "ui/window/controls/list_controls.h"
+#include "ui/window/controls/slider_input_control.h"
 
 #include <algorithm>
 #include <chrono>
@@ -293,4 +297,61 @@ TEST(Program, ShowsItsWindowAndClosesOnSigterm)
         << "status " << program.status << "\n" << TestKit::readFile(out);
     const std::string ini = TestKit::readFile(data + "/velmora2.ini");
     EXPECT_NE(ini.find("[Window]\r\nx=20\r\ny=10\r\nw=900\r\nh=560\r\nzoom=0\r\n"), std::string::npos) << ini;
+}
+
+// The drawn controls on the display: each state colour at its place.
+TEST_F(OnDisplay, ControlsShowTheirStateColoursInPlace)
+{
+    using Brushes = Window::ColorBrushList;
+    ControlsTest::ControlPanel panel;
+    window->updateWindowLayout();
+    Window::ControlContainer& box = panel.container;
+    Control::TextButtonControl normal(box, 20, 40, 140, 28, 0), hovered(box, 170, 40, 140, 28, 0),
+        disabled(box, 320, 40, 140, 28, 0);
+    normal.label = L"通常のボタン";
+    hovered.label = L"ホバー";
+    disabled.label = L"無効なボタン";
+    disabled.enabled = false;
+    Control::CheckButtonControl check(box, 480, 40, 28, 28);
+    check.checked = true;
+    Control::LayoutControl row(box, 20, 90, 440, 26);
+    Control::SliderInputControl slider(row, 0, 0, 26);
+    slider.setRange(0.5, 0, 100, 0.01);
+    Control::ScrollBarControl bar(box, 480, 90, 16);
+    bar.placeHeight = 200;
+    bar.minPos = 0, bar.maxPos = 999;
+    bar.setPosition(100, 399);
+    Control::EditControl field(box);
+    field.placeX = 20, field.placeY = 140, field.placeWidth = 440, field.placeHeight = 30;
+    field.text = L"日本語のテキスト abc";
+    field.updateTextLayout();
+    panel.procMove();
+    panel.procPaint();
+    Input::click(field.rect.x + field.rect.width - 10, field.rect.y + 15);
+    Input::move(hovered.rect.x + 5, hovered.rect.y + 5);
+    Input::wait(300);
+    const Screenshot shot = capture("controls_panel");
+    ASSERT_GT(shot.width, 0);
+    int ox, oy;
+    origin(ox, oy);
+    auto at = [&](const Window::Rect& r, int dx, int dy) { return shot.at(ox + r.x + dx, oy + r.y + dy); };
+    EXPECT_EQ(at(normal.rect, 4, 4), colour(Brushes::ButtonBody));
+    EXPECT_EQ(at(normal.rect, 0, 10), colour(Brushes::Border)) << "the frame";
+    EXPECT_EQ(at(hovered.rect, 4, 4), colour(Brushes::ButtonBodyHover));
+    EXPECT_EQ(at(disabled.rect, 4, 4), colour(Brushes::ButtonBodyDisable));
+    EXPECT_EQ(at(check.rect, 3, 24), colour(Brushes::ButtonBody)) << "checked and framed: the body colour";
+    int tick = 0;
+    for (int y = 0; y < 28; ++y)
+        for (int x = 0; x < 28; ++x)
+            tick += at(check.rect, x, y) == colour(Brushes::Text);
+    EXPECT_GT(tick, 8) << "the tick in Text";
+    EXPECT_EQ(at(slider.face.rect, 3, 3), colour(Brushes::ButtonBody));
+    EXPECT_EQ(at(bar.thumbRect, 8, bar.thumbRect.height / 2), colour(Brushes::ButtonBody)) << "the thumb";
+    EXPECT_EQ(at(bar.rect, 8, bar.rect.height - 30), colour(Brushes::Background)) << "the track";
+    EXPECT_EQ(at(field.rect, 0, 15), colour(Brushes::BorderFocus)) << "the focused field's frame";
+    EXPECT_EQ(at(field.rect, 3, 15), colour(Brushes::Background));
+    int ink = 0;
+    for (int x = 4; x < 200; ++x)
+        ink += at(field.rect, x, 15) == colour(Brushes::Text);
+    EXPECT_GT(ink, 3) << "the field's text";
 }

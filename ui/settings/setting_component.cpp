@@ -4,6 +4,7 @@
 #include "effect/effect_base.h"
 #include "effect/effect_item_number.h"
 #include "project/model/object.h"
+#include "ui/window/controls/slider_input_control.h"
 
 namespace Component {
 
@@ -61,9 +62,16 @@ SettingComponent::SettingComponent()
 {
     if (System::Config::iniFile)
         section_.load(*System::Config::iniFile);
+    // The slider inputs drag by this window's settings.
+    Control::SliderInputControl::readSettings = [this] {
+        return Control::SliderSettings{options.sliderMoveMode, options.sliderMoveRatio, options.sliderDirectMove};
+    };
 }
 
-SettingComponent::~SettingComponent() = default;
+SettingComponent::~SettingComponent()
+{
+    Control::SliderInputControl::readSettings = nullptr;
+}
 
 void SettingComponent::showObject(const std::shared_ptr<Edit::Object>& shown)
 {
