@@ -78,7 +78,7 @@ double peerPaint(int width, int height, const std::vector<Window::Rect>& faces)
         text += " text " + std::to_string(f.x + 6) + "," + std::to_string(f.y + 16) + " '12.34'";
     }
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    const std::string command = "convert -size " + size + " xc:'#202124' -fill '#2e3136' -stroke '#3c3f44' -draw \"" +
+    const std::string command = "convert -size " + size + " xc:'#202124' -font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf -fill '#2e3136' -stroke '#3c3f44' -draw \"" +
                                 draw + "\" -stroke none -fill '#e0e2e6' -pointsize 12 -draw \"" + text +
                                 "\" bmp:/dev/null";
     const double base = Bench::timeCommand("convert -size " + size + " xc:'#202124' bmp:/dev/null");

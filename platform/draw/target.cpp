@@ -274,7 +274,9 @@ void Target::drawTextLayout(Point origin, const TextLayout& layout, const Brush&
         return;
     d.painter.save();
     d.painter.setPen(QPen(brush.impl().toQBrush(), 1));
-    layout.impl().layout.draw(&d.painter, QPointF(origin.x, origin.y) + layout.impl().offset());
+    // Lines outside the clip are skipped: a long text costs only what shows.
+    const QRectF clip = d.painter.hasClipping() ? d.painter.clipBoundingRect() : QRectF();
+    layout.impl().layout.draw(&d.painter, QPointF(origin.x, origin.y) + layout.impl().offset(), {}, clip);
     d.painter.restore();
 }
 

@@ -233,3 +233,32 @@ TEST(DrawLocale, UserLocaleFromTheEnvironment)
     EXPECT_EQ(userLocaleName(), L"en-us");
     ::unsetenv("LC_ALL");
 }
+
+TEST_F(Draw, TextLayoutsCountCharactersBreakAtLineFeedsAndHitTestRanges)
+{
+    TextFormat format(L"DejaVu Sans Mono", 20);
+    const std::wstring text = L"ab\U0001F600c\nde";
+    TextLayout layout(text.data(), text.size(), format, 65536, 65536);
+    EXPECT_EQ(layout.getMetrics().lineCount, 2u);
+    float x = 0, y = 0;
+    // Position 3 is the c after the emoji, 4 the line feed, 5 starts the second line.
+    const HitTestMetrics c = layout.hitTestTextPosition(3, false, x, y);
+    const HitTestMetrics emoji = layout.hitTestTextPosition(2, false, x, y);
+    EXPECT_GT(c.left, emoji.left);
+    EXPECT_NEAR(emoji.width, c.left - emoji.left, 0.5) << "the emoji is one cell";
+    const HitTestMetrics d = layout.hitTestTextPosition(5, false, x, y);
+    EXPECT_GT(d.top, c.top) << "the line feed breaks the line";
+    bool trailing = false, inside = false;
+    EXPECT_EQ(layout.hitTestPoint(emoji.left + emoji.width * 0.75f, c.top + 2, trailing, inside).textPosition, 2u);
+    EXPECT_TRUE(trailing);
+    EXPECT_EQ(layout.hitTestPoint(5000, c.top + 2, trailing, inside).textPosition, 4u)
+        << "beyond the end of a broken line: its line feed, leading";
+    EXPECT_FALSE(trailing);
+    HitTestMetrics cells[4];
+    EXPECT_EQ(layout.hitTestTextRange(1, 5, cells, 4), 2u) << "one rectangle per line";
+    EXPECT_EQ(cells[0].textPosition, 1u);
+    EXPECT_EQ(cells[0].length, 4u);
+    EXPECT_EQ(cells[1].textPosition, 5u);
+    EXPECT_GT(cells[1].top, cells[0].top);
+    EXPECT_EQ(layout.hitTestTextRange(0, 0, cells, 4), 0u);
+}

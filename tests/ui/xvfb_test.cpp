@@ -6,6 +6,7 @@
 #include "core/ini_file.h"
 #include "tests/ui/controls_fixture.h"
 #include "tests/ui/window_fixture.h"
+#include "ui/window/controls/button_input_control.h"
 #include "ui/window/controls/edit_control.h"
 #include "ui/window/controls/list_controls.h"
 #include "ui/window/controls/slider_input_control.h"
@@ -351,7 +352,60 @@ TEST_F(OnDisplay, ControlsShowTheirStateColoursInPlace)
     EXPECT_EQ(at(field.rect, 0, 15), colour(Brushes::BorderFocus)) << "the focused field's frame";
     EXPECT_EQ(at(field.rect, 3, 15), colour(Brushes::Background));
     int ink = 0;
-    for (int x = 4; x < 200; ++x)
-        ink += at(field.rect, x, 15) == colour(Brushes::Text);
-    EXPECT_GT(ink, 3) << "the field's text";
+    for (int y = 4; y < 26; ++y)
+        for (int x = 4; x < 200; ++x)
+            ink += at(field.rect, x, y) != colour(Brushes::Background);
+    EXPECT_GT(ink, 40) << "the field's text";
+}
+
+TEST_F(OnDisplay, ListsGaugesAndTitlesShowTheirColoursInPlace)
+{
+    using Brushes = Window::ColorBrushList;
+    ControlsTest::ControlPanel panel;
+    window->updateWindowLayout();
+    Window::ControlContainer& box = panel.container;
+    Control::TitleHeaderControl title(box, L"オブジェクト設定");
+    title.subTitle = L"テキスト [1]";
+    Control::TrackBarControl track(box, 20, 40, 500, 24);
+    track.setMaximum(999);
+    track.setRange(200, 600);
+    track.setSelectRange(300, 450);
+    track.setValue(380);
+    Control::ZoomGaugeControl zoom(box, 20, 80, 260, 20);
+    zoom.litCount = 10;
+    Control::LayoutControl row(box, 300, 80, 220, 24);
+    Control::ButtonInputControl colourField(row, 0, 220);
+    colourField.emptyText = L"未指定";
+    Control::TextControl label(box, 20, 200, L"中央寄せのラベル");
+    label.placeY = 120, label.placeHeight = 24, label.style = 1;
+    label.frame = window->colorBrushList.get(Brushes::Border);
+    Control::EditControl field(box);
+    field.placeX = 20, field.placeY = 160, field.placeWidth = 480, field.placeHeight = 90;
+    Control::EditScrollBarControl fieldBar(box, 500, 160, 16, field);
+    fieldBar.placeHeight = 90;
+    for (int i = 0; i < 12; ++i)
+        field.text += L"行 " + std::to_wstring(i) + L": 選択されたテキストと text\n";
+    field.updateTextLayout();
+    panel.procMove();
+    panel.procPaint();
+    Input::click(field.rect.x + 30, field.rect.y + 10);
+    Input::keyClick(Platform::Ui::Key::Down, Input::Shift);
+    Input::keyClick(Platform::Ui::Key::End, Input::Shift);
+    Input::wait(300);
+    const Screenshot shot = capture("controls_lists_gauges");
+    ASSERT_GT(shot.width, 0);
+    int ox, oy;
+    origin(ox, oy);
+    auto at = [&](const Window::Rect& r, int dx, int dy) { return shot.at(ox + r.x + dx, oy + r.y + dy); };
+    EXPECT_EQ(at(title.rect, title.rect.width - 5, 5), colour(Brushes::TitleHeader));
+    EXPECT_EQ(at(track.rect, int(track.rangeStartX) + 20, 2), colour(Brushes::TrackBarRange)) << "the highlighted range";
+    EXPECT_EQ(at(zoom.rect, 5, 10), colour(Brushes::ZoomGauge)) << "a lit segment";
+    EXPECT_EQ(at(zoom.rect, 255, 10), colour(Brushes::ZoomGaugeOff));
+    EXPECT_EQ(at(colourField.button.rect, 3, 3), colour(Brushes::ButtonBody));
+    EXPECT_EQ(at(label.rect, 0, 12), colour(Brushes::Border)) << "the label's frame";
+    EXPECT_GT(field.selectionEnd - field.selectionStart, 10);
+    int selected = 0;
+    for (int x = 40; x < 200; ++x)
+        selected += at(field.rect, x, 24) == colour(Brushes::TextSelect);
+    EXPECT_GT(selected, 20) << "the selection's colour on the second line";
 }

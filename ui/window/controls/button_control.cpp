@@ -226,7 +226,7 @@ void TextButtonControl::procPaint()
     const int W = rect.width, H = rect.height;
     fillRect(0, 0, W, H, brushOf(*this, bodyBrush()));
     Platform::Draw::TextFormat& format = controlFormat(textFormatList);
-    const TextSize size = measureText(format, label);
+    const TextSize size = shownLabel.layout(format, label);
     int x = 0, y = 0;
     switch (style) {
     case 0:
@@ -249,7 +249,7 @@ void TextButtonControl::procPaint()
             textFormatList->at(Resource::TextFormatList::Control).getTrimmingSign();
         drawText(label.c_str(), trimmed, ink, x, y, std::max(1, W - 4 - x), std::max(1, H - y));
     } else {
-        drawTextAt(*this, format, label, x, y, ink);
+        shownLabel.draw(*this, x, y, ink);
     }
     if (style == 1) {
         const float e = size.height / 5.0f, f = W - size.height * 0.25f, g = H * 0.5f;
@@ -316,9 +316,9 @@ void TextIconButtonControl::procPaint()
     const int W = rect.width, H = rect.height;
     fillRect(0, 0, W, H, brushOf(*this, bodyBrush()));
     Platform::Draw::TextFormat& format = controlFormat(textFormatList);
-    const TextSize size = measureText(format, label);
-    drawTextAt(*this, format, label, std::max(3, (W - size.width) / 2), std::max(3, (H - size.height) / 2),
-               brushOf(*this, enabled ? Brushes::Text : Brushes::TextDisable));
+    const TextSize size = shownLabel.layout(format, label);
+    shownLabel.draw(*this, std::max(3, (W - size.width) / 2), std::max(3, (H - size.height) / 2),
+                    brushOf(*this, enabled ? Brushes::Text : Brushes::TextDisable));
     if (iconBitmap) {
         const Window::Rect& i = iconControl.iconRect;
         const int left = i.x - rect.x, top = i.y - rect.y;
@@ -432,10 +432,9 @@ void CheckBitmapButtonControl::drawCheck()
 void CheckTextButtonControl::drawCheck()
 {
     Platform::Draw::TextFormat& format = controlFormat(textFormatList);
-    const TextSize size = measureText(format, label);
-    drawTextAt(*this, format, label, std::max(2, (rect.width - size.width) / 2),
-               std::max(2, (rect.height - size.height) / 2),
-               brushOf(*this, checked ? Brushes::Text : Brushes::TextDisable));
+    const TextSize size = shownLabel.layout(format, label);
+    shownLabel.draw(*this, std::max(2, (rect.width - size.width) / 2), std::max(2, (rect.height - size.height) / 2),
+                    brushOf(*this, checked ? Brushes::Text : Brushes::TextDisable));
 }
 
 } // namespace Control

@@ -107,6 +107,7 @@ public:
 
     std::wstring label;
     int style = 0;
+    CachedText shownLabel;
 };
 
 // A text button that takes the wheel while the pointer is over it.
@@ -147,6 +148,7 @@ public:
     Platform::Draw::Bitmap* iconBitmap = nullptr;
     std::function<void(TextIconButtonControl&)> onIconClick;
     IconControl iconControl;
+    CachedText shownLabel;
 };
 
 class CheckButtonControl : public ButtonControl {
@@ -180,6 +182,7 @@ public:
     using CheckButtonControl::CheckButtonControl;
     void drawCheck() override;
     std::wstring label;
+    CachedText shownLabel;
 };
 
 } // namespace Control

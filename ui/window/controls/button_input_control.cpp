@@ -137,9 +137,8 @@ void ButtonInputControl::Button::procPaint()
     fillRect(0, 0, W, H,
              brushOf(*this, pressed ? Brushes::BorderFocus : hovered ? Brushes::ButtonBodyHover : Brushes::ButtonBody));
     const std::wstring& shown = owner.value.empty() ? owner.emptyText : owner.value;
-    const TextSize size = measureText(*owner.textFormat, shown);
-    drawTextAt(*this, *owner.textFormat, shown, (W - size.width) / 2, (H - size.height) / 2,
-               brushOf(*this, Brushes::Text));
+    const TextSize size = shownText.layout(*owner.textFormat, shown);
+    shownText.draw(*this, (W - size.width) / 2, (H - size.height) / 2, brushOf(*this, Brushes::Text));
 }
 
 ButtonInputControl::Edit::Edit(ButtonInputControl& o) : EditControl(o.container), owner(o)

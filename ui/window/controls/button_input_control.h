@@ -32,6 +32,7 @@ public:
         void procLButtonDown(int x, int y) override;
         void procPaint() override;
         ButtonInputControl& owner;
+        CachedText shownText;
     };
     class Edit : public EditControl {
     public:

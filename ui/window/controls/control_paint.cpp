@@ -1,6 +1,8 @@
 #include "ui/window/controls/control_paint.h"
 
 #include "media/text_format.h"
+#include "platform/draw/target.h"
+#include "platform/draw/text.h"
 #include "ui/window/color_brush_list.h"
 
 #include <cmath>
@@ -18,20 +20,23 @@ bool openPaint(Window::WindowControlRenderTarget& c, PaintSection& section)
     return true;
 }
 
-TextSize measureText(Platform::Draw::TextFormat& format, const std::wstring& text)
+const TextSize& CachedText::layout(Platform::Draw::TextFormat& format, const std::wstring& text)
 {
-    const Platform::Draw::TextMetrics m = Resource::TextLayout(format, text.c_str(), text.size()).getMetrics();
-    return {int(std::ceil(m.width)), int(std::ceil(m.height))};
+    if (layout_ && format_ == &format && text_ == text)
+        return size_;
+    text_ = text;
+    format_ = &format;
+    layout_ = std::make_shared<Platform::Draw::TextLayout>(text.data(), text.size(), format, 65536.0f, 65536.0f);
+    const Platform::Draw::TextMetrics m = layout_->getMetrics();
+    size_ = {int(std::ceil(m.width)), int(std::ceil(m.height))};
+    return size_;
 }
 
-void drawTextAt(Window::WindowControlRenderTarget& c, Platform::Draw::TextFormat& format, const std::wstring& text,
-                int x, int y, Platform::Draw::Brush* brush)
+void CachedText::draw(Window::WindowControlRenderTarget& c, int x, int y, Platform::Draw::Brush* brush) const
 {
-    if (text.empty() || !brush)
+    if (!layout_ || text_.empty() || !brush || !c.target)
         return;
-    // An unbounded box (the text never wraps); the open section clips.
-    constexpr int Unbounded = 65536;
-    c.drawText(text.c_str(), &format, brush, x, y, Unbounded, Unbounded);
+    c.target->drawTextLayout({float(c.originX + x), float(c.originY + y)}, *layout_, *brush);
 }
 
 Platform::Draw::Brush* brushOf(Window::WindowControlRenderTarget& c, int index)

@@ -212,7 +212,7 @@ void TextControl::procPaint()
     if (!openPaint(*this, section))
         return;
     const int W = rect.width, H = rect.height;
-    const TextSize size = measureText(*textFormat, text);
+    const TextSize size = shownText.layout(*textFormat, text);
     const int m = frame ? 2 : 0;
     const int x = style == 1 ? m + (W - size.width) / 2 : m;
     const int y = style >= 0 && style <= 2 ? m + (H - size.height) / 2 : m;
@@ -224,7 +224,7 @@ void TextControl::procPaint()
         trimmed.setEllipsisTrimming(true);
         drawText(text.c_str(), &trimmed, textBrush, x, y, std::max(1, W - 4 - x), std::max(1, H - y));
     } else {
-        drawTextAt(*this, *textFormat, text, x, y, textBrush);
+        shownText.draw(*this, x, y, textBrush);
     }
     if (frame && target)
         target->drawRectangle({float(originX) + 1, float(originY) + 1, float(originX + W) - 1, float(originY + H) - 1},
@@ -252,11 +252,11 @@ void TitleHeaderControl::procPaint()
     const std::wstring shown = translate ? std::wstring(translate->translateMenu(title)) : title;
     Platform::Draw::TextFormat& small = *textFormatList->get(Resource::TextFormatList::ControlSmall);
     Platform::Draw::Brush* ink = brushOf(*this, Brushes::Text);
-    const TextSize size = measureText(small, shown);
-    drawTextAt(*this, small, shown, 3, (T - size.height) / 2 + 1, ink);
+    const TextSize size = shownTitle.layout(small, shown);
+    shownTitle.draw(*this, 3, (T - size.height) / 2 + 1, ink);
     if (!subTitle.empty()) {
-        const TextSize sub = measureText(small, subTitle);
-        drawTextAt(*this, small, subTitle, size.width + 9, (T - sub.height) / 2 + 1, ink);
+        const TextSize sub = shownSubTitle.layout(small, subTitle);
+        shownSubTitle.draw(*this, size.width + 9, (T - sub.height) / 2 + 1, ink);
     }
 }
 

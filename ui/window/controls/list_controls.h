@@ -99,6 +99,7 @@ public:
     Platform::Draw::Brush* textBrush = nullptr;
     Platform::Draw::Brush* background = nullptr;
     Platform::Draw::Brush* frame = nullptr;
+    CachedText shownText;
 
 private:
     void initialize();
@@ -112,6 +113,7 @@ public:
 
     std::wstring title;
     std::wstring subTitle;
+    CachedText shownTitle, shownSubTitle;
 };
 
 } // namespace Control

@@ -404,9 +404,8 @@ void SliderInputControl::SliderButton::procPaint()
             fillRect(x, 0, x + 4, H, brushOf(*this, Brushes::SliderCursor));
         }
     }
-    const TextSize size = measureText(*owner.textFormat, shown);
-    drawTextAt(*this, *owner.textFormat, shown, (W - size.width) / 2, (H - size.height) / 2,
-               brushOf(*this, Brushes::Text));
+    const TextSize size = shownText.layout(*owner.textFormat, shown);
+    shownText.draw(*this, (W - size.width) / 2, (H - size.height) / 2, brushOf(*this, Brushes::Text));
 }
 
 // ---- the field ----

@@ -63,6 +63,7 @@ public:
         SliderInputControl& owner;
         int valueAtPress = 0;
         bool fineDrag = false, directDrag = false;
+        CachedText shownText;
     };
     class SliderEdit : public EditControl {
     public:
