@@ -57,6 +57,18 @@ protected:
         Input::wait();
     }
     Window::ControlContainer& box() { return panel->container; }
+    // Typed keys: letters and digits as their keys (lower-case letters without Shift).
+    static void type(const std::wstring& text)
+    {
+        for (wchar_t c : text)
+            Input::keyClick(c >= L'a' && c <= L'z' ? c - 32 : c);
+        Input::wait();
+    }
+    static void key(int vk, uint32_t modifiers = Input::None)
+    {
+        Input::keyClick(vk, modifiers);
+        Input::wait();
+    }
     // The window as a PNG among the test artefacts, for a person to look at.
     static void saveShot(const std::string& name) { Input::saveWindow(TestKit::artefactDir() + "/" + name + ".png"); }
     // The centre of a control, in client pixels.

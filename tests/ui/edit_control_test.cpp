@@ -26,17 +26,6 @@ protected:
         Input::wait(600); // past the double-click time
         return edit;
     }
-    void type(const std::wstring& text)
-    {
-        for (wchar_t c : text)
-            Input::keyClick(c >= L'a' && c <= L'z' ? c - 32 : c);
-        Input::wait();
-    }
-    void key(int vk, uint32_t modifiers = Input::None)
-    {
-        Input::keyClick(vk, modifiers);
-        Input::wait();
-    }
     std::wstring selected(const EditControl& e) const
     {
         return e.text.substr(size_t(e.selectionStart), size_t(e.selectionEnd - e.selectionStart));

@@ -27,17 +27,6 @@ protected:
         boxes.push_back(std::make_unique<LayoutControl>(box(), 20, 20 + 40 * int(boxes.size()), width, height));
         return *boxes.back();
     }
-    void type(const std::wstring& text)
-    {
-        for (wchar_t c : text)
-            Input::keyClick(c >= L'a' && c <= L'z' ? c - 32 : c);
-        Input::wait();
-    }
-    void key(int vk, uint32_t modifiers = Input::None)
-    {
-        Input::keyClick(vk, modifiers);
-        Input::wait();
-    }
     struct Counts {
         int change = 0, begin = 0, end = 0;
     };

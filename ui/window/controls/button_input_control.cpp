@@ -1,7 +1,5 @@
 #include "ui/window/controls/button_input_control.h"
 
-#include "platform/ui/application.h"
-#include "platform/ui/message.h"
 #include "ui/window/color_brush_list.h"
 
 #include <regex>
@@ -62,32 +60,7 @@ void ButtonInputControl::setEditMode(bool on)
         if (onChangeEnd)
             onChangeEnd(*this);
     }
-    Window::WindowMouseService* r = Window::WindowMouseService::Get();
-    if (on) {
-        button.visible = false;
-        edit.visible = true;
-        edit.text = value;
-        edit.caret = int(value.size());
-        edit.anchor = 0;
-        edit.updateTextLayout();
-        edit.updateScroll();
-        edit.selectionStart = 0;
-        edit.selectionEnd = edit.textLength;
-        edit.showCaret();
-        if (edit.wheelTarget)
-            edit.acceptWheel = true;
-        if (edit.contextMenu)
-            edit.acceptRightButton = true;
-        if (r)
-            r->setFocus(&edit);
-    } else {
-        button.visible = true;
-        edit.visible = false;
-        if (r && r->focusTarget == &edit)
-            r->removeFocus(nullptr);
-    }
-    edit.procPaint();
-    button.procPaint();
+    edit.swapIn(on, value);
 }
 
 void ButtonInputControl::editChanged()
@@ -141,46 +114,10 @@ void ButtonInputControl::Button::procPaint()
     shownText.draw(*this, (W - size.width) / 2, (H - size.height) / 2, brushOf(*this, Brushes::Text));
 }
 
-ButtonInputControl::Edit::Edit(ButtonInputControl& o) : EditControl(o.container), owner(o)
+ButtonInputControl::Edit::Edit(ButtonInputControl& o) : FieldEdit(o.container, o, o.button, o.textFormat)
 {
-    visible = false;
-    textFormat = o.textFormat;
-    centerHorizontal = centerVertical = true;
-    onChange = [this](EditControl&) { owner.editChanged(); };
-    updateTextLayout();
-}
-
-bool ButtonInputControl::Edit::procKeyDown(int key)
-{
-    if (key == Platform::Ui::Key::Return || key == Platform::Ui::Key::Escape) {
-        if (Window::WindowMouseService* r = Window::WindowMouseService::Get(); r && r->focusTarget == this)
-            r->removeFocus(nullptr);
-        return true;
-    }
-    return EditControl::procKeyDown(key);
-}
-
-void ButtonInputControl::Edit::procKillFocus(Window::WindowMouse* next)
-{
-    EditControl::procKillFocus(next);
-    owner.setEditMode(false);
-    if (Window::WindowMouseService* r = Window::WindowMouseService::Get())
-        r->setCursor(r->mouseCursor.defaultCursor);
-}
-
-void ButtonInputControl::Edit::setGroupFocus(bool take)
-{
-    if (take)
-        owner.setEditMode(true);
-    else if (Window::WindowMouseService* r = Window::WindowMouseService::Get(); r && r->focusTarget == this)
-        r->removeFocus(nullptr);
-    else
-        procKillFocus(nullptr);
-}
-
-bool ButtonInputControl::Edit::canGroupFocus()
-{
-    return owner.visible && owner.enabled;
+    onChange = [&o](EditControl&) { o.editChanged(); };
+    setEditMode = [&o](bool on) { o.setEditMode(on); };
 }
 
 } // namespace Control

@@ -34,14 +34,9 @@ public:
         ButtonInputControl& owner;
         CachedText shownText;
     };
-    class Edit : public EditControl {
+    class Edit : public FieldEdit {
     public:
         explicit Edit(ButtonInputControl& owner);
-        bool procKeyDown(int key) override;
-        void procKillFocus(Window::WindowMouse* next) override;
-        void setGroupFocus(bool take) override;
-        bool canGroupFocus() override;
-        ButtonInputControl& owner;
     };
 
     std::wstring value;

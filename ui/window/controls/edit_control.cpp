@@ -350,16 +350,10 @@ void EditControl::procLButtonDown(int x, int y)
             r->beginDrag(0, 0, &Window::Cursors::IBeam);
     }
     caret = getTextPosition(x - Inset + scrollX, y - Inset + scrollY);
-    if (r && r->doubleClick) {
+    if (r && r->doubleClick)
         selectWord(caret);
-    } else if (keyDown(Key::Shift)) {
-        anchor = std::clamp(anchor, 0, textLength);
-        selectionStart = std::min(anchor, caret);
-        selectionEnd = std::max(anchor, caret);
-    } else {
-        anchor = caret;
-        selectionStart = selectionEnd = 0;
-    }
+    else
+        extendSelection(keyDown(Key::Shift));
     updateImePosition();
     procPaint();
 }
@@ -452,7 +446,7 @@ void EditControl::insertEditMenu(Window::BaseMenu& menu)
 
 // ---- keys ----
 
-void EditControl::afterCaretMove(bool shift)
+void EditControl::extendSelection(bool shift)
 {
     if (shift) {
         anchor = std::clamp(anchor, 0, textLength);
@@ -462,6 +456,11 @@ void EditControl::afterCaretMove(bool shift)
         anchor = caret;
         selectionStart = selectionEnd = 0;
     }
+}
+
+void EditControl::afterCaretMove(bool shift)
+{
+    extendSelection(shift);
     showCaret();
     updateScroll();
     updateImePosition();
@@ -750,6 +749,83 @@ void EditControl::procPaint()
     }
     if (caretVisible)
         drawCaret(true);
+}
+
+// ---- FieldEdit ----
+
+FieldEdit::FieldEdit(Window::ControlContainer& container, Window::WindowControl& o, Window::WindowControl& f,
+                     Platform::Draw::TextFormat* format)
+    : EditControl(container), owner(o), face(f)
+{
+    visible = false;
+    textFormat = format;
+    centerHorizontal = centerVertical = true;
+    updateTextLayout();
+}
+
+void FieldEdit::swapIn(bool on, const std::wstring& shown)
+{
+    Window::WindowMouseService* r = router();
+    face.visible = !on;
+    visible = on;
+    if (on) {
+        text = shown;
+        caret = int(shown.size());
+        anchor = 0;
+        updateTextLayout();
+        updateScroll();
+        selectionStart = 0;
+        selectionEnd = textLength;
+        showCaret();
+        // As a click into the field would.
+        if (wheelTarget)
+            acceptWheel = true;
+        if (contextMenu)
+            acceptRightButton = true;
+        if (r)
+            r->setFocus(this);
+    } else if (r && r->focusTarget == this) {
+        r->removeFocus(nullptr);
+    }
+    procPaint();
+    face.procPaint();
+}
+
+bool FieldEdit::procKeyDown(int key)
+{
+    // Enter and Escape alike: the value was taken while typing.
+    if (key == Key::Return || key == Key::Escape) {
+        if (Window::WindowMouseService* r = router(); r && r->focusTarget == this)
+            r->removeFocus(nullptr);
+        return true;
+    }
+    return EditControl::procKeyDown(key);
+}
+
+void FieldEdit::procKillFocus(Window::WindowMouse* next)
+{
+    EditControl::procKillFocus(next);
+    if (setEditMode)
+        setEditMode(false);
+    if (Window::WindowMouseService* r = router())
+        r->setCursor(r->mouseCursor.defaultCursor);
+}
+
+void FieldEdit::setGroupFocus(bool take)
+{
+    if (take) {
+        if (setEditMode)
+            setEditMode(true);
+    } else if (Window::WindowMouseService* r = router(); r && r->focusTarget == this) {
+        r->removeFocus(nullptr);
+    } else {
+        procKillFocus(nullptr);
+    }
+}
+
+bool FieldEdit::canGroupFocus()
+{
+    return owner.visible && owner.enabled;
 }
 
 // ---- EditScrollBarControl ----

@@ -121,6 +121,8 @@ private:
     };
     Cell caretCell(const char* place);
     void afterCaretMove(bool shift);
+    // With Shift the selection spans the anchor to the caret; else the anchor follows the caret.
+    void extendSelection(bool shift);
     void completeEdit();
     void selectWord(int position);
     void deleteSelection();
@@ -135,6 +137,28 @@ private:
     void hidePointer();
 
     wchar_t pendingHigh_ = 0; // a high surrogate typed alone, waiting for its low half
+};
+
+// The field of a value shown on a face (the button input, the slider input):
+// it takes the face's place for typing, and Enter, Escape, leaving the focus
+// or Tab away give the place back. The owner's setEditMode does the swap.
+class FieldEdit : public EditControl {
+public:
+    FieldEdit(Window::ControlContainer& container, Window::WindowControl& owner, Window::WindowControl& face,
+              Platform::Draw::TextFormat* format);
+    // On: hides the face and shows the field holding the text fully selected,
+    // the caret blinking and the keyboard focus here; off: the face again.
+    void swapIn(bool on, const std::wstring& shown);
+
+    bool procKeyDown(int key) override;
+    void procKillFocus(Window::WindowMouse* next) override;
+    void setGroupFocus(bool take) override;
+    bool canGroupFocus() override;
+
+    // The owner's setEditMode.
+    std::function<void(bool on)> setEditMode;
+    Window::WindowControl& owner;
+    Window::WindowControl& face;
 };
 
 // A vertical scroll bar bound to one edit control: its range is the laid-out

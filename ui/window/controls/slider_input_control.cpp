@@ -196,33 +196,13 @@ void SliderInputControl::parseText(const std::wstring& t, int offset)
 void SliderInputControl::setEditMode(bool on)
 {
     endGesture();
-    Window::WindowMouseService* r = router();
-    if (on) {
-        face.visible = false;
-        edit.visible = true;
-        edit.text = text;
-        edit.caret = int(text.size());
-        edit.anchor = 0;
-        edit.updateTextLayout();
-        edit.updateScroll();
-        edit.selectionStart = 0;
-        edit.selectionEnd = edit.textLength;
-        edit.showCaret();
-        if (r) {
-            r->setFocus(&edit);
-            // Numbers are typed without the input method.
-            r->ime.imeEnabled = false;
-            if (r->window)
-                r->window->setImeEnabled(false);
-        }
-    } else {
-        face.visible = true;
-        edit.visible = false;
-        if (r && r->focusTarget == &edit)
-            r->removeFocus(nullptr);
+    edit.swapIn(on, text);
+    if (Window::WindowMouseService* r = router(); on && r) {
+        // Numbers are typed without the input method.
+        r->ime.imeEnabled = false;
+        if (r->window)
+            r->window->setImeEnabled(false);
     }
-    edit.procPaint();
-    face.procPaint();
 }
 
 void SliderInputControl::updateDragRates()
@@ -410,58 +390,23 @@ void SliderInputControl::SliderButton::procPaint()
 
 // ---- the field ----
 
-SliderInputControl::SliderEdit::SliderEdit(SliderInputControl& o) : EditControl(o.container), owner(o)
+SliderInputControl::SliderEdit::SliderEdit(SliderInputControl& o)
+    : FieldEdit(o.container, o, o.face, o.textFormat), slider(o)
 {
-    visible = false;
     acceptWheel = true;
-    textFormat = o.textFormat;
-    centerHorizontal = centerVertical = true;
     charFilter = L"[0-9+-.]";
-    onChange = [this](EditControl&) { owner.parseText(text, 0); };
-    updateTextLayout();
+    onChange = [this](EditControl&) { slider.parseText(text, 0); };
+    setEditMode = [this](bool on) { slider.setEditMode(on); };
 }
 
 void SliderInputControl::SliderEdit::procMouseWheel(int, int, int delta)
 {
-    owner.parseText(text, delta <= 0 ? 1 : -1);
-    text = owner.text;
+    slider.parseText(text, delta <= 0 ? 1 : -1);
+    text = slider.text;
     caret = std::min(caret, int(text.size()));
     updateTextLayout();
     updateScroll();
     procPaint();
-}
-
-bool SliderInputControl::SliderEdit::procKeyDown(int key)
-{
-    if (key == Key::Return || key == Key::Escape) {
-        if (Window::WindowMouseService* r = router(); r && r->focusTarget == this)
-            r->removeFocus(nullptr);
-        return true;
-    }
-    return EditControl::procKeyDown(key);
-}
-
-void SliderInputControl::SliderEdit::procKillFocus(Window::WindowMouse* next)
-{
-    EditControl::procKillFocus(next);
-    owner.setEditMode(false);
-    if (Window::WindowMouseService* r = router())
-        r->setCursor(r->mouseCursor.defaultCursor);
-}
-
-void SliderInputControl::SliderEdit::setGroupFocus(bool take)
-{
-    if (take)
-        owner.setEditMode(true);
-    else if (Window::WindowMouseService* r = router(); r && r->focusTarget == this)
-        r->removeFocus(nullptr);
-    else
-        procKillFocus(nullptr);
-}
-
-bool SliderInputControl::SliderEdit::canGroupFocus()
-{
-    return owner.visible && owner.enabled;
 }
 
 } // namespace Control

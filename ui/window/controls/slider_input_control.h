@@ -65,15 +65,11 @@ public:
         bool fineDrag = false, directDrag = false;
         CachedText shownText;
     };
-    class SliderEdit : public EditControl {
+    class SliderEdit : public FieldEdit {
     public:
         explicit SliderEdit(SliderInputControl& owner);
         void procMouseWheel(int x, int y, int delta) override;
-        bool procKeyDown(int key) override;
-        void procKillFocus(Window::WindowMouse* next) override;
-        void setGroupFocus(bool take) override;
-        bool canGroupFocus() override;
-        SliderInputControl& owner;
+        SliderInputControl& slider;
     };
 
     int editWidth = 0;
