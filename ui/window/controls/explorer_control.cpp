@@ -212,31 +212,38 @@ void ExplorerControl::loadSetting()
     else
         browser->setSort(-1, 1);
     std::vector<View::ColumnInfo> columns;
-    if (columnNum > 0) {
-        const std::vector<std::wstring> keys = split(columnList), widths = split(columnWidth);
-        if (int(keys.size()) != columnNum || int(widths.size()) != columnNum) {
-            columnNum = 0;
-        } else {
-            for (size_t i = 0; i < keys.size(); ++i) {
-                View::ColumnInfo info;
-                if (!parseColumnKey(keys[i], info.column) || !parseWidth(widths[i], info.width)) {
-                    columnNum = 0;
+    for (const Column& c : parseColumns(columnNum, columnList, columnWidth, defaultColumns))
+        columns.push_back({c.column, c.width});
+    browser->setColumns(columns);
+}
+
+std::vector<ExplorerControl::Column> ExplorerControl::parseColumns(int& count, const std::wstring& keys,
+                                                                   const std::wstring& widths,
+                                                                   const std::vector<std::wstring>& defaults)
+{
+    std::vector<Column> columns;
+    if (count > 0) {
+        const std::vector<std::wstring> keyList = split(keys), widthList = split(widths);
+        if (int(keyList.size()) == count && int(widthList.size()) == count) {
+            for (size_t i = 0; i < keyList.size(); ++i) {
+                Column c;
+                if (!parseColumnKey(keyList[i], c.column) || !parseWidth(widthList[i], c.width)) {
+                    columns.clear();
                     break;
                 }
-                columns.push_back(info);
+                columns.push_back(c);
             }
         }
     }
-    if (columnNum == 0) {
-        columns.clear();
-        for (const std::wstring& key : defaultColumns) {
-            View::ColumnInfo info;
-            if (parseColumnKey(key, info.column))
-                columns.push_back(info);
+    if (columns.empty()) {
+        for (const std::wstring& key : defaults) {
+            Column c;
+            if (parseColumnKey(key, c.column))
+                columns.push_back(c);
         }
-        columnNum = int(columns.size());
     }
-    browser->setColumns(columns);
+    count = int(columns.size());
+    return columns;
 }
 
 void ExplorerControl::saveSetting()

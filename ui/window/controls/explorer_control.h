@@ -46,6 +46,15 @@ public:
     // The stored form of a column and back (false: a key the view lacks).
     static std::wstring columnKey(int column);
     static bool parseColumnKey(const std::wstring& key, int& column);
+    struct Column {
+        int column = 0;
+        int width = 0; // 0: the view's own
+    };
+    // The stored columns: count keys and count widths, else (a key the view
+    // lacks, a width that is no decimal number, counts that differ) the
+    // defaults with no widths; count becomes the number of columns given.
+    static std::vector<Column> parseColumns(int& count, const std::wstring& keys, const std::wstring& widths,
+                                            const std::vector<std::wstring>& defaults);
 
     bool initialized = false;
     std::unique_ptr<Platform::Ui::ExplorerView> browser;
