@@ -194,7 +194,9 @@ protected:
     std::unique_ptr<Shader::ShaderList> shaders;
 };
 
-// Compares pictures channel by channel within a relative tolerance.
+// Compares pictures channel by channel within a relative tolerance. A value
+// that is not finite never matches, not even an equal infinity or NaN on the
+// other side: a reference that computes the same fault must not hide it.
 inline ::testing::AssertionResult nearPicture(const Picture& got, const Picture& want, int width, float tolerance = 2e-3f)
 {
     if (got.size() != want.size())
@@ -202,7 +204,8 @@ inline ::testing::AssertionResult nearPicture(const Picture& got, const Picture&
     for (size_t i = 0; i < got.size(); ++i)
         for (int c = 0; c < 4; ++c) {
             float g = got[i][c], w = want[i][c];
-            bool ok = g == w || (std::isnan(w) && std::isnan(g)) || std::fabs(g - w) <= tolerance * std::max(1.0f, std::fabs(w));
+            bool ok = std::isfinite(g) && std::isfinite(w) &&
+                      (g == w || std::fabs(g - w) <= tolerance * std::max(1.0f, std::fabs(w)));
             if (!ok)
                 return ::testing::AssertionFailure() << "pixel (" << i % width << ", " << i / width << ") channel " << c
                                                      << ": got " << g << ", want " << w;

@@ -196,7 +196,8 @@ inline ::testing::AssertionResult nearFloats(const std::vector<float>& got, cons
     if (got.size() != want.size())
         return ::testing::AssertionFailure() << "size " << got.size() << " != " << want.size();
     for (size_t i = 0; i < got.size(); ++i)
-        if (!(got[i] == want[i] || std::fabs(got[i] - want[i]) <= tolerance * std::max(1.0f, std::fabs(want[i]))))
+        if (!(std::isfinite(got[i]) && std::isfinite(want[i]) &&
+              (got[i] == want[i] || std::fabs(got[i] - want[i]) <= tolerance * std::max(1.0f, std::fabs(want[i])))))
             return ::testing::AssertionFailure() << "element " << i << ": got " << got[i] << ", want " << want[i];
     return ::testing::AssertionSuccess();
 }
