@@ -38,25 +38,29 @@ inline int address(int i, int n, int mode, bool& border)
     }
 }
 
-inline Pixel fetch(const Picture& p, int w, int h, int x, int y, int modeU, int modeV)
+// borderColour stands where the border mode reads outside the picture.
+inline Pixel fetch(const Picture& p, int w, int h, int x, int y, int modeU, int modeV,
+                   const Pixel& borderColour = {0, 0, 0, 0})
 {
     bool border = false;
     int ax = address(x, w, modeU, border), ay = address(y, h, modeV, border);
-    return border ? Pixel{0, 0, 0, 0} : p[size_t(ay) * w + ax];
+    return border ? borderColour : p[size_t(ay) * w + ax];
 }
 
 // One sample at normalised (u, v): linear or point filtering.
-inline Pixel sample(const Picture& p, int w, int h, float u, float v, bool linear, int modeU, int modeV)
+inline Pixel sample(const Picture& p, int w, int h, float u, float v, bool linear, int modeU, int modeV,
+                    const Pixel& borderColour = {0, 0, 0, 0})
 {
     if (!linear)
-        return fetch(p, w, h, int(std::floor(u * w)), int(std::floor(v * h)), modeU, modeV);
+        return fetch(p, w, h, int(std::floor(u * w)), int(std::floor(v * h)), modeU, modeV, borderColour);
     float fx = u * w - 0.5f, fy = v * h - 0.5f;
     int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
     float ax = fx - x0, ay = fy - y0;
     Pixel out{};
+    auto f = [&](int x, int y) { return fetch(p, w, h, x, y, modeU, modeV, borderColour); };
     for (int c = 0; c < 4; ++c) {
-        float a = fetch(p, w, h, x0, y0, modeU, modeV)[c] * (1 - ax) + fetch(p, w, h, x0 + 1, y0, modeU, modeV)[c] * ax;
-        float b = fetch(p, w, h, x0, y0 + 1, modeU, modeV)[c] * (1 - ax) + fetch(p, w, h, x0 + 1, y0 + 1, modeU, modeV)[c] * ax;
+        float a = f(x0, y0)[c] * (1 - ax) + f(x0 + 1, y0)[c] * ax;
+        float b = f(x0, y0 + 1)[c] * (1 - ax) + f(x0 + 1, y0 + 1)[c] * ax;
         out[c] = a * (1 - ay) + b * ay;
     }
     return out;

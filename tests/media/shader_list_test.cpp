@@ -96,6 +96,8 @@ TEST_F(ShaderListTest, QuadShadersMatchTheirFormulas)
         {"unpremultiply", 13, nullptr,
          [](const Picture& s, const Picture&, int x, int y) {
              Pixel p = at(s, W, H, x, y);
+             if (p[3] == 0) // no colour to recover: 0, not 0 / 0
+                 return Pixel{0, 0, 0, 0};
              return Pixel{p[0] / p[3], p[1] / p[3], p[2] / p[3], p[3]};
          }},
         {"copyOpaque", 14, nullptr,
@@ -135,15 +137,20 @@ TEST_F(ShaderListTest, QuadShadersMatchTheirFormulas)
              float w = std::max(Reference::lum(p) - 0.2f, 0.0f) * 1.5f;
              return Pixel{std::min(p[0] * w, 0.3f), std::min(p[1] * w, 0.3f), std::min(p[2] * w, 0.3f), std::min(w, 1.0f)};
          }},
+        // The exponential scale is stored less e, so that transparent black is 0 on it.
         {"expand", 21, [](uint8_t* c) { put(c, 0, 2.0f); },
          [](const Picture& s, const Picture&, int x, int y) {
              Pixel p = at(s, W, H, x, y);
-             return Pixel{std::exp(p[0] * 2 + 1), std::exp(p[1] * 2 + 1), std::exp(p[2] * 2 + 1), p[3]};
+             const float e = std::exp(1.0f);
+             return Pixel{std::exp(p[0] * 2 + 1) - e, std::exp(p[1] * 2 + 1) - e, std::exp(p[2] * 2 + 1) - e, p[3]};
          }},
         {"compress", 22, [](uint8_t* c) { put(c, 0, 0.5f); },
          [](const Picture& s, const Picture&, int x, int y) {
              Pixel p = at(s, W, H, x, y);
-             return Pixel{(std::log(p[0]) - 1) * 0.5f, (std::log(p[1]) - 1) * 0.5f, (std::log(p[2]) - 1) * 0.5f, p[3]};
+             const float e = std::exp(1.0f);
+             // Held to alpha: the colour was blurred on another scale than alpha.
+             return Pixel{std::min((std::log(p[0] + e) - 1) * 0.5f, p[3]), std::min((std::log(p[1] + e) - 1) * 0.5f, p[3]),
+                          std::min((std::log(p[2] + e) - 1) * 0.5f, p[3]), p[3]};
          }},
         {"luminanceMask", 23, [](uint8_t* c) { put(c, 0, 0.2f), put(c, 4, 0.7f), put(c, 8, 1.0f), put(c, 12, 1.0f); },
          [](const Picture& s, const Picture&, int x, int y) {

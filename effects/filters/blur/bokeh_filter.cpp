@@ -13,11 +13,10 @@ using namespace FilterPass;
 
 namespace {
 // No aperture at all (a figure index outside the list): no weight anywhere,
-// transparent black on the exponential scale.
+// transparent black on the exponential scale (stored less e: 0).
 Picture clearNoWeight(Picture out)
 {
-    const float e = 2.718281828f;
-    const float clear[4] = {e, e, e, 0};
+    const float clear[4] = {0, 0, 0, 0};
     out->clearRenderTargetView(clear);
     return out;
 }

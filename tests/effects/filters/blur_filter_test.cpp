@@ -36,6 +36,7 @@ TEST_F(BlurFilterTest, BokashiMatchesTheReference)
         {4, 50, 0.4, false, 25, 15}, // 光の強さ 0.4 rounds to 0: no brightness pass
         {4, 50, 0.5, false, 25, 15}, // 0.5 rounds to 1: gain 1.15
         {3, -100, 7, true, 17, 11},
+        {6, 0, 20, false, 29, 23},  // the grown margin is transparent black, not a dark rim
     };
     for (const BokashiCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "range " << c.range << " aspect " << c.aspect << " light " << c.light
@@ -236,9 +237,8 @@ protected:
             return in;
         const int W = in.width, H = in.height, e = 2 * R + 1;
         const int outW = fixed ? W : W + 2 * R, outH = fixed ? H : H + 2 * R;
-        auto weighted = [](Pixel sum, float weights) {
-            const float e = 2.718281828f;
-            return weights > 0 ? Ref::scaled(sum, 1 / weights) : Pixel{e, e, e, 0};
+        auto weighted = [&](Pixel sum, float weights) {
+            return weights > 0 ? Ref::scaled(sum, 1 / weights) : in.outside;
         };
         if (e <= 80) {
             const Image m = mask(shape, e);
@@ -258,7 +258,7 @@ protected:
                         weights += w;
                     }
                 return weighted(sum, weights);
-            });
+            }, in.outside);
         }
         const int t = e / 80 + 1, k = (t + e) / t;
         const Image rows = Ref::generate(W, (H + t - 1) / t, [&](int x, int y) {
@@ -266,13 +266,13 @@ protected:
             for (int i = 0; i < t; ++i)
                 Ref::add(sum, in.at(x, std::clamp(y * t + i, 0, H - 1)));
             return Ref::scaled(sum, 1.0f / t);
-        });
+        }, in.outside);
         const Image small = Ref::generate((W + t - 1) / t, rows.height, [&](int x, int y) {
             Pixel sum{0, 0, 0, 0};
             for (int i = 0; i < t; ++i)
                 Ref::add(sum, rows.at(std::clamp(x * t + i, 0, W - 1), y));
             return Ref::scaled(sum, 1.0f / t);
-        });
+        }, in.outside);
         const Image m = mask(shape, k);
         const float sx = (W - outW) * 0.5f, sy = (H - outH) * 0.5f;
         const float ox = (sx - t * (k - 1) / 2.0f) / W, oy = (t * (k + 1) / 2.0f + sy) / H;
@@ -287,13 +287,13 @@ protected:
                 for (int i = 0; i < k; ++i) {
                     const float w = m.at(i, j)[3];
                     Ref::add(sum, Reference::sample(small.pixels, small.width, small.height, u + i * float(t) / W, v, true,
-                                                    address, address),
+                                                    address, address, in.outside),
                              w);
                     weights += w;
                 }
             }
             return weighted(sum, weights);
-        });
+        }, in.outside);
     }
     Image lensBlur(const Image& in, int shape, int R, float light, bool fixed)
     {

@@ -19,14 +19,16 @@ namespace FilterTest {
 using TestKit::Picture;
 using TestKit::Pixel;
 
-// A picture in memory with its size.
+// A picture in memory with its size, and what reads outside it give
+// (transparent black; (e, e, e, 0) on the exponential brightness scale).
 struct Image {
     int width = 0, height = 0;
     Picture pixels;
+    Pixel outside{0, 0, 0, 0};
     Pixel at(int x, int y) const
     {
         if (x < 0 || y < 0 || x >= width || y >= height)
-            return {0, 0, 0, 0};
+            return outside;
         return pixels[size_t(y) * width + x];
     }
     Pixel& operator()(int x, int y) { return pixels[size_t(y) * width + x]; }

@@ -6,6 +6,7 @@
 #include "tests/effects/filters/filter_fixture.h"
 #include "tests/media/reference.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -18,14 +19,18 @@ inline void add(Pixel& sum, const Pixel& p, float k = 1)
         sum[c] += p[c] * k;
 }
 
-// Every output pixel from a function of its integer position.
-inline Image generate(int width, int height, const std::function<Pixel(int, int)>& f)
+// Every output pixel from a function of its integer position; reads outside
+// the result give `outside`.
+inline Image generate(int width, int height, const std::function<Pixel(int, int)>& f,
+                      const Pixel& outside = {0, 0, 0, 0})
 {
     Image out = blank(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             out(x, y) = f(x, y);
-    return stored(out);
+    out = stored(out);
+    out.outside = outside;
+    return out;
 }
 
 // One box pass of radius r along an axis; mode 0 grows the axis by 2r.
@@ -48,7 +53,7 @@ inline Image boxPass(const Image& in, bool vertical, int r, int mode)
             add(sum, in.at(qx, qy));
         }
         return scaled(sum, divide);
-    });
+    }, in.outside);
 }
 
 // The radii of a range and aspect: the vertical one shortened for aspect > 0,
@@ -76,7 +81,9 @@ inline Image blurImage(Image in, int range, float aspect, int mode)
     return boxPass(in, false, rh / 2, mode);
 }
 
-// The brightness scales of ぼかし and レンズブラー.
+// The brightness scales of ぼかし and レンズブラー: transparent black is
+// (e, e, e, 0) on the exponential one, also outside the picture.
+constexpr float E = 2.718281828f;
 inline Image expand(const Image& in, float base)
 {
     return generate(in.width, in.height, [&](int x, int y) {
@@ -84,14 +91,17 @@ inline Image expand(const Image& in, float base)
         for (int c = 0; c < 3; ++c)
             p[c] = std::exp(1 + base * Reference::sat(p[c]));
         return p;
-    });
+    }, Pixel{E, E, E, 0});
 }
+// Back from the exponential scale, the colour held to 0..alpha (blurred on
+// another scale than alpha, it can stand above it where alpha thins out).
 inline Image compress(const Image& in, float baseInverse)
 {
     return generate(in.width, in.height, [&](int x, int y) {
         Pixel p = in.at(x, y);
+        p[3] = Reference::sat(p[3]);
         for (int c = 0; c < 3; ++c)
-            p[c] = (std::log(p[c]) - 1) * baseInverse;
+            p[c] = std::clamp((std::log(p[c]) - 1) * baseInverse, 0.0f, p[3]);
         return p;
     });
 }
