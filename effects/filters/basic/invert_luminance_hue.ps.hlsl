@@ -1,5 +1,7 @@
 // 反転's luminance and hue: Y' = step x Y + offset, chroma times invert, in
-// full-range BT.601 on the un-premultiplied colour; empty pixels kept.
+// full-range BT.601 on the un-premultiplied colour; empty pixels kept. The
+// turned colour can leave 0..1 (a saturated hue turned half round): it is
+// clamped there, so the picture stays a valid premultiplied one.
 #include "common.hlsli"
 Texture2D<float4> source : register(t0);
 cbuffer constant0 : register(b0) { float offset; float step; float invert; };
@@ -13,5 +15,5 @@ float4 main(float4 pos : SV_Position) : SV_Target
     float cb = dot(rgb, float3(-0.169, -0.331, 0.5)) * invert;
     float cr = dot(rgb, float3(0.5, -0.419, -0.081)) * invert;
     float3 back = float3(y + 1.402 * cr, y - 0.344 * cb - 0.714 * cr, y + 1.772 * cb);
-    return targetOutput(float4(back * c.a, c.a));
+    return targetOutput(float4(saturateSafe(back) * c.a, c.a));
 }

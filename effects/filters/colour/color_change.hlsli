@@ -35,5 +35,6 @@ float4 main(float4 pos : SV_Position) : SV_Target
     float y0 = y * afterY / max(y, beforeY);
     float2 after = float2(afterU, afterV);
     float3 result = float3(y0 + w * (y - y0), after + w * (uv - after));
-    return targetOutput(float4(p.a * fromYuv(result), p.a));
+    // A colour turned outside the RGB cube is held to its faces.
+    return targetOutput(float4(p.a * saturateSafe(fromYuv(result)), p.a));
 }

@@ -36,5 +36,6 @@ float4 main(float4 pos : SV_Position) : SV_Target
     float y = dot(p.rgb / p.a, LuminanceWeights);
     float2 key = float2(keyU, keyV);
     float2 uv = clamp((m.gb - key) / k + key, -0.5, 0.5);
-    return a * float4(p.a * fromYuv(float3(y, uv)), p.a);
+    // The corrected colour is held to the RGB cube.
+    return a * float4(p.a * saturateSafe(fromYuv(float3(y, uv))), p.a);
 }

@@ -14,12 +14,14 @@ float3 fromYuv(float3 c)
 }
 
 // The key alpha w of the pixel eased by its neighbourhood: a kept pixel with
-// removed neighbours loses alpha in proportion to b.
+// removed neighbours loses alpha in proportion to b. Outside the picture the
+// edge pixel's key stands: the picture's own border is no removed colour.
 float boundaryFactor(Texture2D<float4> map, uint slot, int2 p, float w, int b, float divie)
 {
+    int2 last = textureSize(map, slot) - 1;
     float sum = 0;
     for (int j = -b; j <= b; ++j)
         for (int i = -b; i <= b; ++i)
-            sum += loadTexel(map, slot, p + int2(i, j)).a;
+            sum += loadTexel(map, slot, clamp(p + int2(i, j), 0, last)).a;
     return max(0, 1 + float(b) * (w * sum * divie - 1));
 }

@@ -1,6 +1,7 @@
 // ノイズ除去: each channel pulled towards its neighbours by their differences
 // up to the limit, less beyond it and nothing past twice the limit; a
-// difference never counts for more than the smaller alpha.
+// difference never counts for more than the smaller alpha. The result is
+// held to 0..alpha: a valid premultiplied colour.
 #include "common.hlsli"
 Texture2D<float4> source : register(t0);
 cbuffer Constant : register(b0)
@@ -25,5 +26,6 @@ float4 main(float4 pos : SV_Position) : SV_Target
             w = min(w, min(c.a, q.a));
             sum += w * sign(d);
         }
-    return targetOutput(float4(c.rgb + sum * level, c.a));
+    float3 v = c.rgb + sum * level;
+    return targetOutput(float4((v > 0) ? min(v, c.a) : 0, c.a));
 }

@@ -114,7 +114,9 @@ Image invert(Image p, const InvertCase& c)
             const float k = c.hue ? -1.0f : 1.0f;
             const float Y = (0.299f * r + 0.587f * g + 0.114f * b) * (c.luminance ? -1.0f : 1.0f) + (c.luminance ? 1 : 0);
             const float cb = (-0.169f * r - 0.331f * g + 0.5f * b) * k, cr = (0.5f * r - 0.419f * g - 0.081f * b) * k;
-            return Pixel{(Y + 1.402f * cr) * s[3], (Y - 0.344f * cb - 0.714f * cr) * s[3], (Y + 1.772f * cb) * s[3], s[3]};
+            // The turned colour is clamped to 0..1: the picture stays premultiplied.
+            return Pixel{Reference::sat(Y + 1.402f * cr) * s[3], Reference::sat(Y - 0.344f * cb - 0.714f * cr) * s[3],
+                         Reference::sat(Y + 1.772f * cb) * s[3], s[3]};
         });
     if (c.transparency)
         p = Ref::generate(p.width, p.height, [&](int x, int y) {

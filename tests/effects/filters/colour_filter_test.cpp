@@ -170,7 +170,8 @@ TEST_F(ColourFilterTest, ColorChangeMatchesTheReferenceAndKeepsAlpha)
             }
             const float Y0 = Y * to[0] / std::max(Y, beforeY);
             const auto rgb = Ref::fromYuv({Y0 + w * (Y - Y0), to[1] + w * (u - to[1]), to[2] + w * (v - to[2])});
-            return Pixel{p[3] * rgb[0], p[3] * rgb[1], p[3] * rgb[2], p[3]};
+            // Held to the RGB cube.
+            return Pixel{p[3] * Reference::sat(rgb[0]), p[3] * Reference::sat(rgb[1]), p[3] * Reference::sat(rgb[2]), p[3]};
         });
         const Image got = filter(*f, in);
         EXPECT_TRUE(near(got, want, 4e-3f));

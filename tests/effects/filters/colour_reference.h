@@ -68,7 +68,7 @@ inline float boundaryFactor(const Image& map, int x, int y, float w, int b, floa
     float sum = 0;
     for (int j = -b; j <= b; ++j)
         for (int i = -b; i <= b; ++i)
-            sum += map.at(x + i, y + j)[3];
+            sum += map.at(std::clamp(x + i, 0, map.width - 1), std::clamp(y + j, 0, map.height - 1))[3];
     return std::max(0.0f, 1 + float(b) * (w * sum * divie - 1));
 }
 

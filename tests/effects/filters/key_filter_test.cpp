@@ -3,6 +3,7 @@
 // boundaries), the colour key's box test in place, the luminance key's six
 // modes with a zero range, and the edge filter's three quantities and its
 // exclusive checks through an edit transaction.
+#include "effects/filters/colour/color_change_filter.h"
 #include "effects/filters/key/chroma_key_filter.h"
 #include "effects/filters/key/key_filters.h"
 #include "tests/effects/filters/colour_reference.h"
@@ -33,7 +34,8 @@ Image chromaKey(const Image& in, const float key[3], float hue, float saturation
         const float u = std::clamp((m[1] - k.keyU) / kk + k.keyU, -0.5f, 0.5f);
         const float v = std::clamp((m[2] - k.keyV) / kk + k.keyV, -0.5f, 0.5f);
         const auto c = Ref::fromYuv({Y, u, v});
-        return Ref::scaled(Pixel{p[3] * c[0], p[3] * c[1], p[3] * c[2], p[3]}, a);
+        return Ref::scaled(Pixel{p[3] * Reference::sat(c[0]), p[3] * Reference::sat(c[1]), p[3] * Reference::sat(c[2]), p[3]},
+                           a);
     });
 }
 
@@ -106,6 +108,49 @@ TEST_F(KeyFilterTest, ChromaKeyHueDistanceWrapsAroundTheCircle)
     const Image out = filter(*f, keyFixture());
     EXPECT_NEAR(out.at(8, 5)[3], 8 * (20.0f / 180 - 1.0f / 16), 0.03f);
     EXPECT_LT(out.at(7, 5)[3], 0.05f); // the key's own hue, up to the bytes' rounding
+}
+
+TEST_F(KeyFilterTest, BoundarySmoothingKeepsAFullFramePicturesOwnBorder)
+{
+    // A full-frame green-screen clip: magenta all round (far from the key),
+    // green in the middle.
+    // The green lies more than 8 pixels inside: no border pixel has it near.
+    const int W = 40, H = 30;
+    Image in = solid(W, H, {200 / 255.0f, 40 / 255.0f, 200 / 255.0f, 1});
+    for (int y = 12; y < 18; ++y)
+        for (int x = 16; x < 24; ++x)
+            in(x, y) = {0, 1, 0, 1};
+    in = stored(in);
+    auto chroma = make<ChromaKeyFilter>();
+    auto colourKey = make<ColorKeyFilter>();
+    auto change = make<ColorChangeFilter>();
+    for (auto* key : {&chroma->keyColor, &colourKey->keyColor, &change->before}) {
+        key->r = 0, key->g = 255, key->b = 0, key->none = false;
+    }
+    change->after.r = 255, change->after.g = 0, change->after.b = 255, change->after.none = false;
+    chroma->boundary.setValue(8, 0);
+    colourKey->boundary.setValue(8, 0);
+    change->boundary.setValue(8, 0);
+    const std::pair<const char*, EffectBase*> filters[] = {
+        {"クロマキー", chroma.get()}, {"カラーキー", colourKey.get()}, {"特定色域変換", change.get()}};
+    for (const auto& [name, f] : filters) {
+        SCOPED_TRACE(name);
+        const Image got = filter(*f, in);
+        ASSERT_EQ(got.width, W);
+        // Every pixel of the frame's edge is as it came: opaque, its own colour.
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                if (x != 0 && y != 0 && x != W - 1 && y != H - 1)
+                    continue;
+                for (int c = 0; c < 4; ++c)
+                    ASSERT_NEAR(got.at(x, y)[c], in.at(x, y)[c], 4e-3f) << x << "," << y << " channel " << c;
+            }
+        // The key colour itself is still keyed (gone, or turned to the new colour).
+        if (f == change.get())
+            EXPECT_GT(got.at(20, 15)[0], 0.5f);
+        else
+            EXPECT_LT(got.at(20, 15)[3], 0.01f);
+    }
 }
 
 TEST_F(KeyFilterTest, KeysWithoutAKeyColourPassThePictureOn)

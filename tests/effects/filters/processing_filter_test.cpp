@@ -90,8 +90,9 @@ TEST_F(ProcessingFilterTest, NoiseReductionMatchesTheReference)
                         sum[k] += d > 0 ? w : d < 0 ? -w : 0;
                     }
                 }
+            // Held to a valid premultiplied colour.
             for (int k = 0; k < 3; ++k)
-                p[k] += sum[k] * level;
+                p[k] = std::clamp(p[k] + sum[k] * level, 0.0f, p[3]);
             return p;
         });
         const Image got = filter(*f, in);
