@@ -144,9 +144,10 @@ int main()
     }
     auto selectAll = [&] {
         scene.selection.clear();
-        for (const auto& list : scene.layers)
-            for (const auto& object : list->objects)
+        scene.layers.forEach([&](int, const Edit::LayerObjectList& list) {
+            for (const auto& object : list.objects)
                 scene.selection.addObject(object, scene);
+        });
     };
 
     measure("split at one frame, 1,000 objects as targets:", scene, undo, selectAll,

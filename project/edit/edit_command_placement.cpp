@@ -148,7 +148,7 @@ void markMoved(Scene& scene, const Object& object)
 {
     if (object.layer < 0 || object.layer >= scene.layerCount())
         return;
-    LayerObjectList& list = *scene.layers[static_cast<size_t>(object.layer)];
+    LayerObjectList& list = scene.layers.at(object.layer);
     list.needSort = true;
     list.needRangeUpdate |= object.layerControl;
 }
@@ -484,7 +484,7 @@ void EditCommand::adjustLayerRange()
             continue;
         recorder.addObjectLayerRange(object);
         range->value = maxLayer - object->layer;
-        scene.layers[static_cast<size_t>(object->layer)]->needRangeUpdate = true;
+        scene.layers.at(object->layer).needRangeUpdate = true;
     }
 }
 

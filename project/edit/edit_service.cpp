@@ -29,13 +29,12 @@ namespace {
 // Whether any layer of the scene holds a placed object.
 bool holdsObject(const Scene& scene)
 {
-    for (int i = 0; i < scene.layerCount(); ++i) {
-        for (const auto& object : scene.layers[static_cast<size_t>(i)]->objects) {
-            if (object->layer == i)
-                return true;
-        }
-    }
-    return false;
+    bool found = false;
+    scene.layers.forEach([&](int i, const LayerObjectList& list) {
+        for (const auto& object : list.objects)
+            found |= object->layer == i;
+    });
+    return found;
 }
 
 SceneSettings settingsOf(const Scene& scene)

@@ -18,7 +18,7 @@ LayerObjectList* presentList(Scene& scene, const Object& object)
 {
     if (object.layer < 0 || object.layer >= scene.layerCount())
         return nullptr;
-    return scene.layers[static_cast<size_t>(object.layer)].get();
+    return scene.layers.find(object.layer);
 }
 
 void raiseChainFlags(UpdateSection& update)

@@ -59,7 +59,7 @@ bool present(const System::IniFile::SectionRef& section)
 void unplace(Scene& scene, const std::shared_ptr<Object>& object)
 {
     if (object->layer >= 0 && object->layer < scene.layerCount())
-        scene.layers[static_cast<size_t>(object->layer)]->removeObject(object.get());
+        scene.layers.at(object->layer).removeObject(object.get());
     object->layer = -1;
 }
 
@@ -170,7 +170,7 @@ std::shared_ptr<Object> LayerObjectManager::loadObjectAliasFile(Scene& scene, Sy
         }
         object->loadEffectIniFile(ini, ObjectSection);
         if (object->layerControl)
-            scene.layers[static_cast<size_t>(layer)]->needRangeUpdate = true;
+            scene.layers.at(layer).needRangeUpdate = true;
     } catch (...) {
         unplace(scene, object);
         throw;
@@ -192,7 +192,7 @@ std::shared_ptr<Object> LayerObjectManager::loadObjectAliasFileEffect(Scene& sce
     try {
         object->loadEffectAliasFile(ini, nullptr);
         if (object->layerControl)
-            scene.layers[static_cast<size_t>(layer)]->needRangeUpdate = true;
+            scene.layers.at(layer).needRangeUpdate = true;
     } catch (...) {
         unplace(scene, object);
         throw;

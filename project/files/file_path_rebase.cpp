@@ -50,7 +50,7 @@ FilePathRebase findFilePathRebase(const Project& project, const std::wstring& ne
     for (const auto& scene : project.getSceneList()) {
         const int layers = std::min(scene->lastLayer + 1, scene->layerCount());
         for (int i = 0; i < layers; ++i) {
-            for (const auto& object : scene->layers[i]->objects) {
+            for (const auto& object : scene->getLayer(i).objects) {
                 for (const auto& effect : object->effects) {
                     for (size_t k = 0; k < effect->items.size(); ++k) {
                         const wchar_t* path = effect->items[k]->getFilePath();

@@ -92,7 +92,12 @@ std::shared_ptr<Object> LayerObjectManager::loadObjectIniFile(Project& project, 
         throw System::makeException(LoadPlace, "invalid layer number.", ("section=" + name).c_str());
     const std::vector<int> frames = parseFrameList(values.getValue("frame").text, name, LoadPlace);
 
-    const std::shared_ptr<Scene> scene = project.getScene(sceneId);
+    // Only a scene the file declares (or the root) takes objects.
+    const auto found = project.scenes.find(sceneId);
+    if (found == project.scenes.end())
+        throw System::makeException(LoadPlace, "undefined scene.",
+                                    ("section=" + name + " scene=" + std::to_string(sceneId)).c_str());
+    const std::shared_ptr<Scene> scene = found->second;
     const std::shared_ptr<Object> object = scene->addObject(layer, frames.front(), frames.back());
     try {
         object->camera = values.findValue("camera").toInt(1) != 0;
@@ -117,7 +122,7 @@ std::shared_ptr<Object> LayerObjectManager::loadObjectIniFile(Project& project, 
             object->group->members.erase(object.get());
             object->group.reset();
         }
-        scene->layers[layer]->removeObject(object.get());
+        scene->layers.at(layer).removeObject(object.get());
         object->layer = -1;
         throw;
     }

@@ -33,7 +33,7 @@ void Project::saveProjectFile(const wchar_t* target) const
         scene.saveSceneIniFile(file, static_cast<int>(n));
         const int layers = std::min(scene.lastLayer + 1, scene.layerCount());
         for (int i = 0; i < layers; ++i) {
-            const LayerObjectList& layer = *scene.layers[i];
+            const LayerObjectList& layer = scene.getLayer(i);
             if (layer.layer->isStored())
                 layer.layer->saveLayerIniFile(file, layerSection++, scene.id);
             for (const auto& object : layer.objects) {
@@ -80,6 +80,10 @@ int Project::loadProjectText(std::string_view text, const wchar_t* source)
             break;
         getScene(section.getValue("scene").toInt())->loadSceneIniFile(section);
     }
+    // The root scene is always there; any other scene must have its own
+    // section: a layer or object naming another id is refused, so that a
+    // file cannot make scenes without their settings.
+    getScene(0);
     for (int k = 0;; ++k) {
         const System::IniFile::SectionRef section = ini.getNumberedSection("layer", k);
         if (!present(section))
@@ -90,9 +94,12 @@ int Project::loadProjectText(std::string_view text, const wchar_t* source)
             System::Log::warn("Edit::Project::loadProjectFile", "invalid layer number. [layer.%d] layer=%d", k, layer);
             continue;
         }
-        const std::shared_ptr<Scene> scene = getScene(sceneId);
-        scene->ensureLayer(layer);
-        scene->layers[layer]->layer->loadLayerIniFile(section);
+        const auto scene = scenes.find(sceneId);
+        if (scene == scenes.end()) {
+            System::Log::warn("Edit::Project::loadProjectFile", "undefined scene. [layer.%d] scene=%d", k, sceneId);
+            continue;
+        }
+        scene->second->layerList(layer).layer->loadLayerIniFile(section);
     }
     GroupNumbers groups;
     int failed = 0;

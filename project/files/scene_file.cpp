@@ -1,8 +1,11 @@
 // The scene and layer sections of the project file.
+#include "core/failure.h"
 #include "core/text.h"
 #include "project/files/project_file_lines.h"
 #include "project/model/layer.h"
 #include "project/model/scene.h"
+
+#include <cmath>
 
 namespace Edit {
 
@@ -38,15 +41,32 @@ void Scene::saveSceneIniFile(System::File& file, int index) const
 
 void Scene::loadSceneIniFile(const System::IniFile::SectionRef& section)
 {
+    constexpr const char* Place = "Edit::Scene::loadSceneIniFile";
+    const int w = section.getValue("video.width").toInt();
+    const int h = section.getValue("video.height").toInt();
+    const int rate = section.getValue("video.rate").toInt();
+    const int scale = section.getValue("video.scale").toInt();
+    // Files from before the setting existed were made at 48 kHz.
+    const int audio = section.findValue("audio.rate").toInt(48000);
+    checkSceneFormat(Place, w, h, rate, scale, audio);
+    const float bpm = section.findValue("display.tempo.bpm").toFloat(tempoBpm);
+    const float offset = section.findValue("display.tempo.offset").toFloat(tempoOffset);
+    const float step = section.findValue("display.grid.step").toFloat(gridStep);
+    const float range = section.findValue("display.grid.range").toFloat(gridRange);
+    // The timeline divides by the tempo and steps by the grid.
+    if (!(bpm > 0) || !std::isfinite(bpm) || !std::isfinite(offset) || !std::isfinite(step) || !std::isfinite(range))
+        throw System::makeFormatException(Place, "invalid scene setting.",
+                                          L"tempo.bpm=%f tempo.offset=%f grid.step=%f grid.range=%f", bpm, offset,
+                                          step, range);
+
     name = section.findValue("name").toString(L"");
     if (name.empty())
         name = getDefaultName(id);
-    width = section.getValue("video.width").toInt();
-    height = section.getValue("video.height").toInt();
-    videoRate = section.getValue("video.rate").toInt();
-    videoScale = section.getValue("video.scale").toInt();
-    // Files from before the setting existed were made at 48 kHz.
-    audioRate = section.findValue("audio.rate").toInt(48000);
+    width = w;
+    height = h;
+    videoRate = rate;
+    videoScale = scale;
+    audioRate = audio;
     cursorFrame = section.findValue("cursor.frame").toInt(0);
     displayFrame = section.findValue("display.frame").toInt(0);
     displayLayer = section.findValue("display.layer").toInt(0);
@@ -59,11 +79,11 @@ void Scene::loadSceneIniFile(const System::IniFile::SectionRef& section)
         stringToIntList(gridY, v.toString());
     gridWidth = section.findValue("display.grid.width").toInt(gridWidth);
     gridHeight = section.findValue("display.grid.height").toInt(gridHeight);
-    gridStep = section.findValue("display.grid.step").toFloat(gridStep);
-    gridRange = section.findValue("display.grid.range").toFloat(gridRange);
-    tempoBpm = section.findValue("display.tempo.bpm").toFloat(tempoBpm);
+    gridStep = step;
+    gridRange = range;
+    tempoBpm = bpm;
     tempoBeat = section.findValue("display.tempo.beat").toInt(tempoBeat);
-    tempoOffset = section.findValue("display.tempo.offset").toFloat(tempoOffset);
+    tempoOffset = offset;
 }
 
 void Layer::saveLayerIniFile(System::File& file, int sectionIndex, int sceneId) const

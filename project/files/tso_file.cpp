@@ -23,8 +23,6 @@ namespace {
 
 constexpr const char* ImportPlace = "Edit::ProjectConvert::loadSceneFromTso";
 constexpr const char* ObjectPlace = "Edit::LayerObjectManager::loadObjectTsoFile";
-// The largest frame size a scene takes, as the scene dialog.
-constexpr int SizeLimit = 16384;
 
 void postError(const wchar_t* message)
 {
@@ -57,10 +55,7 @@ void Scene::loadSceneTsoFile(System::IniFile& ini, const std::wstring& fileName)
     const int scale = header.getValue("scale").toInt();
     const int audio = header.findValue("audio_rate").toInt(48000);
     // A size or rate the renderer cannot use (a scale of 0 divides by zero) refuses the file.
-    if (w < 1 || w > SizeLimit || h < 1 || h > SizeLimit || rate <= 0 || scale <= 0 || audio <= 0)
-        throw System::makeFormatException("Edit::Scene::loadSceneTsoFile", "invalid scene setting.",
-                                          L"width=%d height=%d rate=%d scale=%d audio_rate=%d", w, h, rate, scale,
-                                          audio);
+    checkSceneFormat("Edit::Scene::loadSceneTsoFile", w, h, rate, scale, audio);
     width = w;
     height = h;
     videoRate = rate;
@@ -95,10 +90,10 @@ std::shared_ptr<Object> LayerObjectManager::loadObjectTsoFile(Scene& scene, Syst
         }
         object->loadEffectTsoFile(ini, name.c_str());
         if (object->layerControl)
-            scene.layers[static_cast<size_t>(layer - 1)]->needRangeUpdate = true;
+            scene.layers.at(layer - 1).needRangeUpdate = true;
     } catch (...) {
         leaveGroup(*object);
-        scene.layers[static_cast<size_t>(layer - 1)]->removeObject(object.get());
+        scene.layers.at(layer - 1).removeObject(object.get());
         object->layer = -1;
         throw;
     }

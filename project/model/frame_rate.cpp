@@ -95,4 +95,11 @@ void setFrameRateValue(int& rate, int& scale, double fps)
     }
 }
 
+int64_t frameToSample(double frames, int audioRate, int videoRate, int videoScale)
+{
+    if (videoRate <= 0)
+        return 0;
+    return std::llround(static_cast<double>(audioRate) * frames * videoScale / videoRate);
+}
+
 } // namespace Edit

@@ -63,4 +63,62 @@ std::shared_ptr<Layer> LayerObjectList::replaceLayer()
     return old;
 }
 
+// ---- LayerTable ----
+
+LayerTable::LayerTable() = default;
+
+LayerTable::~LayerTable() = default;
+
+void LayerTable::grow(int count)
+{
+    size_ = std::max(size_, count);
+}
+
+std::unique_ptr<LayerObjectList>& LayerTable::slot(int layer)
+{
+    const size_t page = static_cast<size_t>(layer) / PageSize;
+    if (pages_.size() <= page)
+        pages_.resize(page + 1);
+    if (!pages_[page])
+        pages_[page] = std::make_unique<Page>();
+    return (*pages_[page])[static_cast<size_t>(layer) % PageSize];
+}
+
+LayerObjectList& LayerTable::at(int layer)
+{
+    std::unique_ptr<LayerObjectList>& list = slot(layer);
+    if (!list)
+        list = std::make_unique<LayerObjectList>(layer);
+    return *list;
+}
+
+LayerObjectList* LayerTable::find(int layer) const
+{
+    if (layer < 0 || layer >= size_)
+        return nullptr;
+    const size_t page = static_cast<size_t>(layer) / PageSize;
+    if (page >= pages_.size() || !pages_[page])
+        return nullptr;
+    return (*pages_[page])[static_cast<size_t>(layer) % PageSize].get();
+}
+
+void LayerTable::swap(int a, int b)
+{
+    if (a == b || (!find(a) && !find(b)))
+        return;
+    std::unique_ptr<LayerObjectList>& first = slot(a);
+    std::unique_ptr<LayerObjectList>& second = slot(b);
+    std::swap(first, second);
+    if (first)
+        first->layer->index = a;
+    if (second)
+        second->layer->index = b;
+}
+
+void LayerTable::reset()
+{
+    pages_.clear();
+    size_ = 1;
+}
+
 } // namespace Edit

@@ -2,6 +2,7 @@
 // The objects of one layer, sorted by start frame, with the layer's record and
 // the frame ranges of its layer-control objects. Sorting, dropping departed
 // objects and rebuilding the ranges wait for the scene's re-index pass.
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,52 @@ public:
     bool needRangeUpdate = false; // a layer-control object was added, moved or resized
     std::shared_ptr<Layer> layer;
     std::vector<ControlRange> controlRanges; // one per layer-control object, in object order
+};
+
+// The layer lists of a scene by layer number. Layers 0 .. size() - 1 exist,
+// but a list is made only for a layer that is used (an object placed on it,
+// its record read or changed); the others read as absent. The lists lie in
+// pages of 64, so a high layer number costs one page, not a list for every
+// layer below it.
+class LayerTable {
+public:
+    LayerTable();
+    ~LayerTable();
+    LayerTable(const LayerTable&) = delete;
+    LayerTable& operator=(const LayerTable&) = delete;
+
+    int size() const { return size_; }
+    // Layers 0 .. count - 1 exist from now on (never shrinks).
+    void grow(int count);
+    // The list of an existing layer, made with a fresh record on first use.
+    LayerObjectList& at(int layer);
+    // The list of the layer when it was made, else null (also outside 0 .. size() - 1).
+    LayerObjectList* find(int layer) const;
+    // Exchanges the lists of two existing layers; their records take the new indexes.
+    void swap(int a, int b);
+    // Back to layer 0 alone, without a list; returns nothing of the old lists.
+    void reset();
+    // Calls f(layer, list) for every made list, in layer order.
+    template <class F>
+    void forEach(F&& f) const
+    {
+        for (size_t p = 0; p < pages_.size(); ++p) {
+            if (!pages_[p])
+                continue;
+            for (size_t i = 0; i < PageSize; ++i) {
+                if (LayerObjectList* list = (*pages_[p])[i].get())
+                    f(static_cast<int>(p * PageSize + i), *list);
+            }
+        }
+    }
+
+private:
+    static constexpr size_t PageSize = 64;
+    using Page = std::array<std::unique_ptr<LayerObjectList>, PageSize>;
+    std::unique_ptr<LayerObjectList>& slot(int layer);
+
+    std::vector<std::unique_ptr<Page>> pages_;
+    int size_ = 1;
 };
 
 } // namespace Edit

@@ -18,20 +18,17 @@ const std::shared_ptr<Object> noObject;
 constexpr int AllLayersBelow = 1000000;
 } // namespace
 
-LayerObjectManager::LayerObjectManager()
-{
-    layers.push_back(std::make_unique<LayerObjectList>(0));
-}
+LayerObjectManager::LayerObjectManager() = default;
 
 LayerObjectManager::~LayerObjectManager()
 {
     // Objects outlive the scene when others hold them: they are no longer placed.
-    for (auto& list : layers) {
-        for (auto& object : list->objects) {
-            if (object->layer == list->layer->index)
+    layers.forEach([](int index, LayerObjectList& list) {
+        for (auto& object : list.objects) {
+            if (object->layer == index)
                 object->layer = -1;
         }
-    }
+    });
 }
 
 void LayerObjectManager::ensureLayer(int layer)
@@ -39,31 +36,37 @@ void LayerObjectManager::ensureLayer(int layer)
     if (layer < 0 || layer >= LayerLimit)
         throw System::makeException("Edit::LayerObjectManager::ensureLayer", "invalid layer number.",
                                     std::to_string(layer).c_str());
-    while (static_cast<int>(layers.size()) <= layer)
-        layers.push_back(std::make_unique<LayerObjectList>(static_cast<int>(layers.size())));
+    layers.grow(layer + 1);
 }
 
 const LayerObjectList& LayerObjectManager::getLayer(int layer) const
 {
     static const LayerObjectList empty(-1);
-    if (layer < 0 || layer >= static_cast<int>(layers.size()))
-        return empty;
-    return *layers[layer];
+    const LayerObjectList* list = layers.find(layer);
+    return list ? *list : empty;
+}
+
+LayerObjectList& LayerObjectManager::layerList(int layer)
+{
+    ensureLayer(layer);
+    return layers.at(layer);
 }
 
 LayerObjectList& LayerObjectManager::placedList(const Object& object)
 {
-    return *layers.at(static_cast<size_t>(object.layer));
+    if (object.layer < 0 || object.layer >= layers.size())
+        throw System::makeException("Edit::LayerObjectManager::placedList", "invalid layer number.",
+                                    std::to_string(object.layer).c_str());
+    return layers.at(object.layer);
 }
 
 std::shared_ptr<Object>& LayerObjectManager::addObject(int layer, int start, int end)
 {
-    ensureLayer(layer);
+    LayerObjectList& list = layerList(layer);
     auto object = std::make_shared<Object>();
     object->layer = layer;
     object->start = start;
     object->end = end;
-    LayerObjectList& list = *layers[layer];
     list.objects.push_back(std::move(object));
     list.needSort = true;
     list.needRangeUpdate = true;
@@ -81,9 +84,9 @@ std::shared_ptr<Object>& LayerObjectManager::createObject(const wchar_t* effectN
         for (const auto& effect : object->effects)
             Effect::setEffectItemValueNum(*effect, 1);
         if (object->layerControl)
-            layers[layer]->needRangeUpdate = true;
+            layers.at(layer).needRangeUpdate = true;
     } catch (...) {
-        layers[layer]->removeObject(object.get());
+        layers.at(layer).removeObject(object.get());
         object->layer = -1;
         throw;
     }
@@ -92,15 +95,14 @@ std::shared_ptr<Object>& LayerObjectManager::createObject(const wchar_t* effectN
 
 void LayerObjectManager::moveObjectLayer(const std::shared_ptr<Object>& object, int layer)
 {
-    ensureLayer(layer);
-    LayerObjectList& list = *layers[layer];
+    LayerObjectList& list = layerList(layer);
     auto listed = [&] {
         return std::any_of(list.objects.begin(), list.objects.end(), [&](const auto& o) { return o == object; });
     };
     if (object->layer == layer && listed())
         return;
-    if (object->layer >= 0 && object->layer < static_cast<int>(layers.size()) && object->layer != layer) {
-        LayerObjectList& old = *layers[object->layer];
+    if (object->layer >= 0 && object->layer < layers.size() && object->layer != layer) {
+        LayerObjectList& old = layers.at(object->layer);
         old.needRemove = true;
         old.needRangeUpdate |= object->layerControl;
     }
@@ -117,8 +119,8 @@ void LayerObjectManager::removeObject(Object& object)
 {
     if (object.layer < 0)
         return;
-    if (object.layer < static_cast<int>(layers.size())) {
-        LayerObjectList& list = *layers[object.layer];
+    if (object.layer < layers.size()) {
+        LayerObjectList& list = layers.at(object.layer);
         list.needRemove = true;
         list.needRangeUpdate |= object.layerControl;
     }
@@ -139,7 +141,7 @@ std::shared_ptr<Layer> LayerObjectManager::insertLayer(int layer, std::shared_pt
         if (moveLayer(index, layer))
             index = layer;
     }
-    LayerObjectList& list = *layers[index];
+    LayerObjectList& list = layers.at(index);
     if (record) {
         list.layer->index = -1;
         record->index = index;
@@ -152,9 +154,9 @@ std::shared_ptr<Layer> LayerObjectManager::insertLayer(int layer, std::shared_pt
 
 std::shared_ptr<Layer> LayerObjectManager::deleteLayer(int layer)
 {
-    if (layer < 0 || layer >= static_cast<int>(layers.size()))
+    if (layer < 0 || layer >= layers.size())
         return nullptr;
-    LayerObjectList& list = *layers[layer];
+    LayerObjectList& list = layers.at(layer);
     for (auto& object : list.objects) {
         if (object->layer == layer)
             object->layer = -1;
@@ -167,41 +169,39 @@ std::shared_ptr<Layer> LayerObjectManager::deleteLayer(int layer)
     // order of the empty layers stays.
     if (layer < lastLayer && moveLayer(layer, lastLayer))
         index = lastLayer;
-    return layers[index]->replaceLayer();
+    return layers.at(index).replaceLayer();
 }
 
 bool LayerObjectManager::moveLayer(int from, int to)
 {
-    const int count = static_cast<int>(layers.size());
+    const int count = layers.size();
     if (from == to || from < 0 || to < 0 || from >= count || to >= count)
         return false;
-    auto renumber = [](LayerObjectList& list, int from, int to) {
-        for (auto& object : list.objects) {
-            if (object->layer == from)
-                object->layer = to;
+    auto renumber = [this](int from, int to) {
+        if (LayerObjectList* list = layers.find(from)) {
+            for (auto& object : list->objects) {
+                if (object->layer == from)
+                    object->layer = to;
+            }
         }
     };
     const int step = to > from ? 1 : -1;
     for (int i = from; i != to; i += step) {
-        LayerObjectList& a = *layers[i];
-        LayerObjectList& b = *layers[i + step];
-        renumber(a, i, i + step);
-        renumber(b, i + step, i);
-        std::swap(a.layer->index, b.layer->index);
-        std::swap(layers[i], layers[i + step]);
+        renumber(i, i + step);
+        renumber(i + step, i);
+        layers.swap(i, i + step);
     }
     return true;
 }
 
 void LayerObjectManager::clearLayer()
 {
-    for (auto& list : layers) {
-        for (auto& object : list->objects)
+    layers.forEach([](int, LayerObjectList& list) {
+        for (auto& object : list.objects)
             object->layer = -1;
-        list->layer->index = -1;
-    }
-    layers.clear();
-    layers.push_back(std::make_unique<LayerObjectList>(0));
+        list.layer->index = -1;
+    });
+    layers.reset();
     updateLayerObject();
 }
 
@@ -209,8 +209,7 @@ void LayerObjectManager::updateLayerObject()
 {
     lastLayer = 0;
     lastFrame = 0;
-    for (int i = 0; i < static_cast<int>(layers.size()); ++i) {
-        LayerObjectList& list = *layers[i];
+    layers.forEach([this](int i, LayerObjectList& list) {
         if (list.needRemove) {
             list.objects.erase(std::remove_if(list.objects.begin(), list.objects.end(),
                                               [i](const auto& o) { return o->layer != i; }),
@@ -240,15 +239,18 @@ void LayerObjectManager::updateLayerObject()
                 lastFrame = std::max(lastFrame, object->end);
             lastLayer = i;
         }
-    }
+    });
 }
 
 void LayerObjectManager::enumControlRange(int targetLayer, int from, int to,
                                           const std::function<void(int, int, bool)>& callback) const
 {
-    const int count = std::min(targetLayer, static_cast<int>(layers.size()));
+    const int count = std::min(targetLayer, layers.size());
     for (int i = 0; i < count; ++i) {
-        const std::vector<ControlRange>& ranges = layers[i]->controlRanges;
+        const LayerObjectList* list = layers.find(i);
+        if (!list)
+            continue;
+        const std::vector<ControlRange>& ranges = list->controlRanges;
         auto it = std::lower_bound(ranges.begin(), ranges.end(), from,
                                    [](const ControlRange& r, int f) { return r.end < f; });
         for (; it != ranges.end() && it->start <= to; ++it) {
@@ -264,9 +266,10 @@ void LayerObjectManager::enumControlRange(int targetLayer, int from, int to,
 
 const std::shared_ptr<Object>& LayerObjectManager::findObject(int layer, int frame, uint8_t media) const
 {
-    if (layer < 0 || layer >= static_cast<int>(layers.size()))
+    const LayerObjectList* found = layers.find(layer);
+    if (!found)
         return noObject;
-    const LayerObjectList& list = *layers[layer];
+    const LayerObjectList& list = *found;
     if (list.layer->hide)
         return noObject;
     auto it = list.lowerBoundEnd(frame);

@@ -41,12 +41,15 @@ public:
     LayerObjectManager(const LayerObjectManager&) = delete;
     LayerObjectManager& operator=(const LayerObjectManager&) = delete;
 
-    // Appends empty layers (each with a fresh record) until the index exists;
+    // Makes the layers up to the index exist (their lists are made when used);
     // an index outside 0 .. LayerLimit - 1 throws "invalid layer number.".
     void ensureLayer(int layer);
-    // The layer's list; a shared empty list for an index outside the scene.
+    // The layer's list; a shared empty list for a layer without one.
     const LayerObjectList& getLayer(int layer) const;
-    int layerCount() const { return static_cast<int>(layers.size()); }
+    // The layer's list to change, made (with the layer) as needed; an index
+    // outside 0 .. LayerLimit - 1 throws "invalid layer number.".
+    LayerObjectList& layerList(int layer);
+    int layerCount() const { return layers.size(); }
 
     // A new object without effects on the layer (created as needed).
     std::shared_ptr<Object>& addObject(int layer, int start, int end);
@@ -93,8 +96,9 @@ public:
     // Writes section "<section>" of a placed object and its effect sections.
     void saveObjectIniFile(System::File& file, const Object& object, int section, int sceneId, bool focus,
                            GroupNumbers& groups) const;
-    // Reads object section "<section>" into the scene its "scene" key names and
-    // places it; a failure removes the object again and throws.
+    // Reads object section "<section>" into the scene its "scene" key names
+    // (one the project holds; another id throws "undefined scene.") and places
+    // it; a failure removes the object again and throws.
     static std::shared_ptr<Object> loadObjectIniFile(Project& project, System::IniFile& ini, int section,
                                                      GroupNumbers& groups);
     // Reads object section "<section>" of an older object file (1-based layer
@@ -118,7 +122,7 @@ public:
 
     int lastLayer = 0; // highest layer holding an object
     int lastFrame = 0; // greatest end frame
-    std::vector<std::unique_ptr<LayerObjectList>> layers;
+    LayerTable layers;
 
 private:
     LayerObjectList& placedList(const Object& object);

@@ -29,9 +29,9 @@ int LayerObjectManager::nextStart(const Object& object, int afterEnd) const
 
 void LayerObjectManager::markFramesChanged(const Object& object)
 {
-    if (object.layer < 0 || object.layer >= static_cast<int>(layers.size()))
+    if (object.layer < 0 || object.layer >= layers.size())
         return;
-    LayerObjectList& list = *layers[object.layer];
+    LayerObjectList& list = layers.at(object.layer);
     list.needSort = true;
     list.needRangeUpdate |= object.layerControl;
 }

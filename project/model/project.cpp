@@ -4,6 +4,7 @@
 #include "project/model/scene.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace Edit {
 
@@ -20,10 +21,13 @@ std::shared_ptr<Scene> Project::getScene(int id)
     auto it = scenes.find(id);
     if (it != scenes.end())
         return it->second;
-    int order = 0;
+    // One above the highest order in use; at the top of the range (a stored
+    // order of 2147483647) it stays there, and equal orders go by id.
+    long long order = 0;
     for (const auto& [otherId, scene] : scenes)
-        order = std::max(order, scene->displayOrder + 1);
-    auto scene = std::make_shared<Scene>(id, order);
+        order = std::max(order, static_cast<long long>(scene->displayOrder) + 1);
+    order = std::min<long long>(order, std::numeric_limits<int>::max());
+    auto scene = std::make_shared<Scene>(id, static_cast<int>(order));
     scenes.emplace(id, scene);
     return scene;
 }

@@ -1,5 +1,6 @@
 #include "project/model/scene.h"
 
+#include "core/failure.h"
 #include "core/setting_service.h"
 #include "core/text.h"
 #include "core/translate_service.h"
@@ -30,6 +31,15 @@ std::wstring shortNumber(double value)
 }
 
 } // namespace
+
+void checkSceneFormat(const char* place, int width, int height, int rate, int scale, int audioRate)
+{
+    if (width < 1 || width > SceneSizeMax || height < 1 || height > SceneSizeMax || rate <= 0 || scale <= 0 ||
+        audioRate < 1 || audioRate > SceneAudioRateMax)
+        throw System::makeFormatException(place, "invalid scene setting.",
+                                          L"width=%d height=%d rate=%d scale=%d audio_rate=%d", width, height, rate,
+                                          scale, audioRate);
+}
 
 Scene::Scene(int id, int displayOrder) : name(getDefaultName(id)), id(id), displayOrder(displayOrder)
 {

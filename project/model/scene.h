@@ -17,6 +17,16 @@ namespace Edit {
 
 class Object;
 
+// The limits of a scene's format, the same for every file that stores scenes
+// (the project file and the older object file): 1 to SceneSizeMax pixels a
+// side, a positive rate and scale, 1 to SceneAudioRateMax samples a second.
+constexpr int SceneSizeMax = 16384;
+constexpr int SceneAudioRateMax = 768000;
+
+// Throws "invalid scene setting." at place, naming the values, when the
+// format lies outside the limits above.
+void checkSceneFormat(const char* place, int width, int height, int rate, int scale, int audioRate);
+
 class Scene : public LayerObjectManager {
 public:
     // A scene with the new-project settings of the running settings service.
@@ -34,7 +44,9 @@ public:
     // Writes section "scene.<index>".
     void saveSceneIniFile(System::File& file, int index) const;
     // Reads a scene section over the scene's current values; a missing required
-    // key or a malformed number throws.
+    // key, a malformed number or a setting outside the limits (checkSceneFormat,
+    // a tempo or grid that is no finite number, a tempo of 0 or less) throws
+    // and leaves the scene as it was.
     void loadSceneIniFile(const System::IniFile::SectionRef& section);
     // Reads the header section "tessel" of an older object file; fileName
     // (the default name when empty) becomes the scene's name.

@@ -26,7 +26,7 @@ TEST_F(AnchorDrag, HandlesFollowTheMouse)
                 SCOPED_TRACE(testing::Message() << handleNames[handle] << ", " << placementNames[placement] << ", by "
                                                 << move[0] << ", " << move[1]);
                 list.clear();
-                scene.layers.clear();
+                scene.layers.reset();
                 scene.focusObject = nullptr;
                 groupControl = nullptr;
                 Placed p({50});

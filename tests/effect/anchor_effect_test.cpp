@@ -82,7 +82,7 @@ TEST_F(AnchorEffects, FilterPointHandlesFollowTheValueCount)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.count);
         list.clear();
-        scene.layers.clear();
+        scene.layers.reset();
         scene.focusObject = nullptr;
         Placed p({50});
         place(p);
@@ -208,7 +208,7 @@ TEST_F(AnchorEffects, ObjectHandlesSnapWithinEightPixels)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         list.clear();
-        scene.layers.clear();
+        scene.layers.reset();
         scene.focusObject = nullptr;
         Placed dragged, other;
         place(dragged);
@@ -249,7 +249,7 @@ TEST_F(AnchorEffects, ObjectHandlesSnapWithinEightPixels)
     // With the setting off nothing snaps.
     Effect::AnchorHost::get().edit.anchorObjectMoveSnap = 0;
     list.clear();
-    scene.layers.clear();
+    scene.layers.reset();
     Placed alone;
     place(alone);
     alone.object->selected = true;
@@ -318,7 +318,7 @@ TEST_F(AnchorEffects, MovementPathSamples)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         list.clear();
-        scene.layers.clear();
+        scene.layers.reset();
         scene.focusObject = nullptr;
         Effect::AnchorHost::get().edit.displayObjectMovePoint = c.pathPoints;
         Placed p(c.mids);

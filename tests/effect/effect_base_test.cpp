@@ -111,7 +111,7 @@ TEST_F(FindObject, FindsTheObjectOverTheFrameWithFittingMedia)
     EXPECT_EQ(scene.findObject(1, 5, MediaType::VideoAudio), first);
     EXPECT_EQ(scene.findObject(-1, 5, 0), nullptr);
     EXPECT_EQ(scene.findObject(7, 5, 0), nullptr);
-    scene.layers[1]->layer->hide = true;
+    scene.layers.at(1).layer->hide = true;
     EXPECT_EQ(scene.findObject(1, 5, 0), nullptr);
 }
 

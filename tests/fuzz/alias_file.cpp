@@ -54,7 +54,7 @@ FUZZ_TARGET(alias_file)
     }
     scene.updateLayerObject();
     for (int l = 0; l < scene.layerCount(); ++l) {
-        for (const auto& object : scene.layers[static_cast<size_t>(l)]->objects) {
+        for (const auto& object : scene.layers.at(l).objects) {
             if (object->layer != l)
                 continue;
             if (object->start < 0 || object->end < object->start || object->end > Edit::FrameLimit)

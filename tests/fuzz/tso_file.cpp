@@ -31,7 +31,7 @@ FUZZ_TARGET(tso_file)
     if (scene.videoRate <= 0 || scene.videoScale <= 0 || scene.width <= 0 || scene.height <= 0)
         Fuzz::fail("a scene without a usable format");
     for (int layer = 0; layer < scene.layerCount(); ++layer) {
-        for (const auto& object : scene.layers[static_cast<size_t>(layer)]->objects) {
+        for (const auto& object : scene.layers.at(layer).objects) {
             if (object->layer != layer)
                 continue;
             if (object->start < 0 || object->end < object->start || object->end > Edit::FrameLimit)

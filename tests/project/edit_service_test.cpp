@@ -55,8 +55,7 @@ protected:
     size_t placedObjects()
     {
         size_t count = 0;
-        for (const auto& list : scene().layers)
-            count += list->objects.size();
+        scene().layers.forEach([&](int, const Edit::LayerObjectList& list) { count += list.objects.size(); });
         return count;
     }
 
@@ -384,7 +383,7 @@ TEST_F(EditServiceTest, SelectingWatchesTheCtrlKeyAndAClickOnNothingClearsTheSel
 {
     auto a = scene().createObject(L"画像ファイル", 0, 0, 9);
     auto locked = scene().createObject(L"画像ファイル", 1, 0, 9);
-    scene().layers[1]->layer->lock = true;
+    scene().layers.at(1).layer->lock = true;
     // A control of a panel, watching keys through the window's router.
     System::ServiceReference<Window::WindowMouseService> router;
     Window::WindowMouseService& mouse = *Window::WindowMouseService::Get();
@@ -429,7 +428,7 @@ TEST_F(EditServiceTest, FocusAndLayerNames)
     edit().setFocusObject(a);
     edit().setFocusObject(a);
     EXPECT_EQ(focusChanges, 1);
-    scene().layers[0]->layer->name = L"背景";
+    scene().layers.at(0).layer->name = L"背景";
     EXPECT_EQ(edit().getLayerName(0), L"背景");
     EXPECT_EQ(edit().getLayerName(6), L"Layer7");
 }

@@ -19,8 +19,9 @@ std::string describe(const Scene& scene)
 {
     std::string text;
     for (int i = 0; i < scene.layerCount(); ++i) {
-        const Edit::LayerObjectList& list = *scene.layers[i];
-        EXPECT_EQ(list.layer->index, i);
+        const Edit::LayerObjectList& list = scene.getLayer(i);
+        if (scene.layers.find(i))
+            EXPECT_EQ(list.layer->index, i);
         if (i)
             text += ' ';
         text += list.layer->name.empty() ? "-" : System::wideToUtf8(list.layer->name);
@@ -44,7 +45,7 @@ protected:
     {
         for (int i = 0; i < 8; ++i) {
             scene.ensureLayer(i);
-            scene.layers[i]->layer->name = std::wstring(1, static_cast<wchar_t>(L'A' + i));
+            scene.layers.at(i).layer->name = std::wstring(1, static_cast<wchar_t>(L'A' + i));
             if (i < 6)
                 scene.addObject(i, i * 100, i * 100 + 10);
         }
@@ -92,8 +93,8 @@ TEST_F(LayerTest, InsertDeleteAndMoveRenumberLayersObjectsAndRecords)
 
 TEST_F(LayerTest, DeleteAndInsertHandOverRecords)
 {
-    const std::shared_ptr<Edit::Layer> c = scene.layers[2]->layer;
-    auto object = scene.layers[2]->objects[0];
+    const std::shared_ptr<Edit::Layer> c = scene.layers.at(2).layer;
+    auto object = scene.layers.at(2).objects[0];
     EXPECT_EQ(scene.deleteLayer(2), c);
     EXPECT_EQ(c->index, -1); // detached: undo keeps it
     EXPECT_EQ(object->layer, -1);
@@ -102,7 +103,7 @@ TEST_F(LayerTest, DeleteAndInsertHandOverRecords)
     // Undo gives the record back to a layer inserted at its place.
     EXPECT_EQ(scene.insertLayer(2, c), c);
     EXPECT_EQ(c->index, 2);
-    EXPECT_EQ(scene.layers[2]->layer, c);
+    EXPECT_EQ(scene.layers.at(2).layer, c);
     EXPECT_EQ(describe(scene), "A:0, B:100, C: D:300, E:400, F:500, G: H:");
     EXPECT_EQ(scene.deleteLayer(99), nullptr);
 }
@@ -111,16 +112,16 @@ TEST_F(LayerTest, ReindexDropsDepartedObjectsSortsAndMeasures)
 {
     EXPECT_EQ(scene.lastLayer, 5);
     EXPECT_EQ(scene.lastFrame, 510);
-    for (auto& object : scene.layers[5]->objects)
+    for (auto& object : scene.layers.at(5).objects)
         scene.removeObject(*object);
     auto late = scene.addObject(1, 50, 60); // appended behind 100..110
-    auto moved = scene.layers[3]->objects[0];
+    auto moved = scene.layers.at(3).objects[0];
     scene.moveObjectLayer(moved, 1);
     scene.updateLayerObject();
     EXPECT_EQ(scene.lastLayer, 4);
     EXPECT_EQ(scene.lastFrame, 410);
-    EXPECT_TRUE(scene.layers[5]->objects.empty());
-    EXPECT_TRUE(scene.layers[3]->objects.empty());
+    EXPECT_TRUE(scene.layers.at(5).objects.empty());
+    EXPECT_TRUE(scene.layers.at(3).objects.empty());
     EXPECT_EQ(describe(scene), "A:0, B:50,100,300, C:200, D: E:400, F: G: H:");
 
     // Overlapping objects (as files may hold) count by their greatest end.
@@ -145,9 +146,9 @@ TEST_F(ModelTest, ControlRangesReachTheLayersBelow)
     EXPECT_TRUE(time->layerControl);
     static_cast<TestEffect<GroupControl>&>(*group->effects[0]).range->value = 2;
     scene.updateLayerObject();
-    ASSERT_EQ(scene.layers[1]->controlRanges.size(), 1u);
-    EXPECT_EQ(scene.layers[1]->controlRanges[0].layerRange, 1000000); // 0: every layer below
-    EXPECT_EQ(scene.layers[3]->controlRanges[0].layerRange, 2);
+    ASSERT_EQ(scene.layers.at(1).controlRanges.size(), 1u);
+    EXPECT_EQ(scene.layers.at(1).controlRanges[0].layerRange, 1000000); // 0: every layer below
+    EXPECT_EQ(scene.layers.at(3).controlRanges[0].layerRange, 2);
 
     auto ranges = [&](int target, int from, int to) {
         std::string text;
@@ -205,7 +206,7 @@ TEST_F(ModelTest, SelectionWithGroupsSkipsLockedLayers)
         o->group = group;
         group->members.insert(o.get());
     }
-    scene.layers[1]->layer->lock = true;
+    scene.layers.at(1).layer->lock = true;
     Edit::ObjectSelection& selection = scene.selection;
     EXPECT_TRUE(selection.addObjectWithGroup(c, scene));
     EXPECT_EQ(selection.objects, (std::vector<std::shared_ptr<Edit::Object>>{a, c}));

@@ -11,6 +11,7 @@
 #include "tests/project/project_fixture.h"
 #include "tests/support/test_support.h"
 
+#include <cstring>
 #include <functional>
 
 using namespace ProjectTest;
@@ -54,8 +55,7 @@ int countObjects(const Project& project)
 {
     int count = 0;
     for (const auto& [id, scene] : project.scenes)
-        for (const auto& list : scene->layers)
-            count += static_cast<int>(list->objects.size());
+        scene->layers.forEach([&](int, const Edit::LayerObjectList& list) { count += static_cast<int>(list.objects.size()); });
     return count;
 }
 
@@ -121,16 +121,16 @@ protected:
         blur->items[0]->fromString("0.0,10.5,直線移動,0");
         join(a, first);
         intro->ensureLayer(5);
-        intro->layers[1]->layer->name = L"BG";
-        intro->layers[5]->layer->name = L"beyond";
+        intro->layers.at(1).layer->name = L"BG";
+        intro->layers.at(5).layer->name = L"beyond";
         auto b = intro->createObject(L"音声ファイル", 2, 10, 40);
         b->clipping = true;
         b->camera = false;
         b->effects[0]->items[2]->fromString("/media/b.wav");
         join(b, first);
 
-        root->layers[0]->layer->lock = true;
-        root->layers[0]->layer->hide = true;
+        root->layers.at(0).layer->lock = true;
+        root->layers.at(0).layer->hide = true;
         auto c = root->createObject(L"画像ファイル", 0, 100, 199);
         c->addMidPoint(110);
         c->addMidPoint(125);
@@ -160,11 +160,11 @@ TEST_F(ProjectFileTest, WritesTheGoldenFileAndReadsItBackByteForByte)
     auto intro = read.getScene(2);
     EXPECT_EQ(intro->displayZoom.zoom, 7500);
     EXPECT_EQ(intro->displayCamera.target.y, 2.5f);
-    EXPECT_EQ(intro->layers[1]->layer->name, L"BG");
+    EXPECT_EQ(intro->layers.at(1).layer->name, L"BG");
     EXPECT_EQ(intro->lastLayer, 2);
-    const auto& a = intro->layers[0]->objects.at(0);
-    const auto& b = intro->layers[2]->objects.at(0);
-    const auto& c = root->layers[0]->objects.at(0);
+    const auto& a = intro->layers.at(0).objects.at(0);
+    const auto& b = intro->layers.at(2).objects.at(0);
+    const auto& c = root->layers.at(0).objects.at(0);
     EXPECT_EQ(a->group, b->group);
     EXPECT_NE(c->group, nullptr);
     EXPECT_NE(c->group, a->group);
@@ -173,7 +173,7 @@ TEST_F(ProjectFileTest, WritesTheGoldenFileAndReadsItBackByteForByte)
     EXPECT_FALSE(b->camera);
     EXPECT_TRUE(b->clipping);
     EXPECT_TRUE(a->effects[2]->disable);
-    EXPECT_TRUE(root->layers[0]->layer->lock);
+    EXPECT_TRUE(root->layers.at(0).layer->lock);
 
     const std::string second = path("second.vmp2");
     read.saveProjectFile(wide(second).c_str());
@@ -239,8 +239,8 @@ TEST_F(ProjectFileTest, EachBadObjectCostsOnlyItself)
         EXPECT_TRUE(log.contains(c.message));
         EXPECT_TRUE(log.contains("failed to load object [1]"));
         auto scene = project.getScene(0);
-        EXPECT_EQ(scene->layers[1]->objects.at(0)->group->members.size(), 1u);
-        EXPECT_EQ(itemX(*scene->layers[0]->objects.at(0)->effects[0]).getIndexValue(0), 3.5);
+        EXPECT_EQ(scene->layers.at(1).objects.at(0)->group->members.size(), 1u);
+        EXPECT_EQ(itemX(*scene->layers.at(0).objects.at(0)->effects[0]).getIndexValue(0), 3.5);
     }
 }
 
@@ -274,11 +274,11 @@ TEST_F(ProjectFileTest, ScenesLayersAndDefaultsWhenReading)
     EXPECT_EQ(scene->displayOrder, 0);
     EXPECT_EQ(scene->name, L"Root");
     EXPECT_EQ(scene->displayCamera.position.z, -1024.0f);
-    EXPECT_TRUE(scene->layers[0]->objects[0]->camera);
-    EXPECT_FALSE(scene->layers[0]->objects[1]->camera);
-    EXPECT_EQ(scene->layers[0]->objects[0]->midPoints, std::vector<int>{5});
+    EXPECT_TRUE(scene->layers.at(0).objects[0]->camera);
+    EXPECT_FALSE(scene->layers.at(0).objects[1]->camera);
+    EXPECT_EQ(scene->layers.at(0).objects[0]->midPoints, std::vector<int>{5});
     EXPECT_EQ(scene->layerCount(), 4);
-    EXPECT_EQ(scene->layers[3]->layer->name, L"kept");
+    EXPECT_EQ(scene->layers.at(3).layer->name, L"kept");
     EXPECT_TRUE(log.contains("invalid layer number. [layer.1] layer=-1"));
     EXPECT_TRUE(log.contains("invalid layer number. [layer.2] layer=20000"));
 }
@@ -309,7 +309,7 @@ TEST_F(ProjectFileTest, ASaveFailingHalfWayLeavesTheOldFile)
     const std::string before = TestKit::readFile(file);
     ASSERT_GT(before.size(), 65536u);
 
-    scene->layers[0]->objects[0]->start = 1;
+    scene->layers.at(0).objects[0]->start = 1;
     breakWriting = true;
     EXPECT_NE(TestKit::errorText([&] { project.saveProjectFile(wide(file).c_str()); }).find("disk full"),
               std::string::npos);
@@ -330,7 +330,7 @@ TEST_F(ProjectFileTest, AProjectSavedOnWindowsLoadsAndItsPathsMove)
 
     auto paths = [](Project& project) {
         std::vector<std::wstring> list;
-        for (const auto& object : project.getScene(0)->layers[0]->objects)
+        for (const auto& object : project.getScene(0)->layers.at(0).objects)
             list.push_back(object->effects[0]->items[2]->getFilePath());
         return list;
     };
@@ -415,6 +415,139 @@ TEST_F(ProjectFileTest, TheUserIsToldOnceAboutLostObjects)
     System::Report::setSink({});
     Platform::Ui::shutdownApplication();
     EXPECT_EQ(shown, std::vector<std::wstring>{L"一部のオブジェクトの読み込みに失敗しました"});
+}
+
+namespace {
+
+// The process's peak resident size grows from the present one on: the peak
+// is reset to it here, and read in bytes by peakBytes.
+void resetPeak()
+{
+    TestKit::writeFile("/proc/self/clear_refs", "5");
+}
+long long statusBytes(const char* key)
+{
+    const std::string status = TestKit::readFile("/proc/self/status");
+    const size_t at = status.find(key);
+    return at == std::string::npos ? -1 : std::stoll(status.substr(at + std::strlen(key))) * 1024;
+}
+
+// The memory a hostile file may take to load; the address checker keeps
+// freed blocks aside for a while, so its builds get more room.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long long LoadBudget = 200ll << 20;
+#else
+constexpr long long LoadBudget = 50ll << 20;
+#endif
+
+} // namespace
+
+TEST_F(ProjectFileTest, HostileFilesLoadInBoundedMemoryWithTheirWarnings)
+{
+    struct Case {
+        const char* what;
+        std::string text;
+        int failed, scenes, objects;
+        const char* warning;
+    };
+    std::string undeclared, highLayers, declared;
+    for (int i = 0; i < 3000; ++i) {
+        // Each section names a scene of its own that the file never declares.
+        undeclared += (i % 2 ? "[layer." + std::to_string(i / 2) + "]\nlayer=9999\nscene=" + std::to_string(i + 1) +
+                                   "\nname=x\n"
+                             : "") +
+                      objectSections(i, "layer=9999\nscene=" + std::to_string(i + 1) + "\nframe=0,9\n");
+    }
+    for (int i = 0; i < 1000; ++i) {
+        // Declared scenes, each with layer 9,999 named and used.
+        declared += "[scene." + std::to_string(i + 1) + "]\nscene=" + std::to_string(i + 1) +
+                    "\nvideo.width=64\nvideo.height=48\nvideo.rate=30\nvideo.scale=1\n";
+        highLayers += "[layer." + std::to_string(i) + "]\nlayer=9999\nscene=" + std::to_string(i + 1) + "\nname=top\n" +
+                      objectSections(i, "layer=9999\nscene=" + std::to_string(i + 1) + "\nframe=0,9\n");
+    }
+    const Case cases[] = {
+        {"3,000 sections of undeclared scenes", projectText(undeclared), 3000, 1, 0, "undefined scene."},
+        {"1,000 scenes using layer 9,999", projectText(declared + highLayers), 0, 1001, 1000, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestKit::LogCapture log;
+        const long long before = statusBytes("VmRSS:");
+        resetPeak();
+        {
+            Project project;
+            EXPECT_EQ(project.loadProjectText(c.text, L"hostile.vmp2"), c.failed);
+            EXPECT_EQ(static_cast<int>(project.scenes.size()), c.scenes);
+            EXPECT_EQ(countObjects(project), c.objects);
+            const long long grown = statusBytes("VmHWM:") - before;
+            EXPECT_LT(grown, LoadBudget) << "the load took " << (grown >> 20) << " MB";
+            if (c.objects) {
+                EXPECT_EQ(project.getScene(1000)->lastLayer, 9999);
+                EXPECT_EQ(project.getScene(1000)->getLayer(9999).layer->name, L"top");
+                EXPECT_EQ(project.getScene(1000)->layerCount(), 10000);
+            }
+        }
+        if (c.warning) {
+            EXPECT_TRUE(log.contains(c.warning));
+            EXPECT_TRUE(log.contains("undefined scene. [layer.0] scene=2"));
+            EXPECT_TRUE(log.contains("failed to load object [2999]"));
+        }
+    }
+}
+
+TEST_F(ProjectFileTest, SceneSettingsOutsideTheLimitsRefuseTheFile)
+{
+    const std::string base = "video.width=64\nvideo.height=48\n";
+    const std::string cases[] = {
+        "video.width=2000000000\nvideo.height=48\n",
+        "video.width=64\nvideo.height=-5\n",
+        "video.width=0\nvideo.height=48\n",
+        "video.width=16385\nvideo.height=48\n",
+        base + "audio.rate=-44100\n",
+        base + "audio.rate=0\n",
+        base + "audio.rate=2000000000\n",
+        base + "display.tempo.bpm=nan\n",
+        base + "display.tempo.bpm=0\n",
+        base + "display.tempo.offset=inf\n",
+        base + "display.grid.step=-nan\n",
+        base + "display.grid.range=1e39\n", // no float: refused as a number already
+    };
+    for (const std::string& scene : cases) {
+        SCOPED_TRACE(scene);
+        Project project;
+        const std::string error = TestKit::errorText([&] { project.loadProjectText(projectText("", scene), L"p"); });
+        EXPECT_TRUE(error.find("invalid scene setting.") != std::string::npos ||
+                    error.find("invalid format(float)") != std::string::npos)
+            << error;
+    }
+    // Rate and scale are required numbers of their own: 0 and -1 are refused the same way.
+    for (const char* format : {"video.rate=0\nvideo.scale=1\n", "video.rate=30\nvideo.scale=-1\n"}) {
+        const std::string text = "[project]\n[scene.0]\nscene=0\nvideo.width=64\nvideo.height=48\n" + std::string(format);
+        Project project;
+        EXPECT_NE(TestKit::errorText([&] { project.loadProjectText(text, L"p"); }).find("invalid scene setting."),
+                  std::string::npos);
+    }
+    // The limits themselves load.
+    Project edge;
+    EXPECT_EQ(edge.loadProjectText(projectText("", "video.width=16384\nvideo.height=1\naudio.rate=768000\n"), L"p"), 0);
+    EXPECT_EQ(edge.getScene(0)->width, 16384);
+}
+
+TEST_F(ProjectFileTest, ANewSceneAfterTheHighestStoredOrderTakesItInsteadOfOverflowing)
+{
+    const std::string text = projectText("", "video.width=64\nvideo.height=48\ndisplay.order=2147483647\n") +
+                             "[scene.1]\r\nscene=3\r\nvideo.width=8\r\nvideo.height=8\r\nvideo.rate=30\r\n"
+                             "video.scale=1\r\ndisplay.order=5\r\n";
+    Project project;
+    ASSERT_EQ(project.loadProjectText(text, L"p"), 0);
+    const auto added = project.getScene(9);
+    std::vector<int> ids, orders;
+    for (const auto& scene : project.getSceneList()) {
+        ids.push_back(scene->id);
+        orders.push_back(scene->displayOrder);
+    }
+    EXPECT_EQ(ids, (std::vector<int>{3, 0, 9})); // the stored order kept, the new scene last
+    EXPECT_EQ(orders, (std::vector<int>{5, 2147483647, 2147483647}));
 }
 
 TEST_F(ProjectFileTest, HostileInputsAreRefusedOrReadToAFixedPoint)

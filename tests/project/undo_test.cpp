@@ -91,14 +91,14 @@ const std::vector<Kind>& kinds()
              itemX(*w.a->effects.front()).setValue(5.0, 0);
              w.a->effects.front()->disable = true;
          }},
-        {"LayerUndoUpdate", [](World& w) { Undo::UndoService::Get()->addLayerUpdate(w.scene->layers[1]->layer); },
+        {"LayerUndoUpdate", [](World& w) { Undo::UndoService::Get()->addLayerUpdate(w.scene->layers.at(1).layer); },
          [](World& w) {
-             Edit::Layer& layer = *w.scene->layers[1]->layer;
+             Edit::Layer& layer = *w.scene->layers.at(1).layer;
              layer.name = L"背景";
              layer.hide = true;
              layer.lock = true;
          }},
-        {"LayerUndoMove", [](World& w) { Undo::UndoService::Get()->addLayerMove(w.scene->layers[1]->layer); },
+        {"LayerUndoMove", [](World& w) { Undo::UndoService::Get()->addLayerMove(w.scene->layers.at(1).layer); },
          [](World& w) { w.scene->moveLayer(1, 3); }},
         {"LayerUndoCreate",
          [](World& w) {
@@ -111,7 +111,7 @@ const std::vector<Kind>& kinds()
          [](World& w) {
              // As the layer menu records it: the objects that leave with the layer, then the layer.
              Undo::UndoService::Get()->addObjectCreateDelete(w.b);
-             Undo::UndoService::Get()->addLayerCreateDelete(w.scene->layers[1]->layer);
+             Undo::UndoService::Get()->addLayerCreateDelete(w.scene->layers.at(1).layer);
          },
          [](World& w) { w.scene->deleteLayer(1); }},
         {"ColorSettingUndoUpdate", [](World& w) { Undo::UndoService::Get()->addColorSettingUpdate(w.colors); },
@@ -137,7 +137,7 @@ protected:
         world.c = scene().createObject(L"カメラ制御", 2, 0, 49);
         world.c->effects.front()->getLayerRange()->value = 2;
         world.d = scene().createObject(L"画像ファイル", 4, 0, 9);
-        scene().layers[1]->layer->name = L"一";
+        scene().layers.at(1).layer->name = L"一";
     }
 
     // The project file and the colour window.
