@@ -59,40 +59,73 @@ int32_t hresultFromError(int errorCode)
     return static_cast<int32_t>(0x80070000u | (static_cast<uint32_t>(errorCode) & 0xFFFFu));
 }
 
-std::string systemMessage(int32_t hresult)
+namespace {
+
+// The text of an error code of this system (errno), "unknown error" without one.
+std::string errorMessage(int error)
 {
-    uint32_t h = static_cast<uint32_t>(hresult);
-    int error;
-    if (hresult == 0)
-        error = 0;
-    else if ((h & 0xFFFF0000u) == 0x80070000u)
-        error = static_cast<int>(h & 0xFFFFu);
-    else
-        return "unknown error";
     std::string text = Platform::Os::errorText(error);
     if (text.rfind("Unknown error", 0) == 0)
         return "unknown error";
     return text;
 }
 
-Exception makeHresultException(const char* callName, const char* place, int32_t hresult)
+// Windows result codes the program reports by their own number. Their low
+// words are Windows error numbers, not this system's, so they never go
+// through its error table (0x80070057 would read "Too many users").
+struct KnownResult {
+    uint32_t code;
+    const char* text;
+};
+constexpr KnownResult KnownResults[] = {
+    {0x80004001u, "Not implemented"},
+    {0x80004005u, "Unspecified error"},
+    {0x80070002u, "The system cannot find the file specified."},
+    {0x80070005u, "Access is denied."},
+    {0x8007000Eu, "Not enough memory resources are available to complete this operation."},
+    {0x80070057u, "The parameter is incorrect."},
+};
+
+Exception hresultReport(const char* callName, const char* place, int32_t hresult, const std::string& message)
 {
-    std::string message = systemMessage(hresult);
     Log::error("Exception", "%s() failed in %s() [%s] (HRESULT: 0x%08X)", callName, place,
                message.c_str(), static_cast<uint32_t>(hresult));
     return build("%s() failed.\n\n[Note]\nHRESULT: 0x%08X\n%s\n\n[Place]\n%s()", callName,
                  static_cast<uint32_t>(hresult), message.c_str(), place);
 }
 
+} // namespace
+
+std::string systemMessage(int32_t hresult)
+{
+    const uint32_t h = static_cast<uint32_t>(hresult);
+    for (const KnownResult& known : KnownResults) {
+        if (known.code == h)
+            return known.text;
+    }
+    if (hresult == 0)
+        return errorMessage(0);
+    // Any other code of the 0x8007 family carries an error code of this system.
+    if ((h & 0xFFFF0000u) == 0x80070000u)
+        return errorMessage(static_cast<int>(h & 0xFFFFu));
+    return "unknown error";
+}
+
+Exception makeHresultException(const char* callName, const char* place, int32_t hresult)
+{
+    return hresultReport(callName, place, hresult, systemMessage(hresult));
+}
+
 Exception makeLastErrorException(const char* callName, const char* place)
 {
-    int error = errno;
-    return makeHresultException(callName, place, hresultFromError(error));
+    const int error = errno;
+    // The code is this system's own: its text comes from its own table.
+    return hresultReport(callName, place, hresultFromError(error), errorMessage(error));
 }
 
 Exception makeErrorCodeException(const char* place, int errorCode)
 {
-    std::string message = systemMessage(hresultFromError(errorCode));
+    std::string message = errorMessage(errorCode);
     Log::error("Exception", "%s in %s()", message.c_str(), place);
     return build("%s\n\n[Place]\n%s()", message.c_str(), place);
 }

@@ -26,7 +26,10 @@ Exception makeErrorCodeException(const char* place, int errorCode);
 
 // A positive error code becomes 0x80070000 | (code & 0xFFFF); others stay as they are.
 int32_t hresultFromError(int errorCode);
-// The system's text for an HRESULT, "unknown error" when it has none.
+// The text for an HRESULT: the Windows codes the program reports (invalid
+// argument, out of memory, not implemented, failure, access denied, file not
+// found) have their own; another 0x8007xxxx code carries an errno value; any
+// other is "unknown error".
 std::string systemMessage(int32_t hresult);
 
 struct StructuredExceptionInfo {

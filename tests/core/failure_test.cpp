@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <utility>
 
 using namespace System;
 
@@ -15,7 +16,7 @@ TEST(Failure, TextsAndLogLines)
     EXPECT_STREQ(makeFormatException("A::b", "failed to open file.", L"%s", L"/x/y.txt").what(),
                  "failed to open file.\n\n[Note]\n/x/y.txt\n\n[Place]\nA::b()");
     EXPECT_STREQ(makeHresultException("Dev->Make", "A::b", int32_t(0x80004005)).what(),
-                 "Dev->Make() failed.\n\n[Note]\nHRESULT: 0x80004005\nunknown error\n\n[Place]\nA::b()");
+                 "Dev->Make() failed.\n\n[Note]\nHRESULT: 0x80004005\nUnspecified error\n\n[Place]\nA::b()");
     EXPECT_STREQ(makeErrorCodeException("System::File::readBlock", 2).what(),
                  "No such file or directory\n\n[Place]\nSystem::File::readBlock()");
     errno = 0;
@@ -27,9 +28,36 @@ TEST(Failure, TextsAndLogLines)
     EXPECT_EQ(lines[0], "ERROR|Exception|bad thing. in A::b()");
     EXPECT_EQ(lines[1], "ERROR|Exception|bad thing. in A::b() []");
     EXPECT_EQ(lines[2], "ERROR|Exception|failed to open file. in A::b() [/x/y.txt]");
-    EXPECT_EQ(lines[3], "ERROR|Exception|Dev->Make() failed in A::b() [unknown error] (HRESULT: 0x80004005)");
+    EXPECT_EQ(lines[3], "ERROR|Exception|Dev->Make() failed in A::b() [Unspecified error] (HRESULT: 0x80004005)");
     EXPECT_EQ(hresultFromError(30), int32_t(0x8007001E));
     EXPECT_EQ(hresultFromError(-5), -5);
+}
+
+TEST(Failure, WindowsResultCodesHaveTheirOwnTextsAndErrnoValuesKeepTheirs)
+{
+    // The low words of these are Windows error numbers: read as errno values
+    // they would say "Too many users", "Bad address" or "Input/output error".
+    const std::pair<uint32_t, const char*> known[] = {
+        {0x80070057u, "The parameter is incorrect."},
+        {0x8007000Eu, "Not enough memory resources are available to complete this operation."},
+        {0x80004001u, "Not implemented"},
+        {0x80004005u, "Unspecified error"},
+        {0x80070005u, "Access is denied."},
+        {0x80070002u, "The system cannot find the file specified."},
+        {0x8007000Du, "Permission denied"}, // hresultFromError(EACCES)
+        {0x887A0005u, "unknown error"},
+        {0u, "Success"},
+    };
+    for (const auto& [code, text] : known)
+        EXPECT_EQ(systemMessage(int32_t(code)), text) << std::hex << code;
+    EXPECT_NE(std::string(makeHresultException("CreateTexture2D", "A::b", int32_t(0x80070057u)).what())
+                  .find("HRESULT: 0x80070057\nThe parameter is incorrect.\n"),
+              std::string::npos);
+    // The last error is errno: EIO keeps its own text though its code reads 0x80070005.
+    errno = EIO;
+    EXPECT_STREQ(makeLastErrorException("ReadFile", "A::b").what(),
+                 "ReadFile() failed.\n\n[Note]\nHRESULT: 0x80070005\nInput/output error\n\n[Place]\nA::b()");
+    EXPECT_STREQ(makeErrorCodeException("A::b", ErrorReadFault).what(), "No data available\n\n[Place]\nA::b()");
 }
 
 TEST(Failure, LongTextsAreCutAt1023AndNotesUseTheAnsiCodePage)
