@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +32,39 @@ std::string replacementTarget(const std::string& path)
     std::string target = resolved;
     std::free(resolved);
     return target;
+}
+
+// Removes the replacement files that processes which are gone left beside
+// target (killed while writing it): "<target>.tmp-<pid>-<n>" whose process no
+// longer exists. Files of running processes, of this one and of other names stay.
+void removeStaleReplacements(const std::string& target)
+{
+    const size_t slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".tmp-";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const pid_t self = ::getpid();
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        // "<pid>-<n>", both decimal.
+        const std::string rest = name.substr(prefix.size());
+        const size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string::npos || dash > 9 || dash + 1 == rest.size() ||
+            rest.find_first_not_of("0123456789-") != std::string::npos || rest.find('-', dash + 1) != std::string::npos)
+            continue;
+        const pid_t pid = static_cast<pid_t>(std::stol(rest.substr(0, dash)));
+        if (pid <= 0 || pid == self || ::kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        const std::string path = folder + "/" + name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            ::unlink(path.c_str());
+    }
+    ::closedir(dir);
 }
 
 // Makes a rename in the folder of path survive a crash of the machine.
@@ -93,6 +128,7 @@ int File::openReplacement(const std::string& path)
     // Fail now, as an in-place open would, when the target cannot be replaced.
     if (exists && S_ISDIR(st.st_mode))
         return EISDIR;
+    removeStaleReplacements(target);
     int fd;
     std::string name;
     do {

@@ -9,7 +9,8 @@ namespace Platform::Os {
 enum class OpenMode {
     Read,          // read, the file must exist
     Replace,       // write a new file; it replaces the target only on commit (through a
-                   // symbolic link, keeping the target's permissions)
+                   // symbolic link, keeping the target's permissions). The copies that
+                   // killed processes left beside the target are removed first.
     ReplaceShared, // write, created anew or truncated in place (others may read)
     OpenOrCreate,  // write, open an existing file or create a new one
 };

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <stdexcept>
@@ -63,6 +65,46 @@ TEST(OsFile, ReplaceWritesThroughALinkAndKeepsPermissions)
     ASSERT_EQ(::stat(real.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
     EXPECT_EQ(TestKit::listFolder(dir + "/real"), std::vector<std::string>{"settings.ini"});
+}
+
+TEST(OsFile, AReplacementRemovesWhatKilledWritersLeftBesideItsTarget)
+{
+    std::string dir = TestKit::tempDir() + "/killed";
+    ASSERT_EQ(createFolders(dir), 0);
+    const std::string target = dir + "/movie.avi";
+    TestKit::writeFile(target, "whole");
+    // A writer killed halfway leaves its replacement file behind.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        File f;
+        size_t done;
+        if (f.open(target, OpenMode::Replace) == 0 && f.write("half", 4, done) == 0)
+            ::raise(SIGKILL);
+        ::_exit(1);
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const std::string killed = "movie.avi.tmp-" + std::to_string(child) + "-0";
+    // What a running process (this one's parent), this process and other names hold stays.
+    const std::vector<std::string> kept = {"movie.avi.tmp-" + std::to_string(::getppid()) + "-3",
+                                           "movie.avi.tmp-" + std::to_string(::getpid()) + "-99",
+                                           "other.avi.tmp-" + std::to_string(child) + "-0", "movie.avi.tmp-x-0"};
+    for (const std::string& name : kept)
+        TestKit::writeFile(dir + "/" + name, "x");
+    ASSERT_EQ(TestKit::readFile(dir + "/" + killed), "half");
+
+    File f;
+    ASSERT_EQ(f.open(target, OpenMode::Replace), 0);
+    size_t done;
+    ASSERT_EQ(f.write("new", 3, done), 0);
+    ASSERT_EQ(f.close(), 0);
+    std::vector<std::string> want = kept;
+    want.push_back("movie.avi");
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(TestKit::listFolder(dir), want);
+    EXPECT_EQ(TestKit::readFile(target), "new");
 }
 
 TEST(OsFolder, ListingIsSortedByName)
