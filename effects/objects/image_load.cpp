@@ -17,17 +17,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
-#include <regex>
 
 namespace Effect {
 
 namespace {
-
-const std::wregex& seriesPattern()
-{
-    static const std::wregex pattern(L"^(.+?)([0-9]+)(\\.[^.]+)$");
-    return pattern;
-}
 
 const wchar_t* imageFilter()
 {
@@ -64,24 +57,25 @@ std::shared_ptr<const ImageLoad::Series> ImageLoad::getSeries()
     if (series_)
         return series_;
     auto series = std::make_shared<Series>();
-    std::wsmatch match;
     const std::wstring path = file.path;
-    if (sequence.value && std::regex_match(path, match, seriesPattern())) {
+    SeriesName chosen;
+    if (sequence.value && splitSeriesName(path, chosen)) {
         try {
-            series->prefix = match[1];
-            series->suffix = match[3];
-            series->firstNumber = series->lastNumber = std::stoi(match[2].str());
+            series->prefix = chosen.prefix;
+            series->suffix = chosen.suffix;
+            series->firstNumber = series->lastNumber = std::stoi(std::wstring(chosen.digits));
             std::wstring pattern = series->prefix + L"*" + series->suffix;
             System::FileName::expandVariable(pattern);
             for (const auto& found : System::FileName::findFiles(pattern, nullptr)) {
-                std::wsmatch name;
-                if (!std::regex_match(found.path, name, seriesPattern()))
+                SeriesName name;
+                if (!splitSeriesName(found.path, name))
                     continue;
-                const int n = std::stoi(name[2].str());
+                const std::wstring digits(name.digits);
+                const int n = std::stoi(digits);
                 if (n < series->firstNumber)
                     continue;
                 series->lastNumber = std::max(series->lastNumber, n);
-                series->files.emplace(n, name[2].str()); // the first name listed for a number stays
+                series->files.emplace(n, digits); // the first name listed for a number stays
             }
         } catch (const std::exception&) {
             // A number out of range or a failed listing: the chosen file alone.
@@ -91,6 +85,25 @@ std::shared_ptr<const ImageLoad::Series> ImageLoad::getSeries()
     }
     series_ = std::move(series);
     return series_;
+}
+
+bool ImageLoad::splitSeriesName(std::wstring_view path, SeriesName& out)
+{
+    const size_t dot = path.rfind(L'.');
+    if (dot == std::wstring_view::npos || dot + 1 >= path.size())
+        return false;
+    size_t digits = dot;
+    while (digits > 0 && path[digits - 1] >= L'0' && path[digits - 1] <= L'9')
+        --digits;
+    // The shortest prefix wins, but it holds at least one character.
+    digits = std::max<size_t>(digits, 1);
+    if (digits >= dot)
+        return false;
+    const std::wstring_view prefix = path.substr(0, digits);
+    if (prefix.find_first_of(L"\r\n") != std::wstring_view::npos)
+        return false;
+    out = {prefix, path.substr(digits, dot - digits), path.substr(dot)};
+    return true;
 }
 
 std::wstring ImageLoad::getFileName(Render::RenderObject& object)

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace Effect {
@@ -40,6 +41,16 @@ public:
     };
     // The series (scanned when out of date); never null.
     std::shared_ptr<const Series> getSeries();
+    // The parts of a numbered file name: the prefix (at least one character,
+    // no line end), the digits right before the extension, and the extension
+    // with its dot (the last dot and at least one character after it).
+    struct SeriesName {
+        std::wstring_view prefix, digits, suffix;
+    };
+    // Whether the path is a numbered file name; splits it as the expression
+    // "^(.+?)([0-9]+)(\.[^.]+)$" would, scanned in one pass (an expression
+    // engine recurses per character, and paths come from project files).
+    static bool splitSeriesName(std::wstring_view path, SeriesName& out);
     // The file a render object shows.
     std::wstring getFileName(Render::RenderObject& object);
 
