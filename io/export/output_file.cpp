@@ -8,6 +8,7 @@
 #include "media/image_buffer.h"
 #include "media/render_buffer.h"
 #include "project/edit/edit_service.h"
+#include "project/model/frame_rate.h"
 #include "project/model/scene.h"
 #include "render/cache/cache_key.h"
 #include "render/cache/pre_load_cache.h"
@@ -82,15 +83,19 @@ OutputFile::OutputFile(const std::wstring& fileName, bool notifyOnComplete)
         const int end = std::min(s.frameSelectionEnd, lastFrame);
         frameCount = end - startFrame + 1;
     }
-    const double perFrame = double(scene.audioRate) * scene.videoScale / scene.videoRate;
-    audioStart = llround(double(scene.audioRate) * startFrame * scene.videoScale / scene.videoRate);
-    audioSampleCount = llround(perFrame * frameCount);
+    audioStart = Edit::frameToSample(startFrame, scene.audioRate, scene.videoRate, scene.videoScale);
+    audioSampleCount = Edit::frameToSample(frameCount, scene.audioRate, scene.videoRate, scene.videoScale);
     renderAhead_ = renderAheadFor(scene.width, scene.height);
     nextFrame_ = startFrame;
 }
 
 OutputFile::~OutputFile()
 {
+    // The read-ahead loads queued by this job render through it: the ones not
+    // started are dropped (their waiters released), the running one is waited
+    // for after the frames in flight are cancelled.
+    frameCache_->worker.cancel(0);
+    audioCache_->worker.cancel(0);
     std::vector<std::shared_ptr<Render::FrameTicket>> tickets;
     {
         std::lock_guard lock(flightMutex_);
@@ -104,11 +109,13 @@ OutputFile::~OutputFile()
         ticket->cancel();
     for (auto& ticket : tickets)
         ticket->wait();
+    frameCache_->worker.wait();
+    audioCache_->worker.wait();
 }
 
 int64_t OutputFile::frameSampleStart(int64_t frame) const
 {
-    return llround(double(scene.audioRate) * double(frame) * scene.videoScale / scene.videoRate);
+    return Edit::frameToSample(double(frame), scene.audioRate, scene.videoRate, scene.videoScale);
 }
 
 int64_t OutputFile::sampleFrame(int64_t sample) const

@@ -71,8 +71,8 @@ public:
     // service's read-ahead caches (waiting for what they still load). Throws
     // when the output or edit service is not running.
     OutputFile(const std::wstring& fileName, bool notifyOnComplete);
-    // Cancels the frames still rendering for the job and waits until the
-    // render service has let go of them.
+    // Cancels the job's queued read-ahead loads and the frames still rendering
+    // for it, and waits until the render service and the loads let go of it.
     virtual ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
