@@ -2,6 +2,8 @@
 
 #include "effect/effect_base.h"
 #include "media/audio_buffer.h"
+#include "media/audio_vector.h"
+#include "project/model/frame_rate.h"
 #include "project/model/object.h"
 #include "project/model/scene.h"
 #include "render/control_view.h"
@@ -29,20 +31,18 @@ bool audioFilter(const Effect::EffectBase& effect)
            (effect.mediaType == MediaType::Audio || effect.mediaType == MediaType::VideoAudio);
 }
 
-// llround(rate x frames x scale / videoRate): the sample at a frame time.
+// The sample at a frame time of the scene.
 int64_t sampleAt(const Edit::Scene& scene, double frames)
 {
-    return std::llround(static_cast<double>(scene.audioRate) * frames * scene.videoScale /
-                        std::max(scene.videoRate, 1));
+    return Edit::frameToSample(frames, scene.audioRate, scene.videoRate, scene.videoScale);
 }
 
 constexpr uint32_t Group = 8;
 
 // Adds gain x source to the first count samples of the target: whole groups
 // of eight, then the rest one by one, so nothing past count is touched.
-__attribute__((target_clones("avx2", "default"))) void addScaled(float* __restrict target,
-                                                                 const float* __restrict source, float gain,
-                                                                 uint32_t count)
+VELMORA_AUDIO_KERNEL void addScaled(float* __restrict target, const float* __restrict source, float gain,
+                                    uint32_t count)
 {
     const uint32_t whole = count / Group * Group;
     for (uint32_t i = 0; i < whole; ++i)

@@ -3,12 +3,12 @@
 // object on the audio object thread.
 #include "core/log.h"
 #include "effect/effect_base.h"
-#include "effect/effect_item_layer.h"
 #include "media/audio_buffer.h"
 #include "project/model/object.h"
 #include "project/model/scene.h"
 #include "render/control_view.h"
 #include "render/effect_names.h"
+#include "render/object_walk.h"
 #include "render/render_audio_object.h"
 #include "render/render_audio_worker.h"
 #include "render/render_section.h"
@@ -23,15 +23,6 @@ namespace {
 using Effect::EffectType;
 using Effect::MediaType;
 using ObjectPtr = std::shared_ptr<Edit::Object>;
-
-constexpr int AllLayers = 1000000; // a layer range of 0
-
-int layerRange(const Edit::Object& object)
-{
-    const Effect::EffectItemLayerRange* item = object.effects.front()->getLayerRange();
-    const int range = item ? item->value : 0;
-    return range == 0 ? AllLayers : range;
-}
 
 bool soundsAudio(const Edit::Object& object)
 {
@@ -77,9 +68,7 @@ public:
                 continue;
             const ObjectPtr obj = found;
             base.layer = i;
-            while (!groupStack.empty() && groupStack.back().endLayer < i)
-                groupStack.pop_back();
-            base.groupAudioControl = groupStack.empty() ? nullptr : groupStack.back().record;
+            base.groupAudioControl = groups.enter(i);
             Effect::EffectBase& top = *obj->effects.front();
             if (top.effectType == EffectType::Control)
                 planControl(obj, top);
@@ -89,10 +78,6 @@ public:
     }
 
 private:
-    struct GroupEntry {
-        std::shared_ptr<ControlView> record;
-        int endLayer;
-    };
     struct Requested {
         int frame;
         double time;
@@ -114,11 +99,10 @@ private:
     void planControl(const ObjectPtr& obj, Effect::EffectBase& top)
     {
         if (EffectName::is(top, groupAudioName)) {
-            // The enclosing group's record is the group audio reference now.
-            auto record = std::make_shared<ControlView>(obj, base.groupAudioControl);
+            // The group's own task still sees the enclosing group; what lies below sees this one.
+            std::shared_ptr<ControlView> record = groups.open(obj);
             controlTask(obj, record);
-            base.groupAudioControl = record;
-            groupStack.push_back({record, obj->layer + layerRange(*obj)});
+            base.groupAudioControl = std::move(record);
         } else if (EffectName::is(top, timeName)) {
             if (timeControlActive)
                 endTimeControl();
@@ -126,7 +110,7 @@ private:
             base.updateSampleOffset();
             top.preInputAudio(base);
             timeControlActive = true;
-            timeControlEnd = obj->layerControl ? obj->layer + layerRange(*obj) : obj->layer;
+            timeControlEnd = controlEnd(*obj);
         } else {
             controlTask(obj);
         }
@@ -161,7 +145,7 @@ private:
     Requested requested;
     bool timeControlActive = false;
     int timeControlEnd = 0;
-    std::vector<GroupEntry> groupStack;
+    GroupWalk groups;
     const wchar_t* groupAudioName;
     const wchar_t* timeName;
 };

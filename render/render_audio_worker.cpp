@@ -4,6 +4,7 @@
 #include "core/log.h"
 #include "project/edit/edit_service.h"
 #include "project/edit/update_section.h"
+#include "project/model/frame_rate.h"
 #include "project/model/scene.h"
 #include "render/render_section.h"
 
@@ -68,12 +69,6 @@ public:
 private:
     RenderAudioWorker::BlockCallback callback_;
 };
-
-// llround(rate x frame x scale / videoRate): the frame's first sample.
-int64_t frameStartSample(int64_t rate, int64_t frame, int videoRate, int videoScale)
-{
-    return std::llround(static_cast<double>(rate) * static_cast<double>(frame) * videoScale / videoRate);
-}
 
 } // namespace
 
@@ -179,9 +174,10 @@ void RenderAudioWorker::createSceneAudioBlock(Edit::Scene* scene, int block, Blo
     try {
         while (f <= scene->lastFrame) {
             RenderSection(*this, scene, static_cast<int>(f), frameBlock.get());
-            const int64_t frameStart = frameStartSample(rate, f, videoRate, videoScale);
+            const int64_t frameStart = Edit::frameToSample(static_cast<double>(f), scene->audioRate, videoRate, videoScale);
             const int64_t from = first - frameStart + filled;
-            const int64_t count = frameStartSample(rate, f + 1, videoRate, videoScale) - frameStart;
+            const int64_t count =
+                Edit::frameToSample(static_cast<double>(f + 1), scene->audioRate, videoRate, videoScale) - frameStart;
             if (static_cast<uint64_t>(from) > static_cast<uint64_t>(count)) {
                 System::Log::error("Render::RenderAudioWorker::createSceneAudioBlock",
                                    "invalid rendering sample position.");

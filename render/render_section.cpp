@@ -2,7 +2,6 @@
 
 #include "core/log.h"
 #include "effect/effect_base.h"
-#include "effect/effect_item_layer.h"
 #include "media/direct3d_service.h"
 #include "media/render_buffer.h"
 #include "media/resource_buffer.h"
@@ -11,6 +10,7 @@
 #include "render/control_view.h"
 #include "render/effect_names.h"
 #include "render/frame_passes.h"
+#include "render/object_walk.h"
 #include "render/render_object.h"
 #include "render/render_video_worker.h"
 
@@ -27,22 +27,7 @@ using Effect::EffectType;
 using Effect::MediaType;
 using ObjectPtr = std::shared_ptr<Edit::Object>;
 
-constexpr int AllLayers = 1000000; // a layer range of 0
 constexpr float UnsortedDepth = 1000000000.0f;
-
-// Layers below a control object that it governs.
-int layerRange(const Edit::Object& object)
-{
-    const Effect::EffectItemLayerRange* item = object.effects.front()->getLayerRange();
-    const int range = item ? item->value : 0;
-    return range == 0 ? AllLayers : range;
-}
-
-// The last layer a control object governs: its own when it is no layer control.
-int extentEnd(const Edit::Object& object)
-{
-    return object.layerControl ? object.layer + layerRange(object) : object.layer;
-}
 
 // The plan's walk over the layers. Everything it hands to tasks is copied or
 // reference-counted; the walk itself lives on the planning thread's stack.
@@ -88,9 +73,7 @@ public:
                 continue;
             const ObjectPtr obj = found;
             base.layer = i;
-            while (!groupStack.empty() && groupStack.back().endLayer < i)
-                groupStack.pop_back();
-            base.drawState.groupControl = groupStack.empty() ? nullptr : groupStack.back().record;
+            base.drawState.groupControl = groups.enter(i);
             if (camera && camera->object->layer + layerRange(*camera->object) < i)
                 flushCamera();
             if (clip.mask && clip.endLayer != 0 && clip.endLayer < i)
@@ -112,10 +95,6 @@ public:
     }
 
 private:
-    struct GroupEntry {
-        std::shared_ptr<ControlView> record;
-        int endLayer;
-    };
     struct CameraEntry {
         RenderObject copy;
         ObjectPtr object;
@@ -151,13 +130,12 @@ private:
     void planControl(const ObjectPtr& obj, Effect::EffectBase& top)
     {
         if (clip.mask && clip.endLayer == 0)
-            clip.endLayer = extentEnd(*obj);
+            clip.endLayer = controlEnd(*obj);
         if (EffectName::is(top, groupName)) {
-            // The enclosing group's record is the group reference now.
-            auto record = std::make_shared<ControlView>(obj, base.drawState.groupControl);
+            // The group's own task still sees the enclosing group; what lies below sees this one.
+            std::shared_ptr<ControlView> record = groups.open(obj);
             controlTask(obj, record);
-            base.drawState.groupControl = record;
-            groupStack.push_back({record, obj->layer + layerRange(*obj)});
+            base.drawState.groupControl = std::move(record);
         } else if (EffectName::is(top, cameraName)) {
             flushCamera();
             // The first call: the camera reference is still empty.
@@ -172,7 +150,7 @@ private:
             base.resetObject(obj);
             top.preInputVideo(base);
             timeControlActive = true;
-            timeControlEnd = extentEnd(*obj);
+            timeControlEnd = controlEnd(*obj);
         } else {
             controlTask(obj);
         }
@@ -304,7 +282,7 @@ private:
     const double requestedTime;
     bool timeControlActive = false;
     int timeControlEnd = 0;
-    std::vector<GroupEntry> groupStack;
+    GroupWalk groups;
     std::shared_ptr<ControlView> camera; // the camera met and not yet flushed
     std::vector<CameraEntry> cameraBatch;
     struct {
