@@ -284,6 +284,22 @@ TEST_F(ModelTest, NewScenesTakeTheNewProjectSettings)
     EXPECT_EQ(scene.displayZoom.zoom, 10000);
 }
 
+TEST(FrameToSample, FramesJoinWithoutGapsAndAZeroRateGivesZero)
+{
+    // At 30000/1001 fps and 48 kHz frames hold 1601 or 1602 samples, and the
+    // samples of any run of frames are the difference of its ends.
+    int64_t total = 0;
+    for (int f = 100; f < 400; ++f) {
+        const int64_t n = Edit::frameToSample(f + 1, 48000, 30000, 1001) - Edit::frameToSample(f, 48000, 30000, 1001);
+        EXPECT_TRUE(n == 1601 || n == 1602) << f;
+        total += n;
+    }
+    EXPECT_EQ(total, std::llround(48000.0 * 400 * 1001 / 30000) - std::llround(48000.0 * 100 * 1001 / 30000));
+    EXPECT_EQ(Edit::frameToSample(2.5, 44100, 30, 1), 3675); // a time between frames
+    EXPECT_EQ(Edit::frameToSample(10, 48000, 0, 1), 0);
+    EXPECT_EQ(Edit::frameToSample(10, 48000, -30, 1), 0);
+}
+
 TEST_F(ModelTest, FrameRates)
 {
     auto& rates = Setting::SettingService::Get()->system.file;
