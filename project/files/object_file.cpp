@@ -137,7 +137,12 @@ void Object::loadEffectIniFile(System::IniFile& ini, const char* section)
         if (values.section().size() == 0)
             break;
         const std::wstring name = values.getValue("effect.name").toString();
-        EffectPtr* slot = setEffectByDefine(registry().findEffect(name.c_str()));
+        Effect::EffectDefine& define = registry().findEffect(name.c_str());
+        // Only the first section holds an input: a later one would replace it
+        // under an output and filters made for the first one's media.
+        if (index > 0 && define.getEffectType() == Effect::EffectType::Input)
+            throw System::makeException("Edit::Object::loadEffectIniFile", "different effect type.", section);
+        EffectPtr* slot = setEffectByDefine(define);
         Effect::EffectBase::loadIniSectionParameter(**slot, values);
     }
     if (index == 0)

@@ -24,8 +24,14 @@ inline void writeSection(System::File& file, std::string_view name)
     writeText(file, line);
 }
 
+// A value holds what the reader takes from its line: nothing from a line
+// break on, and no carriage return at its end (the reader drops those), so
+// that a value read, saved and read again is the same.
 inline void writeValue(System::File& file, std::string_view key, std::string_view value)
 {
+    value = value.substr(0, value.find('\n'));
+    while (!value.empty() && value.back() == '\r')
+        value.remove_suffix(1);
     std::string line;
     line.reserve(key.size() + value.size() + 3);
     line += key;

@@ -73,10 +73,11 @@ void Scene::loadSceneIniFile(const System::IniFile::SectionRef& section)
     displayZoom = FrameZoom(section.findValue("display.zoom").toInt(displayZoom.zoom));
     displayOrder = section.findValue("display.order").toInt(id);
     parseDisplayCamera(displayCamera, section.findValue("display.camera").text);
-    if (const auto& v = section.findValue("display.grid.x"); !v.text.empty())
-        stringToIntList(gridX, v.toString());
-    if (const auto& v = section.findValue("display.grid.y"); !v.text.empty())
-        stringToIntList(gridY, v.toString());
+    // A list written empty reads back empty; only a missing key keeps the default.
+    if (const System::IniFile::VALUE* v = section.section().find("display.grid.x"))
+        stringToIntList(gridX, v->toString(L""));
+    if (const System::IniFile::VALUE* v = section.section().find("display.grid.y"))
+        stringToIntList(gridY, v->toString(L""));
     gridWidth = section.findValue("display.grid.width").toInt(gridWidth);
     gridHeight = section.findValue("display.grid.height").toInt(gridHeight);
     gridStep = step;

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -17,7 +19,9 @@ namespace ProjectFuzz {
 
 inline std::string saveToText(const Edit::Project& project)
 {
-    static const std::string path = "/tmp/velmora_fuzz_project_" + std::to_string(getpid()) + ".vmp2";
+    // In memory where the system has a folder for it: a save syncs its file to disk.
+    static const std::string path = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                                    "/velmora_fuzz_project_" + std::to_string(getpid()) + ".vmp2";
     project.saveProjectFile(System::utf8ToWide(path).c_str());
     std::string text;
     if (FILE* f = std::fopen(path.c_str(), "rb")) {
@@ -41,10 +45,21 @@ inline void readProjectFile(const uint8_t* data, size_t size)
     }
     const std::string saved = saveToText(project);
     Edit::Project again;
-    if (again.loadProjectText(saved, L"saved.vmp2") != 0)
-        throw std::logic_error("a saved project does not read back whole");
-    if (saveToText(again) != saved)
-        throw std::logic_error("a saved project reads back other than it was saved");
+    const int dropped = again.loadProjectText(saved, L"saved.vmp2");
+    const std::string resaved = saveToText(again);
+    if (dropped == 0 && resaved == saved)
+        return;
+    // VELMORA_FUZZ_DUMP names a folder for the two texts of a finding.
+    if (const char* folder = std::getenv("VELMORA_FUZZ_DUMP")) {
+        for (const auto& [name, text] : {std::pair<const char*, const std::string*>{"/saved.vmp2", &saved},
+                                         {"/resaved.vmp2", &resaved}})
+            if (FILE* f = std::fopen((std::string(folder) + name).c_str(), "wb")) {
+                std::fwrite(text->data(), 1, text->size(), f);
+                std::fclose(f);
+            }
+    }
+    throw std::logic_error(dropped ? "a saved project does not read back whole"
+                                   : "a saved project reads back other than it was saved");
 }
 
 } // namespace ProjectFuzz
