@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace System;
@@ -39,7 +40,9 @@ TEST(File, OpenAndShortTransfersReportAsWorded)
 
 TEST(File, WriteReplacesTheTargetOnlyWhenComplete)
 {
-    std::string path = TestKit::tempDir() + "/settings.ini";
+    const std::string folder = TestKit::tempDir() + "/replace";
+    ::mkdir(folder.c_str(), 0755);
+    std::string path = folder + "/settings.ini";
     TestKit::writeFile(path, "[old]\r\n");
     // A writer that fails half way leaves the old file untouched.
     try {
@@ -56,7 +59,7 @@ TEST(File, WriteReplacesTheTargetOnlyWhenComplete)
         f.write("[new]\r\n", 7);
     }
     EXPECT_EQ(TestKit::readFile(path), "[new]\r\n");
-    EXPECT_EQ(TestKit::listFolder(TestKit::tempDir()), (std::vector<std::string>{"settings.ini"}));
+    EXPECT_EQ(TestKit::listFolder(folder), (std::vector<std::string>{"settings.ini"}));
 }
 
 TEST(File, ReadsTextAsUtf8OrTheAnsiCodePage)

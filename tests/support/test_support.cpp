@@ -4,6 +4,8 @@
 #include "core/report.h"
 #include "core/text.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -53,6 +55,22 @@ void useSoftwareGpu()
     for (const char* library : {"libvulkan_lvp.so", "libVkLayer_khronos_validation.so"})
         ::dlopen(library, RTLD_NOW | RTLD_NODELETE);
 #endif
+}
+
+bool inFreshProcess()
+{
+    if (std::getenv("VELMORA_FRESH_PROCESS"))
+        return true;
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string filter = std::string(test->test_suite_name()) + "." + test->name();
+    std::string output;
+    char exe[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+    const std::string program(exe, n > 0 ? static_cast<size_t>(n) : 0);
+    const int status =
+        runCommand("VELMORA_FRESH_PROCESS=1 '" + program + "' --gtest_filter='" + filter + "' 2>&1", &output);
+    EXPECT_EQ(status, 0) << output;
+    return false;
 }
 
 const std::string& tempDir()

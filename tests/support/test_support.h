@@ -29,6 +29,12 @@ int runCommand(const std::string& command, std::string* output = nullptr);
 // the hung thread still uses the caller's state, so the process cannot go on.
 void finishWithin(int ms, const std::function<void()>& fn, const char* what);
 
+// For a test about what a process holds when it starts: true inside a
+// program of its own running just this test (the caller then checks); in any
+// other process it runs that program, fails the test when it failed there, and
+// returns false.
+bool inFreshProcess();
+
 // Selects the software Vulkan driver and turns the validation layer on for
 // devices made after the call (GPU tests run without a graphics processor).
 void useSoftwareGpu();
