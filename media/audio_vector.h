@@ -1,12 +1,18 @@
 #pragma once
-// Vector types of the audio loops (audio_buffer.cpp, audio_spectrum.cpp only).
+// Vector types of the audio loops (the sources of the audio kernels only).
 // The loops are written with the compiler's vector types so that every build
 // turns them into vector instructions; each kernel has a second build for
 // processors with AVX2, chosen when the program loads.
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SANITIZE_THREAD__)
+// The thread checker's programs die before main in the resolvers that choose
+// a build: there the kernels are built once, for the default processor.
+#define VELMORA_AUDIO_KERNEL
+#else
 #define VELMORA_AUDIO_KERNEL __attribute__((target_clones("avx2", "default")))
+#endif
 
 namespace Media::AudioVector {
 

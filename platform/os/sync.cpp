@@ -8,9 +8,29 @@
 #include <unistd.h>
 #include <vector>
 
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+#endif
+
 namespace Platform::Os {
 
 namespace {
+
+// The thread checker sees a write and a read of one descriptor as a hand-off,
+// but not a wake from poll(): a thread released by an event it only polls
+// (events stay set; waits do not read them) would seem to race with the thread
+// that set it. Each handle gets a key here: a signal releases on it, a wait
+// that woke acquires it.
+#if defined(__SANITIZE_THREAD__)
+char handOffKeys[4096];
+void* handOffKey(int handle) { return &handOffKeys[static_cast<unsigned>(handle) % sizeof handOffKeys]; }
+void releaseHandOff(int handle) { __tsan_release(handOffKey(handle)); }
+void acquireHandOff(int handle) { __tsan_acquire(handOffKey(handle)); }
+#else
+void releaseHandOff(int) {}
+void acquireHandOff(int) {}
+#endif
+
 int pollFor(pollfd* fds, int count, int timeoutMs)
 {
     using Clock = std::chrono::steady_clock;
@@ -44,6 +64,7 @@ int createEvent()
 
 int setEvent(int handle)
 {
+    releaseHandOff(handle);
     uint64_t one = 1;
     if (::write(handle, &one, sizeof one) == sizeof one)
         return 0;
@@ -68,6 +89,7 @@ int releaseSemaphore(int handle, unsigned count)
 {
     if (count == 0)
         return 0;
+    releaseHandOff(handle);
     uint64_t n = count;
     return ::write(handle, &n, sizeof n) == sizeof n ? 0 : errno;
 }
@@ -76,8 +98,10 @@ int acquireSemaphore(int handle)
 {
     for (;;) {
         uint64_t value;
-        if (::read(handle, &value, sizeof value) == sizeof value)
+        if (::read(handle, &value, sizeof value) == sizeof value) {
+            acquireHandOff(handle);
             return 0;
+        }
         if (errno != EAGAIN && errno != EINTR)
             return errno;
         // Another waiter may take the unit first: poll again then.
@@ -102,6 +126,7 @@ int setTimer(int handle, unsigned dueMs, unsigned periodMs)
     spec.it_interval.tv_sec = periodMs / 1000;
     spec.it_interval.tv_nsec = static_cast<long>(periodMs % 1000) * 1000000L;
     readTimer(handle); // expirations of an earlier setting do not count
+    releaseHandOff(handle);
     return ::timerfd_settime(handle, 0, &spec, nullptr) == 0 ? 0 : errno;
 }
 
@@ -131,7 +156,10 @@ void closeHandle(int handle)
 int waitHandle(int handle, int timeoutMs)
 {
     pollfd p{handle, POLLIN, 0};
-    return pollFor(&p, 1, timeoutMs);
+    const int e = pollFor(&p, 1, timeoutMs);
+    if (e == 0)
+        acquireHandOff(handle);
+    return e;
 }
 
 int waitAnyHandle(const int* handles, int count, int timeoutMs, int& index)
@@ -144,6 +172,7 @@ int waitAnyHandle(const int* handles, int count, int timeoutMs, int& index)
     for (int i = 0; i < count; ++i) {
         if (fds[static_cast<size_t>(i)].revents) {
             index = i;
+            acquireHandOff(handles[i]);
             return 0;
         }
     }
