@@ -28,6 +28,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <set>
 #include <thread>
 
@@ -232,6 +233,36 @@ TEST_F(Export, SampleWindowsTileTheFramesSound)
             EXPECT_EQ(out.sampleCount, 0);
         }, "sound");
     }
+}
+
+TEST_F(Export, AJobGoneLeavesNoReadAheadOfItsOwnToRun)
+{
+    picture(0, 9, {1, 1, 1, 1});
+    scene->updateLayerObject();
+    std::promise<void> hold;
+    std::shared_future<void> held = hold.get_future().share();
+    std::thread release;
+    TestKit::finishWithin(120000, [&] {
+        {
+            FetchJob job;
+            job.setVideoReadAhead(8);
+            ASSERT_TRUE(job.getVideoFrame(0, Media::Format::B8G8R8A8Unorm, false)); // 0..4 loaded
+            output->frameCache.worker.wait();
+            // Another task holds the cache's worker, so the read-ahead of
+            // frame 5 that the next call queues is still waiting when the job goes.
+            output->frameCache.worker.request(1, [held] { held.wait(); });
+            EXPECT_TRUE(job.getVideoFrame(1, Media::Format::B8G8R8A8Unorm, false)); // cached: no wait
+            release = std::thread([&hold] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                hold.set_value();
+            });
+        }
+        output->frameCache.worker.wait();
+        auto keys = output->frameCache.keys();
+        EXPECT_EQ(std::set<int>(keys.begin(), keys.end()), (std::set<int>{0, 1, 2, 3, 4}));
+    }, "read-ahead");
+    if (release.joinable())
+        release.join();
 }
 
 TEST(ExportProgress, TextAddsTheRemainingTimeAfter15SecondsAnd15Frames)
