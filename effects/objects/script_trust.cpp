@@ -91,12 +91,12 @@ void ScriptTrust::projectLoaded(const Edit::Project& project, const std::wstring
 {
     std::vector<std::wstring> code;
     for (const std::shared_ptr<Edit::Scene>& scene : project.getSceneList()) {
-        for (const auto& layer : scene->layers) {
-            for (const std::shared_ptr<Edit::Object>& object : layer->objects) {
+        scene->layers.forEach([&](int, const Edit::LayerObjectList& layer) {
+            for (const std::shared_ptr<Edit::Object>& object : layer.objects) {
                 for (const std::shared_ptr<EffectBase>& effect : object->effects)
                     collectCode(*effect, code);
             }
-        }
+        });
     }
     bool allowed = true;
     if (!code.empty()) {
