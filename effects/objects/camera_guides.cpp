@@ -78,13 +78,6 @@ bool frustumCorners(const CameraControl::CameraState& camera, int width, int hei
     return true;
 }
 
-void transposedInto(Media::ObjectConstant& constants, const float4x4& m)
-{
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j)
-            constants.projection[i][j] = m.m[j][i];
-}
-
 } // namespace
 
 // ---- handles ----
@@ -373,7 +366,7 @@ void CameraControl::drawGuides(Render::RenderObject& object)
     // The lines are in clip space already; the faces go through the view-projection.
     const auto useProjection = [&](const float4x4& m) {
         Media::ObjectConstant constants;
-        transposedInto(constants, m);
+        OutputShaderEffect::setProjection(constants, m);
         constants.alpha = 1;
         Media::ObjectDraw::setConstants(constants);
         d3d->bindConstantBuffer(Platform::Gpu::Stage::Pixel, 0, common->colour.buffer.get());
