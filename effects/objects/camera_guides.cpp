@@ -22,7 +22,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <initializer_list>
 
 namespace Effect {
 
@@ -322,20 +322,28 @@ void CameraControl::drawGuides(Render::RenderObject& object)
     const int width = static_cast<int>(frame.getWidth()), height = static_cast<int>(frame.getHeight());
     const std::vector<GuideLine> lines = getGuideLines(object, record);
 
-    // Every line's strip and the frustum's faces share one vertex buffer.
+    // Every line's strip and the frustum's faces share one vertex buffer, as
+    // a list of triangles, so that lines of one colour in a row (the whole
+    // grid) are one draw. A line's two triangles are the ones its strip made
+    // (0 1 2, 1 3 2), so the pixels stay the same.
     std::vector<Media::XYZ_UV> vertices;
-    vertices.reserve(lines.size() * 4 + 12);
+    vertices.reserve(lines.size() * 6 + 12);
     struct Run {
         uint32_t first, count;
         std::array<float, 4> colour;
     };
     std::vector<Run> runs;
+    const auto append = [&](std::initializer_list<Media::XYZ_UV> triangles, const std::array<float, 4>& colour,
+                            bool startsRun) {
+        if (startsRun || runs.empty() || runs.back().colour != colour)
+            runs.push_back({static_cast<uint32_t>(vertices.size()), 0, colour});
+        runs.back().count += static_cast<uint32_t>(triangles.size());
+        vertices.insert(vertices.end(), triangles);
+    };
     for (const GuideLine& line : lines) {
-        Media::XYZ_UV quad[4];
-        if (!makeGuideQuad(record.viewProjection, line, width, height, quad))
-            continue;
-        runs.push_back({static_cast<uint32_t>(vertices.size()), 4, line.colour});
-        vertices.insert(vertices.end(), quad, quad + 4);
+        Media::XYZ_UV q[4];
+        if (makeGuideQuad(record.viewProjection, line, width, height, q))
+            append({q[0], q[1], q[2], q[1], q[3], q[2]}, line.colour, false);
     }
     const size_t lineVertices = vertices.size();
     float3 corners[4];
@@ -343,17 +351,18 @@ void CameraControl::drawGuides(Render::RenderObject& object)
         const float3 eye = xyz(record.camera.position);
         const int faces[4][2] = {{0, 1}, {1, 2}, {3, 0}, {2, 3}}; // the last: the side of the up vector
         for (int f = 0; f < 4; ++f) {
-            runs.push_back({static_cast<uint32_t>(vertices.size()), 3,
-                            f == 3 ? std::array<float, 4>{1, 1, 1, 0.3f} : std::array<float, 4>{0, 0, 0, 0.3f}});
-            for (const float3& p : {eye, corners[faces[f][0]], corners[faces[f][1]]})
-                vertices.push_back({p.x, p.y, p.z, 0.5f, 0.5f, 1, 0});
+            const float3 a = corners[faces[f][0]], b = corners[faces[f][1]];
+            // The faces, seen through the view-projection, begin a run of their own.
+            append({{eye.x, eye.y, eye.z, 0.5f, 0.5f, 1, 0}, {a.x, a.y, a.z, 0.5f, 0.5f, 1, 0},
+                    {b.x, b.y, b.z, 0.5f, 0.5f, 1, 0}},
+                   f == 3 ? std::array<float, 4>{1, 1, 1, 0.3f} : std::array<float, 4>{0, 0, 0, 0.3f}, f == 0);
         }
     }
     if (vertices.empty())
         return;
 
     Media::VertexBufferCommon buffer;
-    buffer.topology = Platform::Gpu::Topology::TriangleStrip;
+    buffer.topology = Platform::Gpu::Topology::TriangleList;
     Media::VertexBufferCommon::create(buffer, vertices.data(), static_cast<uint32_t>(vertices.size()),
                                       sizeof(Media::XYZ_UV));
     Media::Direct3DService* d3d = Media::Direct3DService::Get();

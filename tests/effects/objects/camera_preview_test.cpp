@@ -6,6 +6,8 @@
 #include "effect/anchor_list.h"
 #include "effect/movement.h"
 #include "effects/objects/camera_control.h"
+#include "media/direct3d_service.h"
+#include "platform/gpu/gpu.h"
 #include "project/edit/edit_host.h"
 #include "project/edit/update_section.h"
 #include "render/control_view.h"
@@ -331,7 +333,13 @@ TEST_F(CameraPreviewTest, GuidesAppearOnlyInPreviewFrames)
     scene->gridStep = 100;
     scene->gridRange = 2000;
     const Picture plain = renderPlan(10);
+    const auto draws = [] { return Media::Direct3DService::Get()->context->counters().draws; };
+    const uint64_t before = draws();
+    renderPlan(10);
+    const uint64_t plainDraws = draws() - before;
     const Picture guided = renderPlan(10, &anchors);
+    // The 82 grid lines of one colour are one draw.
+    EXPECT_LE(draws() - before - 2 * plainDraws, 4u);
     ASSERT_TRUE(ControlTest::finitePicture(guided));
     int changed = 0;
     for (size_t i = 0; i < guided.size(); ++i)
