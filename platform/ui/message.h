@@ -3,7 +3,7 @@
 // toolkit event into one Message numbered like the window messages the
 // interface code was written against, so the window procedure, the input
 // lock's message ranges and the router's table compare the same numbers.
-// Key codes are virtual-key codes from one table (surface.cpp).
+// Key codes are virtual-key codes from one table (surface_keys.cpp).
 #include <cstdint>
 #include <string>
 #include <vector>
