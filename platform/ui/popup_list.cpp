@@ -1,7 +1,7 @@
 #include "platform/ui/popup_list.h"
 
 #include "platform/ui/main_thread.h"
-#include "platform/ui/surface.h"
+#include "platform/ui/surface_qt.h"
 
 #include <QKeyEvent>
 #include <QListWidget>
@@ -12,24 +12,6 @@
 #include <algorithm>
 
 namespace Platform::Ui {
-
-namespace {
-int virtualKey(int key)
-{
-    switch (key) {
-    case Qt::Key_Escape: return Key::Escape;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return Key::Return;
-    case Qt::Key_Up: return Key::Up;
-    case Qt::Key_Down: return Key::Down;
-    case Qt::Key_PageUp: return Key::Prior;
-    case Qt::Key_PageDown: return Key::Next;
-    case Qt::Key_Home: return Key::Home;
-    case Qt::Key_End: return Key::End;
-    default: return key >= Qt::Key_A && key <= Qt::Key_Z ? key : 0;
-    }
-}
-} // namespace
 
 class PopupListWidget : public QListWidget {
 public:
@@ -80,7 +62,7 @@ void PopupListWidget::keyPressEvent(QKeyEvent* e)
 {
     Message m;
     m.id = Msg::KeyDown;
-    m.key = virtualKey(e->key());
+    m.key = virtualKeyOf(e->key(), e->modifiers());
     if (offer(m))
         return;
     if (e->key() == Qt::Key_Escape)
