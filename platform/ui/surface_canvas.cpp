@@ -176,8 +176,6 @@ void SurfaceCanvas::keyReleaseEvent(QKeyEvent* e)
     if (vk == 0)
         return;
     setKeyDown(vk, false);
-    if (vk == Key::Menu)
-        setKeyDown(Key::Menu, false);
     Message m;
     m.key = vk;
     m.time = tickCount();
@@ -248,8 +246,6 @@ void SurfaceCanvas::deliverKey(Message& m, const QString& text, bool system)
 {
     if (m.key != 0)
         impl_.send(m);
-    if (!impl_.imeEnabled && text.isEmpty())
-        return;
     for (QChar c : text) {
         if (c.isNull())
             continue;
