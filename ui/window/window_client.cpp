@@ -9,6 +9,7 @@
 #include "ui/window/window_service.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace Window {
 
@@ -53,6 +54,14 @@ float& WindowClient::edge(int index)
     case EdgeRight: return right;
     default: return bottom;
     }
+}
+
+void WindowClient::swapPlacement(WindowClient& other)
+{
+    std::swap(left, other.left);
+    std::swap(top, other.top);
+    std::swap(right, other.right);
+    std::swap(bottom, other.bottom);
 }
 
 void WindowClient::setVisible(bool visible)

@@ -51,6 +51,8 @@ public:
     bool isVisible() const { return hide == 0; }
     // A placement edge by index (0 left, 1 top, 2 right, 3 bottom).
     float& edge(int index);
+    // Trades the four placement fractions with another panel (the areas stay).
+    void swapPlacement(WindowClient& other);
 
     WindowService* windowService;
     Rect clientRect;

@@ -20,6 +20,15 @@ bool emptyBounds(const Bounds& b)
     return b.right <= b.left || b.bottom <= b.top;
 }
 
+// Scales the span from start to end toward the anchor by k; nothing unless k > 0.
+void scaleToward(float& start, float& end, float anchor, float k)
+{
+    if (k <= 0)
+        return;
+    start = (start - anchor) * k + anchor;
+    end = (end - anchor) * k + anchor;
+}
+
 // Centre ordering, extents at least 0.001, placed without gaps in the area.
 void distributeArea(const std::vector<WindowClient*>& panels, const Bounds& r)
 {
@@ -161,9 +170,7 @@ void WindowService::makeRoomForClient(WindowClient* p)
         for (WindowClient* q : panels) {
             float& start = axisVertical ? q->top : q->left;
             float& end = axisVertical ? q->bottom : q->right;
-            const float anchor = pCentre > start + end ? g : h;
-            start = (start - anchor) * k + anchor;
-            end = (end - anchor) * k + anchor;
+            scaleToward(start, end, pCentre > start + end ? g : h, k);
         }
         return;
     }
@@ -171,31 +178,12 @@ void WindowService::makeRoomForClient(WindowClient* p)
     for (WindowClient* q : clients) {
         if (!q->isVisible() || q == p)
             continue;
+        // Away from the area's side: toward the far edge (1) for the left and top areas.
         switch (p->area) {
-        case WindowClient::AreaLeft:
-            if (1 - dx > 0) {
-                q->left = (q->left - 1) * (1 - dx) + 1;
-                q->right = (q->right - 1) * (1 - dx) + 1;
-            }
-            break;
-        case WindowClient::AreaRight:
-            if (1 - dx > 0) {
-                q->left *= 1 - dx;
-                q->right *= 1 - dx;
-            }
-            break;
-        case WindowClient::AreaTop:
-            if (1 - dy > 0) {
-                q->top = (q->top - 1) * (1 - dy) + 1;
-                q->bottom = (q->bottom - 1) * (1 - dy) + 1;
-            }
-            break;
-        case WindowClient::AreaBottom:
-            if (1 - dy > 0) {
-                q->top *= 1 - dy;
-                q->bottom *= 1 - dy;
-            }
-            break;
+        case WindowClient::AreaLeft: scaleToward(q->left, q->right, 1, 1 - dx); break;
+        case WindowClient::AreaRight: scaleToward(q->left, q->right, 0, 1 - dx); break;
+        case WindowClient::AreaTop: scaleToward(q->top, q->bottom, 1, 1 - dy); break;
+        case WindowClient::AreaBottom: scaleToward(q->top, q->bottom, 0, 1 - dy); break;
         default: break;
         }
     }
@@ -255,22 +243,12 @@ void WindowService::moveClientToLast(WindowClient* p)
     updateWindowLayout();
 }
 
-namespace {
-void exchangePlacements(WindowClient* a, WindowClient* b)
-{
-    std::swap(a->left, b->left);
-    std::swap(a->top, b->top);
-    std::swap(a->right, b->right);
-    std::swap(a->bottom, b->bottom);
-}
-} // namespace
-
 void WindowService::moveClientUp(WindowClient* p)
 {
     const std::vector<WindowClient*> order = getSortedAreaClients(p->area);
     auto at = std::find(order.begin(), order.end(), p);
     if (at != order.end() && at != order.begin()) {
-        exchangePlacements(p, *(at - 1));
+        p->swapPlacement(**(at - 1));
         layoutClients();
     }
     updateWindowLayout();
@@ -281,7 +259,7 @@ void WindowService::moveClientDown(WindowClient* p)
     const std::vector<WindowClient*> order = getSortedAreaClients(p->area);
     auto at = std::find(order.begin(), order.end(), p);
     if (at != order.end() && at + 1 != order.end()) {
-        exchangePlacements(p, *(at + 1));
+        p->swapPlacement(**(at + 1));
         layoutClients();
     }
     updateWindowLayout();

@@ -224,10 +224,7 @@ void WindowService::swapSeparatorClients(bool towardSmaller)
         dragClients[0] = order[i + 1];
     WindowClient* first = dragClients[0];
     WindowClient* travelling = dragClients[1];
-    std::swap(first->left, travelling->left);
-    std::swap(first->top, travelling->top);
-    std::swap(first->right, travelling->right);
-    std::swap(first->bottom, travelling->bottom);
+    first->swapPlacement(*travelling);
     const Pixels t = pixelsOf(*travelling, areaWidth, areaHeight);
     const Pixels b = pixelsOf(*first, areaWidth, areaHeight);
     int px, py;
