@@ -244,16 +244,8 @@ void WindowService::swapSeparatorClients(bool towardSmaller)
         }
     } else {
         dragClients.clear();
-        if (mouse) {
-            if (WindowMouse* press = mouse->pressTarget) {
-                press->pressed = false;
-                if (mouse->dragging) {
-                    mouse->dragging = false;
-                    press->procDragCancel();
-                }
-            }
-            mouse->setCursor(mouse->mouseCursor.defaultCursor);
-        }
+        if (mouse)
+            mouse->cancelPress();
     }
     DrawSection scope(*this, 0, 0, width, height, true);
     repaintAll();
