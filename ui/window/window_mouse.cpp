@@ -159,15 +159,7 @@ void WindowMouse::beginColorPick()
         press->procRelease();
     }
     r->dragging = false;
-    if (WindowMouse* hover = r->hoverTarget) {
-        if (hover->hovered) {
-            hover->hovered = false;
-            hover->procMouseLeave();
-            if (r->window)
-                r->window->trackMouse(true);
-        }
-        r->hoverTarget = nullptr;
-    }
+    r->hoverLeave();
     r->colorPickTarget = this;
     r->setCursor(&Cursors::Custom130);
     r->mouseCursor.updateWindowCursor();
@@ -398,15 +390,20 @@ void WindowMouseService::prepareButtonDown(Message& m)
     }
 }
 
+void WindowMouseService::releasePress()
+{
+    if (WindowMouse* press = pressTarget; press && press->pressed) {
+        press->pressed = false;
+        pressTarget = nullptr;
+        press->procRelease();
+    }
+}
+
 void WindowMouseService::changePress(WindowMouse* hit)
 {
     if (hit == pressTarget)
         return;
-    if (WindowMouse* old = pressTarget; old && old->pressed) {
-        old->pressed = false;
-        pressTarget = nullptr;
-        old->procRelease();
-    }
+    releasePress();
     dragging = false;
     pressTarget = hit;
 }
@@ -594,11 +591,7 @@ bool WindowMouseService::procMessage(Message& m)
         return handled;
     }
     case Msg::CaptureChanged: {
-        if (WindowMouse* press = pressTarget; press && press->pressed) {
-            press->pressed = false;
-            pressTarget = nullptr;
-            press->procRelease();
-        }
+        releasePress();
         pressTarget = nullptr;
         dragging = false;
         mouseCursor.requestedCursor = mouseCursor.defaultCursor;

@@ -168,6 +168,8 @@ public:
     void cancelPress();
     // The hit test: the target for a client point.
     WindowMouse* hitTest(int x, int y, bool (*accept)(WindowMouse&) = nullptr);
+    // The hovered target (if any) is left: procMouseLeave, and hover tracking cancelled.
+    void hoverLeave();
 
     static bool isKeyDown(int virtualKey);
 
@@ -201,7 +203,8 @@ public:
     static bool dispatchGuard;
 
 private:
-    void hoverLeave();
+    // The press target's press ends with procRelease (when it took the press).
+    void releasePress();
     void prepareButtonDown(Platform::Ui::Message& message);
     void changePress(WindowMouse* hit);
     bool mouseMove(Platform::Ui::Message& message);
