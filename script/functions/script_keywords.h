@@ -1,6 +1,6 @@
 #pragma once
 // Keyword tables several script functions share (narrow names, hashed with
-// FNV-1a), and the run lookups the Part functions need beside the instance's.
+// FNV-1a), and the run lookups the script functions need beside the instance's.
 #include <string>
 #include <string_view>
 #include <vector>
