@@ -40,6 +40,8 @@ public:
     void stop();
 
     bool isRunning() const { return running.load(std::memory_order_acquire); }
+    // True on the worker's own thread.
+    bool onThread() const { return thread.get_id() == std::this_thread::get_id(); }
     const char* getName() const { return name; }
     size_t queuedCount();
 

@@ -10,6 +10,8 @@
 #include "script/lua_instance.h"
 #include "script/script_functions.h"
 
+#include <algorithm>
+
 namespace Lua {
 
 const char* const EntryNames[EntryCount] = {
@@ -77,12 +79,11 @@ LuaBase::LuaBase(std::wstring displayName, std::string key, std::wstring moduleF
 LuaBase::~LuaBase()
 {
     std::lock_guard lock(engineLock());
-    for (Lua::lua_State* state : pool) {
-        if (state)
-            api.lua_close(state);
+    for (const PooledState& p : pool) {
+        if (p.state)
+            api.lua_close(p.state);
     }
     pool.clear();
-    depth = 0;
     freeModule();
 }
 
@@ -92,16 +93,16 @@ std::recursive_mutex& LuaBase::engineLock()
     return lock;
 }
 
-Lua::lua_State* LuaBase::createLuaState()
+Lua::lua_State* LuaBase::createLuaState(int depth)
 {
     constexpr const char* Place = "Plugin::LuaBase::createLuaState";
-    const int d = depth;
-    if (d < static_cast<int>(pool.size()) && pool[d]) {
-        ++depth;
-        return pool[d];
-    }
-    if (d >= MaxDepth)
+    if (depth >= MaxDepth)
         throw System::makeException(Place, "lua recursive call limit exceeded.", nullptr);
+    auto slot = std::find_if(pool.begin(), pool.end(), [](const PooledState& p) { return !p.held; });
+    if (slot != pool.end() && slot->state) {
+        slot->held = true;
+        return slot->state;
+    }
     loadModule(moduleFileName);
     Lua::lua_State* state = api.luaL_newstate();
     if (!state)
@@ -111,21 +112,30 @@ Lua::lua_State* LuaBase::createLuaState()
     api.luaL_register(state, "obj", ObjectFunctions);
     LuaInstance::registerHostFunctions(api, state);
     api.lua_settop(state, 0);
-    if (d < static_cast<int>(pool.size()))
-        pool[d] = state;
-    else
-        pool.push_back(state);
-    ++depth;
+    // Under the lock nobody else touched the pool meanwhile: the slot found stands.
+    if (slot == pool.end())
+        slot = pool.insert(pool.end(), PooledState{});
+    *slot = {state, true};
     return state;
 }
 
-void LuaBase::releaseLuaState(bool abandoned)
+int LuaBase::heldCount() const
 {
-    --depth;
-    // A state a crash left half-way is not touched again (closing it could
-    // crash too): it is left to the process, and the depth gets a new one.
-    if (abandoned)
-        pool[depth] = nullptr;
+    return static_cast<int>(std::count_if(pool.begin(), pool.end(), [](const PooledState& p) { return p.held; }));
+}
+
+void LuaBase::releaseLuaState(Lua::lua_State* state, bool abandoned)
+{
+    for (PooledState& p : pool) {
+        if (p.state == state && p.held) {
+            p.held = false;
+            // A state a crash left half-way is not touched again (closing it
+            // could crash too): it is left to the process.
+            if (abandoned)
+                p.state = nullptr;
+            return;
+        }
+    }
 }
 
 std::unique_ptr<ScriptPluginInstance> LuaBase::createMovementInstance(const Effect::ScriptMovement& movement,

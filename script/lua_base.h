@@ -50,19 +50,29 @@ public:
 
     // The one lock of both engines. Runs of the two nest inside each other, so
     // one recursive lock (taken by every instance for its life) is the only
-    // order two threads can take.
+    // order two threads can take. A run lets it go only to wait for another
+    // thread that may run scripts (LuaInstance::LockRelease).
     static std::recursive_mutex& engineLock();
 
-    // Under the lock: the state of the next depth, made (library loaded, the
-    // function tables registered) when that depth has none; a fifth depth
-    // throws "lua recursive call limit exceeded.".
-    Lua::lua_State* createLuaState();
-    // The innermost state goes back to the pool. abandoned: it crashed, so it
-    // is dropped without closing and made anew at its next use.
-    void releaseLuaState(bool abandoned);
+    // Under the lock: a state for a run nested `depth` runs of this engine
+    // deep on its thread (0 for the outermost): the first pooled state no run
+    // holds, made (library loaded, the function tables registered) when there
+    // is none; a fifth depth throws "lua recursive call limit exceeded.".
+    // Nested runs take their states in order, so each depth finds the one it
+    // had; a state held by a run waiting without the lock stays out of reach.
+    Lua::lua_State* createLuaState(int depth);
+    // The state goes back to the pool. abandoned: it crashed, so it is dropped
+    // without closing and its slot makes a new one at its next use.
+    void releaseLuaState(Lua::lua_State* state, bool abandoned);
 
-    std::vector<Lua::lua_State*> pool; // by depth; null for an abandoned state
-    int depth = 0;
+    // The number of pooled states runs hold now.
+    int heldCount() const;
+
+    struct PooledState {
+        Lua::lua_State* state = nullptr; // null: abandoned, or not made yet
+        bool held = false;
+    };
+    std::vector<PooledState> pool;
 };
 
 } // namespace Plugin

@@ -25,6 +25,15 @@ namespace {
 thread_local LuaInstance* currentRun = nullptr;
 thread_local const Lua::Api* currentApi = nullptr;
 
+// The runs of the engine on this thread's chain from the innermost.
+int nestingDepth(const LuaBase& engine)
+{
+    int depth = 0;
+    for (const LuaInstance* run = currentRun; run; run = run->previousRun())
+        depth += &run->engine == &engine;
+    return depth;
+}
+
 bool isControl(char c)
 {
     return static_cast<unsigned char>(c) < 0x20;
@@ -194,15 +203,54 @@ struct LuaInstance::Host {
         a.lua_pushboolean(L, 1);
         return 1;
     }
+
+    // t[1..n] = the values, on the table setArray left in the registry.
+    static int setArray(Lua::lua_State* L)
+    {
+        const LuaInstance& run = *currentRun;
+        const Lua::Api& a = *currentApi;
+        a.lua_getfield(L, Lua::LUA_REGISTRYINDEX, ArrayKey);
+        for (size_t i = 0; i < run.arrayValues_->size(); ++i) {
+            a.lua_pushinteger(L, static_cast<Lua::lua_Integer>(i + 1));
+            a.lua_pushnumber(L, (*run.arrayValues_)[i]);
+            a.lua_settable(L, -3);
+        }
+        return 0;
+    }
+    static constexpr const char* ArrayKey = "velmora.array";
 };
+
+bool LuaInstance::setArray(Lua::lua_State* L, int index, const std::vector<float>& values, std::string& error)
+{
+    const Lua::Api& a = engine.api;
+    a.lua_settop(L, index);
+    a.lua_setfield(L, Lua::LUA_REGISTRYINDEX, Host::ArrayKey);
+    arrayValues_ = &values;
+    a.lua_pushlightuserdata(L, reinterpret_cast<void*>(&Host::setArray));
+    a.lua_rawget(L, Lua::LUA_REGISTRYINDEX);
+    const int status = a.lua_pcall(L, 0, 0, 0);
+    arrayValues_ = nullptr;
+    if (status != 0) {
+        size_t length = 0;
+        const char* text = a.lua_tolstring(L, -1, &length);
+        error = text ? std::string(text, length) : std::string("(error object is not a string)");
+    }
+    a.lua_settop(L, index - 1);
+    a.lua_pushnil(L);
+    a.lua_setfield(L, Lua::LUA_REGISTRYINDEX, Host::ArrayKey);
+    return status == 0;
+}
 
 void LuaInstance::registerHostFunctions(const Lua::Api& a, Lua::lua_State* L)
 {
     // Each function is kept in the registry under its own address, where a
     // raw read finds it whatever a script does to the globals.
-    const Lua::luaL_Reg functions[] = {
-        {"packagePath", Host::packagePath}, {"write", Host::write}, {"read", Host::read}, {nullptr, nullptr}};
-    a.lua_createtable(L, 0, 3);
+    const Lua::luaL_Reg functions[] = {{"packagePath", Host::packagePath},
+                                       {"write", Host::write},
+                                       {"read", Host::read},
+                                       {"setArray", Host::setArray},
+                                       {nullptr, nullptr}};
+    a.lua_createtable(L, 0, 4);
     a.luaL_register(L, nullptr, functions);
     for (const Lua::luaL_Reg* f = functions; f->name; ++f) {
         a.lua_pushlightuserdata(L, reinterpret_cast<void*>(f->func));
@@ -238,8 +286,8 @@ std::string luaStringLiteral(std::string_view text)
 }
 
 LuaInstance::LuaInstance(LuaBase& engine, const Effect::ScriptData* script)
-    : lock_(LuaBase::engineLock()), engine(engine), state(engine.createLuaState()), previousInstance_(currentRun),
-      previousApi_(currentApi)
+    : lock_(LuaBase::engineLock()), engine(engine), state(engine.createLuaState(nestingDepth(engine))),
+      previousInstance_(currentRun), previousApi_(currentApi)
 {
     this->script = script;
     currentRun = this;
@@ -248,9 +296,25 @@ LuaInstance::LuaInstance(LuaBase& engine, const Effect::ScriptData* script)
 
 LuaInstance::~LuaInstance()
 {
-    engine.releaseLuaState(crashed_);
+    engine.releaseLuaState(state, crashed_);
     currentRun = previousInstance_;
     currentApi = previousApi_;
+}
+
+LuaInstance::LockRelease::LockRelease()
+{
+    for (LuaInstance* run = currentRun; run; run = run->previousInstance_) {
+        if (run->lock_.owns_lock()) {
+            run->lock_.unlock();
+            released_.push_back(run);
+        }
+    }
+}
+
+LuaInstance::LockRelease::~LockRelease()
+{
+    for (auto run = released_.rbegin(); run != released_.rend(); ++run)
+        (*run)->lock_.lock();
 }
 
 LuaInstance* LuaInstance::current()

@@ -50,6 +50,26 @@ public:
     static LuaInstance* current();
     static const Lua::Api& api();
 
+    // Lets go of every level of the engines' lock this thread holds (one per
+    // run on its chain) for its life, and takes them back at its end: for a
+    // function that waits for another thread which may itself run scripts
+    // (the audio worker evaluating a movement script). The runs of this
+    // thread keep their states; nothing of the interpreter may be touched
+    // while it lives.
+    class LockRelease {
+    public:
+        LockRelease();
+        ~LockRelease();
+        LockRelease(const LockRelease&) = delete;
+        LockRelease& operator=(const LockRelease&) = delete;
+
+    private:
+        std::vector<LuaInstance*> released_;
+    };
+
+    // The run this one is nested in on its thread; null for the outermost.
+    const LuaInstance* previousRun() const { return previousInstance_; }
+
     // The Lua source that passes the declared parameters; rebuilt by each
     // setScriptVariables and consumed by the run that called it. Per thread.
     static std::string& scriptPrefix();
@@ -73,6 +93,13 @@ public:
     private:
         LuaInstance& run_;
     };
+
+    // Fills the value at `index` of L's stack as an array, t[i] = values[i - 1],
+    // in a protected call, so a metamethod of a script's table runs where its
+    // error cannot unwind the caller; the stack is left below index. False
+    // with the interpreter's message when the write raised (t not a table,
+    // or its metamethod failed).
+    bool setArray(Lua::lua_State* L, int index, const std::vector<float>& values, std::string& error);
 
     // Registers the functions the protected accesses call in a new state.
     static void registerHostFunctions(const Lua::Api& api, Lua::lua_State* state);
@@ -115,6 +142,7 @@ private:
     std::vector<const char*> written_;
     std::vector<FieldAccess> reads_;
     const char* readName_ = nullptr;
+    const std::vector<float>* arrayValues_ = nullptr; // what setArray writes
     double readValue_ = 0;
 };
 

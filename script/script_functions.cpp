@@ -247,6 +247,7 @@ const Lua::luaL_Reg ObjectFunctions[] = {
     {"getoption", function<F::getoption>},
     {"getvalue", function<F::getvalue>},
     {"setanchor", function<F::setanchor>},
+    {"getaudio", function<F::getaudio>},
     {"copybuffer", function<F::copybuffer>},
     {"clearbuffer", function<F::clearbuffer>},
     {"getpixel", function<F::getpixel>},

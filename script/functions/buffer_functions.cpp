@@ -2,15 +2,21 @@
 // source, obj.setfont sets the text state, obj.copybuffer copies between the
 // object image, the frame, the frame's temporary pictures and image files,
 // and obj.clearbuffer fills one with a colour.
+#include "core/file.h"
 #include "core/file_name.h"
+#include "core/setting_service.h"
 #include "core/text.h"
 #include "effect/effect_base.h"
+#include "effects/objects/text_input.h"
 #include "io/input/input_file.h"
 #include "io/input/input_service.h"
 #include "media/image_buffer.h"
 #include "media/pixel_shader.h"
 #include "media/render_buffer.h"
 #include "media/resource_buffer.h"
+#include "media/resource_service.h"
+#include "media/svg_document.h"
+#include "media/text_draw.h"
 #include "media/shader_list.h"
 #include "project/model/object.h"
 #include "project/model/scene.h"
@@ -123,6 +129,83 @@ int loadImage(Lua::lua_State* L, LuaInstance& run, Render::RenderObject&, int k)
     return 0;
 }
 
+// Text laid out and drawn with the run's text state; a layout without width
+// or height keeps the object image.
+int loadText(Lua::lua_State* L, LuaInstance& run, Render::RenderObject& r, int k)
+{
+    const int count = argumentCount(L);
+    const std::wstring text = System::utf8ToWide(checkString(L, k));
+    const double speed = count > k ? checkNumber(L, k + 1) : 0.0;
+    const double time = count > k + 1 ? checkNumber(L, k + 2) : ownTime(r);
+    const ScriptTextState& state = LuaInstance::textState();
+    Media::TextDraw draw;
+    draw.text = text.c_str();
+    draw.fontName = state.font.empty() ? Setting::Font::DefaultFamily : state.font;
+    draw.size = state.size;
+    const Effect::TextInput::Decoration& d = Effect::TextInput::Decorations[std::clamp(state.type, 0, 6)];
+    draw.borderFactor = d.border;
+    draw.shadowFactor = d.shadow;
+    draw.roundBorder = d.round;
+    draw.color = {state.color[0], state.color[1], state.color[2], state.color[3]};
+    draw.color2 = {state.secondColor[0], state.secondColor[1], state.secondColor[2], state.secondColor[3]};
+    draw.speed = speed;
+    draw.time = time;
+    draw.layout(nullptr);
+    const int width = draw.blockWidth(), height = draw.blockHeight();
+    if (width <= 0 || height <= 0)
+        return 0;
+    auto picture = std::make_unique<Media::ResourceBuffer>(width, height);
+    const float clear[4] = {0, 0, 0, 0};
+    picture->clearRenderTargetView(clear);
+    draw.drawToBuffer(*picture);
+    run.objectBuffer = std::move(picture);
+    return 0;
+}
+
+// The index of the figure of that name in the figure list; -1 for none.
+int findFigure(const std::wstring& name)
+{
+    const Resource::ResourceService* resources = Resource::ResourceService::Get();
+    if (!resources)
+        return -1;
+    const auto& figures = resources->figureList.figures;
+    for (size_t i = 0; i < figures.size(); ++i)
+        if (figures[i].name == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// A figure of the list by name, else an SVG file, drawn at size x size.
+int loadFigure(Lua::lua_State* L, LuaInstance& run, Render::RenderObject&, int k)
+{
+    const int count = argumentCount(L);
+    const std::wstring name = System::utf8ToWide(checkString(L, k));
+    ColorF colour{1, 1, 1, 1};
+    if (count > k) {
+        const uint32_t col = static_cast<uint32_t>(static_cast<uint64_t>(checkInteger(L, k + 1)));
+        colour = {((col >> 16) & 255) / 255.0f, ((col >> 8) & 255) / 255.0f, (col & 255) / 255.0f, 1};
+    }
+    const Lua::lua_Integer size = count > k + 1 ? checkInteger(L, k + 2) : 100;
+    const double lineWidth = count > k + 2 ? checkNumber(L, k + 3) : 4000.0;
+    const bool flag = count > k + 3 && lua().lua_toboolean(L, k + 4) != 0;
+    const int figure = findFigure(name);
+    if (figure < 0 && !System::File::exists(name.c_str()))
+        fail("figure not exist");
+    run.objectBuffer.reset();
+    if (size <= 0)
+        return 0;
+    const int side = static_cast<int>(std::min<Lua::lua_Integer>(size, 16384));
+    if (figure >= 0) {
+        run.objectBuffer = Resource::ResourceService::Get()->figureList.createFigureImage(
+            figure, side, side, colour, static_cast<float>(lineWidth), flag);
+        return 0;
+    }
+    run.objectBuffer = Media::SvgDocument::render(name.c_str(), side, side, colour, Platform::Gpu::Format::Unknown);
+    if (!run.objectBuffer)
+        fail("not supported figure file");
+    return 0;
+}
+
 int loadPlane(Lua::lua_State* L, LuaInstance& run, Render::RenderObject&, int k)
 {
     const Lua::lua_Integer width = checkInteger(L, k);
@@ -226,11 +309,10 @@ struct Source {
     const char* name;
     Loader loader;
 };
-// "text" and "figure" are not among the sources here.
 const Source Sources[] = {
-    {"movie", loadMovie},   {"image", loadImage},           {"plane", loadPlane},
-    {"framebuffer", loadFramebuffer}, {"tempbuffer", loadTempbuffer}, {"layer", loadLayer},
-    {"before", loadBefore},
+    {"movie", loadMovie},     {"image", loadImage},       {"text", loadText},
+    {"figure", loadFigure},   {"plane", loadPlane},       {"framebuffer", loadFramebuffer},
+    {"tempbuffer", loadTempbuffer}, {"layer", loadLayer}, {"before", loadBefore},
 };
 
 Loader findLoader(std::string_view name)
@@ -260,7 +342,7 @@ std::string_view guessSource(const std::string& text)
         if (listed(input->videoExtMap, extension))
             return "movie";
     }
-    if (extension == L"svg")
+    if (extension == L"svg" || findFigure(System::utf8ToWide(text)) >= 0)
         return "figure";
     return "text";
 }

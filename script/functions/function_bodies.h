@@ -45,6 +45,9 @@ int drawpoly(Lua::lua_State* L);
 // Anchors (anchor_functions.cpp).
 int setanchor(Lua::lua_State* L);
 
+// Audio access (audio_functions.cpp).
+int getaudio(Lua::lua_State* L);
+
 // getpixeldata, putpixeldata and filter.
 int unsupported(Lua::lua_State* L);
 

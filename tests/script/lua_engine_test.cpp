@@ -1,6 +1,6 @@
 // The engines on the system's own Lua 5.1 and LuaJIT libraries: binding,
-// loading failures, the state pool by depth, the one lock of both engines,
-// native functions and the crash guard.
+// loading failures, the state pool by depth, the one lock of both engines
+// and a run letting it go for a wait, native functions and the crash guard.
 #include "effect/effect_item_number.h"
 #include "effect/script_movement.h"
 #include "core/text.h"
@@ -12,6 +12,7 @@
 #include <dlfcn.h>
 
 #include <filesystem>
+#include <future>
 #include <thread>
 
 using namespace ScriptTest;
@@ -68,7 +69,7 @@ TEST_F(LuaEngines, AMissingLibraryIsReportedWithTheLoadersTextAndLoadsOnALaterRu
     EXPECT_EQ(text.rfind("LoadLibrary() failed.\n\n[Note]\n" + path + ": cannot open shared object file", 0), 0u)
         << text;
     EXPECT_FALSE(placed.isLoaded());
-    EXPECT_EQ(placed.depth, 0);
+    EXPECT_EQ(placed.heldCount(), 0);
 
     // The system's library, where the test name points now.
     run("", "lua");
@@ -96,11 +97,11 @@ TEST_F(LuaEngines, GlobalsStayPerDepthAndTheFifthNestedRunFails)
         }
         EXPECT_EQ(nested[0]->messageText, L"3");
         EXPECT_EQ(nested[1]->messageText, L"1"); // a state of its own
-        EXPECT_EQ(e.depth, 4);
+        EXPECT_EQ(e.heldCount(), 4);
         const std::string text = TestKit::errorText([&] { instance(key); });
         EXPECT_EQ(text.rfind("lua recursive call limit exceeded.\n\n[Place]\nPlugin::LuaBase::createLuaState()", 0), 0u)
             << text;
-        EXPECT_EQ(e.depth, 4);
+        EXPECT_EQ(e.heldCount(), 4);
         // The outer states are as they were.
         for (int d = 3; d >= 0; --d) {
             nested[d]->messageText.clear();
@@ -108,7 +109,7 @@ TEST_F(LuaEngines, GlobalsStayPerDepthAndTheFifthNestedRunFails)
             EXPECT_EQ(nested[d]->messageText, std::to_wstring(d));
             nested.pop_back();
         }
-        EXPECT_EQ(e.depth, 0);
+        EXPECT_EQ(e.heldCount(), 0);
         EXPECT_EQ(e.pool.size(), 4u);
     }
 }
@@ -141,8 +142,58 @@ TEST_F(LuaEngines, RunsOfBothEnginesNestOnTwoThreadsWithoutDeadlock)
         },
         "two threads nesting both engines");
     EXPECT_EQ(run("mes(x + y)", "lua"), L"600"); // each engine nests at its own depth 0
-    EXPECT_EQ(engine("lua").depth, 0);
-    EXPECT_EQ(engine("luaJIT").depth, 0);
+    EXPECT_EQ(engine("lua").heldCount(), 0);
+    EXPECT_EQ(engine("luaJIT").heldCount(), 0);
+}
+
+TEST_F(LuaEngines, ARunWaitingWithoutTheLockKeepsItsStateFromOtherThreads)
+{
+    for (const char* key : EngineKeys) {
+        SCOPED_TRACE(key);
+        TestKit::finishWithin(
+            60000,
+            [&] {
+                // This thread's run lets the lock go; another thread runs
+                // meanwhile and then waits without the lock itself.
+                auto outer = instance(key);
+                outer->executeEffect("mark = 'outer'");
+                std::promise<void> otherWaits, resume;
+                std::string seenByOther, keptByOther;
+                std::thread other;
+                {
+                    LuaInstance::LockRelease released;
+                    other = std::thread([&] {
+                        auto run = instance(key);
+                        run->executeEffect("mes(tostring(mark)) mark = 'other'");
+                        seenByOther = System::wideToUtf8(run->messageText);
+                        {
+                            LuaInstance::LockRelease waiting;
+                            otherWaits.set_value();
+                            resume.get_future().wait();
+                        }
+                        run->messageText.clear();
+                        run->executeEffect("mes(mark)");
+                        keptByOther = System::wideToUtf8(run->messageText);
+                    });
+                    otherWaits.get_future().wait();
+                }
+                outer->messageText.clear();
+                outer->executeEffect("mes(mark)");
+                EXPECT_EQ(outer->messageText, L"outer");
+                outer.reset();
+                // A new run here takes a free state, never the one the waiting thread holds.
+                auto next = instance(key);
+                next->executeEffect("mes(tostring(mark)) mark = 'next'");
+                EXPECT_EQ(next->messageText, L"outer");
+                next.reset();
+                resume.set_value();
+                other.join();
+                EXPECT_EQ(seenByOther, "nil");
+                EXPECT_EQ(keptByOther, "other");
+            },
+            "a run waiting without the lock");
+        EXPECT_EQ(engine(key).heldCount(), 0);
+    }
 }
 
 TEST_F(LuaEngines, ACrashInAScriptIsReportedAndItsStateReplaced)
@@ -154,8 +205,8 @@ TEST_F(LuaEngines, ACrashInAScriptIsReportedAndItsStateReplaced)
     EXPECT_EQ(text.rfind("lua.pcall() structured exception\n\n[Note]\nCode: 0xC0000005", 0), 0u) << text;
     EXPECT_NE(text.find("[Place]\nPlugin::LuaInstance::executeEffect()"), std::string::npos) << text;
     Plugin::LuaBase& jit = engine("luaJIT");
-    EXPECT_EQ(jit.depth, 0);
-    EXPECT_EQ(jit.pool[0], nullptr);
+    EXPECT_EQ(jit.heldCount(), 0);
+    EXPECT_EQ(jit.pool[0].state, nullptr);
     // The next run works on a new state; the program and the lock go on.
     EXPECT_EQ(run("mes(tostring(survivor))", "luaJIT"), L"nil");
     EXPECT_EQ(run("mes('after')", "lua"), L"after");
