@@ -58,19 +58,20 @@ bool gathersHandles(const Render::RenderObject& r, const Effect::EffectBase& eff
     return true;
 }
 
-// Writes the values into the global table of that name, when it is one.
-void writeGlobalTable(Lua::lua_State* L, const std::string& name, const std::vector<float>& values)
+// Writes the values into the global table of that name, when it is one. The
+// writes run in a protected call: a metamethod of the script's table may
+// raise, and its message then stops the script.
+void writeGlobalTable(LuaInstance& run, Lua::lua_State* L, const std::string& name, const std::vector<float>& values)
 {
     const Lua::Api& api = lua();
     api.lua_getfield(L, Lua::LUA_GLOBALSINDEX, name.c_str());
-    if (api.lua_type(L, -1) == Lua::LUA_TTABLE) {
-        for (size_t i = 0; i < values.size(); ++i) {
-            api.lua_pushinteger(L, static_cast<Lua::lua_Integer>(i + 1));
-            api.lua_pushnumber(L, values[i]);
-            api.lua_settable(L, -3);
-        }
+    if (api.lua_type(L, -1) != Lua::LUA_TTABLE) {
+        api.pop(L, 1);
+        return;
     }
-    api.pop(L, 1);
+    std::string error;
+    if (!run.setArray(L, api.lua_gettop(L), values, error))
+        fail("%s", error.c_str());
 }
 
 } // namespace
@@ -137,7 +138,7 @@ int setanchor(Lua::lua_State* L)
         if (values.size() < needed) {
             values.resize(needed, 0.0f);
             if (!table && !track)
-                writeGlobalTable(L, name, values);
+                writeGlobalTable(run, L, name, values);
         }
         const Render::RenderObject::DrawState view = r.getOutputView();
         const Math::float4x4 matrix = view.getWorldMatrix() * view.getViewMatrix();

@@ -54,6 +54,13 @@ TEST_F(AnchorFunctions, ValueListsArePaddedAndGetHandles)
         EXPECT_EQ(second.valueCount, 6);
         EXPECT_EQ(second.startPoint.x, 30);
         EXPECT_EQ(second.startPoint.y, 0);
+        // A table whose writes raise stops the script with its own message.
+        EXPECT_NE(TestKit::errorText([&] {
+                      runGathering("_G.pts = setmetatable({}, {__newindex = function() error('read only') end})"
+                                   " obj.setanchor('pts', 2)",
+                                   key);
+                  }).find("read only"),
+                  std::string::npos);
         // Outside the preview, or for an object that is not the focus: only the count.
         EXPECT_EQ(runGathering("_G.pts = {10, 20, 30} mes(obj.setanchor('pts', 3) .. ':' .. #_G.pts)", key, false),
                   "3:3");
