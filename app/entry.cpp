@@ -31,7 +31,7 @@
 #include "render/cache/cache_service.h"
 #include "render/render_service.h"
 #include "script/lua_script.h"
-#include "ui/editor/edit_component.h"
+#include "ui/editor/timeline/edit_component.h"
 #include "ui/menus/dialog.h"
 #include "ui/menus/edit_service_host.h"
 #include "ui/menus/output_service_host.h"

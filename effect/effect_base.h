@@ -39,6 +39,8 @@ struct ItemEvent {
         ItemChanged = 1, // payload: the changed EffectItem*
         FileSet = 2,     // payload: the path as const wchar_t*
         CutFrom = 3,     // the object is a piece cut from another; payload: that const Edit::Object*
+        StartMoved = 4,  // the start edge was dragged; payload: the start frame before, as const int*
+        EndMoved = 5,    // the end edge was dragged; payload: the end frame before, as const int*
         SoundTrack = 6,  // the object plays one sound track; payload: the track index as const int*
         ToolTip = 100,   // a request for the effect's tool-tip text
     };

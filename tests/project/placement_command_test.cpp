@@ -5,13 +5,21 @@
 #include "project/model/object.h"
 #include "project/model/scene.h"
 #include "tests/project/command_fixture.h"
-#include "ui/editor/edit_component.h"
+#include "project/edit/edit_host.h"
 
 using namespace EditTest;
 
 namespace {
 
 class PlacementCommand : public CommandFixture {};
+
+// A timeline as paste reads it: the last mouse position over a rectangle of its object view.
+struct MouseTimeline : Edit::TimelineHost {
+    MouseTimeline() { install(this); }
+    ~MouseTimeline() override { install(nullptr); }
+    TimelineView getTimelineView() override { return view; }
+    TimelineView view;
+};
 
 } // namespace
 
@@ -197,23 +205,22 @@ TEST_F(PlacementCommand, PasteWithoutMouseGoesToTheCopiesFramesOnTheFirstFreeLay
 
 TEST_F(PlacementCommand, PasteUnderTheMouseTakesTheLayerAndFrameOfTheTimeline)
 {
-    System::ServiceStack panes;
-    Component::EditComponent& timeline = *panes.acquire<Component::EditComponent>();
+    MouseTimeline timeline;
     const auto a = put(0, 0, 9);
     scene().focusObject = a;
     EditCommand::copyObject();
     scene().displayLayer = 1;
     scene().displayFrame = 100;
     scene().displayZoom = Edit::FrameZoom(5000);
-    timeline.layoutObjectView(50, 20, 850, 420, 25);
+    timeline.view = {true, 0, 0, 50, 20, 850, 420, 25};
 
     // Outside the view the cursor rule holds (frame 0 is inside the copy's frames).
-    timeline.mouseMove(10, 60);
+    timeline.view.mouseX = 10, timeline.view.mouseY = 60;
     EditCommand::pasteObject();
     EXPECT_EQ(spans(1), "0-9");
 
     // Row 2 below the top with layer 1 shown first: layer 3; 40 pixels at 0.5 pixel a frame: frame 180.
-    timeline.mouseMove(90, 20 + 2 * 25 + 3);
+    timeline.view.mouseX = 90, timeline.view.mouseY = 20 + 2 * 25 + 3;
     EditCommand::pasteObject();
     EXPECT_EQ(spans(3), "180-189");
 }

@@ -6,7 +6,7 @@
 #include "project/model/object.h"
 #include "project/model/scene.h"
 #include "tests/project/command_fixture.h"
-#include "ui/editor/edit_component.h"
+#include "project/edit/edit_host.h"
 #include "ui/menus/object_menu.h"
 #include "ui/window/base_menu.h"
 
@@ -162,22 +162,14 @@ TEST_F(CommandUi, ObjectMenusGreyWhatHasNoTargetAndRunTheCommands)
     EXPECT_EQ(camera->effects[0]->getLayerRange()->value, 4);
 }
 
-TEST_F(CommandUi, TheTimelineStoresTheFrameSelectionRepaintsAndTellsTheListeners)
+TEST_F(CommandUi, WithoutTheTimelineTheFrameSelectionIsStillKeptAndTold)
 {
     std::vector<std::pair<int, int>> heard;
     events().selectFrameRangeChanged.push_back([&](int start, int end) { heard.push_back({start, end}); });
-    {
-        System::ServiceStack panes;
-        Component::EditComponent& timeline = *panes.acquire<Component::EditComponent>();
-        EXPECT_EQ(&Edit::TimelineHost::get(), &timeline);
-        EXPECT_FALSE(timeline.getTimelineView().hasMouse); // no window, no mouse: paste goes to the cursor
-        timeline.setFrameSelection(3, 9);
-        EXPECT_EQ(scene().frameSelectionStart, 3);
-        EXPECT_EQ(scene().frameSelectionEnd, 9);
-        EXPECT_EQ(timeline.repaints, 1);
-    }
-    // Without the pane the selection is still kept and told.
-    EXPECT_NE(&Edit::TimelineHost::get(), nullptr);
+    EXPECT_FALSE(Edit::TimelineHost::get().getTimelineView().hasMouse); // no mouse: paste goes to the cursor
+    Edit::TimelineHost::get().setFrameSelection(3, 9);
+    EXPECT_EQ(scene().frameSelectionStart, 3);
+    EXPECT_EQ(scene().frameSelectionEnd, 9);
     Edit::TimelineHost::get().setFrameSelection(-1, -1);
     EXPECT_EQ(scene().frameSelectionStart, -1);
     EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{3, 9}, {-1, -1}}));
