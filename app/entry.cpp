@@ -36,7 +36,7 @@
 #include "ui/menus/edit_service_host.h"
 #include "ui/menus/output_service_host.h"
 #include "ui/menus/source_ui_host.h"
-#include "ui/settings/setting_windows.h"
+#include "ui/settings/window/setting_windows.h"
 #include "ui/window/shortcut_manager.h"
 #include "ui/window/window_client.h"
 #include "ui/window/window_footer.h"

@@ -9,8 +9,12 @@
 #include <tuple>
 #include <vector>
 
+namespace Component { class EffectItemBaseControl; }
+namespace Window { struct ControlContainer; }
+
 namespace Effect {
 
+class EffectBase;
 class EffectItem;
 using EffectItemList = std::vector<EffectItem*>;
 
@@ -64,6 +68,11 @@ public:
                                bool converted);
     virtual const wchar_t* getFilePath() const;
     virtual void setFilePath(const wchar_t* path);
+    // The item's control in a panel of the settings window (made by the maker
+    // the window installed for its kind), or empty: the item has no row.
+    // owner is the effect holding the item, as the panel keeps it.
+    virtual std::shared_ptr<Component::EffectItemBaseControl> createControl(
+        Window::ControlContainer& container, const std::shared_ptr<EffectBase>& owner);
 
     uint8_t kind;
     std::wstring name;

@@ -11,6 +11,8 @@ namespace Effect {
 // A push button in a row (kind 18); it has no value and an empty text form.
 class EffectItemButton : public EffectItemBase<EffectItemButton> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     using Action = std::function<void(Component::EffectItemButtonControl&)>;
 
     EffectItemButton(EffectItemList& owner, std::wstring name, float left, float right, Action action = {});

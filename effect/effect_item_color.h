@@ -12,6 +12,8 @@ namespace Effect {
 
 class EffectItemColor : public EffectItemBase<EffectItemColor> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     EffectItemColor(EffectItemList& owner, std::wstring name, uint8_t r, uint8_t g, uint8_t b,
                     uint8_t kind = EffectItemKind::Color, bool none = false);
 

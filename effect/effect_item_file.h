@@ -7,6 +7,8 @@ namespace Effect {
 
 class EffectItemFile : public EffectItemBase<EffectItemFile> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     // filter: the file-dialog filter text, which the item keeps but does not own.
     EffectItemFile(EffectItemList& owner, std::wstring name, const wchar_t* filter, std::wstring path = {},
                    bool clearable = false);
@@ -27,6 +29,8 @@ public:
 
 class EffectItemComboFile : public EffectItemBase<EffectItemComboFile> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     EffectItemComboFile(EffectItemList& owner, std::wstring name, uint8_t kind,
                         std::shared_ptr<EffectItemSelect::SharedList> list, int value);
 

@@ -9,6 +9,8 @@ namespace Effect {
 // A scene id (kind 11).
 class EffectItemScene : public EffectItemBase<EffectItemScene, EffectItemInteger> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     EffectItemScene(EffectItemList& owner, std::wstring name, int value = 0, int minValue = 0,
                     int maxValue = 1000000);
 };
@@ -16,6 +18,8 @@ public:
 // How many layers below a control object it acts on (kind 12; 0 means all).
 class EffectItemLayerRange : public EffectItemBase<EffectItemLayerRange, EffectItemInteger> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     EffectItemLayerRange(EffectItemList& owner, std::wstring name, int value = 0, int minValue = 0,
                          int maxValue = 1000, const wchar_t* zeroText = nullptr);
 };

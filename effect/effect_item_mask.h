@@ -14,6 +14,8 @@ class EffectItemCheck;
 
 class EffectItemMaskSelect : public EffectItemBase<EffectItemMaskSelect> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     EffectItemMaskSelect(EffectItemList& owner, std::wstring name, int value = 1,
                          EffectItemCheck* fitScene = nullptr);
 

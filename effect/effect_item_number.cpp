@@ -190,10 +190,11 @@ int32_t EffectItemNumber::roundValue(double v)
 
 int32_t EffectItemNumber::clampStored(int64_t v) const
 {
-    if (v > maxValue)
-        v = maxValue;
+    // The maximum wins when the range is upside down.
     if (v < minValue)
         v = minValue;
+    if (v > maxValue)
+        v = maxValue;
     return static_cast<int32_t>(v);
 }
 

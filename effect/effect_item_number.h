@@ -23,6 +23,8 @@ class MovementDefine;
 
 class EffectItemNumber : public EffectItemBase<EffectItemNumber> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     enum Flags : int32_t {
         FlagAccelerate = 1,      // menu "加速"
         FlagDecelerate = 2,      // menu "減速"

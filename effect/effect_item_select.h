@@ -10,6 +10,8 @@ namespace Effect {
 
 class EffectItemSelect : public EffectItemBase<EffectItemSelect> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     // The option list several items share: values with their labels in value order.
     class SharedList {
     public:
@@ -56,6 +58,8 @@ protected:
 
 class EffectItemSelectButton : public EffectItemBase<EffectItemSelectButton, EffectItemSelect> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     EffectItemSelectButton(EffectItemList& owner, std::wstring name, int value, std::shared_ptr<SharedList> list,
                            float left, float right);
 
@@ -66,6 +70,8 @@ public:
 // The font family, over the global font list.
 class EffectItemFontSelect : public EffectItemBase<EffectItemFontSelect, EffectItemSelect> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     // A family that is not installed (or none) selects the default family.
     EffectItemFontSelect(EffectItemList& owner, std::wstring name, const wchar_t* family = nullptr);
 

@@ -8,6 +8,8 @@ namespace Effect {
 // Kinds 0 (shown) and 200 (kept by the effect for itself); base of scene and layer-range items.
 class EffectItemInteger : public EffectItemBase<EffectItemInteger> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     EffectItemInteger(EffectItemList& owner, std::wstring name, int value, int minValue, int maxValue,
                       uint8_t kind = EffectItemKind::Integer, const wchar_t* zeroText = nullptr);
 
@@ -32,6 +34,8 @@ public:
 
 class EffectItemCheck : public EffectItemBase<EffectItemCheck> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     EffectItemCheck(EffectItemList& owner, std::wstring name, bool value);
 
     // "1" or "0".
@@ -52,6 +56,8 @@ protected:
 // A toggle button in a row; left and right are its extent as fractions of the row.
 class EffectItemCheckButton : public EffectItemBase<EffectItemCheckButton, EffectItemCheck> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     EffectItemCheckButton(EffectItemList& owner, std::wstring name, bool value, float left, float right);
 
     float left;
@@ -61,6 +67,8 @@ public:
 // Multi-line text. Its text form escapes "\" as "\\" and line breaks as "\n".
 class EffectItemText : public EffectItemBase<EffectItemText> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     EffectItemText(EffectItemList& owner, std::wstring name, std::wstring text);
 
     // A source holding a difference (see makeDifference) is applied to this
@@ -87,6 +95,8 @@ public:
 // One-line text, stored unchanged (kinds 5, and 100 and 101 for script strings).
 class EffectItemString : public EffectItemBase<EffectItemString> {
 public:
+    std::shared_ptr<Component::EffectItemBaseControl> createControl(Window::ControlContainer& container,
+                                                                    const std::shared_ptr<EffectBase>& owner) override;
     EffectItemString(EffectItemList& owner, std::wstring name, std::wstring text,
                      uint8_t kind = EffectItemKind::String);
 

@@ -1,15 +1,18 @@
 #pragma once
 // What the settings window lets an effect do to the controls of its items when
-// it builds the effect's panel (EffectBase::bindItemControl). The window sits
-// above the effects: it implements these interfaces, and the effects reach
-// the controls only through them.
+// it builds the effect's panel (EffectBase::bindItemControl), and how an item
+// makes its control. The window sits above the effects: it implements these
+// interfaces and installs the makers of its control kinds at start; the
+// effects reach the controls only through them.
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace Effect {
 class EffectBase;
 class EffectItem;
 } // namespace Effect
+namespace Window { struct ControlContainer; }
 
 namespace Component {
 
@@ -18,13 +21,23 @@ class EffectItemBaseControl {
 public:
     virtual ~EffectItemBaseControl();
     virtual Effect::EffectItem* getEffectItem() const = 0;
+    // A file chosen outside the control (a file button of the effect, a
+    // dropped file). Kinds without a file throw "not implement.".
+    virtual void updateFile(const std::wstring& path);
+    // The frame or section shown changed.
+    virtual void updateFrame();
+    // Shows the item's value again.
+    virtual void updateValue();
 
-    // The user asks the control for the item's information (the row is hovered).
-    // Whether a callback ran.
+    // The user rests the pointer on the row: runs the hover callback. Whether one ran.
     bool requestInformation();
 
-    // Set by the effect; empty when the item has nothing to tell.
-    std::function<void()> informationCallback;
+    // Set by the effect; empty when the item has nothing to tell on hover.
+    std::function<void()> hoverCallback;
+    // Runs when the row itself is pressed; empty by default.
+    std::function<void()> rowCallback;
+    // The part of the row's width the control takes: start and end fractions.
+    float span[2] = {0.0f, 1.0f};
 };
 
 // The control of a number item.
@@ -67,9 +80,28 @@ public:
     // The window's option "DisplayPositionByFrame": play positions show as frames.
     virtual bool displayPositionByFrame() const = 0;
 
-    // Asking the item's control for information sends the effect an item event
-    // of code 100 (nothing when the item has no control).
+    // Resting on the item's control sends the effect an item event of code 100
+    // (nothing when the item has no control).
     void bindInformation(const Effect::EffectItem& item, Effect::EffectBase& effect);
+};
+
+// The control kinds, one maker each. The settings window installs the makers
+// at start; an item whose kind has no maker gets no control.
+class ItemControlFactory {
+public:
+    enum Kind {
+        Number, Integer, LayerRange, Check, CheckButton, Button, SelectButton, Select, FontSelect, MaskSelect,
+        ComboFile, Color, File, Scene, String, Text, KindCount
+    };
+    // (the panel's container, the effect holding the item as the panel keeps it, the item)
+    using Make = std::function<std::shared_ptr<EffectItemBaseControl>(
+        Window::ControlContainer&, const std::shared_ptr<Effect::EffectBase>&, Effect::EffectItem&)>;
+
+    // An empty maker removes the kind's.
+    static void install(Kind kind, Make make);
+    static std::shared_ptr<EffectItemBaseControl> make(Kind kind, Window::ControlContainer& container,
+                                                       const std::shared_ptr<Effect::EffectBase>& owner,
+                                                       Effect::EffectItem& item);
 };
 
 } // namespace Component

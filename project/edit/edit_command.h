@@ -109,6 +109,18 @@ void setMovementSettings(const std::shared_ptr<Object>& object, Effect::EffectIt
 // Asks for the first movement parameter.
 void showMovementSettings(const std::shared_ptr<Object>& object, Effect::EffectItemNumber* item);
 
+// ---- the effect panels' toggles and commands ----
+void setEnableEffect(const std::shared_ptr<Object>& object, const std::shared_ptr<Effect::EffectBase>& effect,
+                     bool enable);
+// An input's lock is its output's too.
+void setLockEffect(const std::shared_ptr<Object>& object, const std::shared_ptr<Effect::EffectBase>& effect, bool lock);
+// Clipping and camera target exclude each other: turning one on turns the other off.
+void setEnableClippingObject(const std::shared_ptr<Object>& object, bool enable);
+void setEnableCameraObject(const std::shared_ptr<Object>& object, bool enable);
+void removeEffect(const std::shared_ptr<Object>& object, const std::shared_ptr<Effect::EffectBase>& effect);
+// The mid-points at equal distances: offset i = (i + 1) x length / sections.
+void changeSectionSpaceEvenly(const std::shared_ptr<Object>& object);
+
 // ---- the cursor ----
 void moveToTime();
 // To the next (previous) section boundary of the focus object.

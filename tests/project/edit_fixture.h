@@ -17,7 +17,7 @@
 #include "ui/menus/dialog.h"
 #include "ui/menus/edit_service_host.h"
 #include "ui/menus/input_dialog.h"
-#include "ui/settings/setting_windows.h"
+#include "ui/settings/window/setting_windows.h"
 
 #include <string>
 

@@ -125,45 +125,12 @@ TEST_F(EditUi, AWatcherHearsOnceWhenItsKeyIsReleased)
     EXPECT_EQ(mouse.keyWatchTarget, nullptr);
 }
 
-TEST_F(EditUi, AnEditRefreshesThePanelsOfTheShownObject)
-{
-    auto object = scene().createObject(L"画像ファイル", 0, 0, 9);
-    edit().setFocusObject(object);
-    Component::SettingComponent& setting = windows().setting;
-    ASSERT_EQ(setting.panels.size(), 2u) << "input and output";
-    Component::EffectSetting& panel = *setting.panels[0];
-    EXPECT_EQ(panel.controls.size(), panel.effect->items.size());
-    setting.sectionState = 3;
-    {
-        Edit::UpdateSection update;
-        update.updateSettingValue = true;
-        update.updateSettingSection = true;
-        object->effects[0]->disable = true;
-        object->effects[0]->lock = true;
-        dynamic_cast<Effect::EffectItemNumber*>(object->effects[0]->items[0])->setValue(12.5, 0);
-    }
-    EXPECT_EQ(setting.sectionState, 0);
-    EXPECT_FALSE(panel.enabled);
-    EXPECT_TRUE(panel.locked);
-    EXPECT_EQ(panel.controls[0]->shown, object->effects[0]->items[0]->toString());
-
-    // A changed chain: the panels are built again for the focus object.
-    {
-        Edit::UpdateSection update;
-        update.updateSettingList = true;
-        object->setFilterEffect(effects().findEffect(L"ぼかし"));
-    }
-    EXPECT_EQ(setting.panels.size(), 3u);
-}
-
-TEST_F(EditUi, TheTextAndTimeWindowsDropTargetsThatAreGone)
+TEST_F(EditUi, TheTimeWindowDropsTargetsThatAreGone)
 {
     auto object = scene().createObject(L"画像ファイル", 0, 0, 9);
     auto effect = std::make_shared<TextEffect>();
     object->effects.push_back(effect);
-    Component::EffectTextSettingComponent& text = windows().text;
     Component::EffectTimeSettingComponent& time = windows().time;
-    text.control.setTarget(object, effect, &effect->text);
     time.setTarget(object, effect, &effect->size);
     EXPECT_TRUE(time.shown);
     EXPECT_EQ(time.header, L"サイズ");
@@ -171,11 +138,9 @@ TEST_F(EditUi, TheTextAndTimeWindowsDropTargetsThatAreGone)
     // The size's movement has no curve to edit: the time window lets go.
     {
         Edit::UpdateSection update;
-        update.updateTextSetting = true;
         update.updateTimeSetting = true;
         effect->text.text = L"Hello again";
     }
-    EXPECT_EQ(text.control.editText, L"Hello again");
     EXPECT_EQ(time.control.item, nullptr);
     EXPECT_EQ(time.header, L"");
 
@@ -201,15 +166,6 @@ TEST_F(EditUi, TheTextAndTimeWindowsDropTargetsThatAreGone)
         object->effects.pop_back();
     }
     EXPECT_EQ(time.control.item, nullptr);
-    object->effects.push_back(effect);
-    {
-        Edit::UpdateSection update;
-        update.updateTextSetting = true;
-        update.updateLayerObject = true;
-        scene().removeObject(*object);
-    }
-    EXPECT_FALSE(text.control.hasTarget());
-    EXPECT_EQ(text.control.editText, L"");
 }
 
 TEST_F(EditUi, UndoWritesTheColourWindowBack)

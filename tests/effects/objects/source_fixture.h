@@ -28,7 +28,8 @@
 #include "tests/media/object_fixture.h"
 #include "tests/support/test_support.h"
 #include "ui/menus/source_ui_host.h"
-#include "ui/settings/setting_windows.h"
+#include "ui/settings/window/effect_setting.h"
+#include "ui/settings/window/setting_windows.h"
 #include "ui/window/base_menu.h"
 
 #include <gtest/gtest.h>
@@ -120,17 +121,17 @@ protected:
     template <class Control>
     Control* control(const Effect::EffectItem& item)
     {
-        EXPECT_FALSE(windows->setting.panels.empty());
-        if (windows->setting.panels.empty())
+        EXPECT_FALSE(windows->setting.panelList.empty());
+        if (windows->setting.panelList.empty())
             return nullptr;
-        return dynamic_cast<Control*>(windows->setting.panels[0]->findItemControl(&item));
+        return dynamic_cast<Control*>(windows->setting.panelList[0]->findItemControl(&item));
     }
 
     // Shows the focus object again, as after a change of its chain.
     void rebuild()
     {
-        windows->setting.showObject(nullptr);
-        windows->setting.showObject(object);
+        windows->setting.setTarget(nullptr);
+        windows->setting.setTarget(object);
     }
 
     System::ServiceStack services;

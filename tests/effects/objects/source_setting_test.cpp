@@ -7,6 +7,9 @@
 #include "effects/objects/image_load.h"
 #include "effects/objects/movie_load.h"
 #include "effects/objects/scene_load.h"
+#include "ui/settings/controls/file_controls.h"
+#include "ui/settings/controls/number_control.h"
+#include "ui/settings/window/effect_setting.h"
 #include "ui/window/tool_tips.h"
 
 #include <cmath>
@@ -46,8 +49,8 @@ TEST_F(SourceSetting, ThePlayPositionShowsFramesFromOneWhenTheWindowSaysSo)
     EXPECT_EQ(range.step, 1.0);
     EXPECT_EQ(range.minValue, 1.0);
     EXPECT_EQ(range.maxValue, std::round(30000.0 / 1001 * 100000)) << "the maximum converts as a difference";
-    frames->refresh();
-    EXPECT_EQ(frames->shown, "31,300");
+    EXPECT_EQ(frames->startSlider.text, L"31");
+    EXPECT_EQ(frames->endSlider.text, L"300");
 
     // Without usable media the converters leave the seconds as they are.
     movie->file.path.clear();
@@ -161,7 +164,7 @@ TEST_F(SourceSetting, TheYuvButtonComesWithYuy2AndYc48Video)
     // A movie that is not the focus object's input: no button.
     auto movie = place<Effect::MovieLoad>(media("yuy2.tst", Yuy2));
     edit->setFocusObject(edit->currentScene->createObject(Effect::AudioLoad::Name, layer++, 0, 9));
-    Component::EffectSetting panel(movie);
+    Component::EffectSetting panel(windows->setting, windows->setting.panelContainer, movie);
     auto* file = dynamic_cast<Component::FileItemControl*>(panel.findItemControl(&movie->file));
     ASSERT_TRUE(file);
     EXPECT_FALSE(file->extraButton);
@@ -218,9 +221,9 @@ TEST_F(SourceSetting, TheWindowsOptionsComeFromTheMainIniAndGoBackToIt)
         Component::SettingComponent setting;
         EXPECT_EQ(setting.options.displayPositionByFrame, 1);
         EXPECT_EQ(setting.options.sectionViewMode, 2);
-        setting.showObject(object);
+        setting.setTarget(object);
         auto* position = dynamic_cast<Component::NumberItemControl*>(
-            setting.panels.at(0)->findItemControl(&movie->position));
+            setting.panelList.at(0)->findItemControl(&movie->position));
         ASSERT_TRUE(position);
         EXPECT_EQ(position->displayRange().step, 1.0) << "frames";
         setting.options.sectionViewMode = 0;

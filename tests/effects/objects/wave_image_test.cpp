@@ -15,7 +15,8 @@
 #include "render/cache/cache_service.h"
 #include "render/render_audio_worker.h"
 #include "render/render_service.h"
-#include "ui/settings/item_controls.h"
+#include "ui/settings/controls/button_controls.h"
+#include "ui/settings/controls/file_controls.h"
 
 #include <thread>
 
@@ -264,7 +265,7 @@ TEST_F(WaveImage, WithoutAFileTheScenesSoundRenderedAhead)
     rebuild();
     auto* file = control<Component::FileItemControl>(wave->file);
     ASSERT_TRUE(file);
-    EXPECT_EQ(file->shown, "現在のシーンの音声") << "the file control without a file";
+    EXPECT_EQ(file->fileText.text, L"現在のシーンの音声") << "the file control without a file";
     TestKit::Picture p = picture(*wave, 5);
     ASSERT_EQ(p.size(), size_t(W) * H);
     for (int x = 0; x < W; ++x)

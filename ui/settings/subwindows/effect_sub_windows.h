@@ -1,8 +1,8 @@
 #pragma once
 // The settings window's sub-windows that edits refresh: the colour window (its
-// two colours are shared with the undo items that restore them), the text
-// window (one text item being typed into) and the time window (the easing
-// curve of one number item).
+// two colours are shared with the undo items that restore them) and the time
+// window (the easing curve of one number item). The text window is
+// text_window.h.
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,7 +12,6 @@ namespace Edit { class Object; }
 namespace Effect {
 class EffectBase;
 class EffectItemNumber;
-class EffectItemText;
 } // namespace Effect
 
 namespace Component {
@@ -27,32 +26,6 @@ public:
 
     std::shared_ptr<ColorSetting> colors; // what undo records and restores
     float shown[2][4] = {};              // what the window shows
-};
-
-// The editor of the text window and its target.
-class EffectTextSettingControl {
-public:
-    void setTarget(std::shared_ptr<Edit::Object> object, std::shared_ptr<Effect::EffectBase> effect,
-                   Effect::EffectItemText* item);
-    void clearTarget();
-    bool hasTarget() const { return item != nullptr; }
-    // Copies the item's text into the editor, lays it out and keeps the caret visible.
-    void reloadText();
-
-    std::shared_ptr<Edit::Object> object;
-    std::shared_ptr<Effect::EffectBase> effect;
-    Effect::EffectItemText* item = nullptr;
-    std::wstring editText;
-    size_t caret = 0;
-};
-
-class EffectTextSettingComponent {
-public:
-    // After an edit: reloads the text while its object is placed and its
-    // effect still in the chain, else drops the target.
-    void update();
-
-    EffectTextSettingControl control;
 };
 
 // The curve editor of the time window and its target.

@@ -1,8 +1,7 @@
-#include "ui/settings/effect_sub_windows.h"
+#include "ui/settings/subwindows/effect_sub_windows.h"
 
 #include "effect/effect_base.h"
 #include "effect/effect_item_number.h"
-#include "effect/effect_item_simple.h"
 #include "effect/movement.h"
 #include "project/edit/undo_items.h"
 #include "project/model/object.h"
@@ -32,44 +31,6 @@ void EffectColorSettingComponent::updateColor()
         for (int k = 0; k < 4; ++k)
             shown[c][k] = colors->colors[c][k];
     }
-}
-
-void EffectTextSettingControl::setTarget(std::shared_ptr<Edit::Object> targetObject,
-                                         std::shared_ptr<Effect::EffectBase> targetEffect,
-                                         Effect::EffectItemText* targetItem)
-{
-    object = std::move(targetObject);
-    effect = std::move(targetEffect);
-    item = targetItem;
-    caret = 0;
-    reloadText();
-}
-
-void EffectTextSettingControl::clearTarget()
-{
-    object.reset();
-    effect.reset();
-    item = nullptr;
-    editText.clear();
-    caret = 0;
-}
-
-void EffectTextSettingControl::reloadText()
-{
-    if (!item)
-        return;
-    editText = item->text;
-    caret = std::min(caret, editText.size());
-}
-
-void EffectTextSettingComponent::update()
-{
-    if (!control.hasTarget())
-        return;
-    if (inChain(control.object.get(), control.effect.get()))
-        control.reloadText();
-    else
-        control.clearTarget();
 }
 
 void EffectTimeSettingControl::loadControlAnchors()

@@ -1,43 +1,38 @@
-#include "ui/settings/setting_windows.h"
+#include "ui/settings/window/setting_windows.h"
 
-#include "core/event_service.h"
-#include "project/edit/edit_service.h"
-#include "project/model/scene.h"
+#include "ui/settings/window/effect_setting.h"
+#include "ui/window/window_service.h"
 
 namespace Component {
 
 SettingWindows::SettingWindows()
 {
+    if (Window::WindowService::Get())
+        text = std::make_unique<EffectTextSettingComponent>();
+    installControlMakers(true);
     Edit::SettingHost::install(this);
-    if (Event::EventService* events = Event::EventService::Get()) {
-        // Listeners stay for the program's life: they find the windows through the accessor.
-        events->focusObjectChanged.push_back([](std::shared_ptr<Edit::Object>& object) {
-            if (SettingWindows* windows = SettingWindows::Get())
-                windows->setting.showObject(object);
-        });
-    }
 }
 
 SettingWindows::~SettingWindows()
 {
     Edit::SettingHost::install(nullptr);
+    setting.clearPanels();
+    installControlMakers(false);
 }
 
 void SettingWindows::resetSettingSection()
 {
-    setting.sectionState = 0;
+    setting.resetSection();
 }
 
 void SettingWindows::clearSettingList()
 {
-    setting.panels.clear();
-    const Edit::EditService* edit = Edit::EditService::Get();
-    setting.showObject(edit && edit->currentScene ? edit->currentScene->focusObject : nullptr);
+    setting.clearPanels();
 }
 
 void SettingWindows::updateSettingValue()
 {
-    setting.updateSettingValue();
+    setting.updateValues();
 }
 
 void SettingWindows::updateTimeSetting()
@@ -52,7 +47,8 @@ void SettingWindows::updateColorSetting()
 
 void SettingWindows::updateTextSetting()
 {
-    text.update();
+    if (text)
+        text->update();
 }
 
 bool SettingWindows::isTimeSettingShown()
