@@ -33,6 +33,7 @@
 #include "script/lua_script.h"
 #include "ui/editor/timeline/edit_component.h"
 #include "ui/menus/dialog.h"
+#include "ui/menus/dialogs/grid_dialog.h"
 #include "ui/menus/edit_service_host.h"
 #include "ui/menus/output_service_host.h"
 #include "ui/menus/source_ui_host.h"
@@ -166,6 +167,7 @@ int run()
     static Dialog::OutputServiceHost outputHost;
     Plugin::OutputHost::install(&outputHost);
     Dialog::installSourceUi();
+    Plugin::ModuleTrustList::prompt = [](const std::wstring& key) { return Dialog::ConfirmTrustModule().show(key); };
     int exitCode = 0;
     {
         System::ServiceStack services;
@@ -182,6 +184,7 @@ int run()
         services.releaseAll();
     }
     Dialog::uninstallSourceUi();
+    Plugin::ModuleTrustList::prompt = nullptr;
     Plugin::OutputHost::install(nullptr);
     Edit::EditHost::install(nullptr);
     System::Report::setSink({});

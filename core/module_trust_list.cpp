@@ -128,8 +128,12 @@ bool ModuleTrustList::confirmTrustProject(const std::wstring& path, uint64_t cod
     return true;
 }
 
+std::function<bool(const std::wstring& key)> ModuleTrustList::prompt;
+
 bool ModuleTrustList::askTrust(const std::wstring& key)
 {
+    if (prompt)
+        return prompt(key);
     Platform::Ui::MessageBox box;
     box.caption = L"スクリプト・プラグインの追加";
     box.text = L"下記のプラグインまたはスクリプトのファイルが追加されています\n\n" + key +

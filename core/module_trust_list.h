@@ -7,6 +7,7 @@
 #include "core/service.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -47,8 +48,10 @@ public:
     // The key of a project's code: the path, "|" and the hash in hexadecimal.
     static std::wstring projectKey(const std::wstring& path, uint64_t codeHash);
 
-    // The trust prompt: true when the user chose to trust the key.
+    // The trust prompt: true when the user chose to trust the key. Shows the
+    // prompt the interface installed, else a question box.
     static bool askTrust(const std::wstring& key);
+    static std::function<bool(const std::wstring& key)> prompt;
 
     std::map<std::wstring, Entry> entries;
 

@@ -2,6 +2,7 @@
 
 #include "platform/ui/main_thread.h"
 #include "platform/ui/person.h"
+#include "platform/ui/surface_qt.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -120,7 +121,12 @@ BoxAnswer showMessageBox(const MessageBox& box)
             log(box);
         return static_cast<BoxAnswer>(answerWithoutPerson(point));
     }
-    QMessageBox dialog;
+    QWidget* owner = nullptr;
+    if (box.owned && Surface::main())
+        owner = surfaceFrame(*Surface::main());
+    QMessageBox dialog(owner);
+    dialog.setObjectName(QStringLiteral("MessageBox"));
+    dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setText(QString::fromStdWString(box.text));
     dialog.setWindowTitle(QString::fromStdWString(box.caption));
     switch (box.icon) {

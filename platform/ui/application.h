@@ -39,6 +39,9 @@ struct MessageBox {
     BoxIcon icon = BoxIcon::None;
     BoxButtons buttons = BoxButtons::Ok;
     BoxAnswer defaultAnswer = BoxAnswer::Ok;
+    // Over the main window; false: no owner, modal to the whole application
+    // (boxes shown before the window exists or after it went).
+    bool owned = true;
 };
 
 // Shows a modal message box and returns the answer. Without a person (the

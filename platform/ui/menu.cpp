@@ -93,6 +93,16 @@ bool setMenuItemEnabled(MenuHandle menu, int position, bool enabled)
     return entry;
 }
 
+bool setMenuItemCheck(MenuHandle menu, int position, bool checked, bool radio)
+{
+    MenuEntry* entry = at(menu, position);
+    if (entry) {
+        entry->checked = checked;
+        entry->radio = radio;
+    }
+    return entry;
+}
+
 bool setMenuItemText(MenuHandle menu, int position, const std::wstring& text)
 {
     MenuEntry* entry = at(menu, position);

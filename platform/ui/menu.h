@@ -33,6 +33,8 @@ bool getMenuItem(MenuHandle menu, int position, MenuEntry& entry);
 // By position.
 bool setMenuItemEnabled(MenuHandle menu, int position, bool enabled);
 bool setMenuItemText(MenuHandle menu, int position, const std::wstring& text);
+// Checks or clears the item (a sub-menu's too), its mark a radio mark or a tick.
+bool setMenuItemCheck(MenuHandle menu, int position, bool checked, bool radio);
 
 // By command: the first item with the id in the menu or, depth first, its
 // sub-menus; false when there is none.

@@ -526,3 +526,23 @@ bool saveWindow(const std::string& path)
 }
 
 } // namespace Platform::Ui::TestInput
+
+namespace Platform::Ui::TestInput {
+
+// For the dialog half of the kit (test_dialog.cpp).
+Qt::Key toolkitKey(int virtualKey, uint32_t modifiers)
+{
+    return qtKey(virtualKey, modifiers);
+}
+
+Qt::KeyboardModifiers toolkitModifiers(uint32_t modifiers)
+{
+    return qtModifiers(modifiers);
+}
+
+QString toolkitKeyText(int virtualKey, uint32_t modifiers)
+{
+    return keyText(virtualKey, modifiers);
+}
+
+} // namespace Platform::Ui::TestInput

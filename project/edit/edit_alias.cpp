@@ -202,4 +202,32 @@ void EditCommand::loadEffectAlias(const wchar_t* path, const Effect::EffectBase*
     }
 }
 
+void EditCommand::setEffect(const std::shared_ptr<Object>& object, const wchar_t* name,
+                            const Effect::EffectBase* after, bool replace)
+{
+    constexpr const char* Place = "Edit::EditCommand::setEffect";
+    const CommandSteps::Context ctx = CommandSteps::context(Place);
+    if (!object || object->layer < 0)
+        return;
+    System::Log::info(Place, L"set effect [%s] layer=%d frame=%d", name, object->layer, object->start);
+    UpdateSection update(ctx.edit);
+    CommandSteps::openChainChange(update);
+    update.targetObject = object;
+    ctx.undo.addObjectEffect(object);
+    const EffectManager::EffectList before = object->effects;
+    const bool layerControl = object->layerControl;
+    try {
+        object->setEffectByName(name, *object, after);
+        if (replace && after)
+            object->removeEffect(after);
+        object->fixEffectList();
+    } catch (...) {
+        object->effects = before;
+        object->layerControl = layerControl;
+        throw;
+    }
+    if (object->layerControl != layerControl || object->layerControl)
+        CommandSteps::markMoved(*update.scene, *object);
+}
+
 } // namespace Edit

@@ -130,6 +130,12 @@ void moveToPrevSection();
 bool canAddSection(int frame);
 bool canDeleteSection(int frame);
 
+// ---- effects ----
+// Adds the named effect to the object behind `after` (null: where it belongs);
+// with replace, `after` goes. One undoable edit; a failure leaves the chain.
+void setEffect(const std::shared_ptr<Object>& object, const wchar_t* name, const Effect::EffectBase* after,
+               bool replace);
+
 // ---- aliases ----
 // Saves the targets as an object alias (asks for its name and label).
 void saveObjectAlias();

@@ -122,6 +122,8 @@ void SettingHost::setTimeSettingTarget(const std::shared_ptr<Object>&, const std
 {
 }
 
+void SettingHost::applyParams(const std::vector<double>&) {}
+
 TimelineHost::~TimelineHost() = default;
 
 TimelineHost& TimelineHost::get()

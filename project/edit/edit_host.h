@@ -7,6 +7,7 @@
 // is pending, and there are no settings windows to refresh.
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Effect {
 class EffectBase;
@@ -114,6 +115,8 @@ public:
     virtual void setTimeSettingTarget(const std::shared_ptr<Object>& object,
                                       const std::shared_ptr<Effect::EffectBase>& effect,
                                       Effect::EffectItemNumber* item);
+    // The time window's curve takes the movement preset's values.
+    virtual void applyParams(const std::vector<double>& values);
 };
 
 // The timeline as the editing commands read and change it. The timeline pane

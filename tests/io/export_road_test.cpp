@@ -28,7 +28,7 @@
 #include "tests/io/riff_tree.h"
 #include "tests/media/gpu_fixture.h"
 #include "tests/support/test_support.h"
-#include "ui/menus/input_dialog.h"
+#include "ui/menus/dialogs/input_dialog.h"
 #include "ui/menus/output_service_host.h"
 
 #include <gtest/gtest.h>

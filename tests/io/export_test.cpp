@@ -18,7 +18,7 @@
 #include "tests/render/audio_fixture.h"
 #include "tests/render/render_fixture.h"
 #include "tests/support/test_support.h"
-#include "ui/menus/input_dialog.h"
+#include "ui/menus/dialogs/input_dialog.h"
 #include "ui/menus/output_service_host.h"
 #include "ui/window/window_footer.h"
 #include "ui/window/window_service.h"

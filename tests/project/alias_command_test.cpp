@@ -5,7 +5,7 @@
 #include "project/edit/edit_command.h"
 #include "project/files/alias_file.h"
 #include "tests/project/command_fixture.h"
-#include "ui/menus/alias_dialog.h"
+#include "ui/menus/dialogs/alias_dialog.h"
 
 #include <filesystem>
 

@@ -16,7 +16,7 @@
 #include "tests/support/test_support.h"
 #include "ui/menus/dialog.h"
 #include "ui/menus/edit_service_host.h"
-#include "ui/menus/input_dialog.h"
+#include "ui/menus/dialogs/input_dialog.h"
 #include "ui/settings/window/setting_windows.h"
 
 #include <string>

@@ -7,6 +7,7 @@
 #include "core/translate_service.h"
 #include "platform/ui/application.h"
 #include "project/edit/edit_service.h"
+#include "ui/window/window_service.h"
 
 #include <cstdarg>
 #include <string>
@@ -17,10 +18,23 @@ namespace {
 constexpr size_t MessageSize = 1024;
 constexpr const wchar_t* Caption = L"Velmora Tessel2";
 
+// Without the window service a box has no owner and holds the whole application.
+bool windowServiceExists()
+{
+    return Window::WindowService::Get() != nullptr;
+}
+
+// Narrow texts are UTF-8; the ANSI code page only reads what is not.
+std::wstring narrowToWide(const char* text)
+{
+    return System::isValidUtf8(text) ? System::utf8ToWide(text) : System::ansiToWide(text);
+}
+
 int showErrorBox(const std::wstring& text)
 {
     stopPlayback();
     Platform::Ui::MessageBox box;
+    box.owned = windowServiceExists();
     box.text = text;
     box.caption = Caption;
     box.icon = Platform::Ui::BoxIcon::Error;
@@ -49,13 +63,14 @@ std::wstring exceptionCaption()
 void showException(const std::exception& e)
 {
     System::Log::error("Dialog::showException", "show exception dialog.\n%s", e.what());
-    showApplicationException(System::ansiToWide(e.what()));
+    showApplicationException(narrowToWide(e.what()));
 }
 
 void showApplicationException(const std::wstring& message)
 {
     stopPlayback();
     Platform::Ui::MessageBox box;
+    box.owned = windowServiceExists();
     box.text = message;
     box.caption = exceptionCaption();
     box.icon = Platform::Ui::BoxIcon::Error;
@@ -66,6 +81,7 @@ bool showConfirm(const wchar_t* text)
 {
     stopPlayback();
     Platform::Ui::MessageBox box;
+    box.owned = windowServiceExists();
     box.text = text;
     if (Translate::TranslateService::enabled && Translate::TranslateService::Get())
         box.text = Translate::TranslateService::Get()->message.translate(text);
@@ -84,7 +100,7 @@ int showError(const char* format, ...)
     System::formatNarrowV(message, MessageSize, format, args);
     va_end(args);
     System::Log::error("Dialog::showError", "show error dialog.\n%s", message);
-    return showErrorBox(System::ansiToWide(message));
+    return showErrorBox(narrowToWide(message));
 }
 
 int showError(const wchar_t* format, ...)

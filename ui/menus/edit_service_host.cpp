@@ -1,8 +1,8 @@
 #include "ui/menus/edit_service_host.h"
 
-#include "ui/menus/alias_dialog.h"
+#include "ui/menus/dialogs/alias_dialog.h"
 #include "ui/menus/dialog.h"
-#include "ui/menus/input_dialog.h"
+#include "ui/menus/dialogs/input_dialog.h"
 #include "core/log.h"
 #include "ui/window/window_control.h"
 #include "ui/window/window_footer.h"

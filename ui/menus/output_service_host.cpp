@@ -1,6 +1,6 @@
 #include "ui/menus/output_service_host.h"
 
-#include "ui/menus/input_dialog.h"
+#include "ui/menus/dialogs/input_dialog.h"
 #include "ui/window/base_menu.h"
 #include "ui/window/window_footer.h"
 #include "ui/window/window_service.h"
@@ -8,9 +8,9 @@
 namespace Dialog {
 
 bool OutputServiceHost::showSaveFileDialog(std::wstring& path, const std::wstring& filter, const std::wstring& title,
-                                           Plugin::OutputPlugin*)
+                                           Plugin::OutputPlugin* writer)
 {
-    return Dialog::showSaveFileDialog(path, filter, title.c_str());
+    return Dialog::showSaveFileDialog(path, filter, title.c_str(), writer);
 }
 
 bool OutputServiceHost::showAviFileSaveDialog(void* owner, std::wstring& videoType, std::wstring& audioType)

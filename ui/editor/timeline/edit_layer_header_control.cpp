@@ -10,7 +10,7 @@
 #include "project/model/scene.h"
 #include "ui/editor/timeline/edit_component.h"
 #include "ui/editor/timeline/edit_layer_object_control.h"
-#include "ui/menus/input_dialog.h"
+#include "ui/menus/dialogs/input_dialog.h"
 #include "ui/window/base_menu.h"
 #include "ui/window/bitmap_list.h"
 #include "ui/window/color_brush_list.h"

@@ -1,10 +1,13 @@
-#include "ui/menus/alias_dialog.h"
+#include "ui/menus/dialogs/alias_dialog.h"
 
 #include "core/log.h"
 #include "core/translate_service.h"
 #include "effect/effect_service.h"
 #include "project/files/alias_file.h"
+#include "platform/ui/dialog_window.h"
+#include "platform/ui/person.h"
 #include "ui/menus/dialog.h"
+#include "ui/menus/dialogs/dialog_item.h"
 #include "ui/menus/modal_point.h"
 
 namespace Dialog {
@@ -16,12 +19,21 @@ constexpr int RefusalLimit = 100;
 
 std::wstring translated(const std::wstring& text)
 {
-    if (Translate::TranslateService::enabled && Translate::TranslateService::Get())
-        return Translate::TranslateService::Get()->dialog.translate(text.c_str());
-    return text;
+    return translateDialog(text);
+}
+
+// An answerer stands in while no test driver works the real dialog.
+bool answered()
+{
+    Platform::Ui::ModalPoint point;
+    point.kind = Platform::Ui::ModalKind::Dialog;
+    point.name = "AliasDialog";
+    return !Platform::Ui::hasDialogDriver() && !Platform::Ui::personAnswers(point);
 }
 
 } // namespace
+
+AliasDialog::AliasDialog() : DialogTemplate(L"", "AliasDialog") {}
 
 std::wstring AliasDialog::caption() const
 {
@@ -39,8 +51,19 @@ bool AliasDialog::show()
     System::Log::info("Dialog::AliasDialog::show", L"%s", caption().c_str());
     error.clear();
     for (int attempt = 0; attempt < RefusalLimit; ++attempt) {
-        if (!askPerson(*this, "AliasDialog", caption()))
-            return false;
+        if (answered()) {
+            if (!askPerson(*this, "AliasDialog", caption()))
+                return false;
+        } else {
+            DialogTemplate::caption = caption();
+            items.clear();
+            auto* nameRow = addItem<DialogItemNameText>(L"エイリアス名", name);
+            auto* labelRow = addItem<DialogItemNameComboBox>(L"ラベル", label, labels);
+            if (!create(0))
+                return false;
+            name = nameRow->value;
+            label = labelRow->value;
+        }
         if (Edit::AliasFile::isValidName(name)) {
             error.clear();
             return true;

@@ -1,17 +1,20 @@
 #pragma once
 // The dialog that names a new alias: a name row that takes only names usable
 // as a file name in the alias folder, and a label row offering the labels of
-// the effect and alias menus. Until its window exists it logs its caption and
-// answers Cancel, unless an answerer stands in for the person (tests).
+// the effect and alias menus. An answerer may stand in for the person (tests).
+#include "ui/menus/dialogs/dialog_template.h"
+
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace Dialog {
 
-class AliasDialog {
+// Rows: "エイリアス名" (a name) and "ラベル" (a name, offered the menus' labels).
+class AliasDialog : public DialogTemplate {
 public:
     using Answerer = std::function<bool(AliasDialog& dialog)>;
+    AliasDialog();
 
     // Fills the label choices and shows the dialog. OK is taken only with a
     // valid name (the dialog stays open otherwise); true for OK.
