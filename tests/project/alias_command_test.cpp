@@ -33,7 +33,7 @@ protected:
     void answerAlias(const std::wstring& name, const std::wstring& label)
     {
         Dialog::AliasDialog::setAnswerer([this, name, label](Dialog::AliasDialog& dialog) {
-            shown.push_back(dialog);
+            shown.push_back({dialog.caption(), dialog.name, dialog.label, dialog.labels});
             dialog.name = name;
             dialog.label = label;
             return true;
@@ -63,7 +63,12 @@ protected:
     }
 
     std::string folder;
-    std::vector<Dialog::AliasDialog> shown;
+    // What a showing of the dialog held (the dialog itself is a window and is not copied).
+    struct Shown {
+        std::wstring caption, name, label;
+        std::vector<std::wstring> labels;
+    };
+    std::vector<Shown> shown;
 };
 
 // ---- saving ----
@@ -85,7 +90,7 @@ TEST_F(AliasTest, TheTimelineSavesOneObjectWithItsFramesAndFlags)
               std::string("[Object]\r\nframe=10,20,39\r\ncamera=0\r\nclipping=1\r\n")
               + "[Object.0]\r\n" + ImageEffect + "[Object.1]\r\n" + StandardEffect);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].caption(), L"エイリアスを作成 - オブジェクト");
+    EXPECT_EQ(shown[0].caption, L"エイリアスを作成 - オブジェクト");
     EXPECT_TRUE(shown[0].name.empty());
     EXPECT_EQ(shown[0].labels, std::vector<std::wstring>{L"テスト"});
     // The rescan lists it under the chosen label.
@@ -120,12 +125,12 @@ TEST_F(AliasTest, TheSettingsWindowAndAnEffectPanelSaveWithoutFrames)
     object->saveObjectAliasFile();
     EXPECT_EQ(TestKit::readFile(file("全体.object")),
               "[Object]\r\n[Object.0]\r\n" + ImageEffect + "[Object.1]\r\n" + StandardEffect);
-    EXPECT_EQ(shown.back().caption(), L"エイリアスを作成 - 全体");
+    EXPECT_EQ(shown.back().caption, L"エイリアスを作成 - 全体");
 
     answerAlias(L"効果", L"効果の棚");
     EditCommand::saveEffectAliasFile(object->effects[0]);
     EXPECT_EQ(TestKit::readFile(file("効果.effect")), "[Effect.0]\r\n" + ImageEffect);
-    EXPECT_EQ(shown.back().caption(), L"エイリアスを作成 - 画像ファイル");
+    EXPECT_EQ(shown.back().caption, L"エイリアスを作成 - 画像ファイル");
     ASSERT_NE(alias(L"効果", Effect::EffectType::EffectAlias), nullptr);
     EXPECT_EQ(alias(L"効果", Effect::EffectType::EffectAlias)->label, L"効果の棚");
     EXPECT_NE(alias(L"全体", Effect::EffectType::ObjectAlias), nullptr);
@@ -141,7 +146,7 @@ TEST_F(AliasTest, AnExistingNameIsAskedAboutAndCancelBringsTheDialogBack)
     answerBoxes(false);
     int calls = 0;
     Dialog::AliasDialog::setAnswerer([&](Dialog::AliasDialog& dialog) {
-        shown.push_back(dialog);
+        shown.push_back({dialog.caption(), dialog.name, dialog.label, dialog.labels});
         dialog.name = L"同じ";
         dialog.label = L"札";
         return ++calls == 1;
