@@ -31,6 +31,12 @@
 #include "render/cache/cache_service.h"
 #include "render/render_service.h"
 #include "script/lua_script.h"
+#include "ui/editor/panes/explorer_component.h"
+#include "ui/editor/panes/log_component.h"
+#include "ui/editor/panes/object_list_component.h"
+#include "ui/editor/panes/scene_list_component.h"
+#include "ui/editor/panes/status_component.h"
+#include "ui/editor/preview/preview_edit_component.h"
 #include "ui/editor/timeline/edit_component.h"
 #include "ui/menus/dialog.h"
 #include "ui/menus/dialogs/grid_dialog.h"
@@ -110,8 +116,15 @@ void startUp(System::ServiceStack& services)
         return !edit || edit->confirmDiscardEdit();
     };
     services.acquire<Component::EditComponent>();
+    services.acquire<Component::StatusComponent>();
     services.acquire<Component::SettingWindows>();
     services.acquire<Render::RenderService>();
+    // The panes that show frames need the render service.
+    services.acquire<Component::PreviewEditComponent>();
+    services.acquire<Component::SceneListComponent>();
+    services.acquire<Component::ObjectListComponent>();
+    services.acquire<Component::ExplorerPanes>();
+    services.acquire<Component::LogComponent>();
     // Written once, when every script and plug-in of the start has been checked.
     Plugin::ModuleTrustList::Get()->saveTrustList();
     // Every panel exists: the window lays them out and paints once.

@@ -47,6 +47,9 @@ struct Geometry::Impl {
 
 struct Bitmap::Impl {
     QImage image;
+    std::shared_ptr<const void> owner; // the memory of a wrapped image
+    // The last smooth downscale (MultiSampleLinear), kept while its size is asked again.
+    QImage scaled;
 };
 
 QPen makePen(const Brush& brush, float width, const StrokeStyle* style);

@@ -1,3 +1,4 @@
+#include "platform/draw/bitmap_view.h"
 #include "platform/draw/private_qt.h"
 
 #include <QLinearGradient>
@@ -340,6 +341,17 @@ Bitmap::Bitmap(int width, int height, const void* pixels, int stride) : impl_(st
 }
 
 Bitmap::~Bitmap() = default;
+
+std::unique_ptr<Bitmap> wrapBitmap(int width, int height, const void* pixels, int stride,
+                                   std::shared_ptr<const void> owner)
+{
+    auto bitmap = std::make_unique<Bitmap>(0, 0, nullptr, 0);
+    if (pixels && width > 0 && height > 0)
+        bitmap->impl().image = QImage(static_cast<const uchar*>(pixels), width, height, stride,
+                                      QImage::Format_ARGB32_Premultiplied);
+    bitmap->impl().owner = std::move(owner);
+    return bitmap;
+}
 
 int Bitmap::width() const
 {

@@ -1,3 +1,4 @@
+#include "platform/draw/bitmap_view.h"
 #include "platform/draw/private_qt.h"
 
 #include <QGlyphRun>
@@ -250,6 +251,27 @@ void Target::drawBitmap(const Bitmap& bitmap, const Rect& destination, float opa
     d.painter.setRenderHint(QPainter::SmoothPixmapTransform, mode == Interpolation::Linear);
     d.painter.drawImage(QRectF(QPointF(destination.left, destination.top), QPointF(destination.right, destination.bottom)),
                         image, src);
+    d.painter.restore();
+}
+
+void drawBitmapAveraged(Target& target, const Bitmap& bitmap, const Rect& destination, float opacity)
+{
+    Target::Impl& d = target.impl();
+    const QImage& image = bitmap.impl().image;
+    const QSize size(int(std::lround(destination.right - destination.left)),
+                     int(std::lround(destination.bottom - destination.top)));
+    const QTransform& transform = d.painter.transform();
+    if (!d.ready() || size.isEmpty() || size.width() >= image.width() || size.height() >= image.height() ||
+        transform.isScaling() || transform.isRotating()) {
+        target.drawBitmap(bitmap, destination, opacity, Interpolation::Linear);
+        return;
+    }
+    QImage& scaled = bitmap.impl().scaled;
+    if (scaled.size() != size)
+        scaled = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    d.painter.save();
+    d.painter.setOpacity(std::clamp(opacity, 0.0f, 1.0f));
+    d.painter.drawImage(QPointF(destination.left, destination.top), scaled);
     d.painter.restore();
 }
 
