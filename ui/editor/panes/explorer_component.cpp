@@ -10,7 +10,7 @@
 #include "media/font_manager.h"
 #include "platform/ui/surface.h"
 #include "ui/menus/dialog.h"
-#include "ui/menus/input_dialog.h"
+#include "ui/menus/dialogs/input_dialog.h"
 #include "ui/window/base_menu.h"
 #include "ui/window/color_brush_list.h"
 #include "ui/window/list_box.h"
