@@ -75,7 +75,7 @@ TEST_F(SettingsOnDisplay, ATextObjectShowsItsGaugePanelsSlidersAndColourRow)
     EXPECT_EQ(at(shot, gauge, gauge.sideMargin + gauge.barWidth / 2, gauge.topOffset + 1),
               this->colour(Window::ColorBrushList::Background));
     // The highlighted panel: its 2-pixel frame in BorderFocus.
-    EXPECT_EQ(at(shot, blur, blur.rect.width / 2, 0), this->colour(Window::ColorBrushList::BorderFocus));
+    EXPECT_EQ(at(shot, blur, blur.rect.width / 2, 1), this->colour(Window::ColorBrushList::BorderFocus));
     // Number sliders: two per row (mode 2), the end slider right of the start slider.
     const auto* number = control<Component::NumberItemControl>(text.number);
     ASSERT_TRUE(number && number->endShown);
