@@ -50,7 +50,8 @@ class BenchEffect : public Effect::EffectBase {
 public:
     static const wchar_t* name()
     {
-        return Type == Effect::EffectType::Input ? L"ベンチ入力" : Type == Effect::EffectType::Output ? L"ベンチ出力" : L"ベンチフィルタ";
+        // A video source's output is looked up by the standard drawing's name.
+        return Type == Effect::EffectType::Input ? L"ベンチ入力" : Type == Effect::EffectType::Output ? L"標準描画" : L"ベンチフィルタ";
     }
     BenchEffect() : EffectBase(name(), Type, 1, 1, L"ベンチ")
     {
@@ -157,10 +158,18 @@ int main()
         // One slider step of the first filter's first number with 50 other objects selected.
         for (size_t i = 2; i < objects.size(); ++i)
             scene.selection.addObject(objects[i], scene);
-        auto* filter = setting.object->effects[2].get();
-        auto* number = dynamic_cast<Component::NumberItemControl*>(setting.panelList.at(1)->findItemControl(filter->items[0]));
+        Component::NumberItemControl* number = nullptr;
+        for (const auto& effect : setting.object->effects)
+            if (effect->effectType == Effect::EffectType::Filter) {
+                for (const auto& panel : setting.panelList)
+                    if (!number)
+                        number = dynamic_cast<Component::NumberItemControl*>(panel->findItemControl(
+                            dynamic_cast<BenchEffect<Effect::EffectType::Filter>&>(*effect).numbers[0].get()));
+                break;
+            }
         if (!number) {
-            std::printf("no number control\n");
+            std::fprintf(stderr, "no number control on the first filter\n");
+            Platform::Ui::shutdownApplication();
             return 1;
         }
         Control::SliderInputControl& slider = number->startSlider;
@@ -171,6 +180,19 @@ int main()
             slider.applyValue(slider.value + 1);
         slideMs = ms(start, Clock::now()) / steps;
         slider.onChangeEnd(slider);
+        // The figure counts only when every selected object took the steps.
+        auto firstNumber = [](const std::shared_ptr<Edit::Object>& o) -> double {
+            for (const auto& effect : o->effects)
+                if (effect->effectType == Effect::EffectType::Filter)
+                    return dynamic_cast<BenchEffect<Effect::EffectType::Filter>&>(*effect).numbers[0]->values.at(0);
+            return 0.0;
+        };
+        for (size_t i = 2; i < objects.size(); ++i)
+            if (firstNumber(objects[i]) != firstNumber(setting.object) || firstNumber(setting.object) == 0.0) {
+                std::fprintf(stderr, "object %zu did not take the slider's steps\n", i);
+                Platform::Ui::shutdownApplication();
+                return 1;
+            }
         setting.setTarget(nullptr);
     }
     const double peer = peerPaint(width, height, faces);

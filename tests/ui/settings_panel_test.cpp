@@ -290,7 +290,9 @@ TEST_F(SettingPanel, TheGaugeMovesTheCursorToPointsWithin8Pixels)
     struct Case {
         int x, cursor;
     };
-    for (const Case c : {Case{midX + 7, 150}, Case{midX - 7, 150}, Case{gauge.sideMargin + 3, 100}}) {
+    const int endX = gauge.sideMargin + gauge.barWidth - 1; // the end line, on the last frame's pixel
+    for (const Case c : {Case{midX + 7, 150}, Case{midX - 7, 150}, Case{gauge.sideMargin + 3, 100},
+                         Case{endX - 7, 199}, Case{endX - 1, 199}, Case{endX + 7, 199}}) {
         Input::click(gauge.rect.x + c.x, gauge.rect.y + gauge.rect.height / 2);
         Input::wait();
         EXPECT_EQ(scene().cursorFrame, c.cursor) << c.x;

@@ -74,6 +74,15 @@ TEST_F(SettingsOnDisplay, ATextObjectShowsItsGaugePanelsSlidersAndColourRow)
     // The gauge: the strip over the bar in the Background colour, the current section filled.
     EXPECT_EQ(at(shot, gauge, gauge.sideMargin + gauge.barWidth / 2, gauge.topOffset + 1),
               this->colour(Window::ColorBrushList::Background));
+    // Below the strip a body tall enough to see, with the cursor's section (100..199) filled and the
+    // first section not.
+    ASSERT_GE(gauge.barHeight - gauge.stripHeight, 4) << "the bar's body under the strip";
+    const int bodyY = gauge.topOffset + (gauge.stripHeight + gauge.barHeight) / 2;
+    EXPECT_EQ(at(shot, gauge, gauge.sideMargin + gauge.pixelOf(130), bodyY),
+              this->colour(Window::ColorBrushList::ObjectVideoSelect));
+    const uint32_t first = at(shot, gauge, gauge.sideMargin + gauge.pixelOf(50), bodyY);
+    EXPECT_NE(first, this->colour(Window::ColorBrushList::ObjectVideoSelect));
+    EXPECT_NE(first, this->colour(Window::ColorBrushList::Grouping));
     // The highlighted panel: its 2-pixel frame in BorderFocus.
     EXPECT_EQ(at(shot, blur, blur.rect.width / 2, 1), this->colour(Window::ColorBrushList::BorderFocus));
     // Number sliders: two per row (mode 2), the end slider right of the start slider.

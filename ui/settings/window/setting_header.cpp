@@ -116,7 +116,9 @@ int SettingHeaderGaugeControl::hitTestPoint(int x) const
     const int g = start + frameAt(x);
     const int s = object->getSectionIndex(g);
     const int candidate = std::abs(g - pointFrame(s)) <= std::abs(g - pointFrame(s + 1)) ? s : s + 1;
-    const int p = pointFrame(candidate);
+    // The end point's frame is end + 1, but its line is drawn on the last frame's pixel: measure the
+    // 8 pixels from where the point is drawn, or a click just left of the end line misses it.
+    const int p = std::min(pointFrame(candidate), object->end);
     return start + frameAt(x - 8) <= p && p <= start + frameAt(x + 8) ? candidate : -1;
 }
 
