@@ -229,8 +229,10 @@ int main()
     std::printf("1920x1080 frame of 3 pictures (640x360, scaled, rotated, alpha), %d frames queued: %.1f frames/s "
                 "(ffmpeg overlay %.1f frames/s, ratio %.2f; target 60)\n",
                 Frames, fps, peer, peer > 0 ? fps / peer : 0.0);
-    std::printf("per frame: %.1f passes, %.1f draws, %.2f submits\n", double(after.passes - before.passes) / Frames,
-                double(after.draws - before.draws) / Frames, double(after.submits - before.submits) / Frames);
+    std::printf("per frame: %.1f passes, %.1f draws, %.2f submits, %.1f clears (%.1f of them done by a pass's start)\n",
+                double(after.passes - before.passes) / Frames, double(after.draws - before.draws) / Frames,
+                double(after.submits - before.submits) / Frames, double(after.clears - before.clears) / Frames,
+                double(after.foldedClears - before.foldedClears) / Frames);
     printUptime();
     std::printf("scrubbing %d random frames, one preview request at a time: %.1f frames/s (target 60), "
                 "request to callback median %.2f ms, worst %.2f ms (target: median under 30 ms)\n",

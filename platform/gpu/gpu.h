@@ -318,6 +318,8 @@ public:
     // Counters for tests and measurements.
     struct Counters {
         uint64_t draws = 0, dispatches = 0, passes = 0, submits = 0;
+        uint64_t clears = 0;       // whole-picture clears asked for
+        uint64_t foldedClears = 0; // of those, done by the next pass's start instead of a command of their own
         uint64_t pipelines = 0;          // pipelines made
         uint64_t pipelinesFromCache = 0; // of those, found whole in the pipeline cache
     };

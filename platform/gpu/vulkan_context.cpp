@@ -171,6 +171,8 @@ void VulkanContext::endPass()
 // Brings a new image into the GENERAL layout (outside any pass).
 void VulkanContext::prepare(VulkanTexture* t)
 {
+    if (t && t != folding_ && pendingClear_.texture.get() == t)
+        recordPendingClear();
     if (!t || t->image.initialised)
         return;
     endPass();
@@ -457,6 +459,30 @@ void VulkanContext::draw(uint32_t vertexCount, uint32_t firstVertex)
     bool sameTargets = passTargetCount_ == targetCount_;
     for (uint32_t i = 0; i < targetCount_ && sameTargets; ++i)
         sameTargets = (passTargets_[i] ? passTargets_[i]->id() : 0) == (targets[i] ? targets[i]->id() : 0);
+    uint32_t width = UINT32_MAX, height = UINT32_MAX;
+    for (uint32_t i = 0; i < targetCount_; ++i)
+        if (targets[i]) {
+            width = std::min(width, targets[i]->texelWidth);
+            height = std::min(height, targets[i]->height());
+        }
+    if (width == UINT32_MAX)
+        return;
+    // A target whose clear is pending is cleared by the start of this draw's
+    // pass when the pass covers it whole and the draw does not also read it.
+    folding_ = nullptr;
+    int foldedTarget = -1;
+    for (uint32_t i = 0; i < targetCount_ && pendingClear_.texture; ++i)
+        if (targets[i] && targets[i] == pendingClear_.texture.get() && targets[i]->texelWidth == width &&
+            targets[i]->height() == height && !(inPass_ && sameTargets)) {
+            folding_ = targets[i];
+            foldedTarget = static_cast<int>(i);
+        }
+    for (auto& v : pixel_.textures)
+        if (folding_ && textureOf(v) == folding_)
+            folding_ = nullptr, foldedTarget = -1;
+    for (auto& v : pixelUavs_)
+        if (folding_ && v && textureOf(v) == folding_)
+            folding_ = nullptr, foldedTarget = -1;
     bool uavs = false;
     for (uint32_t i = 0; i < targetCount_; ++i)
         prepare(targets[i]);
@@ -467,18 +493,11 @@ void VulkanContext::draw(uint32_t vertexCount, uint32_t firstVertex)
             prepare(textureOf(v));
             uavs = true;
         }
+    folding_ = nullptr;
     // Unordered-access writes of one draw are visible to the next, so a draw
     // that binds them gets a pass of its own (ended after it, below).
     if (inPass_ && (uavs || !sameTargets))
         endPass();
-    uint32_t width = UINT32_MAX, height = UINT32_MAX;
-    for (uint32_t i = 0; i < targetCount_; ++i)
-        if (targets[i]) {
-            width = std::min(width, targets[i]->texelWidth);
-            height = std::min(height, targets[i]->height());
-        }
-    if (width == UINT32_MAX)
-        return;
     if (!inPass_) {
         barrier();
         VkRenderingAttachmentInfo attachments[2]{};
@@ -490,6 +509,12 @@ void VulkanContext::draw(uint32_t vertexCount, uint32_t firstVertex)
                 .loadOp = VK_ATTACHMENT_LOAD_OP_LOAD,
                 .storeOp = VK_ATTACHMENT_STORE_OP_STORE,
             };
+        if (foldedTarget >= 0 && pendingClear_.texture.get() == targets[foldedTarget]) {
+            attachments[foldedTarget].loadOp = VK_ATTACHMENT_LOAD_OP_CLEAR;
+            attachments[foldedTarget].clearValue.color = pendingClear_.value;
+            pendingClear_ = {};
+            ++counters_.foldedClears;
+        }
         const VkRenderingInfo ri{
             .sType = VK_STRUCTURE_TYPE_RENDERING_INFO,
             .renderArea = {{0, 0}, {width, height}},
@@ -688,14 +713,45 @@ void VulkanContext::clear(VulkanTexture* t, const float value[4], bool asColor)
 {
     recordUploads();
     endPass();
-    prepare(t);
-    barrier();
+    ++counters_.clears;
     VkClearColorValue c{};
     if (asColor && formatInfo(t->format()).alphaOnly)
         c.float32[0] = value[3]; // alpha lives in red
     else
         std::memcpy(c.float32, value, sizeof(c.float32));
+    // A pending clear of this picture is overwritten whole; one of another
+    // picture that nobody holds any more can never be seen: both are dropped.
+    if (pendingClear_.texture.get() == t)
+        pendingClear_ = {};
+    if (pendingClear_.texture) {
+        if (pendingClear_.texture.use_count() == 1)
+            pendingClear_ = {};
+        else
+            recordPendingClear();
+    }
+    prepare(t);
+    if (asColor && (t->desc().bind & BindRenderTarget)) {
+        // The last clear of a picture is the one that counts.
+        pendingClear_.texture = t->shared_from_this();
+        pendingClear_.value = c;
+        return;
+    }
+    pendingClear_ = {};
+    barrier();
     vkCmdClearColorImage(current_.commands, t->image.image, VK_IMAGE_LAYOUT_GENERAL, &c, 1, &WholeImage);
+}
+
+void VulkanContext::recordPendingClear()
+{
+    PendingClear p = std::move(pendingClear_);
+    pendingClear_ = {};
+    auto* t = static_cast<VulkanTexture*>(p.texture.get());
+    if (!t)
+        return;
+    endPass();
+    prepare(t);
+    barrier();
+    vkCmdClearColorImage(current_.commands, t->image.image, VK_IMAGE_LAYOUT_GENERAL, &p.value, 1, &WholeImage);
 }
 
 void VulkanContext::clearRenderTarget(View& view, const float color[4])
@@ -759,6 +815,10 @@ void VulkanContext::flush()
     Use use(*this);
     recordPendingUploads();
     endPass();
+    // A pending clear stays pending across submissions; nobody can see that
+    // of a picture nobody holds.
+    if (pendingClear_.texture && pendingClear_.texture.use_count() == 1)
+        pendingClear_ = {};
     // Make transfer results visible to the processor once the fence signals.
     const VkMemoryBarrier mb{
         .sType = VK_STRUCTURE_TYPE_MEMORY_BARRIER,

@@ -280,9 +280,15 @@ private:
     void begin();
     void endPass();
     void barrier();
+    // Brings a new image into the GENERAL layout, and records the clear
+    // still pending for it unless it is the image being folded (see draw).
     void prepare(VulkanTexture* t);
     // Clears the whole image; as a colour, an alpha-only picture takes the alpha.
+    // A colour clear waits: the next pass that draws into the image starts by
+    // clearing it; any other use of the image records the clear first.
     void clear(VulkanTexture* t, const float value[4], bool asColor);
+    // Records the pending clear as a command of its own (outside any pass).
+    void recordPendingClear();
     // Starts each command: submits what is recorded first when it holds as
     // much upload memory as one submission may, then records the uploads
     // other threads made since the last command.
@@ -336,6 +342,13 @@ private:
     bool inPass_ = false;
     std::array<TexturePtr, 2> passTargets_{};
     uint32_t passTargetCount_ = 0;
+    // The colour clear not yet recorded; folding_ is the image the draw being
+    // recorded clears as its pass starts, which prepare leaves pending.
+    struct PendingClear {
+        TexturePtr texture;
+        VkClearColorValue value{};
+    } pendingClear_;
+    VulkanTexture* folding_ = nullptr;
     VkPipeline boundPipeline_ = VK_NULL_HANDLE;
     bool dynamicDirty_ = true;
     Buffer* lastVertexBuffer_ = nullptr;

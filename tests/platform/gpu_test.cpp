@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -357,11 +358,11 @@ struct QuadKit {
         vertices = std::make_shared<Buffer>(static_cast<uint32_t>(sizeof(quad)), quad);
         layout.attributes.push_back({0, AttributeFormat::RGB32, ComponentType::Float32, 0});
     }
-    void draw(Context& c, View* target, Shader* ps)
+    void draw(Context& c, View* target, Shader* ps, float width = 8)
     {
         View* views[] = {target};
         c.setRenderTargets(1, views);
-        c.setViewport({0, 0, 8, 8, 0, 1});
+        c.setViewport({0, 0, width, 8, 0, 1});
         c.setVertexShader(vs.get(), &layout);
         c.setPixelShader(ps);
         c.setTopology(5);
@@ -408,6 +409,88 @@ TEST_F(GpuLayer, ADrawIntoAPictureMadeWhereADroppedOneStoodReachesTheNewPicture)
             ASSERT_EQ((std::vector<uint8_t>{back[i], back[i + 1], back[i + 2], back[i + 3]}),
                       (std::vector<uint8_t>{0, 255, 0, 255}))
                 << "pixel " << i / 4;
+    }
+}
+
+TEST_F(GpuLayer, AClearCountsBeforeEveryLaterUseOfThePicture)
+{
+    // A colour clear waits for the next pass into the picture and is done by
+    // its start; any other use first records the clear. Each case draws red
+    // into the left half (or uses the picture otherwise) and checks every
+    // pixel against what an immediate clear would give.
+    QuadKit kit(*this);
+    ShaderPtr red = compile("float4 main(float4 p : SV_Position) : SV_Target { return float4(1, 0, 0, 1); }", Stage::Pixel);
+    ShaderPtr copy = compile(R"(
+        Texture2D<float4> source : register(t0);
+        float4 main(float4 p : SV_Position) : SV_Target { return source.Load(int3(p.xy, 0)); })",
+                             Stage::Pixel);
+    const float blue[4] = {0, 0, 1, 1}, green[4] = {0, 1, 0, 1};
+    using Pixel = std::array<uint8_t, 4>;
+    const Pixel R{255, 0, 0, 255}, G{0, 255, 0, 255}, B{0, 0, 255, 255};
+    struct Case {
+        const char* name;
+        Pixel left, right; // expected halves of the picture read back
+        bool folded;       // done by a pass's start
+    };
+    const Case cases[] = {
+        {"draw into part of it", R, B, true},
+        {"upload into the right half, then draw", R, G, false},
+        {"cleared twice, then draw", R, G, true},
+        {"another picture cleared meanwhile, then draw", R, B, false}, // one clear waits at a time
+        {"sampled by a draw into another picture", B, B, false},
+        {"read back without a draw", B, B, false},
+    };
+    Context& c = device->context();
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        const std::string name = k.name;
+        TexturePtr picture, other;
+        const TextureDesc desc{8, 8, Format::R8G8B8A8Unorm, BindShaderResource | BindRenderTarget};
+        // Garbage in the picture: an immediate clear would hide a lost one.
+        const std::vector<uint8_t> noise = pattern(8 * 8 * 4, 7);
+        ASSERT_EQ(device->createTexture(desc, noise.data(), 32, &picture), Ok);
+        ASSERT_EQ(device->createTexture(desc, nullptr, 0, &other), Ok);
+        ViewPtr rtv, srv, otherRtv;
+        ASSERT_EQ(device->createView(picture, ViewKind::RenderTarget, &rtv), Ok);
+        ASSERT_EQ(device->createView(picture, ViewKind::ShaderResource, &srv), Ok);
+        ASSERT_EQ(device->createView(other, ViewKind::RenderTarget, &otherRtv), Ok);
+        const Context::Counters before = c.counters();
+        c.clearRenderTarget(*rtv, blue);
+        std::vector<uint8_t> back;
+        if (name.rfind("upload", 0) == 0) {
+            std::vector<uint8_t> half(4 * 8 * 4);
+            for (size_t i = 0; i < half.size(); i += 4)
+                std::memcpy(&half[i], G.data(), 4);
+            const Box right{4, 0, 8, 8};
+            c.updateTexture(*picture, &right, half.data(), 16);
+            kit.draw(c, rtv.get(), red.get(), 4);
+        } else if (name.rfind("cleared twice", 0) == 0) {
+            c.clearRenderTarget(*rtv, green);
+            kit.draw(c, rtv.get(), red.get(), 4);
+        } else if (name.rfind("another", 0) == 0) {
+            c.clearRenderTarget(*otherRtv, green);
+            kit.draw(c, rtv.get(), red.get(), 4);
+            const std::vector<uint8_t> o = readBack(*other);
+            for (size_t i = 0; i < o.size(); i += 4)
+                ASSERT_EQ((Pixel{o[i], o[i + 1], o[i + 2], o[i + 3]}), G) << "other picture, pixel " << i / 4;
+        } else if (name.rfind("sampled", 0) == 0) {
+            View* sources[] = {srv.get()};
+            c.setShaderResources(Stage::Pixel, 0, 1, sources);
+            kit.draw(c, otherRtv.get(), copy.get());
+            c.setShaderResources(Stage::Pixel, 0, 0, nullptr);
+            const std::vector<uint8_t> o = readBack(*other);
+            for (size_t i = 0; i < o.size(); i += 4)
+                ASSERT_EQ((Pixel{o[i], o[i + 1], o[i + 2], o[i + 3]}), B) << "copy, pixel " << i / 4;
+        } else if (name.rfind("draw", 0) == 0) {
+            kit.draw(c, rtv.get(), red.get(), 4);
+        }
+        back = readBack(*picture);
+        for (size_t i = 0; i < back.size(); i += 4) {
+            const Pixel want = (i / 4) % 8 < 4 ? k.left : k.right;
+            ASSERT_EQ((Pixel{back[i], back[i + 1], back[i + 2], back[i + 3]}), want) << "pixel " << i / 4;
+        }
+        const Context::Counters after = c.counters();
+        EXPECT_EQ(after.foldedClears - before.foldedClears, k.folded ? 1u : 0u);
     }
 }
 
