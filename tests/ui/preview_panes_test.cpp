@@ -17,6 +17,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <sstream>
+#include <algorithm>
 #include <unistd.h>
 
 using namespace Component;
@@ -119,6 +121,83 @@ TEST(Levels, PositivePeakRmsMonoAndSilence)
         EXPECT_EQ(v, -60.0f);
     EXPECT_EQ(toDecibel(1e9f), 60.0f);
     EXPECT_EQ(toDecibel(std::nanf("")), -60.0f);
+}
+
+namespace {
+
+// One row of sox's stats ("Max level", "RMS lev dB"): the overall value, then one per channel.
+std::vector<double> soxStat(const std::string& stats, const std::string& row)
+{
+    std::vector<double> values;
+    const size_t at = stats.find(row);
+    if (at == std::string::npos)
+        return values;
+    std::istringstream line(stats.substr(at + row.size(), stats.find('\n', at) - at - row.size()));
+    for (std::string token; line >> token;)
+        values.push_back(std::strtod(token.c_str(), nullptr)); // "-inf" for silence
+    return values;
+}
+
+} // namespace
+
+// Sound files made by sox, read as a reader delivers them (16-bit PCM), give
+// the levels sox's stats measure: the positive peak ("Max level") and the RMS.
+TEST(Levels, SoxMadeFilesMatchSoxStatsWithinATenthOfADecibel)
+{
+    const std::string dir = TestKit::tempDir();
+    struct Case {
+        const char* name;
+        const char* make; // sox's arguments after the output file
+        int channels;
+    };
+    const Case cases[] = {
+        {"sine_square", "synth 1 sine 440 square 220 vol 0.5", 2},
+        {"mono_sine", "synth 1 sine 1000 vol 0.25", 1},
+        {"asymmetric", "synth 1 sine 300 vol 0.3 dcshift -0.4", 2}, // its negative half is louder
+        {"silence", "trim 0 1", 2},
+    };
+    for (const Case& c : cases) {
+        const std::string wav = dir + "/" + c.name + ".wav", raw = dir + "/" + c.name + ".raw";
+        std::string stats;
+        ASSERT_EQ(TestKit::runCommand("sox -D -n -r 48000 -b 16 -c " + std::to_string(c.channels) + " '" + wav + "' " +
+                                      c.make + " && sox '" + wav + "' -t raw -e signed -b 16 '" + raw +
+                                      "' && sox '" + wav + "' -n stats 2>&1",
+                                      &stats),
+                  0)
+            << c.name;
+        const std::string bytes = TestKit::readFile(raw);
+        Media::RawAudioBuffer pcm;
+        pcm.buffer.allocMemory(uint32_t(bytes.size()));
+        std::memcpy(pcm.buffer.data, bytes.data(), bytes.size());
+        pcm.buffer.size = uint32_t(bytes.size());
+        pcm.channels = c.channels;
+        const Media::AudioBlockBuffer block(pcm);
+        float levels[8];
+        computeLevels(block, levels);
+        for (float v : levels)
+            ASSERT_TRUE(std::isfinite(v)) << c.name;
+        const std::vector<double> max = soxStat(stats, "Max level"), rms = soxStat(stats, "RMS lev dB");
+        ASSERT_FALSE(max.empty()) << stats;
+        ASSERT_FALSE(rms.empty()) << stats;
+        auto decibel = [](double v) { return v > 0 ? std::clamp(20 * std::log10(v), -60.0, 60.0) : -60.0; };
+        auto soxRms = [](double v) { return std::isfinite(v) ? std::max(v, -60.0) : -60.0; };
+        for (int half = 0; half < 2; ++half) {
+            // Per channel from the second column on; a mono file has one column, shown in both halves.
+            const size_t column = c.channels == 1 ? 0 : size_t(1 + half);
+            ASSERT_LT(column, max.size()) << stats;
+            EXPECT_NEAR(levels[4 * half], decibel(max[column]), 0.1) << c.name << " peak of channel " << half;
+            EXPECT_NEAR(levels[4 * half + 1], soxRms(column < rms.size() ? rms[column] : -INFINITY), 0.1)
+                << c.name << " rms of channel " << half;
+        }
+        if (std::string(c.name) == "asymmetric") {
+            const std::vector<double> pk = soxStat(stats, "Pk lev dB");
+            ASSERT_GT(pk.size(), 1u);
+            EXPECT_LT(levels[0], pk[1] - 6) << "the meter shows the positive peak, not the louder negative one";
+        }
+        if (std::string(c.name) == "silence")
+            for (float v : levels)
+                EXPECT_EQ(v, -60.0f);
+    }
 }
 
 TEST(LevelMeter, ZonesAndThresholds)
