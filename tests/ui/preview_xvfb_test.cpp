@@ -3,15 +3,13 @@
 // the side panes show their titles and rows, and the footer its texts. The
 // screenshot stays in the test artefacts. Run by on_xvfb.sh.
 #include "tests/support/test_support.h"
+#include "tests/ui/screen_capture.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,35 +22,7 @@ extern char** environ;
 
 namespace {
 
-struct Screenshot {
-    int width = 0, height = 0;
-    std::string rgba;
-    uint32_t at(int x, int y) const
-    {
-        const size_t i = (size_t(y) * size_t(width) + size_t(x)) * 4;
-        if (x < 0 || y < 0 || x >= width || y >= height || i + 4 > rgba.size())
-            return 0;
-        return uint32_t(uint8_t(rgba[i])) << 16 | uint32_t(uint8_t(rgba[i + 1])) << 8 | uint8_t(rgba[i + 2]);
-    }
-};
-
-Screenshot capture(const std::string& name)
-{
-    const std::string png = TestKit::tempDir() + "/" + name + ".png";
-    const std::string raw = TestKit::tempDir() + "/" + name + ".rgba";
-    Screenshot shot;
-    std::string size;
-    if (TestKit::runCommand("import -window root '" + png + "' && convert '" + png + "' rgba:'" + raw +
-                                "' && identify -format '%w %h' '" + png + "'",
-                            &size) != 0)
-        return shot;
-    std::istringstream(size) >> shot.width >> shot.height;
-    shot.rgba = TestKit::readFile(raw);
-    std::error_code error;
-    std::filesystem::copy_file(png, TestKit::artefactDir() + "/" + name + ".png",
-                               std::filesystem::copy_options::overwrite_existing, error);
-    return shot;
-}
+using XvfbTest::Screenshot;
 
 void sleepMs(int ms)
 {
@@ -176,18 +146,17 @@ TEST(PreviewOnDisplay, ShowsTheRenderedPictureAndThePanes)
     }
     ASSERT_TRUE(started) << log() << TestKit::readFile(out);
 
-    Screenshot shot;
     Region red, green, blue, yellow;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        shot = capture("preview_program");
-        red = find(shot, 0xe02020, 12);
-        green = find(shot, 0x20c040, 12);
-        blue = find(shot, 0x2040e0, 12);
-        yellow = find(shot, 0xe0e020, 12);
-        if (red.count > 1000 && green.count > 1000 && blue.count > 1000 && yellow.count > 1000)
-            break;
-        sleepMs(200);
-    }
+    XvfbTest::captureWhen(
+        "preview_program",
+        [&](const Screenshot& shot) {
+            red = find(shot, 0xe02020, 12);
+            green = find(shot, 0x20c040, 12);
+            blue = find(shot, 0x2040e0, 12);
+            yellow = find(shot, 0xe0e020, 12);
+            return red.count > 1000 && green.count > 1000 && blue.count > 1000 && yellow.count > 1000;
+        },
+        sleepMs);
     ASSERT_GT(red.count, 1000) << "the rendered picture shows\n" << log();
     // The quarters stand where the frame has them, and equally large.
     EXPECT_LT(red.x, green.x);
