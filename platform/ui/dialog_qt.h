@@ -1,6 +1,7 @@
 #pragma once
 // Toolkit side of the dialogs (dialog_window.cpp, dialog_list_view.cpp,
 // file_dialog.cpp and the test-input kit). Nothing else includes it.
+#include "platform/ui/dialog_list_view.h"
 #include "platform/ui/dialog_window.h"
 
 #include <QDialog>
@@ -20,6 +21,7 @@ struct DialogControl {
     int id = 0;
     QPointer<QWidget> widget;
     std::function<bool(const DialogEvent&)> hook;
+    ListViewHandler list; // list views
 };
 
 struct DialogWindow {
@@ -67,6 +69,8 @@ QWidget* controlInputWidget(DialogControl& control);
 QDialog* dialogBox(DialogHandle dialog);
 // Runs the installed driver on the dialog (nothing without one).
 void runDialogDriver(DialogHandle dialog);
+// The widget of a list view control (dialog_list_view.cpp).
+QWidget* createListViewWidget(DialogControl& control, uint32_t style, QWidget* parent);
 // Joins the widget to a control's events (keys, focus, context menu).
 void watchControlEvents(DialogControl& control, QWidget* widget);
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -50,6 +51,15 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* e) override
     {
+        if (e->type() == QEvent::FocusOut &&
+            (control_.type == ControlType::Edit || control_.type == ControlType::ComboBox)) {
+            // Not when the focus only went to the control's own drop-down or another window.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+            QWidget* next = QApplication::focusWidget();
+            const bool inside = next && control_.widget && (next == control_.widget || control_.widget->isAncestorOf(next));
+            if (!inside && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+                control_.dialog->command(control_.id, DialogEvent::FocusLost);
+        }
         if (!control_.hook)
             return false;
         DialogEvent event;
@@ -378,7 +388,7 @@ ControlHandle createControl(DialogHandle dialog, ControlType type, uint32_t styl
         widget = button;
         break;
     }
-    case ControlType::ListView: return nullptr; // dialog_list_view.cpp
+    case ControlType::ListView: widget = createListViewWidget(*control, style, parent); break;
     }
     if (style & ControlStyle::Bold)
         widget->setFont(controlFont(widget, true));

@@ -47,6 +47,7 @@ struct DialogEvent {
     enum Kind { Command, KeyDown, KeyUp, FocusIn, FocusOut, ContextMenu };
     static constexpr int TextUpdate = 0x400; // an edit's text changed (typed or set)
     static constexpr int SelectionChange = 1; // a combo box's choice changed
+    static constexpr int FocusLost = 0x200;   // an edit or combo box lost the keyboard focus
 
     Kind kind = Command;
     int id = 0;             // the control id of a command

@@ -12,6 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QTreeWidget>
 
 #include <cstring>
 
@@ -219,6 +222,123 @@ void acceptFile(DialogHandle dialog, const std::wstring& name, bool replace, std
     QMetaObject::invokeMethod(box, "accept", Qt::DirectConnection);
     answer.stop();
     QCoreApplication::processEvents();
+}
+
+namespace {
+QTreeWidget* treeOf(ControlHandle list)
+{
+    return list ? qobject_cast<QTreeWidget*>(list->widget.data()) : nullptr;
+}
+
+Qt::MouseButton buttonOf(int button)
+{
+    return button == TestInput::Right ? Qt::RightButton : button == TestInput::Middle ? Qt::MiddleButton : Qt::LeftButton;
+}
+
+// Buttons held on the list now, as a person's pointer carries them.
+Qt::MouseButtons listButtons;
+
+void sendListMouse(ControlHandle list, QEvent::Type type, Qt::MouseButton button, int x, int y)
+{
+    QTreeWidget* tree = treeOf(list);
+    if (!tree)
+        return;
+    QWidget* area = tree->viewport();
+    const QPointF point(x, y);
+    QMouseEvent event(type, point, area->mapToGlobal(point), button, listButtons, Qt::NoModifier);
+    QApplication::sendEvent(area, &event);
+    QCoreApplication::processEvents();
+}
+} // namespace
+
+bool listCellPoint(ControlHandle list, int line, int column, int& x, int& y)
+{
+    QTreeWidget* tree = treeOf(list);
+    if (!tree || line < 0 || line >= tree->topLevelItemCount())
+        return false;
+    const QRect r = tree->visualRect(tree->model()->index(line, column));
+    if (!r.isValid())
+        return false;
+    x = r.center().x();
+    y = r.center().y();
+    return true;
+}
+
+bool listCheckPoint(ControlHandle list, int line, int& x, int& y)
+{
+    QTreeWidget* tree = treeOf(list);
+    if (!tree || line < 0 || line >= tree->topLevelItemCount())
+        return false;
+    const QRect r = tree->visualRect(tree->model()->index(line, 0));
+    for (int px = r.left(); px <= r.right(); ++px)
+        if (hitTestList(list, px, r.center().y()).onCheck) {
+            // The middle of the box: run to its far side.
+            int end = px;
+            while (end + 1 <= r.right() && hitTestList(list, end + 1, r.center().y()).onCheck)
+                ++end;
+            x = (px + end) / 2;
+            y = r.center().y();
+            return true;
+        }
+    return false;
+}
+
+void listPress(ControlHandle list, int x, int y, int button)
+{
+    listButtons |= buttonOf(button);
+    sendListMouse(list, QEvent::MouseButtonPress, buttonOf(button), x, y);
+}
+
+void listMove(ControlHandle list, int x, int y)
+{
+    sendListMouse(list, QEvent::MouseMove, Qt::NoButton, x, y);
+}
+
+void listRelease(ControlHandle list, int x, int y, int button)
+{
+    listButtons &= ~buttonOf(button);
+    sendListMouse(list, QEvent::MouseButtonRelease, buttonOf(button), x, y);
+}
+
+void listClick(ControlHandle list, int x, int y, int button)
+{
+    listMove(list, x, y);
+    listPress(list, x, y, button);
+    listRelease(list, x, y, button);
+}
+
+void clickListHeader(ControlHandle list, int column)
+{
+    QTreeWidget* tree = treeOf(list);
+    if (!tree)
+        return;
+    QHeaderView* header = tree->header();
+    const QPoint point(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, point);
+    QCoreApplication::processEvents();
+}
+
+std::vector<std::wstring> listTexts(ControlHandle list, int column)
+{
+    std::vector<std::wstring> texts;
+    if (QTreeWidget* tree = treeOf(list))
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            texts.push_back(tree->topLevelItem(i)->text(column).toStdWString());
+    return texts;
+}
+
+std::vector<bool> listChecks(ControlHandle list)
+{
+    std::vector<bool> checks;
+    if (QTreeWidget* tree = treeOf(list))
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            checks.push_back(tree->topLevelItem(i)->checkState(0) == Qt::Checked);
+    return checks;
+}
+
+bool controlVisible(ControlHandle control)
+{
+    return control && control->widget && control->widget->isVisible();
 }
 
 bool tipShown(std::wstring* text)

@@ -47,6 +47,22 @@ FileBoxState fileBoxState(DialogHandle dialog);
 // and its text kept in question (empty when none was asked).
 void acceptFile(DialogHandle dialog, const std::wstring& name, bool replace = true, std::wstring* question = nullptr);
 
+// List views: the middle of a cell (or its check box) in line-area pixels
+// (false when the line is not laid out), pointer events there as a person
+// makes them (moves with the button held while pressed), a header click, and
+// the texts and checks as they show.
+bool listCellPoint(ControlHandle list, int line, int column, int& x, int& y);
+bool listCheckPoint(ControlHandle list, int line, int& x, int& y);
+void listPress(ControlHandle list, int x, int y, int button = TestInput::Left);
+void listMove(ControlHandle list, int x, int y);
+void listRelease(ControlHandle list, int x, int y, int button = TestInput::Left);
+void listClick(ControlHandle list, int x, int y, int button = TestInput::Left);
+void clickListHeader(ControlHandle list, int column);
+std::vector<std::wstring> listTexts(ControlHandle list, int column);
+std::vector<bool> listChecks(ControlHandle list);
+// Whether the control shows now.
+bool controlVisible(ControlHandle control);
+
 // Whether the tooltip window shows now, and its text.
 bool tipShown(std::wstring* text = nullptr);
 

@@ -124,9 +124,9 @@ bool DialogTemplate::message(DialogHandle dialog, const DialogEvent& event)
             button.action();
             return false;
         } else {
-            // Commands of a row's own controls (list views) go to that row.
+            // Commands of a row's own controls (list views and their editors) go to the rows.
             for (auto& item : items)
-                if (item->hwnd && Ui::controlId(item->hwnd) == event.id && item->notify(event))
+                if (item->hwnd && item->notify(event))
                     return true;
         }
     }
@@ -220,7 +220,8 @@ void DialogTemplate::layout(DialogHandle dialog)
     // The first row that takes typing gets the keyboard.
     for (auto& item : items)
         if (item->hwnd && Ui::controlType(item->hwnd) != Ui::ControlType::Static &&
-            Ui::controlType(item->hwnd) != Ui::ControlType::Button) {
+            Ui::controlType(item->hwnd) != Ui::ControlType::Button &&
+            Ui::controlType(item->hwnd) != Ui::ControlType::ListView) {
             Ui::setControlFocus(item->hwnd);
             break;
         }
