@@ -390,6 +390,10 @@ bool listCellRect(ControlHandle list, int line, int column, int& left, int& top,
     QRect r = w->visualRect(index);
     if (w->hasCheckboxes() && column == 0)
         r.setLeft(w->checkRect(index).right() + 3);
+    // Only the part shown: a cell cut by the list's edge keeps its editor inside the list.
+    const QRect shown = r.intersected(w->viewport()->rect());
+    if (!shown.isEmpty())
+        r = shown;
     QWidget* box = list->dialog && list->dialog->box ? static_cast<QWidget*>(list->dialog->box.data()) : w;
     const QPoint origin = w->viewport()->mapTo(box, r.topLeft());
     left = origin.x();

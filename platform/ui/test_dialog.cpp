@@ -318,6 +318,17 @@ void clickListHeader(ControlHandle list, int column)
     QCoreApplication::processEvents();
 }
 
+void listPointToClient(ControlHandle list, int& x, int& y)
+{
+    QTreeWidget* tree = treeOf(list);
+    QDialog* box = tree ? dialogBox(list->dialog) : nullptr;
+    if (!box)
+        return;
+    const QPoint point = tree->viewport()->mapTo(box, QPoint(x, y));
+    x = point.x();
+    y = point.y();
+}
+
 std::vector<std::wstring> listTexts(ControlHandle list, int column)
 {
     std::vector<std::wstring> texts;

@@ -58,6 +58,8 @@ void listMove(ControlHandle list, int x, int y);
 void listRelease(ControlHandle list, int x, int y, int button = TestInput::Left);
 void listClick(ControlHandle list, int x, int y, int button = TestInput::Left);
 void clickListHeader(ControlHandle list, int column);
+// A line-area point as a point of the dialog's client area.
+void listPointToClient(ControlHandle list, int& x, int& y);
 std::vector<std::wstring> listTexts(ControlHandle list, int column);
 std::vector<bool> listChecks(ControlHandle list);
 // Whether the control shows now.
