@@ -122,6 +122,10 @@ TEST_F(ListView, AnEditorHoldingABadValueKeepsTheEditOpenAndBlocksOkUntilMended)
     list->columns[1].editor = std::make_unique<Dialog::DialogItemNameFolderComboBox>(L"", L"");
     auto* editor = static_cast<Dialog::DialogItemNameFolderComboBox*>(list->columns[1].editor.get());
     static_cast<Line*>(list->rows[0].get())->label = L"前";
+    int menuRan = 0;
+    list->contextMenu.insertItem(L"先頭に移動", [&] { ++menuRan; });
+    Window::PopupMenu::setChooser([](const Window::PopupMenu& menu) { return menu.item(0).id; });
+    std::vector<std::wstring> orderAfterHeader;
     bool shownOverCell = false, stillEditing = false, openAfterOk = false;
     std::wstring startText, refusedHint, shownAfter;
     drive([&](Ui::DialogHandle d) {
@@ -131,6 +135,13 @@ TEST_F(ListView, AnEditorHoldingABadValueKeepsTheEditOpenAndBlocksOkUntilMended)
         Drive::replaceText(editor->hwnd, L"\\X");
         clickCell(list, 1, 0);
         refusedHint = hint();
+        // Neither the context menu nor a sort moves lines under the refused edit.
+        int x = 0, y = 0;
+        ASSERT_TRUE(Drive::listCellPoint(list->hwnd, 1, 0, x, y));
+        Drive::listClick(list->hwnd, x, y, Ui::TestInput::Right);
+        Drive::clickListHeader(list->hwnd, 0);
+        Drive::clickListHeader(list->hwnd, 0);
+        orderAfterHeader = Drive::listTexts(list->hwnd, 0);
         stillEditing = Drive::controlVisible(editor->hwnd) && list->editRow == 0;
         clickOk(d);
         openAfterOk = Ui::dialogOpen(d);
@@ -144,10 +155,13 @@ TEST_F(ListView, AnEditorHoldingABadValueKeepsTheEditOpenAndBlocksOkUntilMended)
     EXPECT_EQ(startText, L"前");
     EXPECT_EQ(refusedHint, L"フォーマットが正しくありません");
     EXPECT_TRUE(stillEditing);
+    EXPECT_EQ(menuRan, 0);
+    EXPECT_EQ(orderAfterHeader, (std::vector<std::wstring>{L"a", L"b"}));
     EXPECT_TRUE(openAfterOk);
     EXPECT_EQ(shownAfter, L"A\\B");
     EXPECT_EQ(list->getItemList()[0]->label, L"A\\B");
     EXPECT_EQ(list->editRow, -1);
+    Window::PopupMenu::setChooser(nullptr);
 }
 
 TEST_F(ListView, OkCommitsTheOpenEditAndCancelKeepsTheLinesAsTheyWere)
