@@ -1,7 +1,8 @@
 #pragma once
-// The effects the render and player benchmarks draw with: a picture input
-// that uploads its memory picture for every frame, and the standard output
-// drawing it through the drawing state's matrices with the object shaders.
+// The effects the render, player and preview benchmarks draw and play with: a
+// picture input that uploads its memory picture for every frame, the standard
+// output drawing it through the drawing state's matrices with the object
+// shaders, a sound file read through the audio cache and its output.
 #include "effect/effect_base.h"
 #include "media/direct3d_service.h"
 #include "media/image_buffer.h"
@@ -10,9 +11,13 @@
 #include "media/shader_list.h"
 #include "media/state_list.h"
 #include "media/vertex_list.h"
+#include "render/cache/audio_cache.h"
+#include "render/cache/cache_service.h"
+#include "render/render_audio_object.h"
 #include "render/render_object.h"
 
 #include <memory>
+#include <string>
 
 namespace Bench {
 
@@ -72,6 +77,40 @@ public:
         Media::ObjectDraw::clear();
     }
     float x = 0, y = 0, rotation = 0, zoom = 1, alpha = 1;
+};
+
+// A sound file's track read through the audio cache at the scene's rate, as
+// the audio-file object does: its preparation preloads, its input gets.
+class CachedSound : public Effect::EffectBase {
+public:
+    static constexpr const wchar_t* Name = L"音声ファイル";
+    CachedSound() : EffectBase(Name, Effect::EffectType::Input, Effect::MediaType::Audio, Effect::MediaType::Audio, L"") {}
+    std::shared_ptr<EffectBase> create() override { return std::make_shared<CachedSound>(); }
+    void preInputAudio(Render::RenderObject& r) override
+    {
+        const Render::RenderAudioObject& a = Render::RenderAudioObject::from(r);
+        cache().preloadAudio(path, 0, {a.sampleOffset, uint32_t(a.audioRate)}, uint32_t(a.sampleCount), 0, 1);
+    }
+    std::unique_ptr<Media::AudioBlockBuffer> inputAudio(Render::RenderObject& r) override
+    {
+        const Render::RenderAudioObject& a = Render::RenderAudioObject::from(r);
+        return cache().getAudio(path, 0, {a.sampleOffset, uint32_t(a.audioRate)}, uint32_t(a.sampleCount), 0, 1);
+    }
+    static Cache::AudioCache& cache() { return *Cache::CacheService::Get()->audioCache; }
+    std::wstring path;
+};
+
+// "音声再生": the common mix at full volume, centred.
+class SoundOutput : public Effect::EffectBase {
+public:
+    static constexpr const wchar_t* Name = L"音声再生";
+    SoundOutput() : EffectBase(Name, Effect::EffectType::Output, Effect::MediaType::Audio, Effect::MediaType::Audio, L"") {}
+    std::shared_ptr<EffectBase> create() override { return std::make_shared<SoundOutput>(); }
+    void outputAudio(Render::RenderObject& r, Media::AudioBlockBuffer& target,
+                     std::unique_ptr<Media::AudioBlockBuffer>& samples) override
+    {
+        Render::mixAudio(Render::RenderAudioObject::from(r), target, *samples);
+    }
 };
 
 } // namespace Bench

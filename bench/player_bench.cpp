@@ -53,46 +53,12 @@ constexpr int Tones = 8;
 constexpr int MixSeconds = 30;
 constexpr int PlaySeconds = 10;
 
-// A sound file's track read through the audio cache at the scene's rate, as
-// the audio-file object does: its preparation preloads, its input gets.
-class CachedSound : public Effect::EffectBase {
-public:
-    static constexpr const wchar_t* Name = L"音声ファイル";
-    CachedSound() : EffectBase(Name, Effect::EffectType::Input, Effect::MediaType::Audio, Effect::MediaType::Audio, L"") {}
-    std::shared_ptr<EffectBase> create() override { return std::make_shared<CachedSound>(); }
-    void preInputAudio(Render::RenderObject& r) override
-    {
-        const Render::RenderAudioObject& a = Render::RenderAudioObject::from(r);
-        cache().preloadAudio(path, 0, {a.sampleOffset, uint32_t(a.audioRate)}, uint32_t(a.sampleCount), 0, 1);
-    }
-    std::unique_ptr<Media::AudioBlockBuffer> inputAudio(Render::RenderObject& r) override
-    {
-        const Render::RenderAudioObject& a = Render::RenderAudioObject::from(r);
-        return cache().getAudio(path, 0, {a.sampleOffset, uint32_t(a.audioRate)}, uint32_t(a.sampleCount), 0, 1);
-    }
-    static Cache::AudioCache& cache() { return *Cache::CacheService::Get()->audioCache; }
-    std::wstring path;
-};
-
-// "音声再生": the common mix at full volume, centred.
-class SoundOutput : public Effect::EffectBase {
-public:
-    static constexpr const wchar_t* Name = L"音声再生";
-    SoundOutput() : EffectBase(Name, Effect::EffectType::Output, Effect::MediaType::Audio, Effect::MediaType::Audio, L"") {}
-    std::shared_ptr<EffectBase> create() override { return std::make_shared<SoundOutput>(); }
-    void outputAudio(Render::RenderObject& r, Media::AudioBlockBuffer& target,
-                     std::unique_ptr<Media::AudioBlockBuffer>& samples) override
-    {
-        Render::mixAudio(Render::RenderAudioObject::from(r), target, *samples);
-    }
-};
-
 void registerEffects(Effect::EffectService& s)
 {
     s.registerEffect<Bench::PictureInput>();
     s.registerEffect<Bench::StandardOutput>();
-    s.registerEffect<CachedSound>();
-    s.registerEffect<SoundOutput>();
+    s.registerEffect<Bench::CachedSound>();
+    s.registerEffect<Bench::SoundOutput>();
 }
 
 std::shared_ptr<Media::ImageBuffer> makePicture(int width, int height)
@@ -121,10 +87,10 @@ void clearScene(Edit::Scene& scene)
             scene.removeObject(*o);
 }
 
-CachedSound& addSound(Edit::Scene& scene, int layer, int last, const std::string& path)
+Bench::CachedSound& addSound(Edit::Scene& scene, int layer, int last, const std::string& path)
 {
-    auto& object = scene.createObject(CachedSound::Name, layer, 0, last);
-    auto& sound = dynamic_cast<CachedSound&>(*object->effects[0]);
+    auto& object = scene.createObject(Bench::CachedSound::Name, layer, 0, last);
+    auto& sound = dynamic_cast<Bench::CachedSound&>(*object->effects[0]);
     sound.path = System::utf8ToWide(path);
     return sound;
 }

@@ -81,74 +81,55 @@ template class EffectItemSelectControlBase<Effect::EffectItemFontSelect>;
 template class EffectItemSelectControlBase<Effect::EffectItemComboFile>;
 template class EffectItemSelectControlBase<Effect::EffectItemMaskSelect>;
 
-// ---- select ----
+// ---- plain lists: select and font ----
+
+template <class T>
+std::vector<std::pair<int, std::wstring>> EffectItemListControl<T>::entries() const
+{
+    return listEntries(*this->item->list);
+}
+
+template <class T>
+int EffectItemListControl<T>::currentValue() const
+{
+    return this->item->value;
+}
+
+template <class T>
+void EffectItemListControl<T>::updateValue()
+{
+    this->choice.label = labelOf(*this->item->list, this->item->value);
+}
+
+template <class T>
+void EffectItemListControl<T>::select(int value)
+{
+    ItemWrite write(*this, true);
+    this->item->value = listValue(*this->item->list, value);
+    sendItemChangedEvent(write.update, this->focusObject(), this->owner, *this->item);
+    updateValue();
+    this->choice.procPaint();
+}
+
+template class EffectItemListControl<Effect::EffectItemSelect>;
+template class EffectItemListControl<Effect::EffectItemFontSelect>;
 
 EffectItemSelectControl::EffectItemSelectControl(Window::ControlContainer& container,
                                                  const std::shared_ptr<Effect::EffectBase>& owner, Effect::EffectItem& it)
-    : EffectItemSelectControlBase(container, owner, it), name(box, 0, 0, headerWidth, 0, effectText(it.name), 1)
+    : EffectItemListControl(container, owner, it), name(box, 0, 0, headerWidth, 0, effectText(it.name), 1)
 {
     name.background = Control::brushOf(name, Window::ColorBrushList::ButtonBody);
     updateValue();
 }
 
-std::vector<std::pair<int, std::wstring>> EffectItemSelectControl::entries() const
-{
-    return listEntries(*item->list);
-}
-
-int EffectItemSelectControl::currentValue() const
-{
-    return item->value;
-}
-
-void EffectItemSelectControl::updateValue()
-{
-    choice.label = labelOf(*item->list, item->value);
-}
-
-void EffectItemSelectControl::select(int value)
-{
-    ItemWrite write(*this, true);
-    item->value = listValue(*item->list, value);
-    sendItemChangedEvent(write.update, focusObject(), owner, *item);
-    updateValue();
-    choice.procPaint();
-}
-
-// ---- font ----
-
 EffectItemFontSelectControl::EffectItemFontSelectControl(Window::ControlContainer& container,
                                                          const std::shared_ptr<Effect::EffectBase>& owner,
                                                          Effect::EffectItem& it)
-    : EffectItemSelectControlBase(container, owner, it), name(box, 0, 0, headerWidth, 0, 0)
+    : EffectItemListControl(container, owner, it), name(box, 0, 0, headerWidth, 0, 0)
 {
     name.label = effectText(it.name);
     name.onClick = [this](Control::ButtonControl&) { showFontMenu(); };
     updateValue();
-}
-
-std::vector<std::pair<int, std::wstring>> EffectItemFontSelectControl::entries() const
-{
-    return listEntries(*item->list);
-}
-
-int EffectItemFontSelectControl::currentValue() const
-{
-    return item->value;
-}
-
-void EffectItemFontSelectControl::updateValue()
-{
-    choice.label = labelOf(*item->list, item->value);
-}
-
-void EffectItemFontSelectControl::select(int value)
-{
-    ItemWrite write(*this, true);
-    item->value = listValue(*item->list, value);
-    sendItemChangedEvent(write.update, focusObject(), owner, *item);
-    updateValue();
-    choice.procPaint();
 }
 
 void EffectItemFontSelectControl::showFontMenu()

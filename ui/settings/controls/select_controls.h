@@ -39,26 +39,29 @@ public:
     Control::TextButtonWheelControl choice;
 };
 
-class EffectItemSelectControl : public EffectItemSelectControlBase<Effect::EffectItemSelect> {
+// A plain list of the item's shared labels, chosen by value (the select and font items).
+template <class T>
+class EffectItemListControl : public EffectItemSelectControlBase<T> {
 public:
-    EffectItemSelectControl(Window::ControlContainer& container, const std::shared_ptr<Effect::EffectBase>& owner,
-                            Effect::EffectItem& item);
+    using EffectItemSelectControlBase<T>::EffectItemSelectControlBase;
     void updateValue() override;
     void select(int value) override;
     std::vector<std::pair<int, std::wstring>> entries() const override;
     int currentValue() const override;
+};
+
+class EffectItemSelectControl : public EffectItemListControl<Effect::EffectItemSelect> {
+public:
+    EffectItemSelectControl(Window::ControlContainer& container, const std::shared_ptr<Effect::EffectBase>& owner,
+                            Effect::EffectItem& item);
 
     Control::TextControl name;
 };
 
-class EffectItemFontSelectControl : public EffectItemSelectControlBase<Effect::EffectItemFontSelect> {
+class EffectItemFontSelectControl : public EffectItemListControl<Effect::EffectItemFontSelect> {
 public:
     EffectItemFontSelectControl(Window::ControlContainer& container, const std::shared_ptr<Effect::EffectBase>& owner,
                                 Effect::EffectItem& item);
-    void updateValue() override;
-    void select(int value) override;
-    std::vector<std::pair<int, std::wstring>> entries() const override;
-    int currentValue() const override;
     void showFontMenu();
 
     Control::TextButtonControl name;
