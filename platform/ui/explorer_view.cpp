@@ -7,6 +7,7 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QListView>
+#include <QPalette>
 #include <QPointer>
 #include <QStackedWidget>
 #include <QTreeView>
@@ -116,6 +117,34 @@ std::unique_ptr<ExplorerView> ExplorerView::create(Surface& surface)
     d.stack->hide();
     view->setViewMode(4, 48);
     return view;
+}
+
+bool ExplorerView::setColors(const Colors& colors)
+{
+    Impl& d = *impl_;
+    if (!d.alive())
+        return false;
+    auto colour = [](uint32_t argb) { return QColor::fromRgba(argb); };
+    QPalette palette = d.stack->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, colour(colors.background));
+        palette.setColor(group, QPalette::AlternateBase, colour(colors.background));
+        palette.setColor(group, QPalette::Window, colour(colors.background));
+        palette.setColor(group, QPalette::Text, colour(colors.text));
+        palette.setColor(group, QPalette::WindowText, colour(colors.text));
+        palette.setColor(group, QPalette::Highlight, colour(colors.selection));
+        palette.setColor(group, QPalette::HighlightedText, colour(colors.selectedText));
+        palette.setColor(group, QPalette::Button, colour(colors.header));
+        palette.setColor(group, QPalette::ButtonText, colour(colors.text));
+    }
+    // Set on every part: the views and the header keep palettes of their own.
+    for (QWidget* w : {static_cast<QWidget*>(d.stack.data()), static_cast<QWidget*>(d.details),
+                       static_cast<QWidget*>(d.details->header()), static_cast<QWidget*>(d.icons),
+                       d.details->viewport(), d.icons->viewport()}) {
+        w->setPalette(palette);
+        w->setAutoFillBackground(true);
+    }
+    return true;
 }
 
 bool ExplorerView::exists() const

@@ -52,6 +52,13 @@ public:
     bool setColumns(const std::vector<ColumnInfo>& columns);
     bool getColumns(std::vector<ColumnInfo>& columns) const;
 
+    // The view's colours as 0xAARRGGBB: its background, text, the selected
+    // entries' background and text, and the column headers' face.
+    struct Colors {
+        uint32_t background = 0, text = 0, selection = 0, selectedText = 0, header = 0;
+    };
+    bool setColors(const Colors& colors);
+
     std::function<void()> onNavigationPending;
     std::function<void(const std::wstring& path)> onNavigationComplete;
 

@@ -12,6 +12,7 @@
 #include "project/model/scene.h"
 #include "render/render_service.h"
 #include "tests/project/edit_fixture.h"
+#include "ui/editor/panes/explorer_component.h"
 #include "ui/editor/panes/log_component.h"
 #include "ui/editor/panes/object_list_component.h"
 #include "ui/editor/panes/scene_list_component.h"
@@ -21,6 +22,8 @@
 #include "ui/window/tool_tips.h"
 #include "ui/window/window_mouse.h"
 #include "ui/window/window_service.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -43,6 +46,7 @@ protected:
     }
     ~Panes() override
     {
+        explorers_.releaseAll();
         panes_.releaseAll();
         Window::ToolTips::get().release();
         Input::closePopups();
@@ -83,6 +87,8 @@ protected:
     }
 
     Window::WindowService* window = nullptr;
+
+    System::ServiceStack explorers_; // released first, with the panes
 
 private:
     System::ServiceStack ui_, panes_;
@@ -201,4 +207,32 @@ TEST_F(Panes, ObjectRowsFollowTheCursorAndAreReused)
     Input::click(row(1).rect.x + 30, row(1).rect.y + 5);
     Input::wait(20);
     EXPECT_EQ(scene().focusObject, row(1).object);
+}
+
+TEST_F(Panes, TheExplorersFolderViewDrawsInTheStyleColours)
+{
+    const std::string folder = TestKit::tempDir() + "/explorer_colours";
+    std::filesystem::create_directories(folder + "/sub");
+    TestKit::writeFile(folder + "/a.txt", "a");
+    Component::ExplorerPanes& holder = *explorers_.acquire<Component::ExplorerPanes>();
+    ASSERT_FALSE(holder.panes.empty());
+    Component::ExplorerComponent& pane = *holder.panes[0];
+    pane.left = 0, pane.top = 0, pane.right = 1, pane.bottom = 1, pane.area = 4, pane.hide = 0;
+    window->updateWindowLayout();
+    Input::wait(50);
+    ASSERT_TRUE(pane.explorer.browseToPath(System::utf8ToWide(folder)));
+    Input::wait(200);
+    saveShot("pane_explorer");
+    int width = 0, height = 0;
+    const std::vector<uint8_t> shot = Input::grabWindow(width, height);
+    ASSERT_GT(width, 0);
+    // The grab includes the menu bar above the client area; the view's lowest rows, below its two
+    // entries, are its background.
+    const int menu = height - window->height;
+    const Window::Rect& r = pane.explorer.rect;
+    ASSERT_GT(r.height, 120);
+    const int x = r.x + r.width / 2, y = menu + r.y + r.height - 10;
+    const uint8_t* p = &shot[(size_t(y) * size_t(width) + size_t(x)) * 4];
+    const uint32_t seen = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+    EXPECT_EQ(seen, colour(Window::ColorBrushList::Background)) << std::hex << seen << " is not the toolkit's white";
 }

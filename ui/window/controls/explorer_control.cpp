@@ -5,8 +5,12 @@
 #include "core/log.h"
 #include "core/setting_service.h"
 #include "platform/ui/explorer_view.h"
+#include "platform/draw/resources.h"
 #include "platform/ui/surface.h"
+#include "ui/window/color_brush_list.h"
+#include "ui/window/window_service.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -152,9 +156,25 @@ void ExplorerControl::initialize()
         throw System::makeException("Control::ExplorerControl::initialize", "the folder view cannot be made",
                                     "no main window");
     initialized = true;
+    applyColors();
     browser->onNavigationPending = [this] { navigationPending(); };
     browser->onNavigationComplete = [this](const std::wstring& path) { navigationComplete(path); };
     browseToPath(folderPath);
+}
+
+void ExplorerControl::applyColors()
+{
+    Window::WindowService* window = Window::WindowService::Get();
+    if (!browser || !window)
+        return;
+    using Brushes = Window::ColorBrushList;
+    auto argb = [window](int brush) -> uint32_t {
+        const Platform::Draw::Color c = window->colorBrushList.solid(brush)->getColor();
+        auto byte = [](float v) { return uint32_t(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
+        return byte(c.a) << 24 | byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
+    };
+    browser->setColors({argb(Brushes::Background), argb(Brushes::Text), argb(Brushes::ButtonBodySelect),
+                        argb(Brushes::Text), argb(Brushes::ButtonBody)});
 }
 
 bool ExplorerControl::browseToPath(const std::wstring& path)

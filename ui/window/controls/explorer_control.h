@@ -31,6 +31,8 @@ public:
     ~ExplorerControl() override;
 
     void initialize();
+    // Gives the view the window's style colours (background, text, selection, header).
+    void applyColors();
     // Shows the folder; an empty or unusable path shows the desktop folder instead.
     bool browseToPath(const std::wstring& path);
     // Applies the stored view settings to the view (failures fall back quietly).
