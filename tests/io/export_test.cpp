@@ -711,8 +711,12 @@ TEST(ExportWithoutRenderer, AviJobWithoutAFrameFailsAndLeavesACompleteFile)
     edit->currentScene->width = 32;
     edit->currentScene->height = 16;
     const std::string path = IoTest::tempPath("no-frame.avi");
-    Plugin::AviFileSaveFile job(IoTest::widePath(path), dynamic_cast<Plugin::AviFileSave*>(output->writers[0].get()));
-    const std::string error = TestKit::errorText([&] { job.save(); });
+    std::string error;
+    {
+        // The job uses the output service's thread: it ends before the services do.
+        Plugin::AviFileSaveFile job(IoTest::widePath(path), dynamic_cast<Plugin::AviFileSave*>(output->writers[0].get()));
+        error = TestKit::errorText([&] { job.save(); });
+    }
     EXPECT_NE(error.find("getVideo() failed."), std::string::npos) << error;
     std::string probe;
     ASSERT_EQ(TestKit::runCommand("ffprobe -v error -select_streams v -show_entries stream=width,height "
