@@ -85,7 +85,7 @@ private:
         int sampleCount;
     };
 
-    void post(std::function<void()> task) { worker.objectThread.request(0, std::move(task)); }
+    void post(std::function<void()> task) { worker.post(std::move(task)); }
 
     void endTimeControl()
     {

@@ -1,5 +1,6 @@
 #include "render/render_audio_worker.h"
 
+#include "core/event_command.h"
 #include "core/failure.h"
 #include "core/log.h"
 #include "project/edit/edit_service.h"
@@ -103,6 +104,7 @@ std::shared_ptr<AudioTicket> RenderAudioWorker::requestRenderingAudio(RenderTask
     requestThread.request(key, [this, hold, callback = std::move(callback)] {
         if (!hold->begin())
             return;
+        std::lock_guard planning(planning_);
         AudioTicket& t = hold->ticket<AudioTicket>();
         auto block = std::make_shared<Media::AudioBlockBuffer>();
         renderAudio(t.frame(), *block);
@@ -130,11 +132,49 @@ void RenderAudioWorker::renderAudio(int frame, Media::AudioBlockBuffer& block)
     objectThread.wait();
 }
 
+bool RenderAudioWorker::renderAudioHere(int frame, Media::AudioBlockBuffer& block)
+{
+    std::unique_lock planning(planning_, std::try_to_lock);
+    if (!planning.owns_lock() || requestThread.queuedCount() > 0)
+        return false;
+    callerPlanning.store(std::this_thread::get_id());
+    struct Reset {
+        RenderAudioWorker& worker;
+        ~Reset() { worker.callerPlanning.store(std::thread::id{}); }
+    } reset{*this};
+    renderAudio(frame, block);
+    return true;
+}
+
+void RenderAudioWorker::post(std::function<void()> task)
+{
+    if (!callerIsPlanning()) {
+        objectThread.request(0, std::move(task));
+        return;
+    }
+    // Reported as the object thread reports a failing task; the plan goes on.
+    try {
+        task();
+    } catch (const std::exception& e) {
+        System::Log::error("Worker::WorkerThread::processTask", "[%s] exception.\n%s", objectThread.getName(), e.what());
+        Event::postException(Event::EventCommandType::RethrowException, e.what());
+    } catch (...) {
+        System::Log::error("Worker::WorkerThread::processTask", "[%s] exception.\n%s", objectThread.getName(),
+                           "unknown exception.");
+        Event::postException(Event::EventCommandType::RethrowException, "unknown exception.");
+    }
+}
+
 std::shared_ptr<PreInputBuffer> RenderAudioWorker::preRenderAudio(Edit::Scene* scene, int frame)
 {
     auto buffer = std::make_shared<RenderingBuffer>();
     auto completion = std::make_shared<PreRenderCompletion>(buffer);
+    // A caller planning here holds the planning lock this request would wait
+    // for: it fails at once instead.
+    if (callerIsPlanning())
+        return buffer;
     requestThread.request(static_cast<int>(RenderTaskType::Single), [this, scene, frame, completion] {
+        std::lock_guard planning(planning_);
         // The caller holds the project lock shared while it waits; the lock
         // lets this reader in even while an edit waits for it.
         std::optional<Edit::ReadSection> section;
@@ -170,7 +210,7 @@ void RenderAudioWorker::createSceneAudioBlock(Edit::Scene* scene, int block, Blo
     const int64_t first = block * rate;
     int64_t f = first * videoRate / (rate * videoScale);
     int64_t filled = 0;
-    auto post = [this](std::function<void()> task) { objectThread.request(0, std::move(task)); };
+    auto post = [this](std::function<void()> task) { this->post(std::move(task)); };
     try {
         while (f <= scene->lastFrame) {
             RenderSection(*this, scene, static_cast<int>(f), frameBlock.get());

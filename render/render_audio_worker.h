@@ -1,7 +1,8 @@
 #pragma once
 // The audio worker: a request thread that plans the sound of one frame at a
 // time and an object thread that runs the plan's tasks (block, controls,
-// objects) in order, mixing into the frame's block.
+// objects) in order, mixing into the frame's block. A caller may plan and mix
+// a frame on its own thread while the request thread is idle.
 #include "core/render_task_type.h"
 #include "core/sync.h"
 #include "core/worker_thread.h"
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace Edit {
 class EditService;
@@ -51,6 +53,16 @@ public:
     // once the callback returned (done, holding the block), or as cancelled
     // or failed.
     std::shared_ptr<AudioTicket> requestRenderingAudio(RenderTaskType type, int frame, AudioCallback callback);
+    // Plans and mixes the sound of a frame of the current scene on the
+    // calling thread, with no hand-off, when the request thread has nothing
+    // queued or running; the block is the one a request would give. False
+    // (nothing done) when the worker is busy: the caller then requests it.
+    // Throws when the plan throws; a failing mixing task is reported as on
+    // the object thread. Never call it from the worker's own threads.
+    bool renderAudioHere(int frame, Media::AudioBlockBuffer& block);
+    // Queues a task of a plan on the object thread, or runs it at once on a
+    // caller planning on its own thread.
+    void post(std::function<void()> task);
 
     // ---- rendering the sound of scenes for other consumers ----
     // Queues the scene's frame on the request thread (never cancelled) and
@@ -71,6 +83,8 @@ public:
 
 private:
     void renderAudio(int frame, Media::AudioBlockBuffer& block);
+    // Held by whoever plans: a request thread task, or renderAudioHere.
+    std::mutex planning_;
 };
 
 } // namespace Render

@@ -18,7 +18,14 @@ public:
 
     // Throws unless the caller is the planning thread.
     void checkPlanningThread(const char* place) const;
-    bool onPlanningThread() const { return planningThread.load() == std::this_thread::get_id(); }
+    // The request thread, or a caller planning a frame on its own thread
+    // (the audio worker's renderAudioHere).
+    bool onPlanningThread() const
+    {
+        const std::thread::id me = std::this_thread::get_id();
+        return planningThread.load() == me || callerPlanning.load() == me;
+    }
+    bool callerIsPlanning() const { return callerPlanning.load() == std::this_thread::get_id(); }
 
     // Scene ids (+ PreRenderKey for pre-rendered frames) being planned.
     std::unordered_set<int> planningScenes;
@@ -26,6 +33,8 @@ public:
 protected:
     // Set once by the request thread's first task.
     std::atomic<std::thread::id> planningThread{};
+    // The thread planning on its own behalf meanwhile, if any.
+    std::atomic<std::thread::id> callerPlanning{};
 };
 
 } // namespace Render

@@ -1,6 +1,8 @@
 #include "io/export/output_file.h"
 
+#include "core/event_command.h"
 #include "core/failure.h"
+#include "core/log.h"
 #include "core/text.h"
 #include "io/output/output_host.h"
 #include "io/output/output_service.h"
@@ -233,9 +235,47 @@ std::shared_ptr<const Media::ImageBuffer> OutputFile::getVideoFrame(int frame, P
     return frameCache_->get(f, loader(f));
 }
 
+bool OutputFile::renderAudioFrameHere(int frame, uint32_t formatTag)
+{
+    Render::RenderService* render = Render::RenderService::Get();
+    if (!render || !audioCache_->claim(frame))
+        return false;
+    // The claim is released on every path: with the sound, or with nothing
+    // (the frame then gives silence, as a failed request does).
+    std::shared_ptr<Media::AudioBuffer> sound;
+    bool done = false;
+    try {
+        Media::AudioBlockBuffer block;
+        done = render->audioWorker.renderAudioHere(frame, block);
+        if (done) {
+            sound = std::make_shared<Media::AudioBuffer>();
+            setAudioFormat(*sound, formatTag);
+            sound->convertTo(block);
+        }
+    } catch (const std::exception& e) {
+        // Reported as the worker reports a request that threw.
+        done = true;
+        System::Log::error("Plugin::OutputFile::getAudioFrame", "%s", e.what());
+        Event::postException(Event::EventCommandType::RethrowException, e.what());
+    }
+    if (!done) {
+        audioCache_->put(frame, nullptr, 0);
+        return false;
+    }
+    audioCache_->put(frame, std::move(sound), 1);
+    return true;
+}
+
 std::shared_ptr<Media::AudioBuffer> OutputFile::getAudioFrame(int frame, uint32_t formatTag)
 {
     const int f = std::clamp(frame, 0, lastFrame);
+    // Mixing a frame takes far less than handing it to the audio worker's
+    // threads and back: with nothing cached or pending and the worker idle,
+    // the frame is planned and mixed here, and nothing is read ahead.
+    if (auto sound = audioCache_->find(f))
+        return sound;
+    if (renderAudioFrameHere(f, formatTag))
+        return audioCache_->find(f);
     const int to = std::max(0, std::min(lastFrame, f + audioReadAhead_ / 2));
     auto loader = [this, formatTag](int i) { return [=, this] { renderAudioFrame(i, formatTag); }; };
     for (int i = f; i <= to; ++i)

@@ -144,6 +144,9 @@ private:
     std::atomic<int> nextFrame_{0};
     std::atomic<int> lastFetched_{-2}; // the frame last fetched: the writer goes frame after frame
     void renderAudioFrame(int frame, uint32_t formatTag);
+    // Renders the frame's sound on this thread into the cache when the frame
+    // is neither cached nor pending and the audio worker is idle.
+    bool renderAudioFrameHere(int frame, uint32_t formatTag);
 
     std::atomic<int> videoReadAhead_{1};
     std::atomic<int> audioReadAhead_{1};

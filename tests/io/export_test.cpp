@@ -14,6 +14,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/main_thread.h"
 #include "render/cache/cache_service.h"
+#include "render/render_service.h"
 #include "tests/io/io_fixture.h"
 #include "tests/render/audio_fixture.h"
 #include "tests/render/render_fixture.h"
@@ -25,10 +26,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <future>
+#include <map>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -233,6 +237,83 @@ TEST_F(Export, SampleWindowsTileTheFramesSound)
             EXPECT_EQ(out.sampleCount, 0);
         }, "sound");
     }
+}
+
+TEST_F(Export, AFramesSoundIsMixedOnTheCallingThreadWhileTheAudioWorkerIsIdle)
+{
+    // The signal notes the thread each frame's sound is made on.
+    std::mutex mutex;
+    std::map<int64_t, std::thread::id> madeOn; // by the frame's first sample
+    sound(0, 9, [&](int64_t sample, int channel) {
+        if (channel == 0 && sample % 1600 == 0) {
+            std::lock_guard lock(mutex);
+            madeOn[sample] = std::this_thread::get_id();
+        }
+        return float(sample % 997) / 997.0f;
+    });
+    auto* prepared = dynamic_cast<AudioTest::TestSound*>(scene->createObject(AudioTest::TestSound::Name, 6, 8, 8)
+                                                             ->effects[0].get());
+    prepared->prepareThrows = true; // frame 8's plan throws
+    scene->updateLayerObject();
+    Render::RenderAudioWorker& worker = Render::RenderService::Get()->audioWorker;
+    FetchJob job;
+    // The same frame through the worker's request: bytes to compare with.
+    auto viaWorker = [&](int frame) {
+        auto ticket = worker.requestRenderingAudio(Render::RenderTaskType::Single, frame, nullptr);
+        auto block = ticket->block();
+        Media::AudioBuffer sound;
+        sound.formatTag = 3;
+        sound.bitsPerSample = 32;
+        sound.blockAlign = 8;
+        sound.channels = 2;
+        if (block)
+            sound.convertTo(*block);
+        return std::string(static_cast<const char*>(sound.data.data), size_t(sound.sampleCount) * 8);
+    };
+    auto bytes = [](const std::shared_ptr<Media::AudioBuffer>& a) {
+        return a ? std::string(static_cast<const char*>(a->data.data), size_t(a->sampleCount) * 8) : std::string();
+    };
+    TestKit::finishWithin(120000, [&] {
+        // Idle: made right here, the same bytes as the worker makes.
+        const std::string here = bytes(job.getAudioFrame(2, 3));
+        {
+            std::lock_guard lock(mutex);
+            ASSERT_EQ(madeOn.count(3200), 1u);
+            EXPECT_EQ(madeOn[3200], std::this_thread::get_id());
+        }
+        EXPECT_EQ(here, viaWorker(2));
+        EXPECT_FALSE(here.empty());
+
+        // Busy: a request holds the worker, so the frame goes through it.
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        auto holder = worker.requestRenderingAudio(Render::RenderTaskType::Single, 0,
+                                                   [released](int, Media::AudioBlockBuffer&) { released.wait(); });
+        std::thread::id caller;
+        auto fetched = std::async(std::launch::async, [&] {
+            caller = std::this_thread::get_id();
+            return bytes(job.getAudioFrame(5, 3));
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        release.set_value();
+        const std::string busy = fetched.get();
+        holder->wait();
+        {
+            std::lock_guard lock(mutex);
+            ASSERT_EQ(madeOn.count(8000), 1u);
+            EXPECT_NE(madeOn[8000], caller);
+        }
+        EXPECT_EQ(busy, viaWorker(5));
+
+        // A plan that throws here gives no sound, and the frame is not left claimed.
+        EXPECT_FALSE(job.getAudioFrame(8, 3));
+        EXPECT_FALSE(job.getAudioFrame(8, 3));
+        Media::AudioBuffer out;
+        job.getAudioSamples(out, job.frameSampleStart(8), 1600, 3);
+        ASSERT_EQ(out.sampleCount, 1600);
+        const float* s = static_cast<const float*>(out.data.data);
+        EXPECT_TRUE(std::all_of(s, s + 3200, [](float v) { return v == 0.0f; }));
+    }, "sound");
 }
 
 TEST_F(Export, AJobGoneLeavesNoReadAheadOfItsOwnToRun)
