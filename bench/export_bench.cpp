@@ -3,9 +3,12 @@
 // back, convert, write), beside ffmpeg writing a rawvideo AVI of the same
 // frames (from raw bgr24 extracted from our file beforehand, untimed) and a
 // plain sequential write of as many bytes (the disk's ceiling), with the
-// ratios. Target: at least ffmpeg's frames per second. The files go to a
-// temporary folder and are deleted; with less than 4 GB free the benchmark
-// refuses to run.
+// ratios. Target: at least ffmpeg's frames per second. Then our export again
+// with the software driver held to 1, 2, 4 and 8 raster threads
+// (LP_NUM_THREADS, in a child process each). The machine's load (uptime) is
+// printed before each figure. The files go to a temporary folder and are
+// deleted; with less than 4 GB free the benchmark refuses to run. With the
+// argument "ours" only our export's frames per second is printed.
 #include "bench/bench_effects.h"
 #include "core/event_service.h"
 #include "core/service.h"
@@ -86,10 +89,39 @@ double sequentialWrite(const std::string& path, uint64_t bytes)
     return seconds(start);
 }
 
+void printUptime()
+{
+    std::fflush(stdout);
+    if (std::system("uptime") != 0)
+        std::printf("uptime: (unknown)\n");
+    std::fflush(stdout);
+}
+
+// Our frames per second from a child run with the driver's thread count set.
+double oursWithDriverThreads(int threads)
+{
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof(self) - 1);
+    if (n <= 0)
+        return -1;
+    self[n] = 0;
+    const std::string command = "LP_NUM_THREADS=" + std::to_string(threads) + " '" + self + "' ours 2>/dev/null";
+    FILE* child = ::popen(command.c_str(), "r");
+    if (!child)
+        return -1;
+    double fps = -1;
+    char line[256];
+    while (std::fgets(line, sizeof(line), child))
+        std::sscanf(line, "ours %lf", &fps);
+    ::pclose(child);
+    return fps;
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    const bool oursOnly = argc > 1 && std::string(argv[1]) == "ours";
     const std::string folder = "/tmp/velmora_export_bench_" + std::to_string(::getpid());
     struct statvfs disk {};
     if (::statvfs("/tmp", &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < (uint64_t(4) << 30)) {
@@ -129,14 +161,24 @@ int main()
     d3d->context->finish();
 
     const std::string ours = folder + "/ours.avi";
+    if (!oursOnly)
+        printUptime();
     const auto start = Clock::now();
     run(ours);
     const double elapsed = seconds(start);
     const double fps = Frames / elapsed;
+    if (oursOnly) {
+        std::system(("rm -rf '" + folder + "'").c_str());
+        std::printf("ours %.2f\n", fps);
+        services.releaseAll();
+        Platform::Ui::shutdownApplication();
+        return 0;
+    }
 
     std::system(("ffmpeg -v error -nostdin -y -i '" + ours + "' -f rawvideo -pix_fmt bgr24 '" + folder +
                  "/frames.raw'")
                     .c_str());
+    printUptime();
     const double peer = timeCommand("ffmpeg -v error -nostdin -y -f rawvideo -pix_fmt bgr24 -s 1920x1080 -r 30 -i '" +
                                     folder + "/frames.raw' -c:v rawvideo -pix_fmt bgr24 '" + folder + "/ffmpeg.avi'");
     const double peerFps = peer > 0 ? Frames / peer : -1;
@@ -152,5 +194,11 @@ int main()
                 plainFps > 0 ? fps / plainFps : 0.0);
     services.releaseAll();
     Platform::Ui::shutdownApplication();
+
+    std::printf("the same export with the software driver's raster threads held (LP_NUM_THREADS):\n");
+    for (int threads : {1, 2, 4, 8}) {
+        printUptime();
+        std::printf("  %d thread%s: %.1f frames/s\n", threads, threads == 1 ? "" : "s", oursWithDriverThreads(threads));
+    }
     return 0;
 }
