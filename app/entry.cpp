@@ -41,6 +41,7 @@
 #include "ui/menus/dialog.h"
 #include "ui/menus/dialogs/grid_dialog.h"
 #include "ui/menus/edit_service_host.h"
+#include "ui/menus/menubar/main_menu_set.h"
 #include "ui/menus/output_service_host.h"
 #include "ui/menus/source_ui_host.h"
 #include "ui/settings/window/setting_windows.h"
@@ -69,7 +70,7 @@ void logUnansweredBoxes()
 }
 
 // Start-up in creation order. Later services join this list at their place.
-void startUp(System::ServiceStack& services)
+void startUp(System::ServiceStack& services, std::unique_ptr<System::ServiceReference<Menu::MainMenuSet>>& menuSet)
 {
     services.acquire<Setting::SettingService>();
     System::Process::SetThreadPriority("MainThreadPriority");
@@ -125,6 +126,8 @@ void startUp(System::ServiceStack& services)
     services.acquire<Component::ObjectListComponent>();
     services.acquire<Component::ExplorerPanes>();
     services.acquire<Component::LogComponent>();
+    // Held outside the stack: released after the render workers stopped.
+    menuSet = std::make_unique<System::ServiceReference<Menu::MainMenuSet>>();
     // Written once, when every script and plug-in of the start has been checked.
     Plugin::ModuleTrustList::Get()->saveTrustList();
     // Every panel exists: the window lays them out and paints once.
@@ -183,9 +186,10 @@ int run()
     Plugin::ModuleTrustList::prompt = [](const std::wstring& key) { return Dialog::ConfirmTrustModule().show(key); };
     int exitCode = 0;
     {
+        std::unique_ptr<System::ServiceReference<Menu::MainMenuSet>> menuSet;
         System::ServiceStack services;
         try {
-            startUp(services);
+            startUp(services, menuSet);
             runMainLoopGuarded();
             shutDown();
         } catch (const std::exception& e) {
@@ -195,6 +199,7 @@ int run()
         }
         Platform::Ui::onTerminationSignal(nullptr);
         services.releaseAll();
+        menuSet.reset();
     }
     Dialog::uninstallSourceUi();
     Plugin::ModuleTrustList::prompt = nullptr;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QProcess>
 #include <QScreen>
 #include <QStyleHints>
 #include <clocale>
@@ -66,6 +67,11 @@ bool initializeApplication()
 bool hasApplication()
 {
     return QCoreApplication::instance() != nullptr;
+}
+
+bool openWithDesktop(const std::wstring& target)
+{
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdWString(target)});
 }
 
 bool hasDisplay()

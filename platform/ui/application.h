@@ -26,6 +26,11 @@ struct MachineFacts {
     int dpi = 96;
 };
 
+// Opens a folder, file or web address with the desktop's handler
+// ("xdg-open", found on PATH), without waiting for it. False when it could
+// not be started; what the handler does with the target is not checked.
+bool openWithDesktop(const std::wstring& target);
+
 // Facts of the desktop; the values above stand when no application object exists.
 MachineFacts queryMachineFacts();
 

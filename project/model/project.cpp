@@ -71,11 +71,13 @@ void Project::clear()
     scenes.clear();
     currentSceneId = 0;
     path.clear();
+    sourceName.clear();
 }
 
 void Project::setPath(const std::wstring& newPath)
 {
     path = System::FileName::expand(newPath.c_str());
+    sourceName.clear();
 }
 
 } // namespace Edit

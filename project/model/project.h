@@ -49,6 +49,10 @@ public:
     bool updateEffectItemFilePath(const std::wstring& newPath, const std::function<bool()>& confirm = nullptr);
 
     std::wstring path;
+    // Set on a project read from a file that did not become its path (an
+    // opened backup): that file's name, which the window's title shows.
+    // Cleared with the project and when a path is set.
+    std::wstring sourceName;
     int currentSceneId = 0;
     std::unordered_map<int, std::shared_ptr<Scene>> scenes;
 };

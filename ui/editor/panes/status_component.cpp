@@ -165,7 +165,8 @@ void StatusComponent::updateWindowTitle()
         return;
     std::wstring path = edit->project.path;
     System::FileName::expandVariable(path);
-    const std::wstring title = titleOf(path);
+    // A project read from a file that is not its path (an opened backup) is named after that file.
+    const std::wstring title = titleOf(path.empty() ? edit->project.sourceName : path);
     if (title == window->title)
         return;
     window->title = title;
