@@ -300,3 +300,45 @@ TEST_F(Language, ALanguageChangeRenamesEverythingOnceAndOldIdsStillRun)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SettingMenu, EveryItemOpensItsDialogUnderItsOwnCaption)
+{
+    std::vector<std::wstring> captions;
+    Platform::Ui::setAnswerer(Platform::Ui::ModalKind::Dialog, [&](Platform::Ui::ModalPoint& point) {
+        captions.push_back(point.caption);
+        return 0;
+    });
+    Window::WindowMenu& setting = *window->menus[3];
+    std::vector<std::wstring> items;
+    for (int i = 0; i < setting.itemCount(); ++i) {
+        const Platform::Ui::MenuEntry entry = setting.item(i);
+        ASSERT_FALSE(entry.separator);
+        items.push_back(entry.text);
+        ASSERT_NE(shortcutOf(entry.id), nullptr) << "every item takes a key";
+        EXPECT_EQ(shortcutOf(entry.id)->defaultCode, 0);
+        const size_t before = captions.size();
+        window->runCommand(entry.id);
+        ASSERT_EQ(captions.size(), before + 1) << System::wideToUtf8(entry.text);
+        EXPECT_EQ(captions.back(), entry.text);
+    }
+    EXPECT_EQ(items.size(), 12u) << "every dialog but the input plug-in one, which is not built yet";
+}
+
+TEST_F(EtcMenu, TheInformationListsOpenEvenWhenEmpty)
+{
+    std::vector<std::wstring> captions;
+    Platform::Ui::setAnswerer(Platform::Ui::ModalKind::Dialog, [&](Platform::Ui::ModalPoint& point) {
+        captions.push_back(point.caption);
+        return 1;
+    });
+    EXPECT_TRUE(Menu::EtcMenu::pluginRows().empty()) << "built-in readers and writers carry no text";
+    choose(4, L"プラグイン情報");
+    choose(4, L"スクリプト情報");
+    EXPECT_EQ(captions, (std::vector<std::wstring>{L"プラグイン情報", L"スクリプト情報"}));
+    for (const auto& row : Menu::EtcMenu::scriptRows())
+        EXPECT_EQ(row.size(), 2u);
+}
+
+} // namespace

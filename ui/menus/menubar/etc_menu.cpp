@@ -1,8 +1,14 @@
 #include "ui/menus/menubar/etc_menu.h"
 
 #include "core/file_name.h"
+#include "effect/effect_service.h"
+#include "io/input/input_plugin.h"
+#include "io/input/input_service.h"
+#include "io/output/output_plugin.h"
+#include "io/output/output_service.h"
 #include "platform/ui/application.h"
 #include "ui/menus/dialog.h"
+#include "ui/menus/dialogs/list_view_dialog.h"
 #include "ui/window/window_menu.h"
 
 namespace Menu {
@@ -31,7 +37,44 @@ constexpr Folder Folders[] = {
     {L"ログファイルフォルダ", L"%Log%/"},
     {L"言語ファイルフォルダ", L"%Language%/"},
 };
+// A list of two columns, 550 and 150 pixels; rows of another cell count are left out.
+void showList(const wchar_t* caption, const wchar_t* first, std::vector<std::vector<std::wstring>> rows)
+{
+    Dialog::ListViewDialog dialog(caption);
+    dialog.columns = {{first, 550}, {L"種別", 150}};
+    dialog.size = 700;
+    for (auto& row : rows)
+        if (row.size() == dialog.columns.size())
+            dialog.rows.push_back(std::move(row));
+    dialog.show();
+}
 } // namespace
+
+std::vector<std::vector<std::wstring>> EtcMenu::pluginRows()
+{
+    // Readers before writers, each in its service's order; built-in ones carry no text.
+    std::vector<std::vector<std::wstring>> rows;
+    if (const Plugin::InputService* input = Plugin::InputService::Get())
+        for (const auto& reader : input->readers)
+            if (reader && !reader->information.empty())
+                rows.push_back({reader->information, Dialog::translateDialog(L"入力プラグイン")});
+    if (const Plugin::OutputService* output = Plugin::OutputService::Get())
+        for (const auto& writer : output->writers)
+            if (writer && !writer->information.empty())
+                rows.push_back({writer->information, Dialog::translateDialog(L"出力プラグイン")});
+    return rows;
+}
+
+std::vector<std::vector<std::wstring>> EtcMenu::scriptRows()
+{
+    std::vector<std::vector<std::wstring>> rows;
+    if (Effect::EffectService* effects = Effect::EffectService::Get())
+        rows = effects->getScriptInformationList();
+    for (auto& row : rows)
+        if (row.size() == 2)
+            row[1] = Dialog::translateDialog(row[1]);
+    return rows;
+}
 
 void EtcMenu::openFolder(const wchar_t* variable)
 {
@@ -65,6 +108,9 @@ void EtcMenu::showVersion()
 void EtcMenu::initialize()
 {
     Window::WindowMenu& m = *menu;
+    m.insertItem(L"プラグイン情報", [] { showList(L"プラグイン情報", L"プラグイン", pluginRows()); });
+    m.insertItem(L"スクリプト情報", [] { showList(L"スクリプト情報", L"スクリプト情報", scriptRows()); });
+    m.insertSeparator();
     Window::BaseMenu data(m, L"アプリケーションデータ");
     for (const Folder& folder : Folders) {
         const wchar_t* variable = folder.variable;

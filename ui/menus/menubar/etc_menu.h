@@ -21,6 +21,9 @@ public:
     // "<title>  version <version>  By <author>".
     static std::wstring versionText();
     static void showVersion();
+    // The rows of the two information lists: {text, kind}.
+    static std::vector<std::vector<std::wstring>> pluginRows();
+    static std::vector<std::vector<std::wstring>> scriptRows();
 };
 
 } // namespace Menu
