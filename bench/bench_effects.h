@@ -4,6 +4,7 @@
 // output drawing it through the drawing state's matrices with the object
 // shaders, a sound file read through the audio cache and its output.
 #include "effect/effect_base.h"
+#include "effect/effect_service.h"
 #include "media/direct3d_service.h"
 #include "media/image_buffer.h"
 #include "media/object_draw.h"
@@ -112,5 +113,19 @@ public:
         Render::mixAudio(Render::RenderAudioObject::from(r), target, *samples);
     }
 };
+
+// The effects of a bench that draws pictures only, and of one that also plays sound.
+inline void registerPictureEffects(Effect::EffectService& s)
+{
+    s.registerEffect<PictureInput>();
+    s.registerEffect<StandardOutput>();
+}
+
+inline void registerPictureAndSoundEffects(Effect::EffectService& s)
+{
+    registerPictureEffects(s);
+    s.registerEffect<CachedSound>();
+    s.registerEffect<SoundOutput>();
+}
 
 } // namespace Bench

@@ -59,12 +59,6 @@ std::shared_ptr<Media::ImageBuffer> generatePicture()
     return image;
 }
 
-void registerEffects(Effect::EffectService& s)
-{
-    s.registerEffect<Bench::PictureInput>();
-    s.registerEffect<Bench::StandardOutput>();
-}
-
 double timeCommand(const std::string& command)
 {
     const auto start = Clock::now();
@@ -137,7 +131,7 @@ int main(int argc, char** argv)
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();
     services.acquire<Cache::CacheService>();
-    Effect::EffectService::builtInEffects = {registerEffects, nullptr};
+    Effect::EffectService::builtInEffects = {Bench::registerPictureEffects, nullptr};
     services.acquire<Effect::EffectService>();
     services.acquire<Undo::UndoService>();
     Edit::EditService* edit = services.acquire<Edit::EditService>();

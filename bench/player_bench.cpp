@@ -53,14 +53,6 @@ constexpr int Tones = 8;
 constexpr int MixSeconds = 30;
 constexpr int PlaySeconds = 10;
 
-void registerEffects(Effect::EffectService& s)
-{
-    s.registerEffect<Bench::PictureInput>();
-    s.registerEffect<Bench::StandardOutput>();
-    s.registerEffect<Bench::CachedSound>();
-    s.registerEffect<Bench::SoundOutput>();
-}
-
 std::shared_ptr<Media::ImageBuffer> makePicture(int width, int height)
 {
     auto image = Media::ImageBuffer::create(Media::Format::R8G8B8A8Unorm, uint32_t(width), uint32_t(height));
@@ -174,7 +166,7 @@ int run()
     services.acquire<Event::EventService>();
     services.acquire<Plugin::InputService>();
     services.acquire<Cache::CacheService>();
-    Effect::EffectService::builtInEffects = {registerEffects, nullptr};
+    Effect::EffectService::builtInEffects = {Bench::registerPictureAndSoundEffects, nullptr};
     services.acquire<Effect::EffectService>();
     services.acquire<Undo::UndoService>();
     Edit::EditService* edit = services.acquire<Edit::EditService>();

@@ -52,14 +52,6 @@ double ms(Clock::time_point a, Clock::time_point b) { return std::chrono::durati
 constexpr int PlaySeconds = 10;
 constexpr int Scrubs = 60;
 
-void registerEffects(Effect::EffectService& s)
-{
-    s.registerEffect<Bench::PictureInput>();
-    s.registerEffect<Bench::StandardOutput>();
-    s.registerEffect<Bench::CachedSound>();
-    s.registerEffect<Bench::SoundOutput>();
-}
-
 // A 1920x1080 picture of gradients (so that scaling has work to do).
 std::shared_ptr<Media::ImageBuffer> makePicture()
 {
@@ -101,7 +93,7 @@ int run(const std::string& folder)
     Event::EventService* events = services.acquire<Event::EventService>();
     services.acquire<Plugin::InputService>();
     services.acquire<Cache::CacheService>();
-    Effect::EffectService::builtInEffects = {registerEffects, nullptr};
+    Effect::EffectService::builtInEffects = {Bench::registerPictureAndSoundEffects, nullptr};
     services.acquire<Effect::EffectService>();
     Effect::EffectService::builtInEffects = {};
     services.acquire<Undo::UndoService>();

@@ -71,12 +71,6 @@ std::vector<uint8_t> generatePicture(int seed)
 using Bench::PictureInput;
 using Bench::StandardOutput;
 
-void registerEffects(Effect::EffectService& s)
-{
-    s.registerEffect<PictureInput>();
-    s.registerEffect<StandardOutput>();
-}
-
 void printUptime()
 {
     std::fflush(stdout);
@@ -138,7 +132,7 @@ int main()
     Media::Direct3DService* d3d = services.acquire<Media::Direct3DService>();
     services.acquire<Resource::ResourceService>();
     services.acquire<Event::EventService>();
-    Effect::EffectService::builtInEffects = {registerEffects, nullptr};
+    Effect::EffectService::builtInEffects = {Bench::registerPictureEffects, nullptr};
     services.acquire<Effect::EffectService>();
     services.acquire<Undo::UndoService>();
     Edit::EditService* edit = services.acquire<Edit::EditService>();
