@@ -1,5 +1,7 @@
 #include "media/font_manager.h"
 
+#include "platform/draw/collate.h"
+
 #include "core/failure.h"
 #include "core/ini_file.h"
 #include "core/log.h"
@@ -127,39 +129,7 @@ std::shared_ptr<Platform::Draw::Font> FontManager::getFont(const wchar_t* name, 
 
 int compareStringLocale(const std::wstring& a, const std::wstring& b)
 {
-    size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (std::iswdigit(static_cast<wint_t>(a[i])) && std::iswdigit(static_cast<wint_t>(b[j]))) {
-            size_t i2 = i, j2 = j;
-            while (i2 < a.size() && a[i2] == L'0')
-                ++i2;
-            while (j2 < b.size() && b[j2] == L'0')
-                ++j2;
-            size_t ie = i2, je = j2;
-            while (ie < a.size() && std::iswdigit(static_cast<wint_t>(a[ie])))
-                ++ie;
-            while (je < b.size() && std::iswdigit(static_cast<wint_t>(b[je])))
-                ++je;
-            if (ie - i2 != je - j2)
-                return ie - i2 < je - j2 ? -1 : 1;
-            int c = a.compare(i2, ie - i2, b, j2, je - j2);
-            if (c)
-                return c < 0 ? -1 : 1;
-            i = ie;
-            j = je;
-            continue;
-        }
-        wint_t x = std::towlower(static_cast<wint_t>(a[i])), y = std::towlower(static_cast<wint_t>(b[j]));
-        if (x != y)
-            return x < y ? -1 : 1;
-        ++i;
-        ++j;
-    }
-    if (i < a.size())
-        return 1;
-    if (j < b.size())
-        return -1;
-    return 0;
+    return Platform::Draw::compareNames(a, b);
 }
 
 std::vector<FontDefine*> FontManager::getFontListByName() const

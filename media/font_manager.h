@@ -54,7 +54,8 @@ private:
 // [Font] "DefaultFamily", or what the system substitutes for it.
 std::wstring defaultFontFamily();
 
-// Natural order of font names: case-insensitive, digit runs as numbers.
+// Name order of the user's locale for fonts, bookmarks and lists: digit runs
+// as numbers; case, punctuation, symbols, kana type and width ignored.
 int compareStringLocale(const std::wstring& a, const std::wstring& b);
 
 } // namespace Media

@@ -56,6 +56,26 @@ TEST_F(DrawServices, FontRegistryKeepsUprightFontsOncePerName)
     EXPECT_LT(Media::compareStringLocale(L"font 9", L"Font 10"), 0);
 }
 
+TEST(NameOrder, NumbersCaseSymbolsKanaAndWidth)
+{
+    struct Case {
+        const wchar_t* a;
+        const wchar_t* b;
+        int order;
+    };
+    const Case cases[] = {
+        {L"item2", L"item10", -1},       {L"font 9", L"Font 10", -1}, {L"file007", L"file7", 0},
+        {L"ABC", L"abc", 0},             {L"a-b.c", L"abc", 0},       {L"★x", L"x", 0},
+        {L"(2) +b", L"2b", 0},           {L"カタカナ", L"かたかな", 0}, {L"ｶﾀｶﾅ", L"カタカナ", 0},
+        {L"ＡＢＣ１０", L"abc9", 1},      {L"b", L"a", 1},             {L"あ", L"い", -1},
+        {L"", L"a", -1},                 {L"", L"", 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Media::compareStringLocale(c.a, c.b), c.order) << System::wideToUtf8(c.a) << " / " << System::wideToUtf8(c.b);
+        EXPECT_EQ(Media::compareStringLocale(c.b, c.a), -c.order);
+    }
+}
+
 TEST_F(DrawServices, FontLookupDerivesBoldAndFallsBackToTheDefaultFamily)
 {
     Direct2DService* d2d = Direct2DService::Get();

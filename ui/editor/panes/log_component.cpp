@@ -9,6 +9,7 @@
 #include "platform/draw/target.h"
 #include "platform/draw/text.h"
 #include "render/movie_player.h"
+#include "ui/menus/dialogs/setting_dialogs.h"
 #include "ui/window/base_menu.h"
 #include "ui/window/color_brush_list.h"
 #include "ui/window/window_service.h"
@@ -217,10 +218,7 @@ void LogComponent::procContextMenu(int, int)
     menu.insertItem(L"ログをクリア", [this] { clearLog(); });
     menu.insertSeparator();
     Window::BaseMenu options = menu.insertSubMenu(L"オプション");
-    options.insertItem(L"ログの設定", [] {
-        if (openLogSettings)
-            openLogSettings();
-    });
+    options.insertItem(L"ログの設定", [] { Dialog::LogSettingDialog().show(); });
     procWindowMenu(menu);
     menu.show();
 }

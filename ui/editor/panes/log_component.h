@@ -70,9 +70,6 @@ public:
     std::wstring copyText() const;
     void clearLog();
 
-    // Opens the log settings dialog (installed by the dialogs' floor).
-    static inline std::function<void()> openLogSettings;
-
     Window::ControlContainer container;
     Control::TitleHeaderControl header;
     Control::ScrollBarControl scrollBar;

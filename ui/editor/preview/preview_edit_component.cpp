@@ -27,6 +27,7 @@
 #include "render/render_service.h"
 #include "render/render_ticket.h"
 #include "ui/menus/dialog.h"
+#include "ui/menus/dialogs/grid_dialog.h"
 #include "ui/menus/object_menu.h"
 #include "ui/window/base_menu.h"
 #include "ui/window/tool_tips.h"
@@ -435,17 +436,14 @@ void PreviewEditComponent::procContextMenu(int x, int y)
     picture.insertZoomMenu(zoom);
     menu.insertSeparator();
     Window::BaseMenu options = menu.insertSubMenu(L"オプション");
-    options.insertItem(L"グリッド(XY軸)の設定", [] {
-        if (openGridDialog)
-            openGridDialog();
-    });
-    options.insertItem(L"グリッド(カメラ制御)の設定", [] {
-        if (openGridCameraDialog)
-            openGridCameraDialog();
-    });
-    options.insertItem(L"音量レベルメーターの設定", [] {
-        if (openLevelMeterDialog)
-            openLevelMeterDialog();
+    options.insertItem(L"グリッド(XY軸)の設定", [] { Dialog::GridDialog().show(); });
+    options.insertItem(L"グリッド(カメラ制御)の設定", [] { Dialog::GridCameraDialog().show(); });
+    options.insertItem(L"音量レベルメーターの設定", [this] {
+        if (!Dialog::LevelMeterDialog().show())
+            return;
+        // The meter recomputes its zones from the new thresholds.
+        procMove();
+        procPaint();
     });
     options.insertSeparator();
     options.insertItem(L"再生中のみ音量レベルメーターを反映", [this, &player] {

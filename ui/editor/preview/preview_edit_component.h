@@ -52,9 +52,6 @@ public:
     // The first layer, from the top visible one down, on which nothing covers the frame.
     static int findDropLayer(int frame);
 
-    // The dialogs of the option menu (installed by the dialogs' floor).
-    static inline std::function<void()> openGridDialog, openGridCameraDialog, openLevelMeterDialog;
-
     System::Config::Section settings{"Window.preview"};
     int displayZoom = 0;
 

@@ -5,6 +5,7 @@
 #include "project/edit/edit_service.h"
 #include "project/edit/update_section.h"
 #include "project/model/scene.h"
+#include "render/render_service.h"
 #include "ui/menus/dialogs/dialog_item.h"
 
 namespace Dialog {
@@ -41,6 +42,53 @@ bool GridDialog::show()
         settings->gridX = Edit::intListToString(scene->gridX);
         settings->gridY = Edit::intListToString(scene->gridY);
     }
+    return true;
+}
+
+GridCameraDialog::GridCameraDialog() : DialogTemplate(L"グリッド(カメラ制御)の設定", "GridCameraDialog") {}
+
+bool GridCameraDialog::show()
+{
+    Edit::EditService* edit = Edit::EditService::Get();
+    std::shared_ptr<Edit::Scene> scene = edit ? edit->currentScene : nullptr;
+    if (!scene)
+        return false;
+    items.clear();
+    auto* step = addItem<DialogItemNumber>(L"表示間隔", scene->gridStep, 1.0, 10000.0);
+    auto* range = addItem<DialogItemNumber>(L"表示範囲", scene->gridRange, 10.0, 100000.0);
+    if (!create(0))
+        return false;
+    System::Log::info("Dialog::GridCameraDialog::show", L"camera grid %g / %g", step->value, range->value);
+    {
+        Edit::UpdateSection update(*edit);
+        update.notifyEdit = true;
+        scene->gridStep = static_cast<float>(step->value);
+        scene->gridRange = static_cast<float>(range->value);
+    }
+    if (Setting::SettingService* settings = Setting::SettingService::Get()) {
+        settings->gridStep = scene->gridStep;
+        settings->gridRange = scene->gridRange;
+    }
+    return true;
+}
+
+LevelMeterDialog::LevelMeterDialog() : DialogTemplate(L"音量レベルメーターの設定", "LevelMeterDialog") {}
+
+bool LevelMeterDialog::show()
+{
+    Render::RenderService* render = Render::RenderService::Get();
+    if (!render)
+        return false;
+    Render::MoviePlayer& player = render->player;
+    items.clear();
+    auto* red = addItem<DialogItemInteger>(L"音量レベル(赤)のしきい値 [dB]", player.levelMeterThresholdRed, -60, 0);
+    auto* yellow =
+        addItem<DialogItemInteger>(L"音量レベル(黄)のしきい値 [dB]", player.levelMeterThresholdYellow, -60, 0);
+    if (!create(0))
+        return false;
+    System::Log::info("Dialog::LevelMeterDialog::show", L"level meter red %d yellow %d", red->value, yellow->value);
+    player.levelMeterThresholdRed = red->value;
+    player.levelMeterThresholdYellow = yellow->value;
     return true;
 }
 

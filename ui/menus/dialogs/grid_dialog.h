@@ -13,6 +13,23 @@ public:
     bool show();
 };
 
+// The camera control's grid of the current scene: line interval and extent.
+// OK stores them in the scene (one edit transaction) and as the defaults of
+// new scenes.
+class GridCameraDialog : public DialogTemplate {
+public:
+    GridCameraDialog();
+    bool show();
+};
+
+// The player's level meter thresholds (red and yellow, dB). The caller lays
+// the preview out again after OK, so the meter moves its zones.
+class LevelMeterDialog : public DialogTemplate {
+public:
+    LevelMeterDialog();
+    bool show();
+};
+
 // Asks whether a newly found plug-in module or script may be used: only its
 // two buttons, Escape and the close box end it (Enter does nothing).
 class ConfirmTrustModule : public DialogTemplate {
