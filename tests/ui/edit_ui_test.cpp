@@ -178,8 +178,8 @@ TEST_F(EditUi, UndoWritesTheColourWindowBack)
         undo().addColorSettingUpdate(colour.colors);
         colour.colors->colors[0][2] = 0.75f;
     }
-    EXPECT_EQ(colour.shown[0][2], 0.75f);
+    EXPECT_EQ(colour.color.b, 0.75f);
     ASSERT_TRUE(undo().undo());
     EXPECT_EQ(colour.colors->colors[0][2], 0.0f);
-    EXPECT_EQ(colour.shown[0][2], 0.0f);
+    EXPECT_EQ(colour.color.b, 0.0f);
 }

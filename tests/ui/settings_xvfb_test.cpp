@@ -6,6 +6,7 @@
 #include "tests/ui/settings_fixture.h"
 #include "ui/settings/controls/color_control.h"
 #include "ui/settings/controls/number_control.h"
+#include "ui/settings/subwindows/color_window.h"
 
 #include <cstdlib>
 
@@ -97,4 +98,53 @@ TEST_F(SettingsOnDisplay, ATextObjectShowsItsGaugePanelsSlidersAndColourRow)
         for (int x = 0; x < std::min(name.rect.width, 160); ++x)
             ink += at(shot, name, x, y) != back;
     EXPECT_GT(ink, 30);
+}
+
+TEST_F(SettingsOnDisplay, TheColourWindowShowsItsRingSquareAndPreview)
+{
+    setting().right = 0.5f;
+    Component::EffectColorSettingComponent& w = windows->color;
+    w.area = Window::WindowClient::AreaCenter;
+    w.left = 0.5f;
+    w.right = 1.0f;
+    w.top = 0.0f;
+    w.bottom = 1.0f;
+    auto object = scene().createObject(TextSource::Name, 0, 0, 99);
+    TextSource& text = dynamic_cast<TextSource&>(*object->effects[0]);
+    text.color.r = 255;
+    text.color.g = 128;
+    text.color.b = 0;
+    w.setTarget({object, nullptr, nullptr}, &text.color);
+    window->updateWindowLayout();
+    Input::wait(50);
+
+    int ox = 0, oy = 0;
+    window->surface->clientToScreen(ox, oy);
+    const Component::ColorCircleGeometry& g = w.circle.geometry;
+    ASSERT_GT(g.diameter, 0);
+    auto ringAt = [&](const Screenshot& s, int dx, int dy) {
+        return s.at(ox + w.circle.rect.x + g.left + dx, oy + w.circle.rect.y + g.top + dy);
+    };
+    const int mid = (g.diameter - g.thickness) / 2, c = g.diameter / 2;
+    const Screenshot shot = XvfbTest::captureWhen("colour_window", [&](const Screenshot& s) {
+        return s.at(ox + w.preview.rect.x + 4, oy + w.preview.rect.y + 4) == 0xFFFF8000u;
+    });
+    ASSERT_GT(shot.width, 0);
+    // Ring (base angle 60, Python colorsys): top yellow, right cyan-green, bottom blue, left pink.
+    auto near = [](uint32_t got, uint32_t want) {
+        for (int shift : {16, 8, 0})
+            if (std::abs(int((got >> shift) & 255) - int((want >> shift) & 255)) > 2)
+                return false;
+        return true;
+    };
+    EXPECT_PRED2(near, ringAt(shot, c, c - mid), 0xFFFFFF00u);
+    EXPECT_PRED2(near, ringAt(shot, c + mid, c), 0xFF00FF80u);
+    EXPECT_PRED2(near, ringAt(shot, c, c + mid), 0xFF0000FFu);
+    EXPECT_PRED2(near, ringAt(shot, c - mid, c), 0xFFFF0080u);
+    // The square of hue 30/360: white at its top left, black along its bottom.
+    EXPECT_PRED2(near, ringAt(shot, g.squareOffset, g.squareOffset), 0xFFFFFFFFu);
+    EXPECT_PRED2(near, ringAt(shot, g.squareOffset + g.side / 4, g.squareOffset + g.side - 1), 0xFF000000u);
+    // The preview: the colour, and the previous colour in its corner (equal here).
+    EXPECT_EQ(shot.at(ox + w.preview.rect.x + w.preview.rect.width - 4, oy + w.preview.rect.y + w.preview.rect.height - 4),
+              0xFFFF8000u);
 }

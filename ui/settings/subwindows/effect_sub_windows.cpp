@@ -3,7 +3,6 @@
 #include "effect/effect_base.h"
 #include "effect/effect_item_number.h"
 #include "effect/movement.h"
-#include "project/edit/undo_items.h"
 #include "project/model/object.h"
 
 #include <algorithm>
@@ -20,18 +19,6 @@ bool inChain(const Edit::Object* object, const Effect::EffectBase* effect)
                        [effect](const auto& e) { return e.get() == effect; });
 }
 } // namespace
-
-EffectColorSettingComponent::EffectColorSettingComponent() : colors(std::make_shared<ColorSetting>()) {}
-
-EffectColorSettingComponent::~EffectColorSettingComponent() = default;
-
-void EffectColorSettingComponent::updateColor()
-{
-    for (int c = 0; c < 2; ++c) {
-        for (int k = 0; k < 4; ++k)
-            shown[c][k] = colors->colors[c][k];
-    }
-}
 
 void EffectTimeSettingControl::loadControlAnchors()
 {

@@ -1,13 +1,13 @@
 #pragma once
-// The settings window's sub-windows that edits refresh: the colour window (its
-// two colours are shared with the undo items that restore them) and the time
-// window (the easing curve of one number item). The text window is
-// text_window.h.
+// The settings window's sub-windows that edits refresh: the colour window
+// and the time window (the easing curve of one number item). The text window
+// is text_window.h.
+#include "ui/settings/subwindows/color_window.h"
+
 #include <memory>
 #include <string>
 #include <vector>
 
-namespace Component { struct ColorSetting; }
 namespace Edit { class Object; }
 namespace Effect {
 class EffectBase;
@@ -15,18 +15,6 @@ class EffectItemNumber;
 } // namespace Effect
 
 namespace Component {
-
-class EffectColorSettingComponent {
-public:
-    EffectColorSettingComponent();
-    ~EffectColorSettingComponent();
-
-    // Reloads the colours from the shared record and repaints.
-    void updateColor();
-
-    std::shared_ptr<ColorSetting> colors; // what undo records and restores
-    float shown[2][4] = {};              // what the window shows
-};
 
 // The curve editor of the time window and its target.
 class EffectTimeSettingControl {
