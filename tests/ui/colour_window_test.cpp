@@ -24,7 +24,7 @@ protected:
         colour().top = 0.0f;
         colour().bottom = 1.0f;
     }
-    Component::EffectColorSettingComponent& colour() { return windows->color; }
+    Component::EffectColorSettingComponent& colour() { return *windows->color; }
     void show()
     {
         colour().setVisible(true);

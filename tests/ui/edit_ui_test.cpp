@@ -167,19 +167,3 @@ TEST_F(EditUi, TheTimeWindowDropsTargetsThatAreGone)
     }
     EXPECT_EQ(time.control.item, nullptr);
 }
-
-TEST_F(EditUi, UndoWritesTheColourWindowBack)
-{
-    Component::EffectColorSettingComponent& colour = windows().color;
-    {
-        Edit::UpdateSection update;
-        update.openUndoStep();
-        update.updateColorSetting = true;
-        undo().addColorSettingUpdate(colour.colors);
-        colour.colors->colors[0][2] = 0.75f;
-    }
-    EXPECT_EQ(colour.color.b, 0.75f);
-    ASSERT_TRUE(undo().undo());
-    EXPECT_EQ(colour.colors->colors[0][2], 0.0f);
-    EXPECT_EQ(colour.color.b, 0.0f);
-}

@@ -103,7 +103,7 @@ TEST_F(SettingsOnDisplay, ATextObjectShowsItsGaugePanelsSlidersAndColourRow)
 TEST_F(SettingsOnDisplay, TheColourWindowShowsItsRingSquareAndPreview)
 {
     setting().right = 0.5f;
-    Component::EffectColorSettingComponent& w = windows->color;
+    Component::EffectColorSettingComponent& w = *windows->color;
     w.area = Window::WindowClient::AreaCenter;
     w.left = 0.5f;
     w.right = 1.0f;

@@ -7,8 +7,10 @@ namespace Component {
 
 SettingWindows::SettingWindows()
 {
-    if (Window::WindowService::Get())
+    if (Window::WindowService::Get()) {
+        color = std::make_unique<EffectColorSettingComponent>();
         text = std::make_unique<EffectTextSettingComponent>();
+    }
     installControlMakers(true);
     Edit::SettingHost::install(this);
 }
@@ -42,7 +44,8 @@ void SettingWindows::updateTimeSetting()
 
 void SettingWindows::updateColorSetting()
 {
-    color.updateColor();
+    if (color)
+        color->updateColor();
 }
 
 void SettingWindows::updateTextSetting()

@@ -31,8 +31,8 @@ public:
                               Effect::EffectItemNumber* item) override;
 
     SettingComponent setting;
-    EffectColorSettingComponent color;
-    // Made where the main window runs (its editor needs the window's fonts).
+    // Made where the main window runs (their controls need the window's fonts).
+    std::unique_ptr<EffectColorSettingComponent> color;
     std::unique_ptr<EffectTextSettingComponent> text;
     EffectTimeSettingComponent time;
 };
