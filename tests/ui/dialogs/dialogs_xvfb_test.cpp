@@ -177,7 +177,8 @@ TEST_F(DialogsOnDisplay, AMenuDefinitionDialogShowsChecksLabelsAndTheSortedOrder
         auto* list = dialog.list;
         Drive::clickListHeader(list->hwnd, 1); // by label
         const ClientOrigin origin(list->hwnd);
-        // After the sort: "", "", "", フィルタ, フィルタ\ぼかし系, フィルタ\光, 合成, 音声 (kana before kanji).
+        // After the sort: "", "", "", フィルタ, フィルタ\ぼかし系, フィルタ\光, 音声, 合成 (kana before kanji,
+        // kanji in the Japanese collation's order, where 音 comes before 合).
         const auto labels = Drive::listTexts(list->hwnd, 1);
         ASSERT_EQ(labels.size(), 8u);
         // Inside a line's check box, ±3 pixels around its middle, in screen pixels.
@@ -215,6 +216,7 @@ TEST_F(DialogsOnDisplay, AMenuDefinitionDialogShowsChecksLabelsAndTheSortedOrder
     // The sort by label is what OK stored.
     EXPECT_EQ(defines[1]->order, 3);
     EXPECT_EQ(defines[0]->order, 4);
-    EXPECT_EQ(defines[4]->order, 6);
+    EXPECT_EQ(defines[7]->order, 6);
+    EXPECT_EQ(defines[4]->order, 7);
     EXPECT_EQ(defines[2]->hide, 1);
 }
