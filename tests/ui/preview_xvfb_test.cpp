@@ -22,6 +22,7 @@ extern char** environ;
 
 namespace {
 
+using XvfbTest::Running;
 using XvfbTest::Screenshot;
 
 void sleepMs(int ms)
@@ -55,25 +56,6 @@ Region find(const Screenshot& shot, uint32_t rgb, int tolerance)
     }
     return r;
 }
-
-struct Running {
-    pid_t pid = -1;
-    int status = 0;
-    bool exited = false;
-    bool poll()
-    {
-        if (!exited && pid > 0 && ::waitpid(pid, &status, WNOHANG) == pid)
-            exited = true;
-        return exited;
-    }
-    ~Running()
-    {
-        if (pid > 0 && !poll()) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-        }
-    }
-};
 
 pid_t startProgram(const std::string& home, const std::string& project, const std::string& out)
 {

@@ -4,10 +4,13 @@
 #include "platform/ui/test_input.h"
 #include "tests/support/test_support.h"
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <sstream>
 #include <string>
+
+#include <sys/wait.h>
 
 namespace XvfbTest {
 
@@ -67,5 +70,26 @@ inline Screenshot captureWhen(const std::string& name, const std::function<bool(
     }
     return shot;
 }
+
+// A program started by a test, killed and reaped if a failed check leaves it running.
+struct Running {
+    pid_t pid = -1;
+    int status = 0;
+    bool exited = false;
+
+    bool poll()
+    {
+        if (!exited && pid > 0 && ::waitpid(pid, &status, WNOHANG) == pid)
+            exited = true;
+        return exited;
+    }
+    ~Running()
+    {
+        if (pid > 0 && !poll()) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+        }
+    }
+};
 
 } // namespace XvfbTest

@@ -150,27 +150,6 @@ pid_t startProgram(const std::string& home, const std::string& out)
     return pid;
 }
 
-// The program, killed and reaped if a failed check leaves it running.
-struct Running {
-    pid_t pid = -1;
-    int status = 0;
-    bool exited = false;
-
-    bool poll()
-    {
-        if (!exited && pid > 0 && ::waitpid(pid, &status, WNOHANG) == pid)
-            exited = true;
-        return exited;
-    }
-    ~Running()
-    {
-        if (pid > 0 && !poll()) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-        }
-    }
-};
-
 // The ids of the shown windows titled as the program's (its boxes and its main window).
 std::vector<std::string> shownWindows()
 {
