@@ -32,6 +32,12 @@ void ControlContainer::updateLayout()
     }
 }
 
+void ControlContainer::paint()
+{
+    for (WindowControl* control : std::vector<WindowControl*>(controls))
+        control->procPaint();
+}
+
 // ---- WindowControl ----
 
 WindowControl::WindowControl(ControlContainer& c, int x, int y, int width, int height)

@@ -39,6 +39,9 @@ struct ControlContainer {
 
     // area = owner moved by -origin, then each control's updateRect and procMove in order.
     void updateLayout();
+    // Each control's procPaint in order, over a copy of the list (painting may
+    // add or remove controls).
+    void paint();
 
     int originX, originY;
     int basePriority;

@@ -299,8 +299,7 @@ void ExplorerComponent::procPaint()
         return;
     DrawSection section(*this, clientRect.x, clientRect.y, clientRect.x + clientRect.width,
                         clientRect.y + clientRect.height, true);
-    for (Window::WindowControl* c : std::vector<Window::WindowControl*>(container.controls))
-        c->procPaint();
+    container.paint();
     pathField.procPaint();
     bookmarkButton.procPaint();
 }

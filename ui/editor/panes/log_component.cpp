@@ -168,8 +168,7 @@ void LogComponent::procPaint()
         return;
     DrawSection section(*this, clientRect.x, clientRect.y, clientRect.x + clientRect.width,
                         clientRect.y + clientRect.height, true);
-    for (Window::WindowControl* c : std::vector<Window::WindowControl*>(container.controls))
-        c->procPaint();
+    container.paint();
 }
 
 void LogComponent::procRButtonDown(int, int)

@@ -349,8 +349,7 @@ void ObjectListComponent::procPaint()
         return;
     DrawSection section(*this, clientRect.x, clientRect.y, clientRect.x + clientRect.width,
                         clientRect.y + clientRect.height, true);
-    for (Window::WindowControl* c : std::vector<Window::WindowControl*>(container.controls))
-        c->procPaint();
+    container.paint();
 }
 
 void ObjectListComponent::procMove()

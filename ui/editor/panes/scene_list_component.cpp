@@ -242,8 +242,7 @@ void SceneListComponent::procPaint()
         return;
     DrawSection section(*this, clientRect.x, clientRect.y, clientRect.x + clientRect.width,
                         clientRect.y + clientRect.height, true);
-    for (Window::WindowControl* c : std::vector<Window::WindowControl*>(container.controls))
-        c->procPaint();
+    container.paint();
 }
 
 void SceneListComponent::procMove()

@@ -307,8 +307,7 @@ void EditComponent::procPaint()
     syncScrollBars();
     const Window::Rect& r = clientRect;
     DrawSection section(*this, r.x, r.y, r.x + r.width, r.y + r.height, true);
-    for (Window::WindowControl* control : std::vector<Window::WindowControl*>(container.controls))
-        control->procPaint();
+    container.paint();
 }
 
 void EditComponent::procWindowMenu(Window::BaseMenu& menu)

@@ -508,8 +508,7 @@ void EffectColorSettingComponent::procPaint()
         return;
     DrawSection section(*this, r.x, r.y, r.x + r.width, r.y + r.height, true);
     fillRect(0, 0, r.width, r.height, colorBrushList->get(Brushes::Grouping));
-    for (Window::WindowControl* c : std::vector<Window::WindowControl*>(container.controls))
-        c->procPaint();
+    container.paint();
 }
 
 void EffectColorSettingComponent::procMove()

@@ -491,8 +491,7 @@ void EffectTextSettingComponent::procPaint()
         return;
     DrawSection section(*this, r.x, r.y, r.x + r.width, r.y + r.height, true);
     fillRect(0, 0, r.width, r.height, colorBrushList->get(Window::ColorBrushList::Background));
-    for (Window::WindowControl* c : std::vector<Window::WindowControl*>(container.controls))
-        c->procPaint();
+    container.paint();
 }
 
 void EffectTextSettingComponent::procMove()

@@ -171,8 +171,7 @@ void EffectSettingHeader::procPaint()
         fillRect(2, 2, rect.width - 2, rect.height - 2, background);
     else
         fillRect(0, 0, rect.width, rect.height, background);
-    for (Window::WindowControl* c : std::vector<Window::WindowControl*>(container.controls))
-        c->procPaint();
+    container.paint();
 }
 
 void EffectSettingHeader::procMove()
@@ -529,8 +528,7 @@ void EffectSetting::procPaint()
     const bool highlighted = selectedEffect == effect.get();
     fillRect(0, 0, rect.width, rect.height,
              Control::brushOf(*this, highlighted ? Brushes::GroupingSelect : Brushes::Grouping));
-    for (Window::WindowControl* c : std::vector<Window::WindowControl*>(container.controls))
-        c->procPaint();
+    container.paint();
     if (highlighted)
         drawRect(1, 1, rect.width - 1, rect.height - 1, Control::brushOf(*this, Brushes::BorderFocus), 2, nullptr);
 }
