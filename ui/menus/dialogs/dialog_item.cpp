@@ -198,6 +198,17 @@ DialogItemText::DialogItemText(std::wstring label, std::wstring value, bool requ
 {
 }
 
+bool DialogItem::takeRequiredText(ControlHandle hwnd, bool required, std::wstring& value)
+{
+    const std::wstring text = Ui::controlText(hwnd);
+    if (!text.empty() || !required) {
+        value = text;
+        return true;
+    }
+    showHint(hwnd, HintRequired);
+    return false;
+}
+
 void DialogItemText::create(DialogHandle dialog, int x, int y, int w, int h)
 {
     hwnd = createControl(dialog, ControlType::Edit, 0, L"", controlId, x, y, w, h);
@@ -207,13 +218,7 @@ void DialogItemText::create(DialogHandle dialog, int x, int y, int w, int h)
 
 bool DialogItemText::takeText()
 {
-    const std::wstring text = Ui::controlText(hwnd);
-    if (!text.empty() || !required) {
-        value = text;
-        return true;
-    }
-    showHint(hwnd, HintRequired);
-    return false;
+    return takeRequiredText(hwnd, required, value);
 }
 
 bool DialogItemText::submit()
@@ -274,13 +279,7 @@ void DialogItemComboBox::create(DialogHandle dialog, int x, int y, int w, int h)
 
 bool DialogItemComboBox::takeText()
 {
-    const std::wstring text = Ui::controlText(hwnd);
-    if (!text.empty() || !required) {
-        value = text;
-        return true;
-    }
-    showHint(hwnd, HintRequired);
-    return false;
+    return takeRequiredText(hwnd, required, value);
 }
 
 bool DialogItemComboBox::submit()

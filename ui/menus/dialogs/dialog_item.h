@@ -48,6 +48,8 @@ protected:
     // The hint below the control: the title through the "Message" table and,
     // when given, a blank and the detail.
     static void showHint(ControlHandle control, const std::wstring& title, const std::wstring& detail = {});
+    // The field's text into value; an empty text of a required field shows the hint instead.
+    static bool takeRequiredText(ControlHandle control, bool required, std::wstring& value);
 };
 
 // Hint texts of the checks.
